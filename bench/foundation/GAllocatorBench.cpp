@@ -1,0 +1,128 @@
+// GAllocator against glibc malloc/free: the rate of small allocations, single-threaded, and the
+// memory that a million live small blocks take.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "GAllocator.h"
+
+namespace
+{
+constexpr int cBatch = 1024;
+
+// Sizes 8 to 128 in a fixed scattered order, the same for both sides.
+std::vector<std::size_t> Sizes(std::size_t smallest, std::size_t largest, int count)
+{
+    std::vector<std::size_t> sizes;
+    unsigned state = 12345;
+    for (int i = 0; i < count; ++i)
+    {
+        state = state * 1103515245u + 12345u;
+        sizes.push_back(smallest + (state >> 16) % (largest - smallest + 1));
+    }
+    return sizes;
+}
+
+void BM_MallocFree(benchmark::State& state)
+{
+    auto const sizes = Sizes(8, 128, cBatch);
+    std::vector<void*> blocks(cBatch);
+    for (auto _ : state)
+    {
+        for (int i = 0; i < cBatch; ++i)
+            blocks[i] = std::malloc(sizes[i]);
+        benchmark::DoNotOptimize(blocks.data());
+        for (int i = 0; i < cBatch; ++i)
+            std::free(blocks[i]);
+    }
+    state.SetItemsProcessed(state.iterations() * cBatch);
+}
+
+void BM_GAllocatorAllocFree(benchmark::State& state)
+{
+    auto const sizes = Sizes(8, 128, cBatch);
+    std::vector<void*> blocks(cBatch);
+    GAllocator* allocator = GAllocator::GetInstance();
+    for (auto _ : state)
+    {
+        for (int i = 0; i < cBatch; ++i)
+            blocks[i] = allocator->Alloc(sizes[i]);
+        benchmark::DoNotOptimize(blocks.data());
+        for (int i = 0; i < cBatch; ++i)
+            allocator->Free(blocks[i], sizes[i]);
+    }
+    state.SetItemsProcessed(state.iterations() * cBatch);
+}
+
+BENCHMARK(BM_MallocFree);
+BENCHMARK(BM_GAllocatorAllocFree);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(std::vector<Run> const& runs) override
+    {
+        for (Run const& run : runs)
+            fTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> fTimes;
+};
+
+std::size_t MallocInUse()
+{
+    struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The memory that a million live blocks of 8 to 64 bytes take, as malloc counts what it hands
+// out: once from malloc itself, once from the allocator's chunks (which come from malloc too).
+void CompareLiveMemory()
+{
+    constexpr int cLive = 1000000;
+    auto const sizes = Sizes(8, 64, cLive);
+    std::vector<void*> blocks(cLive);
+
+    std::size_t before = MallocInUse();
+    for (int i = 0; i < cLive; ++i)
+        blocks[i] = std::malloc(sizes[i]);
+    std::size_t const mallocBytes = MallocInUse() - before;
+    for (void* block : blocks)
+        std::free(block);
+    malloc_trim(0);
+
+    GAllocator* allocator = GAllocator::GetInstance();
+    allocator->ReleaseFreeLists(-1);
+    before = MallocInUse();
+    for (int i = 0; i < cLive; ++i)
+        blocks[i] = allocator->Alloc(sizes[i]);
+    std::size_t const allocatorBytes = MallocInUse() - before;
+    for (int i = 0; i < cLive; ++i)
+        allocator->Free(blocks[i], sizes[i]);
+    allocator->ReleaseFreeLists(-1);
+
+    std::printf("1,000,000 live blocks of 8 to 64 bytes: malloc %.1f MiB, GAllocator %.1f MiB, "
+                "ratio %.2f (goal <= 0.6)\n",
+                mallocBytes / 1048576.0, allocatorBytes / 1048576.0,
+                static_cast<double>(allocatorBytes) / mallocBytes);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto const& times = reporter.fTimes;
+    if (times.count("BM_MallocFree") && times.count("BM_GAllocatorAllocFree"))
+        std::printf("GAllocator Alloc+Free rate / malloc+free rate: %.2f (goal >= 0.5)\n",
+                    times.at("BM_MallocFree") / times.at("BM_GAllocatorAllocFree"));
+    CompareLiveMemory();
+    benchmark::Shutdown();
+    return 0;
+}

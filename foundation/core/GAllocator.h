@@ -1,0 +1,81 @@
+// The process-wide memory manager behind every buffer, string, table and dictionary: small
+// requests come from size classes carved out of 1 MiB chunks, medium ones are recycled on
+// per-size free lists, large ones go to the heap. It also installs the process's new-handler.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+#include "PUNIXMutexImp.h"
+
+class GFixedSizeAllocator;
+
+class GAllocator
+{
+public:
+    static constexpr std::size_t cChunkSize = 1048576;
+    static constexpr std::size_t cReserveSize = 10485760;
+    static constexpr std::size_t cSmallLimit = 128;
+    static constexpr std::size_t cMediumLimit = 2048;
+    static constexpr int cFreesBetweenReleases = 10000000;
+
+    GAllocator();
+    ~GAllocator();
+    GAllocator(GAllocator const&) = delete;
+    GAllocator& operator=(GAllocator const&) = delete;
+
+    // The singleton, made by its first user.
+    static GAllocator* GetInstance()
+    {
+        GAllocator* instance = sInstance;
+        return instance ? instance : CreateInstance();
+    }
+
+    // Never returns null. A request of 0 bytes is served as one of 8.
+    void* Alloc(std::size_t size);
+    // size must be the one given to Alloc; a null pointer does nothing.
+    void Free(void* block, std::size_t size);
+    // Gives cached memory back to the heap: up to count medium blocks, largest sizes first, then,
+    // when those ran out first, every empty chunk. -1 (or anything below 1) releases all.
+    long ReleaseFreeLists(int count);
+    void DoIdleTime();
+
+    void SetMoreMemoryFree(bool value);
+    bool GetMoreMemoryFree() const;
+
+    static void NewHandler();
+
+    // For tests and diagnostics: the chunks a size class holds, the medium blocks cached for a
+    // rounded size, and the free counter.
+    int GetChunkCount(std::size_t size);
+    int GetCachedBlockCount(std::size_t size);
+    int GetFreeCounter() const { return fFreeCounter; }
+    void SetFreeCounter(int value) { fFreeCounter = value; }
+    static void* GetReservedBuffer() { return sReservedBuffer; }
+
+private:
+    struct FreeBlock
+    {
+        FreeBlock* fNext;
+    };
+
+    static constexpr std::size_t RoundUp(std::size_t size) { return size == 0 ? 8 : (size + 7) & ~std::size_t(7); }
+    static GAllocator* CreateInstance();
+    void PushMedium(void* block, std::size_t rounded);
+    long ReleaseFreeListsLocked(int count);
+
+    PUNIXMutexImp fMutex;
+    GFixedSizeAllocator* fSizeClasses[cSmallLimit / 8 + 1];
+    FreeBlock* fFreeLists[cMediumLimit / 8 + 1];
+    bool fMoreMemoryFree;
+    int fFreeCounter;
+    // The first allocator of the process keeps the reserve and the new-handler; one made beside
+    // it (a test's private allocator) leaves them alone.
+    bool fHandlesLowMemory;
+
+    static GAllocator* sInstance;
+    static void* sReservedBuffer;
+    static std::new_handler sOldNewHandler;
+    static int sNewHandlerBudget;
+};

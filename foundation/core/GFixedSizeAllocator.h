@@ -1,0 +1,78 @@
+// One size class of the allocator: blocks of one size carved out of 1 MiB chunks, each chunk
+// keeping its own free list, so that no block carries a header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class GFixedSizeAllocator
+{
+public:
+    explicit GFixedSizeAllocator(std::size_t blockSize);
+    // Chunks that still hold live blocks are not returned: their blocks may outlive the class.
+    ~GFixedSizeAllocator() = default;
+    GFixedSizeAllocator(GFixedSizeAllocator const&) = delete;
+    GFixedSizeAllocator& operator=(GFixedSizeAllocator const&) = delete;
+
+    void* AllocBlock()
+    {
+        Chunk* chunk = fCurrentChunk;
+        if (!chunk || !chunk->fFreeList)
+            chunk = FindChunkWithFreeBlock();
+        FreeLink* block = chunk->fFreeList;
+        chunk->fFreeList = block->fNext;
+        --chunk->fFreeCount;
+        return block;
+    }
+
+    // The block must belong to this class.
+    void FreeBlock(void* block)
+    {
+        Chunk* chunk = fLastFreedChunk;
+        if (!chunk || !chunk->Contains(block))
+            chunk = FindChunkOf(block);
+        auto* freed = static_cast<FreeLink*>(block);
+        freed->fNext = chunk->fFreeList;
+        chunk->fFreeList = freed;
+        ++chunk->fFreeCount;
+    }
+
+    // Deletes every chunk whose blocks are all free; returns the bytes given back.
+    long ReleaseFreeChunks();
+
+    std::size_t GetBlockSize() const { return fBlockSize; }
+    int GetChunkCount() const;
+
+private:
+    struct FreeLink
+    {
+        FreeLink* fNext;
+    };
+
+    struct Chunk
+    {
+        unsigned char* fStorage;
+        FreeLink* fFreeList;
+        std::uint64_t fBlockSize;
+        std::int32_t fFreeCount;
+        std::int32_t fCapacity;
+        Chunk* fNext;
+
+        bool Contains(void const* block) const
+        {
+            auto const address = reinterpret_cast<std::uintptr_t>(block);
+            auto const start = reinterpret_cast<std::uintptr_t>(fStorage);
+            return address - start < cChunkBytes; // unsigned: below start wraps to a huge value
+        }
+    };
+
+    static constexpr std::uintptr_t cChunkBytes = 1048576;
+
+    Chunk* FindChunkWithFreeBlock();
+    Chunk* FindChunkOf(void const* block);
+
+    std::uint64_t fBlockSize;
+    Chunk* fChunks;
+    Chunk* fCurrentChunk;
+    Chunk* fLastFreedChunk;
+};

@@ -1,0 +1,344 @@
+// The allocator's size classes, free lists, release rules and low-memory handling.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "GAllocator.h"
+#include "GAllocatorIdler.h"
+#include "GEmptyMessage.h"
+#include "GFastAllocatable.h"
+#include "GMemoryException.h"
+#include "GReceiver.h"
+#include "GSignal.h"
+
+namespace
+{
+constexpr std::size_t cChunk = GAllocator::cChunkSize;
+
+std::uintptr_t Address(void* p)
+{
+    return reinterpret_cast<std::uintptr_t>(p);
+}
+
+// A private allocator: its chunks and free lists start empty whatever the rest of the process did.
+class GAllocatorTest : public ::testing::Test
+{
+protected:
+    GAllocator fAllocator;
+};
+
+TEST_F(GAllocatorTest, SmallRequestsShareTheirRoundedSizeClass)
+{
+    struct Case
+    {
+        std::size_t first, second, classSize;
+    };
+    for (Case c : {Case{1, 8, 8}, Case{0, 5, 8}, Case{9, 16, 16}, Case{121, 128, 128}})
+    {
+        SCOPED_TRACE(c.classSize);
+        GAllocator allocator;
+        void* a = allocator.Alloc(c.first);
+        void* b = allocator.Alloc(c.second);
+        // A fresh chunk hands its blocks out in address order, one class size apart.
+        EXPECT_EQ(Address(b) - Address(a), c.classSize);
+        EXPECT_EQ(allocator.GetChunkCount(c.classSize), 1);
+        allocator.Free(a, c.first);
+        allocator.Free(b, c.second);
+        EXPECT_EQ(allocator.ReleaseFreeLists(-1), static_cast<long>(cChunk));
+        EXPECT_EQ(allocator.GetChunkCount(c.classSize), 0);
+    }
+}
+
+TEST_F(GAllocatorTest, ZeroByteRequestIsServedAndFreedAsEightBytes)
+{
+    void* block = fAllocator.Alloc(0);
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0xAB, 8);
+    EXPECT_EQ(fAllocator.GetChunkCount(8), 1);
+    fAllocator.Free(block, 0);
+    void* again = fAllocator.Alloc(8);
+    EXPECT_EQ(again, block);
+    fAllocator.Free(again, 8);
+}
+
+TEST_F(GAllocatorTest, MediumBlocksAreRecycledByRoundedSize)
+{
+    void* block = fAllocator.Alloc(129);
+    EXPECT_EQ(fAllocator.GetChunkCount(128), 0);
+    fAllocator.Free(block, 129);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(136), 1);
+    EXPECT_EQ(fAllocator.Alloc(136), block);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(136), 0);
+    fAllocator.Free(block, 136);
+
+    void* largest = fAllocator.Alloc(2048);
+    fAllocator.Free(largest, 2048);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(2048), 1);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 136 + 2048);
+}
+
+TEST_F(GAllocatorTest, LargeBlocksGoBackToTheHeapAtOnce)
+{
+    auto* block = static_cast<char*>(fAllocator.Alloc(2049));
+    std::memset(block, 1, 2049); // the whole request is usable
+    fAllocator.Free(block, 2049);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 0);
+}
+
+TEST_F(GAllocatorTest, FullChunkStartsAnotherAndEmptyChunksAreReleased)
+{
+    std::size_t const perChunk = cChunk / 8;
+    std::vector<void*> blocks;
+    for (std::size_t i = 0; i < perChunk; ++i)
+        blocks.push_back(fAllocator.Alloc(8));
+    EXPECT_EQ(fAllocator.GetChunkCount(8), 1);
+    void* overflow = fAllocator.Alloc(8);
+    EXPECT_EQ(fAllocator.GetChunkCount(8), 2);
+    for (void* block : blocks)
+        EXPECT_GE(Address(overflow) - Address(block), 8u);
+
+    // Free the first chunk's blocks in reverse, so every free looks the chunk up by address.
+    for (auto it = blocks.rbegin(); it != blocks.rend(); ++it)
+        fAllocator.Free(*it, 8);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), static_cast<long>(cChunk));
+    EXPECT_EQ(fAllocator.GetChunkCount(8), 1); // the chunk holding `overflow` stays
+
+    fAllocator.Free(overflow, 8);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), static_cast<long>(cChunk));
+}
+
+TEST_F(GAllocatorTest, FreedBlocksOfSeveralChunksReturnToTheirOwnChunk)
+{
+    std::vector<void*> blocks;
+    for (std::size_t i = 0; i < 3 * cChunk / 64; ++i)
+        blocks.push_back(fAllocator.Alloc(64));
+    ASSERT_EQ(fAllocator.GetChunkCount(64), 3);
+    // Interleave frees across the chunks, then take them all again: no block is handed out twice.
+    for (std::size_t i = 0; i < blocks.size(); i += 2)
+        fAllocator.Free(blocks[i], 64);
+    for (std::size_t i = 1; i < blocks.size(); i += 2)
+        fAllocator.Free(blocks[i], 64);
+    std::vector<void*> again;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        again.push_back(fAllocator.Alloc(64));
+    EXPECT_EQ(fAllocator.GetChunkCount(64), 3);
+    std::sort(again.begin(), again.end());
+    EXPECT_EQ(std::adjacent_find(again.begin(), again.end()), again.end());
+    for (void* block : again)
+        fAllocator.Free(block, 64);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), static_cast<long>(3 * cChunk));
+}
+
+TEST_F(GAllocatorTest, CountedReleaseTakesLargestBlocksFirstAndLeavesChunks)
+{
+    void* small = fAllocator.Alloc(16);
+    fAllocator.Free(small, 16); // an empty chunk of the 16-byte class
+    void* medium = fAllocator.Alloc(136);
+    void* largest = fAllocator.Alloc(2048);
+    fAllocator.Free(medium, 136);
+    fAllocator.Free(largest, 2048);
+
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(1), 2048);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(136), 1);
+    EXPECT_EQ(fAllocator.GetChunkCount(16), 1);
+
+    // A count that is not used up goes on to the chunks.
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(5), 136 + static_cast<long>(cChunk));
+    EXPECT_EQ(fAllocator.GetChunkCount(16), 0);
+}
+
+TEST_F(GAllocatorTest, EveryTenMillionthFreeReleasesAllCachedMemory)
+{
+    void* first = fAllocator.Alloc(200);
+    void* second = fAllocator.Alloc(200);
+    fAllocator.Free(first, 200);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(200), 1);
+
+    fAllocator.SetFreeCounter(GAllocator::cFreesBetweenReleases - 1);
+    fAllocator.Free(second, 200); // counter was 9,999,999: no release yet
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(200), 2);
+    EXPECT_EQ(fAllocator.GetFreeCounter(), GAllocator::cFreesBetweenReleases);
+
+    void* third = fAllocator.Alloc(200);
+    fAllocator.Free(third, 200);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(200), 0);
+    EXPECT_EQ(fAllocator.GetFreeCounter(), 0);
+}
+
+class Recycled : public GFastAllocatable
+{
+public:
+    explicit Recycled(int value) : fValue(value) {}
+    int fValue;
+    char fPadding[20];
+};
+
+TEST(GFastAllocatableTest, ObjectsComeFromTheSizeClassOfTheirSize)
+{
+    GAllocator* allocator = GAllocator::GetInstance();
+    auto* object = new Recycled(7);
+    EXPECT_EQ(object->fValue, 7);
+    delete object;
+    // The freed block is the first one its class hands out again.
+    void* block = allocator->Alloc(sizeof(Recycled));
+    EXPECT_EQ(block, static_cast<void*>(object));
+    allocator->Free(block, sizeof(Recycled));
+}
+
+class LowMemoryReceiver : public GReceiver<GEmptyMessage>
+{
+public:
+    explicit LowMemoryReceiver(bool freesMemory, bool reenters = false)
+        : fFreesMemory(freesMemory), fReenters(reenters)
+    {
+        Subscribe(102);
+    }
+    void Receive(int signal, GEmptyMessage const&) override
+    {
+        EXPECT_EQ(signal, 102);
+        ++fCalls;
+        if (fReenters)
+        {
+            try
+            {
+                GAllocator::NewHandler();
+            }
+            catch (GMemoryException const&)
+            {
+                fReentryThrew = true;
+            }
+        }
+        if (fFreesMemory)
+            GAllocator::GetInstance()->SetMoreMemoryFree(true);
+    }
+    int fCalls = 0;
+    bool fReentryThrew = false;
+
+private:
+    bool fFreesMemory;
+    bool fReenters;
+};
+
+TEST(GAllocatorNewHandlerTest, IsInstalledByTheProcessAllocator)
+{
+    GAllocator::GetInstance();
+    EXPECT_EQ(std::get_new_handler(), &GAllocator::NewHandler);
+    EXPECT_NE(GAllocator::GetReservedBuffer(), nullptr);
+    {
+        GAllocator beside; // a second allocator leaves the process's handler and reserve alone
+    }
+    EXPECT_EQ(std::get_new_handler(), &GAllocator::NewHandler);
+    EXPECT_NE(GAllocator::GetReservedBuffer(), nullptr);
+}
+
+TEST(GAllocatorNewHandlerTest, ReturnsWhenAReceiverFreedMemory)
+{
+    GAllocator::GetInstance();
+    LowMemoryReceiver receiver(true);
+    GAllocator::NewHandler();
+    EXPECT_EQ(receiver.fCalls, 1);
+    EXPECT_NE(GAllocator::GetReservedBuffer(), nullptr); // a new reserve was taken
+}
+
+TEST(GAllocatorNewHandlerTest, ThrowsWhenNothingHelped)
+{
+    GAllocator::GetInstance();
+    {
+        LowMemoryReceiver receiver(false);
+        EXPECT_THROW(GAllocator::NewHandler(), GMemoryException);
+        EXPECT_EQ(receiver.fCalls, 1);
+        EXPECT_EQ(GAllocator::GetReservedBuffer(), nullptr); // given back, not taken again
+    }
+    try
+    {
+        GAllocator::NewHandler();
+        FAIL() << "no receiver freed memory";
+    }
+    catch (std::bad_alloc const& caught)
+    {
+        // Code that only knows the standard exception sees the failure too.
+        auto const* exception = dynamic_cast<GMemoryException const*>(&caught);
+        ASSERT_NE(exception, nullptr);
+        EXPECT_EQ(exception->GetExceptionID(), 2451);
+    }
+
+    LowMemoryReceiver helper(true);
+    GAllocator::NewHandler(); // the budget came back after each throw
+    EXPECT_NE(GAllocator::GetReservedBuffer(), nullptr);
+}
+
+TEST(GAllocatorNewHandlerTest, ReentryThrowsAtOnce)
+{
+    GAllocator::GetInstance();
+    LowMemoryReceiver receiver(true, true);
+    GAllocator::NewHandler();
+    EXPECT_EQ(receiver.fCalls, 1);
+    EXPECT_TRUE(receiver.fReentryThrew);
+}
+
+TEST(GAllocatorIdlerTest, IdleSignalReleasesCachedBlocks)
+{
+    GAllocator* allocator = GAllocator::GetInstance();
+    GAllocatorIdler::SetInstance(new GAllocatorIdler);
+    void* block = allocator->Alloc(1000);
+    allocator->Free(block, 1000);
+    ASSERT_GE(allocator->GetCachedBlockCount(1000), 1);
+
+    GSignal<GEmptyMessage>::GetSignal(100)->Send(GEmptyMessage());
+    EXPECT_EQ(allocator->GetCachedBlockCount(1000), 0);
+
+    GAllocatorIdler::SetInstance(nullptr);
+    allocator->Free(allocator->Alloc(1000), 1000);
+    GSignal<GEmptyMessage>::GetSignal(100)->Send(GEmptyMessage());
+    EXPECT_EQ(allocator->GetCachedBlockCount(1000), 1); // nobody listens any more
+    allocator->ReleaseFreeLists(-1);
+}
+
+#ifdef ALLOCATOR_OOM_CHILD
+// Runs the helper under a small address-space limit and returns its exit status and output.
+std::pair<int, std::string> RunOutOfMemory(char const* mode)
+{
+    int pipeEnds[2];
+    EXPECT_EQ(pipe(pipeEnds), 0);
+    pid_t const child = fork();
+    if (child == 0)
+    {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        close(pipeEnds[0]);
+        execl(ALLOCATOR_OOM_CHILD, ALLOCATOR_OOM_CHILD, mode, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    std::string output;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(n));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(GAllocatorOutOfMemoryTest, RealExhaustionThrowsGMemoryExceptionAndRecovers)
+{
+    auto const [status, output] = RunOutOfMemory("exhaust");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("low-memory signals: 1"), std::string::npos) << output;
+    EXPECT_NE(output.find("caught GMemoryException 2451"), std::string::npos) << output;
+    EXPECT_NE(output.find("allocates again"), std::string::npos) << output;
+}
+
+TEST(GAllocatorOutOfMemoryTest, ReceiverThatFreesMemoryLetsTheAllocationSucceed)
+{
+    auto const [status, output] = RunOutOfMemory("rescue");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("rescued allocation succeeded"), std::string::npos) << output;
+    EXPECT_NE(output.find("reserve restored"), std::string::npos) << output;
+}
+#endif
+} // namespace

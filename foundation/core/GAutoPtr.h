@@ -19,9 +19,12 @@ public:
     GAutoPtr() : fOwns(false), fObject(nullptr) {}
     explicit GAutoPtr(T* object, bool owns = true) : fOwns(owns), fObject(object) {}
     // The source keeps pointing at the object but no longer owns it.
-    GAutoPtr(GAutoPtr const& other) : fOwns(other.fOwns), fObject(other.fObject) { other.fOwns = false; }
+    GAutoPtr(GAutoPtr const& other) noexcept : fOwns(other.fOwns), fObject(other.fObject)
+    {
+        other.fOwns = false;
+    }
     template<class U>
-    GAutoPtr(GAutoPtr<U, D> const& other) : fOwns(other.IsOwner()), fObject(other.Release())
+    GAutoPtr(GAutoPtr<U, D> const& other) noexcept : fOwns(other.IsOwner()), fObject(other.Release())
     {
     }
     ~GAutoPtr()

@@ -93,6 +93,8 @@ public:
             AppendByteSlow(byte);
         return *this;
     }
+    // Plain characters would otherwise be ambiguous between the byte and the unit append.
+    GBuffer& operator+=(char byte) { return *this += static_cast<unsigned char>(byte); }
     GBuffer& operator+=(unsigned short unit);
     GBuffer& operator+=(GCharCode const& code);
 

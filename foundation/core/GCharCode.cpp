@@ -108,8 +108,6 @@ void GCharCode::Set(unsigned short unit)
 
 void GCharCode::Set(unsigned int value, int length)
 {
-    if (length < 0 || length > 4)
-        return;
     StoreValue(value, length);
 }
 
@@ -121,6 +119,8 @@ void GCharCode::SetWithMinLength(unsigned int value)
 
 void GCharCode::StoreValue(std::uint32_t value, int length)
 {
+    if (length < 0 || length > 4)
+        return;
     Release();
     bool leastFirst = PSystem::GetMachineByteOrder() == 1;
     for (int i = 0; i < length; ++i)

@@ -330,7 +330,8 @@ private:
     // Small blocks from the allocator are aligned to 8 bytes.
     static_assert(alignof(Slot) <= 8, "GDict keys and values must not need more than 8-byte alignment");
 
-    static constexpr bool cBitwise = std::is_trivially_copyable<K>::value && std::is_trivially_copyable<V>::value;
+    static constexpr bool cBitwise =
+        std::is_trivially_copyable<K>::value && std::is_trivially_copyable<V>::value;
 
     static Slot* AllocateSlots(std::int32_t n)
     {
@@ -434,8 +435,10 @@ private:
                 Slot* to = slots + at;
                 if constexpr (cBitwise)
                 {
-                    std::memcpy(static_cast<void*>(to->fKey), static_cast<void const*>(from->fKey), sizeof(K));
-                    std::memcpy(static_cast<void*>(to->fValue), static_cast<void const*>(from->fValue), sizeof(V));
+                    std::memcpy(static_cast<void*>(to->fKey), static_cast<void const*>(from->fKey),
+                                sizeof(K));
+                    std::memcpy(static_cast<void*>(to->fValue), static_cast<void const*>(from->fValue),
+                                sizeof(V));
                 }
                 else
                 {

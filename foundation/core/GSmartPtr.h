@@ -27,7 +27,7 @@ public:
             throw;
         }
     }
-    GSmartPtr(GSmartPtr const& other) : fBlock(other.fBlock)
+    GSmartPtr(GSmartPtr const& other) noexcept : fBlock(other.fBlock)
     {
         if (fBlock)
             ++fBlock->fRefCount;

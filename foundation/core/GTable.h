@@ -22,7 +22,8 @@ public:
     // Takes the items and the live iterators along, so a table held inside another table's items
     // survives the relocation of those items with its iterators.
     GTable(GTable&& other) noexcept
-        : fItems(other.fItems), fCapacity(other.fCapacity), fCount(other.fCount), fFirstIterator(other.fFirstIterator)
+        : fItems(other.fItems), fCapacity(other.fCapacity), fCount(other.fCount),
+          fFirstIterator(other.fFirstIterator)
     {
         other.fItems = nullptr;
         other.fCapacity = 0;
@@ -234,8 +235,8 @@ private:
     static constexpr bool cBitwise = std::is_trivially_copyable<T>::value;
     // A move that may throw is not taken when a copy can be taken instead, so growth keeps the
     // old array intact on failure.
-    static constexpr bool cMoveOnGrowth = std::is_nothrow_move_constructible<T>::value ||
-                                          !std::is_copy_constructible<T>::value;
+    static constexpr bool cMoveOnGrowth =
+        std::is_nothrow_move_constructible<T>::value || !std::is_copy_constructible<T>::value;
 
     static T* AllocateSlots(std::int32_t n)
     {
@@ -266,7 +267,8 @@ private:
         if constexpr (cBitwise)
         {
             if (n > 0)
-                std::memcpy(static_cast<void*>(dst), static_cast<void const*>(src), std::size_t(n) * sizeof(T));
+                std::memcpy(static_cast<void*>(dst), static_cast<void const*>(src),
+                            std::size_t(n) * sizeof(T));
         }
         else
         {

@@ -32,10 +32,18 @@ public:
 
     // A forward iteration starts before the first item; a backward one after the last.
     explicit GTableIterator(GTable<T>& table, bool backward = false)
-        : fTable(&table), fBackward(backward ? 1 : 0), fPosition(backward ? table.fCount : -1), fState(cNormal),
-          fNext(table.fFirstIterator)
+        : fTable(&table), fBackward(backward ? 1 : 0), fPosition(backward ? table.fCount : -1),
+          fState(cNormal), fNext(table.fFirstIterator)
     {
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+// The iterator lives on the stack by design; its destructor (or the table's) unlinks it.
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
         table.fFirstIterator = this;
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic pop
+#endif
     }
     ~GTableIterator()
     {
@@ -69,10 +77,22 @@ public:
     }
 
     // The current item: valid after Next answered true, until that item is removed.
-    T& Get() const { return fTable->fItems[fPosition]; }
-    int GetPosition() const { return fPosition; }
-    State GetState() const { return static_cast<State>(fState); }
-    bool IsBackward() const { return fBackward != 0; }
+    T& Get() const
+    {
+        return fTable->fItems[fPosition];
+    }
+    int GetPosition() const
+    {
+        return fPosition;
+    }
+    State GetState() const
+    {
+        return static_cast<State>(fState);
+    }
+    bool IsBackward() const
+    {
+        return fBackward != 0;
+    }
 
 private:
     friend class GTable<T>;

@@ -260,6 +260,16 @@ TEST(GBufferTest, ByteAppendsGrowByAboutAThird)
     EXPECT_LT(blocks, 45);
 }
 
+TEST(GBufferTest, CharactersAppendAsBytes)
+{
+    GBuffer buffer;
+    buffer += 'a';
+    buffer += static_cast<char>(-1);
+    ASSERT_EQ(buffer.GetLength(), 2);
+    EXPECT_EQ(buffer.GetPtr()[0], 'a');
+    EXPECT_EQ(buffer.GetPtr()[1], 0xFF);
+}
+
 TEST(GBufferTest, UnitAppendsUseMachineByteOrder)
 {
     GBuffer buffer;

@@ -99,7 +99,7 @@ TEST(GDictTest, ProbingCountsOnlyKeysOfTheSameHome)
 TEST(GDictTest, ProbingWrapsAroundTheEnd)
 {
     GDict<int, int> dict;
-    dict.Put(6, 60);  // home 6, slot 6
+    dict.Put(6, 60);   // home 6, slot 6
     dict.Put(13, 130); // home 6, wraps to slot 0
     EXPECT_EQ(Locate(dict, 13), std::make_pair(6, 0));
     dict.Put(0, 1); // home 0 is taken by 13: slot 1
@@ -272,10 +272,12 @@ TEST(GDictTest, EnumerationVisitsSlotsInOrderAndIsCounted)
     EXPECT_EQ(dict.GetEnumerationCount(), 0);
     EXPECT_EQ(*dict.Find(10), 20);
 
-    EXPECT_THROW(dict.ForEach([&](int, int&) {
-        EXPECT_EQ(dict.GetEnumerationCount(), 1);
-        throw 1;
-    }),
+    EXPECT_THROW(dict.ForEach(
+                     [&](int, int&)
+                     {
+                         EXPECT_EQ(dict.GetEnumerationCount(), 1);
+                         throw 1;
+                     }),
                  int);
     EXPECT_EQ(dict.GetEnumerationCount(), 0);
 }
@@ -286,15 +288,17 @@ TEST(GDictTest, EnumerationSurvivesGrowthAndRemovalInItsBody)
     for (int key = 0; key < 4; ++key)
         dict.Put(key, key);
     int visits = 0;
-    dict.ForEach([&](int key, int&) {
-        ++visits;
-        if (key == 0)
+    dict.ForEach(
+        [&](int key, int&)
         {
-            dict.Remove(1);
-            for (int k = 100; k < 120; ++k)
-                dict.Put(k, k); // grows: the walk goes on in the new slots
-        }
-    });
+            ++visits;
+            if (key == 0)
+            {
+                dict.Remove(1);
+                for (int k = 100; k < 120; ++k)
+                    dict.Put(k, k); // grows: the walk goes on in the new slots
+            }
+        });
     EXPECT_GE(visits, 3);
     EXPECT_EQ(dict.GetCount(), 23);
     EXPECT_EQ(dict.GetEnumerationCount(), 0);

@@ -81,16 +81,18 @@ TEST(GNameTest, ThreadsInterningTheSameTextsShareTheirNameData)
     std::vector<std::thread> threads;
     for (int t = 0; t < cThreads; ++t)
     {
-        threads.emplace_back([t, &seen] {
-            for (int i = 0; i < cNames; ++i)
+        threads.emplace_back(
+            [t, &seen]
             {
-                // Each thread walks the names in its own order.
-                int n = (i * 7 + t * 31) % cNames;
-                std::string text = "GNameTest.thread." + std::to_string(n);
-                seen[t].resize(cNames);
-                seen[t][n] = GName(text.c_str()).GetData();
-            }
-        });
+                for (int i = 0; i < cNames; ++i)
+                {
+                    // Each thread walks the names in its own order.
+                    int n = (i * 7 + t * 31) % cNames;
+                    std::string text = "GNameTest.thread." + std::to_string(n);
+                    seen[t].resize(cNames);
+                    seen[t][n] = GName(text.c_str()).GetData();
+                }
+            });
     }
     for (std::thread& thread : threads)
         thread.join();

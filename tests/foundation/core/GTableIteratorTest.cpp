@@ -55,62 +55,89 @@ TEST(GTableIteratorTest, ForwardIterationSurvivesEditsOfTheTable)
         std::vector<int> visited;
     };
     Case const cases[] = {
-        {"remove the current item", 2, [](GTable<int>& t) { t.RemoveItemAt(IndexOf(t, 2)); }, {0, 1, 2, 3, 4}},
-        {"remove an item already visited", 2, [](GTable<int>& t) { t.RemoveItemAt(IndexOf(t, 0)); }, {0, 1, 2, 3, 4}},
+        {"remove the current item",
+         2,
+         [](GTable<int>& t) { t.RemoveItemAt(IndexOf(t, 2)); },
+         {0, 1, 2, 3, 4}},
+        {"remove an item already visited",
+         2,
+         [](GTable<int>& t) { t.RemoveItemAt(IndexOf(t, 0)); },
+         {0, 1, 2, 3, 4}},
         {"remove the next item", 2, [](GTable<int>& t) { t.RemoveItemAt(IndexOf(t, 3)); }, {0, 1, 2, 4}},
         {"remove the last item", 2, [](GTable<int>& t) { t.RemoveItemAt(IndexOf(t, 4)); }, {0, 1, 2, 3}},
-        {"remove current and previous", 2,
-         [](GTable<int>& t) {
+        {"remove current and previous",
+         2,
+         [](GTable<int>& t)
+         {
              t.RemoveItemAt(IndexOf(t, 2));
              t.RemoveItemAt(IndexOf(t, 1));
          },
          {0, 1, 2, 3, 4}},
-        {"remove current and next", 2,
-         [](GTable<int>& t) {
+        {"remove current and next",
+         2,
+         [](GTable<int>& t)
+         {
              t.RemoveItemAt(IndexOf(t, 2));
              t.RemoveItemAt(IndexOf(t, 3));
          },
          {0, 1, 2, 4}},
-        {"remove every item", 2,
-         [](GTable<int>& t) {
+        {"remove every item",
+         2,
+         [](GTable<int>& t)
+         {
              while (t.GetCount() > 0)
                  t.RemoveItemAt(0);
          },
          {0, 1, 2}},
-        {"insert before the current item", 2, [](GTable<int>& t) { t.InsertItemAt(IndexOf(t, 2), 99); }, {0, 1, 2, 3, 4}},
+        {"insert before the current item",
+         2,
+         [](GTable<int>& t) { t.InsertItemAt(IndexOf(t, 2), 99); },
+         {0, 1, 2, 3, 4}},
         {"insert at the front", 2, [](GTable<int>& t) { t.InsertItemAt(0, 99); }, {0, 1, 2, 3, 4}},
-        {"insert after the current item", 2,
+        {"insert after the current item",
+         2,
          [](GTable<int>& t) { t.InsertItemAt(IndexOf(t, 2) + 1, 99); },
          {0, 1, 2, 99, 3, 4}},
         {"append", 2, [](GTable<int>& t) { t.AddItem(99); }, {0, 1, 2, 3, 4, 99}},
-        {"remove the current item, then insert at its place", 2,
-         [](GTable<int>& t) {
+        {"remove the current item, then insert at its place",
+         2,
+         [](GTable<int>& t)
+         {
              int at = IndexOf(t, 2);
              t.RemoveItemAt(at);
              t.InsertItemAt(at, 99);
          },
          {0, 1, 2, 3, 4}},
-        {"remove the current item, then insert after its place", 2,
-         [](GTable<int>& t) {
+        {"remove the current item, then insert after its place",
+         2,
+         [](GTable<int>& t)
+         {
              int at = IndexOf(t, 2);
              t.RemoveItemAt(at);
              t.InsertItemAt(at + 1, 99);
          },
          {0, 1, 2, 3, 99, 4}},
-        {"remove the current item, then insert before its place", 2,
-         [](GTable<int>& t) {
+        {"remove the current item, then insert before its place",
+         2,
+         [](GTable<int>& t)
+         {
              int at = IndexOf(t, 2);
              t.RemoveItemAt(at);
              t.InsertItemAt(at - 1, 99);
          },
          {0, 1, 2, 3, 4}},
-        {"remove the current last item, then append", 4,
-         [](GTable<int>& t) {
+        {"remove the current last item, then append",
+         4,
+         [](GTable<int>& t)
+         {
              t.RemoveItemAt(IndexOf(t, 4));
              t.AddItem(99);
          },
          {0, 1, 2, 3, 4}},
-        {"append many, growing the array", 2, [](GTable<int>& t) {
+        {"append many, growing the array",
+         2,
+         [](GTable<int>& t)
+         {
              for (int i = 10; i < 13; ++i)
                  t.AddItem(i);
          },
@@ -140,7 +167,8 @@ TEST(GTableIteratorTest, BackwardIterationSurvivesRemovals)
     // Inserted exactly where the next step lands after a removal: not visited.
     EXPECT_EQ(VisitWithEdit(
                   2,
-                  [](GTable<int>& t) {
+                  [](GTable<int>& t)
+                  {
                       int at = IndexOf(t, 2);
                       t.RemoveItemAt(at);
                       t.InsertItemAt(at, 99);
@@ -188,8 +216,19 @@ TEST(GTableIteratorTest, NestedIteratorsAreEachMovedAlong)
                 table.RemoveItemAt(0); // the outer iterator's own item
         }
     }
-    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 1}, {1, 2}, {1, 3},
-                                                        {2, 1}, {2, 2}, {2, 3}, {3, 1}, {3, 2}, {3, 3}}));
+    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 0},
+                                                       {0, 1},
+                                                       {0, 2},
+                                                       {0, 3},
+                                                       {1, 1},
+                                                       {1, 2},
+                                                       {1, 3},
+                                                       {2, 1},
+                                                       {2, 2},
+                                                       {2, 3},
+                                                       {3, 1},
+                                                       {3, 2},
+                                                       {3, 3}}));
 }
 
 TEST(GTableIteratorTest, DestroyingTheTableEndsTheIterator)
@@ -241,16 +280,20 @@ TEST(GTableIteratorTest, ResizeMovesIterators)
     Case const cases[] = {
         {"grow while on the last item", 4, [](GTable<int>& t) { t.Resize(7); }, {0, 1, 2, 3, 4, 0, 0}},
         {"grow while in the middle", 2, [](GTable<int>& t) { t.Resize(6); }, {0, 1, 2, 3, 4, 0}},
-        {"grow after the last item was removed", 4,
-         [](GTable<int>& t) {
+        {"grow after the last item was removed",
+         4,
+         [](GTable<int>& t)
+         {
              t.RemoveLastItem();
              t.Resize(7);
          },
          {0, 1, 2, 3, 4}},
         {"shrink below the current item", 3, [](GTable<int>& t) { t.Resize(2); }, {0, 1, 2, 3}},
         {"shrink to the current item", 2, [](GTable<int>& t) { t.Resize(3); }, {0, 1, 2}},
-        {"shrink, then grow again", 3,
-         [](GTable<int>& t) {
+        {"shrink, then grow again",
+         3,
+         [](GTable<int>& t)
+         {
              t.Resize(2);
              t.Resize(4);
          },

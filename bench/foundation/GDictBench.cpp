@@ -1,0 +1,113 @@
+// GDict<GBuffer, int> against std::unordered_map<std::string, int>: the time to look up 10,000
+// present keys, the same key texts in the same order on both sides.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "GBuffer.h"
+#include "GDict.h"
+
+namespace
+{
+constexpr int cKeys = 10000;
+
+// Texts shaped like the framework's keys (preference groups and keys, file-type extensions).
+std::vector<std::string> const& KeyTexts()
+{
+    static std::vector<std::string> const texts = []
+    {
+        std::vector<std::string> result;
+        for (int i = 0; i < cKeys; ++i)
+            result.push_back((i % 3 == 0 ? "Group" : "PrefKey.") + std::to_string(i * 7919 % 100003));
+        return result;
+    }();
+    return texts;
+}
+
+// The order of the lookups, shuffled so that neither side walks its storage in order.
+std::vector<int> const& LookupOrder()
+{
+    static std::vector<int> const order = []
+    {
+        std::vector<int> result(cKeys);
+        for (int i = 0; i < cKeys; ++i)
+            result[i] = i;
+        std::shuffle(result.begin(), result.end(), std::mt19937(42));
+        return result;
+    }();
+    return order;
+}
+
+void BM_UnorderedMapLookup(benchmark::State& state)
+{
+    std::unordered_map<std::string, int> map;
+    for (int i = 0; i < cKeys; ++i)
+        map[KeyTexts()[i]] = i;
+    // Separate copies, so a lookup compares against other storage as a caller's key would.
+    std::vector<std::string> probes;
+    for (int i : LookupOrder())
+        probes.push_back(KeyTexts()[i]);
+    for (auto _ : state)
+    {
+        long sum = 0;
+        for (std::string const& probe : probes)
+            sum += map.find(probe)->second;
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_GDictLookup(benchmark::State& state)
+{
+    GDict<GBuffer, int> dict;
+    for (int i = 0; i < cKeys; ++i)
+        dict.Put(GBuffer(KeyTexts()[i].c_str()), i);
+    std::vector<GBuffer> probes;
+    for (int i : LookupOrder())
+        probes.emplace_back(KeyTexts()[i].c_str());
+    for (auto _ : state)
+    {
+        long sum = 0;
+        for (GBuffer const& probe : probes)
+            sum += *dict.Find(probe);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+BENCHMARK(BM_UnorderedMapLookup);
+BENCHMARK(BM_GDictLookup);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(std::vector<Run> const& runs) override
+    {
+        for (Run const& run : runs)
+            fTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> fTimes;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto const& times = reporter.fTimes;
+    if (times.count("BM_UnorderedMapLookup") && times.count("BM_GDictLookup"))
+        std::printf(
+            "GDict<GBuffer, int> lookup time / std::unordered_map<std::string, int> lookup time: %.2f "
+            "(goal <= 1.2)\n",
+            times.at("BM_GDictLookup") / times.at("BM_UnorderedMapLookup"));
+    benchmark::Shutdown();
+    return 0;
+}

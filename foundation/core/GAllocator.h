@@ -60,7 +60,10 @@ private:
         FreeBlock* fNext;
     };
 
-    static constexpr std::size_t RoundUp(std::size_t size) { return size == 0 ? 8 : (size + 7) & ~std::size_t(7); }
+    static constexpr std::size_t RoundUp(std::size_t size)
+    {
+        return size == 0 ? 8 : (size + 7) & ~std::size_t(7);
+    }
     static GAllocator* CreateInstance();
     void PushMedium(void* block, std::size_t rounded);
     long ReleaseFreeListsLocked(int count);

@@ -9,5 +9,8 @@ class GFastAllocatable
 {
 public:
     static void* operator new(std::size_t size) { return GAllocator::GetInstance()->Alloc(size); }
-    static void operator delete(void* block, std::size_t size) { GAllocator::GetInstance()->Free(block, size); }
+    static void operator delete(void* block, std::size_t size)
+    {
+        GAllocator::GetInstance()->Free(block, size);
+    }
 };

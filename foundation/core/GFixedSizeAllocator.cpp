@@ -29,9 +29,8 @@ GFixedSizeAllocator::Chunk* GFixedSizeAllocator::FindChunkWithFreeBlock()
     for (std::int32_t i = 0; i < record->fCapacity; ++i)
     {
         auto* block = reinterpret_cast<FreeLink*>(storage + i * fBlockSize);
-        block->fNext = i + 1 < record->fCapacity
-                           ? reinterpret_cast<FreeLink*>(storage + (i + 1) * fBlockSize)
-                           : nullptr;
+        block->fNext =
+            i + 1 < record->fCapacity ? reinterpret_cast<FreeLink*>(storage + (i + 1) * fBlockSize) : nullptr;
     }
     record->fFreeList = reinterpret_cast<FreeLink*>(storage);
 

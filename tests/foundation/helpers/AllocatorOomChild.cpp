@@ -31,7 +31,10 @@ long VirtualSize()
 class Ballast : public GReceiver<GEmptyMessage>
 {
 public:
-    explicit Ballast(bool frees) : fFrees(frees), fBlock(frees ? new char[4 * cStep] : nullptr) { Subscribe(102); }
+    explicit Ballast(bool frees) : fFrees(frees), fBlock(frees ? new char[4 * cStep] : nullptr)
+    {
+        Subscribe(102);
+    }
     ~Ballast() override { delete[] fBlock; }
     void Receive(int, GEmptyMessage const&) override
     {

@@ -1,10 +1,9 @@
 // GDict<GBuffer, int> against std::unordered_map<std::string, int>: the time to look up 10,000
 // present keys, the same key texts in the same order on both sides.
-#include <benchmark/benchmark.h>
+#include "BenchRatio.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -84,30 +83,13 @@ void BM_GDictLookup(benchmark::State& state)
 BENCHMARK(BM_UnorderedMapLookup);
 BENCHMARK(BM_GDictLookup);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(std::vector<Run> const& runs) override
-    {
-        for (Run const& run : runs)
-            fTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> fTimes;
-};
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto const& times = reporter.fTimes;
-    if (times.count("BM_UnorderedMapLookup") && times.count("BM_GDictLookup"))
-        std::printf(
-            "GDict<GBuffer, int> lookup time / std::unordered_map<std::string, int> lookup time: %.2f "
-            "(goal <= 1.2)\n",
-            times.at("BM_GDictLookup") / times.at("BM_UnorderedMapLookup"));
-    benchmark::Shutdown();
+    bench::Times const times = bench::RunAll(argc, argv);
+    bench::PrintTimeRatio(
+        times, "GDict<GBuffer, int> lookup time / std::unordered_map<std::string, int> lookup time",
+        "BM_GDictLookup", "BM_UnorderedMapLookup", "goal <= 1.2");
     return 0;
 }

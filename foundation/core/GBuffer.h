@@ -26,6 +26,14 @@ public:
     }
     GBuffer(char const* text);
     GBuffer(unsigned char const* bytes, int len);
+    // Decimal text of a number (GBufferNumbers.cpp). Explicit, so that a number never turns into
+    // a buffer unasked where a function takes one.
+    explicit GBuffer(int value) : GBuffer() { Set(value); }
+    explicit GBuffer(unsigned int value) : GBuffer() { Set(value); }
+    explicit GBuffer(long long value);
+    explicit GBuffer(unsigned long long value);
+    explicit GBuffer(double value) : GBuffer() { Set(value); }
+    GBuffer(double value, GBuffer const& format) : GBuffer() { Set(value, format); }
     ~GBuffer()
     {
         if (fCapacity & cOwnedFlag)
@@ -44,6 +52,45 @@ public:
     }
     GBuffer& operator=(char const* text);
     void Set(unsigned char const* bytes, int len);
+
+    // Number text. Every writer replaces the contents with an owned copy of the text; the text
+    // never depends on the process's locale, and the decimal separator is always ".".
+    void Set(int value);
+    void Set(unsigned int value);
+    // "%.*d": at least `precision` digits, padded with zeros (at most 1,031 characters); a
+    // negative precision counts as none, and 0 with precision 0 gives an empty text.
+    void Set(int value, int precision);
+    // Plain decimal, six fractional digits rounded half up, trailing zeros and a bare point
+    // removed: 12.0 -> "12", 2.0000005 -> "2.000001", -0.0 -> "0", 1e20 in full; "nan", "inf".
+    void Set(double value);
+    // As Set(double) with `precision` fractional digits, clamped to 0..16 (negative means 16).
+    void SetWithPrecision(double value, int precision);
+    // Fifteen fractional digits; a value of at least 100,000 or below 0.001 is written as a
+    // mantissa from 1 to 10 and a two-digit exponent without "+": 123456.0 -> "1.23456e05",
+    // 0.00012 -> "1.2e-04".
+    void SetWithHighPrecision(double value);
+    // The value through a printf format holding exactly one floating-point conversion (%f %F %e
+    // %E %g %G %a %A with flags from "-+ #0", a width and a precision written as digits of at most
+    // 1,023, no length modifier, no "*") among literal text and "%%"; the text is formatted as in
+    // the C locale and cut at 1,023 characters. When the text ends in a fraction (its last "." is
+    // followed by digits only), trailing zeros and then a bare point are removed, so "%f" gives
+    // 1.5 -> "1.5" and 3.0 -> "3"; an exponent is never touched. Any other format, the empty one
+    // included, gives an empty text: a caller's format never reaches printf unchecked.
+    void Set(double value, GBuffer const& format);
+
+    // Number readers; each makes the buffer zero-terminated first, as GetPtr does.
+    // atol: white space as the C locale has it, a sign, digits; saturated to 64 bits, then cut
+    // to the low 32.
+    int GetInt32() const;
+    // Skips white space (8, 9, 10, 11, 13, 32), takes one sign and the digits modulo 2^32,
+    // negating after "-": "  -1" -> 4294967295, "12abc" -> 12, "abc" -> 0.
+    unsigned int GetUInt32() const;
+    // As GetUInt32, modulo 2^64.
+    long long GetInt64() const;
+    // A real number at the very start (no white space skipped): sign, digits with an optional
+    // fraction, optional exponent, or nan / inf / infinity in any case; 0.0 when there is none.
+    // Out of range gives an infinity or a zero of the text's sign.
+    double GetReal() const;
 
     // Borrowing: the bytes must outlive every buffer that shares them and are never written.
     void SetFromStatic(char const* text);

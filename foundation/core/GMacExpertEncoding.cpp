@@ -1,0 +1,31 @@
+// The MacExpert encoding's tables and singleton.
+#include "GMacExpertEncoding.h"
+
+// Borrows the literal, so the description needs no allocation and outlives every static.
+GBuffer const GMacExpertEncoding::sMacExpertDescription = []
+{
+    GBuffer description;
+    description.SetFromStatic("MacExpertEncoding");
+    return description;
+}();
+
+GSharedObject<GMacExpertEncoding> GMacExpertEncoding::sMacExpertEncoding;
+
+// Needs the Unicode singleton and its tables (GUnicodeEncoding::Initialize) to name its characters;
+// without them the codes keep their names only.
+GMacExpertEncoding::GMacExpertEncoding() : GSimpleEncoding(sMacExpertDescription)
+{
+    AddMacExpertGlyphNames();
+}
+
+GMacExpertEncoding::~GMacExpertEncoding() = default;
+
+GMacExpertEncoding* GMacExpertEncoding::GetInstance()
+{
+    return sMacExpertEncoding.Get();
+}
+
+void GMacExpertEncoding::SetInstance(GMacExpertEncoding* p)
+{
+    sMacExpertEncoding = p;
+}

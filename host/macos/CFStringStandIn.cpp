@@ -1,0 +1,405 @@
+// The CoreFoundation string stand-in: iconv converts code pages, ICU normalises.
+#include "CFStringStandIn.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iconv.h>
+#include <string>
+#include <unicode/unorm2.h>
+#include <vector>
+
+struct __CFString : CFStandInObject
+{
+    ~__CFString() override
+    {
+        if (fOwnsExternal)
+            std::free(const_cast<UniChar*>(fExternal));
+    }
+
+    // A string holds either its own units or, when made without copying, the caller's. The
+    // caller's units need not be aligned, so units are only ever read with memcpy.
+    UniChar const* Units() const { return fExternal ? fExternal : fUnits.data(); }
+    CFIndex Length() const { return fExternal ? fExternalLength : static_cast<CFIndex>(fUnits.size()); }
+
+    std::vector<UniChar> fUnits;
+    UniChar const* fExternal = nullptr;
+    CFIndex fExternalLength = 0;
+    bool fOwnsExternal = false;
+};
+
+namespace
+{
+struct EncodingName
+{
+    CFStringEncoding fEncoding;
+    char const* fIconvName;
+};
+
+// The code pages iconv converts for us. kCFStringEncodingUnicode is handled without iconv.
+constexpr EncodingName cEncodingNames[] = {
+    {kCFStringEncodingMacRoman, "MACINTOSH"},
+    {kCFStringEncodingMacJapanese, "SHIFT_JIS"},
+    {kCFStringEncodingDOSChineseSimplif, "CP936"},
+};
+
+std::atomic<CFStringEncoding> sSystemEncoding{kCFStringEncodingMacRoman};
+
+char const* IconvName(CFStringEncoding encoding)
+{
+    for (EncodingName const& entry : cEncodingNames)
+    {
+        if (entry.fEncoding == encoding)
+            return entry.fIconvName;
+    }
+    return nullptr;
+}
+
+bool IsLittleEndian()
+{
+    UniChar const probe = 1;
+    unsigned char first;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
+char const cUTF16LE[] = "UTF-16LE";
+char const cUTF16BE[] = "UTF-16BE";
+
+// iconv's name for UTF-16 in this machine's byte order, without a byte-order mark.
+char const* MachineUTF16()
+{
+    return IsLittleEndian() ? cUTF16LE : cUTF16BE;
+}
+
+UniChar SwapUnit(UniChar unit)
+{
+    return static_cast<UniChar>(unit >> 8 | unit << 8);
+}
+
+bool IsHighSurrogate(UniChar unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(UniChar unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Opening a descriptor costs more than converting a short text, so each thread keeps the ones it
+// opened (a descriptor must not be used by two threads at once) and closes them when it ends.
+class IconvCache
+{
+public:
+    IconvCache() = default;
+    ~IconvCache()
+    {
+        for (Entry const& entry : fEntries)
+            iconv_close(entry.fHandle);
+    }
+    IconvCache(IconvCache const&) = delete;
+    IconvCache& operator=(IconvCache const&) = delete;
+
+    // A descriptor in its initial shift state, or (iconv_t)-1 when iconv has no such conversion.
+    iconv_t Get(char const* to, char const* from)
+    {
+        for (Entry const& entry : fEntries)
+        {
+            if (entry.fTo == to && entry.fFrom == from)
+            {
+                iconv(entry.fHandle, nullptr, nullptr, nullptr, nullptr);
+                return entry.fHandle;
+            }
+        }
+        iconv_t handle = iconv_open(to, from);
+        if (handle != cNoHandle)
+            fEntries.push_back(Entry{to, from, handle});
+        return handle;
+    }
+
+    static iconv_t const cNoHandle;
+
+private:
+    // The names are the constants of this file, so they are told apart by address.
+    struct Entry
+    {
+        char const* fTo;
+        char const* fFrom;
+        iconv_t fHandle;
+    };
+    std::vector<Entry> fEntries;
+};
+
+iconv_t const IconvCache::cNoHandle = reinterpret_cast<iconv_t>(-1);
+
+iconv_t OpenIconv(char const* to, char const* from)
+{
+    thread_local IconvCache cache;
+    return cache.Get(to, from);
+}
+
+// Decodes bytes of a code page into units; false when a byte sequence does not read.
+bool DecodeBytes(char const* iconvName, UInt8 const* bytes, CFIndex numBytes, std::vector<UniChar>& units)
+{
+    iconv_t const cd = OpenIconv(MachineUTF16(), iconvName);
+    if (cd == IconvCache::cNoHandle)
+        return false;
+    // No code page here makes more than two units of one byte.
+    units.assign(static_cast<std::size_t>(numBytes) * 2 + 2, 0);
+    char* in = const_cast<char*>(reinterpret_cast<char const*>(bytes));
+    std::size_t inLeft = static_cast<std::size_t>(numBytes);
+    char* outStart = reinterpret_cast<char*>(&units[0]);
+    char* out = outStart;
+    std::size_t outLeft = units.size() * 2;
+    if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1))
+        return false;
+    if (iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1))
+        return false;
+    units.resize(static_cast<std::size_t>(out - outStart) / 2);
+    return true;
+}
+
+// UTF-16 out of UTF-16: the units are copied as they are, lone surrogates included.
+CFIndex CopyUnits(UniChar const* units, CFIndex count, Boolean external, UInt8* buffer, CFIndex maxBufLen,
+                  CFIndex* usedBufLen)
+{
+    CFIndex used = 0;
+    if (external)
+    {
+        if (buffer && maxBufLen < 2)
+        {
+            if (usedBufLen)
+                *usedBufLen = 0;
+            return 0;
+        }
+        UniChar const mark = 0xFEFF;
+        if (buffer)
+            std::memcpy(buffer, &mark, 2);
+        used = 2;
+    }
+    CFIndex converted = count;
+    if (buffer && (maxBufLen - used) / 2 < count)
+        converted = (maxBufLen - used) / 2;
+    if (buffer && converted > 0)
+        std::memcpy(buffer + used, units, static_cast<std::size_t>(converted) * 2);
+    used += converted * 2;
+    if (usedBufLen)
+        *usedBufLen = used;
+    return converted;
+}
+
+// Units into a code page, one iconv pass that stops where a character does not convert.
+CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, UInt8 lossByte, UInt8* buffer,
+                    CFIndex maxBufLen, CFIndex* usedBufLen)
+{
+    if (usedBufLen)
+        *usedBufLen = 0;
+    iconv_t const cd = OpenIconv(iconvName, MachineUTF16());
+    if (cd == IconvCache::cNoHandle)
+        return 0;
+    char* const inStart = const_cast<char*>(reinterpret_cast<char const*>(units));
+    char* in = inStart;
+    std::size_t inLeft = static_cast<std::size_t>(count) * 2;
+    CFIndex used = 0;
+    // Measuring writes into scratch space; iconv restarts costly when the output is full, so the
+    // space is large.
+    char scratch[16384];
+    for (;;)
+    {
+        char* out = buffer ? reinterpret_cast<char*>(buffer) + used : scratch;
+        std::size_t outLeft = buffer ? static_cast<std::size_t>(maxBufLen - used) : sizeof scratch;
+        char* const outStart = out;
+        std::size_t const result = iconv(cd, &in, &inLeft, &out, &outLeft);
+        int const error = errno;
+        used += out - outStart;
+        if (result != static_cast<std::size_t>(-1))
+        {
+            // The input is used up; a stateful code page may still write its closing bytes.
+            out = buffer ? reinterpret_cast<char*>(buffer) + used : scratch;
+            outLeft = buffer ? static_cast<std::size_t>(maxBufLen - used) : sizeof scratch;
+            char* const flushStart = out;
+            if (iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1))
+                used += out - flushStart;
+            break;
+        }
+        if (error == E2BIG)
+        {
+            // Measuring goes on in the scratch buffer; a caller's buffer is full.
+            if (buffer)
+                break;
+            continue;
+        }
+        // EILSEQ (the code page has no such character, or an unpaired surrogate) or EINVAL (a
+        // high surrogate ends the range).
+        if (lossByte == 0 || (buffer && used >= maxBufLen))
+            break;
+        if (buffer)
+            buffer[used] = lossByte;
+        ++used;
+        UniChar unit;
+        std::memcpy(&unit, in, 2);
+        std::size_t skip = 2;
+        if (IsHighSurrogate(unit) && inLeft >= 4)
+        {
+            UniChar next;
+            std::memcpy(&next, in + 2, 2);
+            if (IsLowSurrogate(next))
+                skip = 4;
+        }
+        in += skip;
+        inLeft -= skip;
+    }
+    if (usedBufLen)
+        *usedBufLen = used;
+    return static_cast<CFIndex>(in - inStart) / 2;
+}
+
+UNormalizer2 const* NormalizerFor(CFStringNormalizationForm form, UErrorCode* error)
+{
+    switch (form)
+    {
+    case kCFStringNormalizationFormD:
+        return unorm2_getNFDInstance(error);
+    case kCFStringNormalizationFormKD:
+        return unorm2_getNFKDInstance(error);
+    case kCFStringNormalizationFormC:
+        return unorm2_getNFCInstance(error);
+    case kCFStringNormalizationFormKC:
+        return unorm2_getNFKCInstance(error);
+    }
+    return nullptr;
+}
+} // namespace
+
+Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding)
+{
+    return encoding == kCFStringEncodingUnicode || IconvName(encoding) != nullptr;
+}
+
+CFStringEncoding CFStringGetSystemEncoding()
+{
+    return sSystemEncoding.load(std::memory_order_relaxed);
+}
+
+Boolean CFStringStandInSetSystemEncoding(CFStringEncoding encoding)
+{
+    if (!CFStringIsEncodingAvailable(encoding))
+        return false;
+    sSystemEncoding.store(encoding, std::memory_order_relaxed);
+    return true;
+}
+
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, UInt8 const* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean isExternalRepresentation)
+{
+    if (numBytes < 0 || (numBytes > 0 && !bytes))
+        return nullptr;
+    std::vector<UniChar> units;
+    if (encoding == kCFStringEncodingUnicode)
+    {
+        CFIndex count = numBytes / 2;
+        units.resize(static_cast<std::size_t>(count));
+        if (count > 0)
+            std::memcpy(&units[0], bytes, static_cast<std::size_t>(count) * 2);
+        if (isExternalRepresentation && !units.empty())
+        {
+            if (units[0] == 0xFEFF)
+                units.erase(units.begin());
+            else if (units[0] == 0xFFFE)
+            {
+                units.erase(units.begin());
+                for (UniChar& unit : units)
+                    unit = SwapUnit(unit);
+            }
+        }
+    }
+    else
+    {
+        char const* name = IconvName(encoding);
+        if (!name || !DecodeBytes(name, bytes, numBytes, units))
+            return nullptr;
+    }
+    __CFString* string = new __CFString;
+    string->fUnits.swap(units);
+    return string;
+}
+
+CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef, UniChar const* chars, CFIndex numChars,
+                                               CFAllocatorRef contentsDeallocator)
+{
+    if (numChars < 0 || (numChars > 0 && !chars))
+        return nullptr;
+    __CFString* string = new __CFString;
+    string->fExternal = numChars > 0 ? chars : nullptr;
+    string->fExternalLength = numChars;
+    string->fOwnsExternal = numChars > 0 && contentsDeallocator != kCFAllocatorNull;
+    return string;
+}
+
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex maxLength, CFStringRef theString)
+{
+    if (!theString || (maxLength > 0 && theString->Length() > maxLength))
+        return nullptr;
+    __CFString* copy = new __CFString;
+    CFIndex const length = theString->Length();
+    copy->fUnits.resize(static_cast<std::size_t>(length));
+    if (length > 0)
+        std::memcpy(&copy->fUnits[0], theString->Units(), static_cast<std::size_t>(length) * 2);
+    return copy;
+}
+
+CFIndex CFStringGetLength(CFStringRef theString)
+{
+    return theString ? theString->Length() : 0;
+}
+
+CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
+                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
+                         CFIndex* usedBufLen)
+{
+    if (usedBufLen)
+        *usedBufLen = 0;
+    if (!theString || range.location < 0 || range.length < 0 ||
+        range.location + range.length > theString->Length())
+        return 0;
+    if (!buffer)
+        maxBufLen = 0;
+    UniChar const* units = theString->Units() + range.location;
+    if (encoding == kCFStringEncodingUnicode)
+        return CopyUnits(units, range.length, isExternalRepresentation, buffer, maxBufLen, usedBufLen);
+    char const* name = IconvName(encoding);
+    if (!name)
+        return 0;
+    return EncodeUnits(name, units, range.length, lossByte, buffer, maxBufLen, usedBufLen);
+}
+
+void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm theForm)
+{
+    if (!theString || theString->fExternal)
+        return;
+    UErrorCode error = U_ZERO_ERROR;
+    UNormalizer2 const* normalizer = NormalizerFor(theForm, &error);
+    if (!normalizer || U_FAILURE(error))
+        return;
+    // ICU works on char16_t; the units are copied across rather than read through another type.
+    std::vector<UniChar>& units = theString->fUnits;
+    std::u16string text(units.size(), u'\0');
+    if (!units.empty())
+        std::memcpy(&text[0], units.data(), units.size() * 2);
+    auto const length = static_cast<int32_t>(text.size());
+    if (unorm2_isNormalized(normalizer, text.data(), length, &error) || U_FAILURE(error))
+        return;
+    error = U_ZERO_ERROR;
+    int32_t const needed = unorm2_normalize(normalizer, text.data(), length, nullptr, 0, &error);
+    if (error != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(error))
+        return;
+    std::u16string result(static_cast<std::size_t>(needed), u'\0');
+    error = U_ZERO_ERROR;
+    unorm2_normalize(normalizer, text.data(), length, needed > 0 ? &result[0] : nullptr, needed, &error);
+    if (U_FAILURE(error))
+        return;
+    units.resize(result.size());
+    if (!result.empty())
+        std::memcpy(units.data(), result.data(), result.size() * 2);
+}

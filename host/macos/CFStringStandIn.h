@@ -1,0 +1,62 @@
+// This project's stand-in for the CoreFoundation string calls of the platform encodings: strings of
+// UTF-16 units, code-page conversion through the C library's iconv, Unicode normalisation through
+// ICU, and the system's default text encoding, which a test may change.
+#pragma once
+
+#include "CFBaseStandIn.h"
+
+typedef std::uint32_t CFStringEncoding;
+
+// The encodings the platform layer names; CFStringIsEncodingAvailable tells which ids convert.
+constexpr CFStringEncoding kCFStringEncodingMacRoman = 0;
+constexpr CFStringEncoding kCFStringEncodingMacJapanese = 1;
+// UTF-16 in the machine's byte order.
+constexpr CFStringEncoding kCFStringEncodingUnicode = 0x0100;
+// Simplified Chinese, code page 936.
+constexpr CFStringEncoding kCFStringEncodingDOSChineseSimplif = 0x0421;
+
+enum CFStringNormalizationForm : CFIndex
+{
+    kCFStringNormalizationFormD = 0,
+    kCFStringNormalizationFormKD = 1,
+    kCFStringNormalizationFormC = 2,
+    kCFStringNormalizationFormKC = 3
+};
+
+struct __CFString;
+typedef __CFString const* CFStringRef;
+typedef __CFString* CFMutableStringRef;
+
+Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
+
+// Mac OS Roman until a test says otherwise.
+CFStringEncoding CFStringGetSystemEncoding();
+// Not a platform call: lets a test change the system's default text encoding. Refuses (false,
+// nothing changed) an id that CFStringIsEncodingAvailable does not know.
+Boolean CFStringStandInSetSystemEncoding(CFStringEncoding encoding);
+
+// Null when the bytes do not read as text in the encoding (or the encoding is unknown). For
+// kCFStringEncodingUnicode an odd trailing byte is ignored; as external representation a leading
+// byte-order mark is read and dropped.
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, UInt8 const* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean isExternalRepresentation);
+// Reads the caller's units in place. Unless contentsDeallocator is kCFAllocatorNull the string
+// owns them and frees them with the C heap when it goes.
+CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef alloc, UniChar const* chars, CFIndex numChars,
+                                               CFAllocatorRef contentsDeallocator);
+// maxLength 0 means no limit; a longer string than maxLength gives null.
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength, CFStringRef theString);
+
+// The length in UTF-16 units.
+CFIndex CFStringGetLength(CFStringRef theString);
+
+// Converts the units of range into encoding and returns how many units were converted; usedBufLen
+// (when not null) gets the bytes written. Without a buffer it only measures. With lossByte 0 it
+// stops at the first character the encoding cannot hold (or an unpaired surrogate); otherwise
+// lossByte stands for each such character. It also stops where maxBufLen bytes would be exceeded.
+// An external representation of kCFStringEncodingUnicode starts with a byte-order mark.
+CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
+                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
+                         CFIndex* usedBufLen);
+
+void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm theForm);

@@ -67,13 +67,7 @@ unsigned short const GASCIIEncoding::sASCIIToUnicode[256] = {
 
 GSharedObject<GASCIIEncoding> GASCIIEncoding::sTheASCIIEncoding;
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GASCIIEncoding::sASCIIDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("ASCIIEncoding");
-    return description;
-}();
+GBuffer const GASCIIEncoding::sASCIIDescription = GBuffer::FromStatic("ASCIIEncoding");
 
 GASCIIEncoding::~GASCIIEncoding() = default;
 

@@ -97,6 +97,13 @@ public:
     // extent is how many bytes may be read at text; -1 means len.
     void SetFromStatic(char const* text, int len, int extent = -1);
     void TakeByteArray(unsigned char const* bytes, int len, int extent);
+    // A buffer borrowing a static zero-terminated text: no allocation, so it may be a static itself.
+    static GBuffer FromStatic(char const* text)
+    {
+        GBuffer buffer;
+        buffer.SetFromStatic(text);
+        return buffer;
+    }
 
     void Swap(GBuffer& other) noexcept
     {

@@ -1,13 +1,7 @@
 // The MacExpert encoding's tables and singleton.
 #include "GMacExpertEncoding.h"
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GMacExpertEncoding::sMacExpertDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("MacExpertEncoding");
-    return description;
-}();
+GBuffer const GMacExpertEncoding::sMacExpertDescription = GBuffer::FromStatic("MacExpertEncoding");
 
 GSharedObject<GMacExpertEncoding> GMacExpertEncoding::sMacExpertEncoding;
 

@@ -1,13 +1,7 @@
 // The MacRoman encoding's tables and singleton.
 #include "GMacRomanEncoding.h"
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GMacRomanEncoding::sMacRomanDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("MacRomanEncoding");
-    return description;
-}();
+GBuffer const GMacRomanEncoding::sMacRomanDescription = GBuffer::FromStatic("MacRomanEncoding");
 
 GSharedObject<GMacRomanEncoding> GMacRomanEncoding::sMacRomanEncoding;
 

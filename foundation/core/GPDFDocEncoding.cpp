@@ -1,13 +1,7 @@
 // The PDFDoc encoding's tables and singleton.
 #include "GPDFDocEncoding.h"
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GPDFDocEncoding::sPDFDocDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("PDFDocEncoding");
-    return description;
-}();
+GBuffer const GPDFDocEncoding::sPDFDocDescription = GBuffer::FromStatic("PDFDocEncoding");
 
 GSharedObject<GPDFDocEncoding> GPDFDocEncoding::sPDFDocEncoding;
 

@@ -26,13 +26,7 @@ void WriteUnit(unsigned char* p, unsigned short unit)
 }
 } // namespace
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GSimpleEncoding::sSimpleDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("SimpleEncoding");
-    return description;
-}();
+GBuffer const GSimpleEncoding::sSimpleDescription = GBuffer::FromStatic("SimpleEncoding");
 
 GSimpleEncoding::GSimpleEncoding(GBuffer const& description) : fDescription(description), fSeveralUnitCodes(0)
 {

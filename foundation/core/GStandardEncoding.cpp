@@ -1,13 +1,7 @@
 // The Standard encoding's tables and singleton.
 #include "GStandardEncoding.h"
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GStandardEncoding::sStandardDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("StandardEncoding");
-    return description;
-}();
+GBuffer const GStandardEncoding::sStandardDescription = GBuffer::FromStatic("StandardEncoding");
 
 GSharedObject<GStandardEncoding> GStandardEncoding::sStandardEncoding;
 

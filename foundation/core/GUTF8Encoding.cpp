@@ -213,13 +213,7 @@ void EncodeUTF8(unsigned char const* units, int unitCount, unsigned char* bytes)
 
 GSharedObject<GUTF8Encoding> GUTF8Encoding::sUTF8Encoding;
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GUTF8Encoding::sASCIIDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("UTF-8Encoding");
-    return description;
-}();
+GBuffer const GUTF8Encoding::sASCIIDescription = GBuffer::FromStatic("UTF-8Encoding");
 
 GUTF8Encoding::~GUTF8Encoding() = default;
 

@@ -17,13 +17,6 @@
 
 namespace
 {
-GBuffer MakeStaticBuffer(char const* text)
-{
-    GBuffer buffer;
-    buffer.SetFromStatic(text);
-    return buffer;
-}
-
 GTable<unsigned char> MakeSeparator(unsigned char separator)
 {
     GTable<unsigned char> table;
@@ -172,7 +165,7 @@ bool IsNeverPreferred(GBuffer const& name)
 } // namespace
 
 GSharedObject<GUnicodeEncoding> GUnicodeEncoding::sTheUnicodeEncoding;
-GBuffer const GUnicodeEncoding::sUnicodeDescription = MakeStaticBuffer("UnicodeEncoding");
+GBuffer const GUnicodeEncoding::sUnicodeDescription = GBuffer::FromStatic("UnicodeEncoding");
 GTable<unsigned char> const GUnicodeEncoding::cUnderscoreSeparator = MakeSeparator('_');
 
 GDict<GBuffer, unsigned short>* GUnicodeEncoding::sCharCodes = nullptr;

@@ -7,13 +7,7 @@ constexpr unsigned char cBulletCode = 0x95;
 constexpr unsigned short cBulletCharacter = 0x2022;
 } // namespace
 
-// Borrows the literal, so the description needs no allocation and outlives every static.
-GBuffer const GWinAnsiEncoding::sWinAnsiDescription = []
-{
-    GBuffer description;
-    description.SetFromStatic("WinAnsiEncoding");
-    return description;
-}();
+GBuffer const GWinAnsiEncoding::sWinAnsiDescription = GBuffer::FromStatic("WinAnsiEncoding");
 
 GSharedObject<GWinAnsiEncoding> GWinAnsiEncoding::sWinAnsiEncoding;
 

@@ -173,6 +173,10 @@ int GAllocator::GetCachedBlockCount(std::size_t size)
 
 void GAllocator::NewHandler()
 {
+    // A thread that is building an exception's error context neither waits for memory nor sees a
+    // GMemoryException: the exception goes without context instead.
+    if (GException::sCapturingContext)
+        throw GException::ContextOutOfMemory();
     // A failure while the handler runs (the new reserve below, say) lands here again.
     if (sNewHandlerBudget < 1)
         throw GMemoryException();

@@ -29,6 +29,12 @@ inline std::uint32_t GDictHash(unsigned short key)
 {
     return key;
 }
+// Both halves count, so keys that differ only above bit 31 (thread ids, say) spread apart.
+inline std::uint32_t GDictHash(long key)
+{
+    auto const bits = static_cast<std::uint64_t>(key);
+    return static_cast<std::uint32_t>(bits ^ (bits >> 32));
+}
 template<class E, typename std::enable_if<std::is_enum<E>::value, int>::type = 0>
 inline std::uint32_t GDictHash(E key)
 {

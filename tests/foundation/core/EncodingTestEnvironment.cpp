@@ -6,10 +6,12 @@
 #include "GMacExpertEncoding.h"
 #include "GMacRomanEncoding.h"
 #include "GPDFDocEncoding.h"
+#include "GPlatformEncodingFactory.h"
 #include "GStandardEncoding.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "GWinAnsiEncoding.h"
+#include "PMacPlatformEncodingFactory.h"
 
 namespace
 {
@@ -18,7 +20,10 @@ class EncodingTestEnvironment : public ::testing::Environment
 public:
     void SetUp() override
     {
-        // The tables first: the MacExpert and Standard encodings name their characters through them
+        // The platform factory first, as the platform start-up installs it: composition of UTF-16
+        // text goes through the platform encoding.
+        GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
+        // The tables next: the MacExpert and Standard encodings name their characters through them
         // while they are built.
         GUnicodeEncoding::Initialize();
         GASCIIEncoding::SetInstance(new GASCIIEncoding);
@@ -42,6 +47,7 @@ public:
         GMacRomanEncoding::SetInstance(nullptr);
         GMacExpertEncoding::SetInstance(nullptr);
         GASCIIEncoding::SetInstance(nullptr);
+        GPlatformEncodingFactory::SetInstance(nullptr);
     }
 };
 

@@ -1,0 +1,277 @@
+// GString against std::u16string: equality and hashing of equal texts (an ASCII string against a
+// UTF-16 one, and two UTF-16 strings), and looking up 10,000 keys in GDict<GString, int> against
+// std::unordered_map<std::u16string, int>. The same key texts in the same order on both sides.
+#include "BenchRatio.h"
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "GASCIIEncoding.h"
+#include "GDict.h"
+#include "GMacExpertEncoding.h"
+#include "GMacRomanEncoding.h"
+#include "GPDFDocEncoding.h"
+#include "GPlatformEncodingFactory.h"
+#include "GStandardEncoding.h"
+#include "GString.h"
+#include "GUTF8Encoding.h"
+#include "GUnicodeEncoding.h"
+#include "GWinAnsiEncoding.h"
+#include "PMacPlatformEncodingFactory.h"
+
+namespace
+{
+constexpr int cKeys = 10000;
+
+// Texts shaped like the framework's keys (preference groups and keys, file-type extensions).
+std::vector<std::string> const& KeyTexts()
+{
+    static std::vector<std::string> const texts = []
+    {
+        std::vector<std::string> result;
+        for (int i = 0; i < cKeys; ++i)
+            result.push_back((i % 3 == 0 ? "Group" : "PrefKey.") + std::to_string(i * 7919 % 100003));
+        return result;
+    }();
+    return texts;
+}
+
+// The order of the lookups, shuffled so that neither side walks its storage in order.
+std::vector<int> const& LookupOrder()
+{
+    static std::vector<int> const order = []
+    {
+        std::vector<int> result(cKeys);
+        for (int i = 0; i < cKeys; ++i)
+            result[i] = i;
+        std::shuffle(result.begin(), result.end(), std::mt19937(42));
+        return result;
+    }();
+    return order;
+}
+
+std::u16string Wide(std::string const& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+GString Utf16(std::string const& text)
+{
+    return GString(Wide(text).c_str(), false);
+}
+
+GString Ascii(std::string const& text)
+{
+    return GString(text.c_str());
+}
+
+// Equal texts in the order of the lookups, each side with its own storage.
+std::vector<GString> Strings(GString (*make)(std::string const&))
+{
+    std::vector<GString> result;
+    for (int i : LookupOrder())
+        result.push_back(make(KeyTexts()[i]));
+    return result;
+}
+
+std::vector<std::u16string> WideStrings()
+{
+    std::vector<std::u16string> result;
+    for (int i : LookupOrder())
+        result.push_back(Wide(KeyTexts()[i]));
+    return result;
+}
+
+void BM_U16StringEqual(benchmark::State& state)
+{
+    std::vector<std::u16string> const a = WideStrings();
+    std::vector<std::u16string> const b = WideStrings();
+    for (auto _ : state)
+    {
+        int equal = 0;
+        for (int i = 0; i < cKeys; ++i)
+            equal += a[i] == b[i];
+        benchmark::DoNotOptimize(equal);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_GStringEqualUtf16(benchmark::State& state)
+{
+    std::vector<GString> const a = Strings(Utf16);
+    std::vector<GString> const b = Strings(Utf16);
+    for (auto _ : state)
+    {
+        int equal = 0;
+        for (int i = 0; i < cKeys; ++i)
+            equal += a[i] == b[i];
+        benchmark::DoNotOptimize(equal);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_GStringEqualAsciiUtf16(benchmark::State& state)
+{
+    std::vector<GString> const a = Strings(Ascii);
+    std::vector<GString> const b = Strings(Utf16);
+    for (auto _ : state)
+    {
+        int equal = 0;
+        for (int i = 0; i < cKeys; ++i)
+            equal += a[i] == b[i];
+        benchmark::DoNotOptimize(equal);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_U16StringHash(benchmark::State& state)
+{
+    std::vector<std::u16string> const a = WideStrings();
+    std::hash<std::u16string> const hash;
+    for (auto _ : state)
+    {
+        std::size_t sum = 0;
+        for (std::u16string const& s : a)
+            sum += hash(s);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_GStringHashUtf16(benchmark::State& state)
+{
+    std::vector<GString> const a = Strings(Utf16);
+    for (auto _ : state)
+    {
+        unsigned sum = 0;
+        for (GString const& s : a)
+            sum += static_cast<unsigned>(s.GetHash());
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_GStringHashAscii(benchmark::State& state)
+{
+    std::vector<GString> const a = Strings(Ascii);
+    for (auto _ : state)
+    {
+        unsigned sum = 0;
+        for (GString const& s : a)
+            sum += static_cast<unsigned>(s.GetHash());
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_UnorderedMapLookup(benchmark::State& state)
+{
+    std::unordered_map<std::u16string, int> map;
+    for (int i = 0; i < cKeys; ++i)
+        map[Wide(KeyTexts()[i])] = i;
+    std::vector<std::u16string> const probes = WideStrings();
+    for (auto _ : state)
+    {
+        long sum = 0;
+        for (std::u16string const& probe : probes)
+            sum += map.find(probe)->second;
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+// UTF-16 keys, as strings read from files and preferences are.
+void GDictLookup(benchmark::State& state, GString (*probe)(std::string const&))
+{
+    GDict<GString, int> dict;
+    for (int i = 0; i < cKeys; ++i)
+        dict.Put(Utf16(KeyTexts()[i]), i);
+    std::vector<GString> const probes = Strings(probe);
+    for (auto _ : state)
+    {
+        long sum = 0;
+        for (GString const& key : probes)
+            sum += *dict.Find(key);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_GDictLookupUtf16(benchmark::State& state)
+{
+    GDictLookup(state, Utf16);
+}
+
+// Literals in the code are ASCII: looked up among the UTF-16 keys.
+void BM_GDictLookupAscii(benchmark::State& state)
+{
+    GDictLookup(state, Ascii);
+}
+
+BENCHMARK(BM_U16StringEqual);
+BENCHMARK(BM_GStringEqualUtf16);
+BENCHMARK(BM_GStringEqualAsciiUtf16);
+BENCHMARK(BM_U16StringHash);
+BENCHMARK(BM_GStringHashUtf16);
+BENCHMARK(BM_GStringHashAscii);
+BENCHMARK(BM_UnorderedMapLookup);
+BENCHMARK(BM_GDictLookupUtf16);
+BENCHMARK(BM_GDictLookupAscii);
+
+// The encodings as the foundation's start-up installs them.
+void InstallEncodings()
+{
+    GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
+    GUnicodeEncoding::Initialize();
+    GASCIIEncoding::SetInstance(new GASCIIEncoding);
+    GMacRomanEncoding::SetInstance(new GMacRomanEncoding);
+    GPDFDocEncoding::SetInstance(new GPDFDocEncoding);
+    GUnicodeEncoding::SetInstance(new GUnicodeEncoding);
+    GMacExpertEncoding::SetInstance(new GMacExpertEncoding);
+    GStandardEncoding::SetInstance(new GStandardEncoding);
+    GUTF8Encoding::SetInstance(new GUTF8Encoding);
+    GWinAnsiEncoding::SetInstance(new GWinAnsiEncoding);
+}
+
+void RemoveEncodings()
+{
+    GUnicodeEncoding::Finalize();
+    GWinAnsiEncoding::SetInstance(nullptr);
+    GUTF8Encoding::SetInstance(nullptr);
+    GUnicodeEncoding::SetInstance(nullptr);
+    GStandardEncoding::SetInstance(nullptr);
+    GPDFDocEncoding::SetInstance(nullptr);
+    GMacRomanEncoding::SetInstance(nullptr);
+    GMacExpertEncoding::SetInstance(nullptr);
+    GASCIIEncoding::SetInstance(nullptr);
+    GPlatformEncodingFactory::SetInstance(nullptr);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    InstallEncodings();
+    bench::Times const times = bench::RunAll(argc, argv);
+    bench::PrintTimeRatio(times, "GString == (both UTF-16) / std::u16string ==", "BM_GStringEqualUtf16",
+                          "BM_U16StringEqual", "no goal");
+    bench::PrintTimeRatio(times, "GString == (ASCII against UTF-16) / std::u16string ==",
+                          "BM_GStringEqualAsciiUtf16", "BM_U16StringEqual", "no goal");
+    bench::PrintTimeRatio(times, "GString::GetHash (UTF-16) / std::hash<std::u16string>",
+                          "BM_GStringHashUtf16", "BM_U16StringHash", "no goal");
+    bench::PrintTimeRatio(times, "GString::GetHash (ASCII) / std::hash<std::u16string>",
+                          "BM_GStringHashAscii", "BM_U16StringHash", "no goal");
+    bench::PrintTimeRatio(times,
+                          "GDict<GString, int> lookup (UTF-16 probes) / "
+                          "std::unordered_map<std::u16string, int> lookup",
+                          "BM_GDictLookupUtf16", "BM_UnorderedMapLookup", "no goal");
+    bench::PrintTimeRatio(times,
+                          "GDict<GString, int> lookup (ASCII probes) / "
+                          "std::unordered_map<std::u16string, int> lookup",
+                          "BM_GDictLookupAscii", "BM_UnorderedMapLookup", "no goal");
+    RemoveEncodings();
+    return 0;
+}

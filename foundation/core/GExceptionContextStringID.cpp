@@ -1,0 +1,7 @@
+// An error context described by a string-pool message.
+#include "GExceptionContextStringID.h"
+
+GLngString GExceptionContextStringID::GetLngDescription() const
+{
+    return GLngString(fID);
+}

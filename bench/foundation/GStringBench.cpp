@@ -2,6 +2,7 @@
 // UTF-16 one, and two UTF-16 strings), and looking up 10,000 keys in GDict<GString, int> against
 // std::unordered_map<std::u16string, int>. The same key texts in the same order on both sides.
 #include "BenchRatio.h"
+#include "EncodingStartup.h"
 
 #include <algorithm>
 #include <functional>
@@ -10,18 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "GASCIIEncoding.h"
 #include "GDict.h"
-#include "GMacExpertEncoding.h"
-#include "GMacRomanEncoding.h"
-#include "GPDFDocEncoding.h"
-#include "GPlatformEncodingFactory.h"
-#include "GStandardEncoding.h"
 #include "GString.h"
-#include "GUTF8Encoding.h"
-#include "GUnicodeEncoding.h"
-#include "GWinAnsiEncoding.h"
-#include "PMacPlatformEncodingFactory.h"
 
 namespace
 {
@@ -222,39 +213,11 @@ BENCHMARK(BM_UnorderedMapLookup);
 BENCHMARK(BM_GDictLookupUtf16);
 BENCHMARK(BM_GDictLookupAscii);
 
-// The encodings as the foundation's start-up installs them.
-void InstallEncodings()
-{
-    GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
-    GUnicodeEncoding::Initialize();
-    GASCIIEncoding::SetInstance(new GASCIIEncoding);
-    GMacRomanEncoding::SetInstance(new GMacRomanEncoding);
-    GPDFDocEncoding::SetInstance(new GPDFDocEncoding);
-    GUnicodeEncoding::SetInstance(new GUnicodeEncoding);
-    GMacExpertEncoding::SetInstance(new GMacExpertEncoding);
-    GStandardEncoding::SetInstance(new GStandardEncoding);
-    GUTF8Encoding::SetInstance(new GUTF8Encoding);
-    GWinAnsiEncoding::SetInstance(new GWinAnsiEncoding);
-}
-
-void RemoveEncodings()
-{
-    GUnicodeEncoding::Finalize();
-    GWinAnsiEncoding::SetInstance(nullptr);
-    GUTF8Encoding::SetInstance(nullptr);
-    GUnicodeEncoding::SetInstance(nullptr);
-    GStandardEncoding::SetInstance(nullptr);
-    GPDFDocEncoding::SetInstance(nullptr);
-    GMacRomanEncoding::SetInstance(nullptr);
-    GMacExpertEncoding::SetInstance(nullptr);
-    GASCIIEncoding::SetInstance(nullptr);
-    GPlatformEncodingFactory::SetInstance(nullptr);
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    InstallEncodings();
+    testsupport::StartEncodings();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "GString == (both UTF-16) / std::u16string ==", "BM_GStringEqualUtf16",
                           "BM_U16StringEqual", "no goal");
@@ -272,6 +235,6 @@ int main(int argc, char** argv)
                           "GDict<GString, int> lookup (ASCII probes) / "
                           "std::unordered_map<std::u16string, int> lookup",
                           "BM_GDictLookupAscii", "BM_UnorderedMapLookup", "no goal");
-    RemoveEncodings();
+    testsupport::StopEncodings();
     return 0;
 }

@@ -2,6 +2,7 @@
 // GUTF8Encoding against glibc's iconv ("UTF-8" to "UTF-16LE"); both write into storage kept from the
 // previous round, as a caller converting text after text would.
 #include "BenchRatio.h"
+#include "EncodingStartup.h"
 
 #include <iconv.h>
 
@@ -98,17 +99,13 @@ BENCHMARK(BM_GUTF8EncodingToUTF16);
 
 int main(int argc, char** argv)
 {
-    GUnicodeEncoding::Initialize();
-    GUnicodeEncoding::SetInstance(new GUnicodeEncoding);
-    GUTF8Encoding::SetInstance(new GUTF8Encoding);
+    testsupport::StartEncodings();
 
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(
         times, "UTF-8 to UTF-16, GUTF8Encoding rate / iconv rate (iconv time / GUTF8Encoding time)",
         "BM_IconvUTF8ToUTF16", "BM_GUTF8EncodingToUTF16", "goal >= 2");
 
-    GUnicodeEncoding::Finalize();
-    GUTF8Encoding::SetInstance(nullptr);
-    GUnicodeEncoding::SetInstance(nullptr);
+    testsupport::StopEncodings();
     return 0;
 }

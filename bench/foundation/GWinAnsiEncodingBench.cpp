@@ -3,6 +3,7 @@
 // string takes: into UTF-16 through the Unicode singleton's ConvertFrom, into WinAnsi through the
 // WinAnsi singleton's ConvertFrom with a UTF-16 source.
 #include "BenchRatio.h"
+#include "EncodingStartup.h"
 
 #include <iconv.h>
 
@@ -13,13 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "GASCIIEncoding.h"
 #include "GBuffer.h"
-#include "GMacExpertEncoding.h"
-#include "GMacRomanEncoding.h"
-#include "GPDFDocEncoding.h"
-#include "GStandardEncoding.h"
-#include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "GWinAnsiEncoding.h"
 
@@ -184,33 +179,6 @@ BENCHMARK(BM_IconvUTF16ToWinAnsi);
 BENCHMARK(BM_GUTF16ToWinAnsi);
 BENCHMARK(BM_GUTF16ToWinAnsiTableOnly);
 
-// What the foundation's start-up does for the encodings, in its order.
-void StartEncodings()
-{
-    GUnicodeEncoding::Initialize();
-    GASCIIEncoding::SetInstance(new GASCIIEncoding);
-    GMacRomanEncoding::SetInstance(new GMacRomanEncoding);
-    GPDFDocEncoding::SetInstance(new GPDFDocEncoding);
-    GUnicodeEncoding::SetInstance(new GUnicodeEncoding);
-    GMacExpertEncoding::SetInstance(new GMacExpertEncoding);
-    GStandardEncoding::SetInstance(new GStandardEncoding);
-    GUTF8Encoding::SetInstance(new GUTF8Encoding);
-    GWinAnsiEncoding::SetInstance(new GWinAnsiEncoding);
-}
-
-void StopEncodings()
-{
-    GUnicodeEncoding::Finalize();
-    GWinAnsiEncoding::SetInstance(nullptr);
-    GUTF8Encoding::SetInstance(nullptr);
-    GUnicodeEncoding::SetInstance(nullptr);
-    GStandardEncoding::SetInstance(nullptr);
-    GPDFDocEncoding::SetInstance(nullptr);
-    GMacRomanEncoding::SetInstance(nullptr);
-    GMacExpertEncoding::SetInstance(nullptr);
-    GASCIIEncoding::SetInstance(nullptr);
-}
-
 // Both sides must produce the same bytes, or the comparison means nothing.
 void CheckAgainstIconv()
 {
@@ -238,7 +206,7 @@ void CheckAgainstIconv()
 
 int main(int argc, char** argv)
 {
-    StartEncodings();
+    testsupport::StartEncodings();
     CheckAgainstIconv();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "WinAnsi -> UTF-16 rate / iconv rate", "BM_IconvWinAnsiToUTF16",
@@ -247,6 +215,6 @@ int main(int argc, char** argv)
                           "BM_GUTF16ToWinAnsi", "goal >= 1.0");
     bench::PrintTimeRatio(times, "UTF-16 -> WinAnsi table step alone: rate / iconv rate",
                           "BM_IconvUTF16ToWinAnsi", "BM_GUTF16ToWinAnsiTableOnly", "for information");
-    StopEncodings();
+    testsupport::StopEncodings();
     return 0;
 }

@@ -1,0 +1,44 @@
+// Brings the encodings up and down the way the foundation's start-up and shut-down do.
+#include "EncodingStartup.h"
+
+#include "GASCIIEncoding.h"
+#include "GMacExpertEncoding.h"
+#include "GMacRomanEncoding.h"
+#include "GPDFDocEncoding.h"
+#include "GPlatformEncodingFactory.h"
+#include "GStandardEncoding.h"
+#include "GUTF8Encoding.h"
+#include "GUnicodeEncoding.h"
+#include "GWinAnsiEncoding.h"
+#include "PMacPlatformEncodingFactory.h"
+
+namespace testsupport
+{
+void StartEncodings()
+{
+    GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
+    GUnicodeEncoding::Initialize();
+    GASCIIEncoding::SetInstance(new GASCIIEncoding);
+    GMacRomanEncoding::SetInstance(new GMacRomanEncoding);
+    GPDFDocEncoding::SetInstance(new GPDFDocEncoding);
+    GUnicodeEncoding::SetInstance(new GUnicodeEncoding);
+    GMacExpertEncoding::SetInstance(new GMacExpertEncoding);
+    GStandardEncoding::SetInstance(new GStandardEncoding);
+    GUTF8Encoding::SetInstance(new GUTF8Encoding);
+    GWinAnsiEncoding::SetInstance(new GWinAnsiEncoding);
+}
+
+void StopEncodings()
+{
+    GUnicodeEncoding::Finalize();
+    GWinAnsiEncoding::SetInstance(nullptr);
+    GUTF8Encoding::SetInstance(nullptr);
+    GUnicodeEncoding::SetInstance(nullptr);
+    GStandardEncoding::SetInstance(nullptr);
+    GPDFDocEncoding::SetInstance(nullptr);
+    GMacRomanEncoding::SetInstance(nullptr);
+    GMacExpertEncoding::SetInstance(nullptr);
+    GASCIIEncoding::SetInstance(nullptr);
+    GPlatformEncodingFactory::SetInstance(nullptr);
+}
+} // namespace testsupport

@@ -10,6 +10,8 @@
 #include <limits>
 #include <locale.h>
 
+#include "GStringSupport.h"
+
 namespace
 {
 // Ten to the powers 0 to 16, each exact in a double.
@@ -23,13 +25,6 @@ constexpr int cMaxIntegerText = 1031;
 constexpr int cMaxFormattedText = 1023;
 // Sign, the 309 digits of the largest double's integer part, point, 16 digits, exponent.
 constexpr int cRealTextSize = 352;
-
-// The same rule as GStringSupport::IsWhiteSpace for 8-bit characters: backspace, tab, line feed,
-// vertical tab, carriage return and space; form feed is not white space.
-bool IsWhiteSpace(unsigned char c)
-{
-    return c == 8 || c == 9 || c == 10 || c == 11 || c == 13 || c == 32;
-}
 
 // isspace of the C locale, which atol skips: tab to carriage return (form feed included) and space.
 bool IsCWhiteSpace(unsigned char c)
@@ -227,7 +222,7 @@ int RemoveTrailingZeros(char const* text, int len)
 // Decimal digits after an optional sign, accumulated modulo 2^64 and negated after "-".
 std::uint64_t ReadWrappedInteger(unsigned char const* p)
 {
-    while (IsWhiteSpace(*p))
+    while (GStringSupport::IsWhiteSpace(*p))
         ++p;
     bool negative = false;
     if (*p == '+' || *p == '-')

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "GAllocator.h"
+#include "GDictTextForm.h"
 #include "GDictUtil.h"
 
 template<class K, class V>
@@ -309,7 +310,37 @@ public:
             fn(e.GetKey(), e.GetValue());
     }
 
+    // The text form of GDict<GBuffer, GString> and GDict<GString, GString> (GDictTextForm): one
+    // line of two quoted strings per pair between "#BEGINDICT" and "#ENDDICT". ReadFrom and
+    // FromString empty the dictionary first and are false for a malformed text, keeping the pairs
+    // read before the fault.
+    void WriteTo(GText2BinStream& out) const
+    {
+        static_assert(cHasTextForm, "only string dictionaries have a text form");
+        GDictTextForm::WriteTo(*this, out);
+    }
+    bool ReadFrom(GBin2TextStream& in)
+    {
+        static_assert(cHasTextForm, "only string dictionaries have a text form");
+        return GDictTextForm::ReadFrom(*this, in);
+    }
+    // GDict<GBuffer, GString> only.
+    void ToString(GString& out) const
+    {
+        static_assert(cHasStringForm, "only GDict<GBuffer, GString> has a string form");
+        GDictTextForm::ToString(*this, out);
+    }
+    bool FromString(GString const& text)
+    {
+        static_assert(cHasStringForm, "only GDict<GBuffer, GString> has a string form");
+        return GDictTextForm::FromString(*this, text);
+    }
+
 private:
+    static constexpr bool cHasStringForm = std::is_same<K, GBuffer>::value && std::is_same<V, GString>::value;
+    static constexpr bool cHasTextForm =
+        cHasStringForm || (std::is_same<K, GString>::value && std::is_same<V, GString>::value);
+
     // Bit 31 marks an occupied slot; bits 0 to 30 count the keys anywhere in the table whose home
     // is this slot.
     static constexpr std::uint32_t cOccupied = 0x80000000u;

@@ -1,7 +1,9 @@
-// The capacities of every dictionary.
+// The capacities of every dictionary, and the line end of the text forms.
 #include "GDictUtil.h"
 
 #include "GMemoryException.h"
+#include "GString.h"
+#include "PSystem.h"
 
 std::int32_t const GDictUtil::sPrime[cPrimeCount] = {
     7,     13,    23,    41,    67,    89,    127,    173,    263,    307,     389,     467,    587,   751,
@@ -25,4 +27,15 @@ std::int32_t GDictUtil::GetAllocation(std::int32_t n)
     if (capacity > INT32_MAX)
         throw GMemoryException();
     return static_cast<std::int32_t>(capacity);
+}
+
+GString GDictUtil::GetEOLString()
+{
+    char text[3] = {};
+    int length = 0;
+    if (PSystem::GetLineEndingNeedsCR())
+        text[length++] = '\r';
+    if (PSystem::GetLineEndingNeedsLF())
+        text[length++] = '\n';
+    return GString(text);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <type_traits>
 
+class GString;
+
 class GDictUtil
 {
 public:
@@ -13,6 +15,10 @@ public:
     // The capacity for n entries: 7 below 6 entries, else the first prime above 4n/3 (doubling the
     // largest prime past the end of the table).
     static std::int32_t GetAllocation(std::int32_t n);
+
+    // The line end of every text form, as ASCII text: a carriage return when the platform's lines
+    // need one, then a line feed when they need one (a carriage return alone here).
+    static GString GetEOLString();
 };
 
 // The 32-bit hash of a key; its home slot is the hash, taken as unsigned, modulo the capacity.

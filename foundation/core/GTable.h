@@ -12,6 +12,7 @@
 
 #include "GAllocator.h"
 #include "GTableIterator.h"
+#include "GTableTextForm.h"
 
 template<class T>
 class GTable
@@ -225,6 +226,29 @@ public:
             RemoveItemAt(fCount - 1);
             delete object;
         }
+    }
+
+    // The text form of a table of strings (GTableTextForm): one quoted string per line between
+    // "#BEGINTABLE" and "#ENDTABLE". ReadFrom and FromString empty the table first.
+    void WriteTo(GText2BinStream& out) const
+    {
+        static_assert(std::is_same<T, GString>::value, "only a table of strings has a text form");
+        GTableTextForm::WriteTo(*this, out);
+    }
+    void ReadFrom(GBin2TextStream& in)
+    {
+        static_assert(std::is_same<T, GString>::value, "only a table of strings has a text form");
+        GTableTextForm::ReadFrom(*this, in);
+    }
+    void ToString(GString& out) const
+    {
+        static_assert(std::is_same<T, GString>::value, "only a table of strings has a text form");
+        GTableTextForm::ToString(*this, out);
+    }
+    void FromString(GString const& text)
+    {
+        static_assert(std::is_same<T, GString>::value, "only a table of strings has a text form");
+        GTableTextForm::FromString(*this, text);
     }
 
 private:

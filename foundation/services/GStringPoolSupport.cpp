@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GBuffer.h"
+#include "GBufferSupport.h"
 #include "GMacRomanEncoding.h"
 #include "GPlatformEncoding.h"
 #include "GShiftJISEncoding.h"
@@ -21,7 +22,6 @@ namespace
 constexpr int cInvalidParameter = 40017;
 
 constexpr unsigned char cCR = 13;
-constexpr unsigned char cLF = 10;
 
 struct EncodingName
 {
@@ -37,37 +37,6 @@ EncodingName const cEncodingNames[] = {
     {"UTF8Encoding", []() -> GEncoding* { return GUTF8Encoding::GetInstance(); }},
 };
 
-// The platform ends a text line with a carriage return alone: CR, LF and CR LF each become one CR.
-// Unit is the code unit of the text (a byte, or a UTF-16 unit in machine order).
-template<class Unit>
-void ToPlatformLineEnds(GBuffer& text)
-{
-    int count = text.GetLength() / int(sizeof(Unit));
-    Unit const* units = reinterpret_cast<Unit const*>(text.GetPtr());
-    int first = 0;
-    while (first < count && units[first] != cLF)
-        ++first;
-    if (first == count)
-        return;
-    Unit* out = reinterpret_cast<Unit*>(text.GetWritePtr());
-    int written = first;
-    Unit previous = first > 0 ? out[first - 1] : Unit(0);
-    for (int i = first; i < count; ++i)
-    {
-        Unit unit = out[i];
-        // An LF right after a CR belongs to that CR, which is already written.
-        if (unit != cLF)
-            out[written++] = unit;
-        else if (previous != cCR)
-            out[written++] = cCR;
-        previous = unit;
-    }
-    // An odd trailing byte of UTF-16 text moves down with the rest.
-    int tail = text.GetLength() - count * int(sizeof(Unit));
-    std::memmove(out + written, out + count, tail);
-    text.SetLength(written * int(sizeof(Unit)) + tail);
-}
-
 // The nibble of a hexadecimal digit; any other character reads as all bits set, so that as the
 // first digit of a pair it gives the high nibble F and as the second the whole byte FF.
 int HexNibble(unsigned char digit)
@@ -79,11 +48,6 @@ int HexNibble(unsigned char digit)
     if (digit >= 'A' && digit <= 'F')
         return digit - 'A' + 10;
     return -1;
-}
-
-bool IsBackSlashCharacter(unsigned char byte)
-{
-    return byte == 92 || byte == 128 || byte == 165;
 }
 
 // Two digits per byte; a digit without partner at the end is dropped. A decoded "t" or "n" after a
@@ -101,7 +65,7 @@ void DecodeHexText(unsigned char const* hex, int length, GBuffer& bytes)
         unsigned high = static_cast<unsigned>(HexNibble(hex[2 * i]));
         unsigned low = static_cast<unsigned>(HexNibble(hex[2 * i + 1]));
         unsigned char byte = static_cast<unsigned char>(high << 4 | low);
-        if (i > 0 && IsBackSlashCharacter(previous) && (byte == 't' || byte == 'n'))
+        if (i > 0 && GBufferSupport::IsBackSlashCharacter(previous) && (byte == 't' || byte == 'n'))
             out[written - 1] = byte == 't' ? 9 : cCR;
         else
             out[written++] = byte;
@@ -149,9 +113,9 @@ void GStringPoolSupport::AddStringPoolData(GBuffer const& language, char const* 
         {
             bytes.Set(text, encoding->GetLength(text));
             if (wide)
-                ToPlatformLineEnds<unsigned short>(bytes);
+                GBufferSupport::UniPlatformLineEndings(bytes);
             else
-                ToPlatformLineEnds<unsigned char>(bytes);
+                GBufferSupport::ASCIIPlatformLineEndings(bytes);
         }
         table->SetDefaultString(id, GString(bytes, encoding, true), encoding);
     }

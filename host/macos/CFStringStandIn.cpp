@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iconv.h>
+#include <map>
+#include <mutex>
 #include <string>
 #include <unicode/unorm2.h>
 #include <vector>
@@ -41,6 +43,7 @@ constexpr EncodingName cEncodingNames[] = {
     {kCFStringEncodingMacRoman, "MACINTOSH"},
     {kCFStringEncodingMacJapanese, "SHIFT_JIS"},
     {kCFStringEncodingDOSChineseSimplif, "CP936"},
+    {kCFStringEncodingUTF8, "UTF-8"},
 };
 
 std::atomic<CFStringEncoding> sSystemEncoding{kCFStringEncodingMacRoman};
@@ -402,4 +405,58 @@ void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm t
     units.resize(result.size());
     if (!result.empty())
         std::memcpy(units.data(), result.data(), result.size() * 2);
+}
+
+CFStringRef CFStringStandInMakeConstantString(char const* cStr)
+{
+    // Constants are kept by their text, so the same literal in two files is one string. They are
+    // never destroyed: objects released during the process's exit may still hold them.
+    static std::mutex sMutex;
+    static auto* const sConstants = new std::map<std::string, CFStringRef>;
+    std::lock_guard<std::mutex> lock(sMutex);
+    CFStringRef& constant = (*sConstants)[cStr];
+    if (!constant)
+    {
+        constant = CFStringCreateWithCString(kCFAllocatorDefault, cStr, kCFStringEncodingUTF8);
+        if (!constant)
+            constant =
+                CFStringCreateWithBytes(kCFAllocatorDefault, nullptr, 0, kCFStringEncodingUnicode, false);
+    }
+    return constant;
+}
+
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, char const* cStr, CFStringEncoding encoding)
+{
+    if (!cStr)
+        return nullptr;
+    return CFStringCreateWithBytes(alloc, reinterpret_cast<UInt8 const*>(cStr),
+                                   static_cast<CFIndex>(std::strlen(cStr)), encoding, false);
+}
+
+Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding)
+{
+    if (!theString || !buffer || bufferSize < 1)
+        return false;
+    CFIndex const length = CFStringGetLength(theString);
+    CFIndex used = 0;
+    CFIndex const converted = CFStringGetBytes(theString, CFRangeMake(0, length), encoding, 0, false,
+                                               reinterpret_cast<UInt8*>(buffer), bufferSize - 1, &used);
+    if (converted != length)
+        return false;
+    buffer[used] = '\0';
+    return true;
+}
+
+std::string CFStringStandInGetUTF8(CFStringRef theString)
+{
+    CFIndex const length = CFStringGetLength(theString);
+    CFIndex needed = 0;
+    CFStringGetBytes(theString, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &needed);
+    std::string text(static_cast<std::size_t>(needed), '\0');
+    CFIndex used = 0;
+    if (needed > 0)
+        CFStringGetBytes(theString, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
+                         reinterpret_cast<UInt8*>(&text[0]), needed, &used);
+    text.resize(static_cast<std::size_t>(used));
+    return text;
 }

@@ -5,6 +5,8 @@
 
 #include "CFBaseStandIn.h"
 
+#include <string>
+
 typedef std::uint32_t CFStringEncoding;
 
 // The encodings the platform layer names; CFStringIsEncodingAvailable tells which ids convert.
@@ -12,6 +14,7 @@ constexpr CFStringEncoding kCFStringEncodingMacRoman = 0;
 constexpr CFStringEncoding kCFStringEncodingMacJapanese = 1;
 // UTF-16 in the machine's byte order.
 constexpr CFStringEncoding kCFStringEncodingUnicode = 0x0100;
+constexpr CFStringEncoding kCFStringEncodingUTF8 = 0x08000100;
 // Simplified Chinese, code page 936.
 constexpr CFStringEncoding kCFStringEncodingDOSChineseSimplif = 0x0421;
 
@@ -60,3 +63,19 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
                          CFIndex* usedBufLen);
 
 void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm theForm);
+
+// A string that lives as long as the process; releasing it is harmless as long as every release
+// follows a retain, as on the platform.
+#define CFSTR(cStr) CFStringStandInMakeConstantString("" cStr "")
+CFStringRef CFStringStandInMakeConstantString(char const* cStr);
+
+// The zero-terminated bytes of cStr in encoding; null when they do not read.
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, char const* cStr, CFStringEncoding encoding);
+// The whole string in encoding followed by a zero byte; false when it does not fit into bufferSize
+// bytes or a character does not convert.
+Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
+                           CFStringEncoding encoding);
+
+// Not a platform call: the text as UTF-8 for the other stand-ins (empty for null; a lone surrogate
+// ends it).
+std::string CFStringStandInGetUTF8(CFStringRef theString);

@@ -2,6 +2,7 @@
 #include "EncodingStartup.h"
 
 #include "GASCIIEncoding.h"
+#include "GBufferSupport.h"
 #include "GMacExpertEncoding.h"
 #include "GMacRomanEncoding.h"
 #include "GPDFDocEncoding.h"
@@ -16,6 +17,9 @@ namespace testsupport
 {
 void StartEncodings()
 {
+    // The platform start-up sets the line ending before anything reads escape codes or line ends:
+    // a carriage return alone.
+    GBufferSupport::SetLineEnding(true, false);
     GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
     GUnicodeEncoding::Initialize();
     GASCIIEncoding::SetInstance(new GASCIIEncoding);

@@ -4,8 +4,9 @@
 
 namespace testsupport
 {
-// The platform encoding factory, the Unicode tables, then the eight encoding singletons in start-up
-// order (the MacExpert and Standard encodings name their characters through the tables while built).
+// The platform line ending (CR alone), the platform encoding factory, the Unicode tables, then the
+// eight encoding singletons in start-up order (the MacExpert and Standard encodings name their
+// characters through the tables while built).
 void StartEncodings();
 // The reverse, in the shut-down order.
 void StopEncodings();

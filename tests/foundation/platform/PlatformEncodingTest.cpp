@@ -29,22 +29,12 @@ constexpr int cChineseSimplified = 0x0421;
 // An id the system has no converter for.
 constexpr int cUnknownEncoding = 0x0500;
 
-// Glyph names and the generic conversion need the Unicode singleton and its tables; each test gets
-// a fresh factory and the system encoding Mac OS Roman, as the platform start-up leaves them.
+// The program runs with the encodings up (EncodingTestEnvironment.cpp); each test gets a fresh
+// factory and the system encoding Mac OS Roman, as the platform start-up leaves them, and leaves a
+// fresh factory behind for the tests that follow.
 class PlatformEncodingTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        GUnicodeEncoding::Initialize();
-        GUnicodeEncoding::SetInstance(new GUnicodeEncoding);
-    }
-    static void TearDownTestSuite()
-    {
-        GUnicodeEncoding::Finalize();
-        GUnicodeEncoding::SetInstance(nullptr);
-    }
-
     void SetUp() override
     {
         CFStringStandInSetSystemEncoding(kCFStringEncodingMacRoman);
@@ -52,8 +42,8 @@ protected:
     }
     void TearDown() override
     {
-        GPlatformEncodingFactory::SetInstance(nullptr);
         CFStringStandInSetSystemEncoding(kCFStringEncodingMacRoman);
+        GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
     }
 
     static PMacPlatformEncodingFactory* Factory()

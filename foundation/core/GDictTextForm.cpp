@@ -1,0 +1,153 @@
+// The text form of the string dictionaries, written through the text writer and read through the
+// text reader.
+#include "GDictTextForm.h"
+
+#include "GASCIIEncoding.h"
+#include "GBin2TextStream.h"
+#include "GBuffer.h"
+#include "GDict.h"
+#include "GDictUtil.h"
+#include "GMemoryInStream.h"
+#include "GString.h"
+#include "GStringSupport.h"
+#include "GText2BinStream.h"
+#include "GUnicodeEncoding.h"
+
+namespace
+{
+char const* const cBeginDict = "#BEGINDICT";
+char const* const cEndDict = "#ENDDICT";
+
+GString KeyText(GBuffer const& key)
+{
+    return GString(key, GASCIIEncoding::GetInstance(), true);
+}
+GString const& KeyText(GString const& key)
+{
+    return key;
+}
+
+GBuffer KeyOf(GString const& text, GBuffer const*)
+{
+    return text.GetBuffer(GASCIIEncoding::GetInstance());
+}
+GString const& KeyOf(GString const& text, GString const*)
+{
+    return text;
+}
+
+template<class K>
+void Write(GDict<K, GString> const& dict, GText2BinStream& out)
+{
+    GEncoding const* encoding = out.GetEncoding();
+    GString const eol = GDictUtil::GetEOLString();
+    // The pieces between the texts, in the writer's encoding once for all pairs.
+    GBuffer const open = GString("\"").GetBuffer(encoding);
+    GBuffer const between = GString("\" \"").GetBuffer(encoding);
+    GBuffer const close = (GString("\"") + eol).GetBuffer(encoding);
+    out.Write(GString(cBeginDict) + eol);
+    typename GDict<K, GString>::ConstEnumerator e(dict);
+    while (e.Next())
+    {
+        GString key = KeyText(e.GetKey());
+        GString value = e.GetValue();
+        GStringSupport::ReplaceSpecialChars(key);
+        GStringSupport::ReplaceSpecialChars(value);
+        out.Write(open);
+        out.Write(key);
+        out.Write(between);
+        out.Write(value);
+        out.Write(close);
+    }
+    out.Write(GString(cEndDict) + eol);
+}
+
+// Whether the token is a "#" keyword: the block's own end, or the end of an enclosing block that
+// was reached because this one lacks its own.
+bool IsKeyword(GString& token)
+{
+    return token.FindFirst(static_cast<unsigned short>('#'), 0) == 0;
+}
+
+template<class K>
+bool Read(GDict<K, GString>& dict, GBin2TextStream& in)
+{
+    dict.RemoveAll();
+    GString token;
+    in.ReadString(token);
+    if (token != GString(cBeginDict))
+        return false;
+    in.SkipWhitespace(true);
+    GString key;
+    GString value;
+    GString rest;
+    for (;;)
+    {
+        in.SkipWhitespace(false);
+        if (!in.ReadQuotedString(key))
+            break;
+        in.SkipWhitespace(false);
+        if (!in.ReadQuotedString(value))
+            return false;
+        in.ReadLine(rest);
+        dict.Put(KeyOf(key, static_cast<K const*>(nullptr)), value);
+    }
+    in.ReadString(token);
+    if (!IsKeyword(token))
+        return false;
+    in.ReadLine(rest);
+    return true;
+}
+} // namespace
+
+void GDictTextForm::WriteTo(GDict<GBuffer, GString> const& dict, GText2BinStream& out)
+{
+    Write(dict, out);
+}
+
+void GDictTextForm::WriteTo(GDict<GString, GString> const& dict, GText2BinStream& out)
+{
+    Write(dict, out);
+}
+
+bool GDictTextForm::ReadFrom(GDict<GBuffer, GString>& dict, GBin2TextStream& in)
+{
+    return Read(dict, in);
+}
+
+bool GDictTextForm::ReadFrom(GDict<GString, GString>& dict, GBin2TextStream& in)
+{
+    return Read(dict, in);
+}
+
+void GDictTextForm::ToString(GDict<GBuffer, GString> const& dict, GString& out)
+{
+    GString const eol = GDictUtil::GetEOLString();
+    GString const blank(" ");
+    GString text(cBeginDict);
+    text += eol;
+    GDict<GBuffer, GString>::ConstEnumerator e(dict);
+    while (e.Next())
+    {
+        GString key = KeyText(e.GetKey());
+        GString value = e.GetValue();
+        GStringSupport::QuoteString(key);
+        GStringSupport::QuoteString(value);
+        text += key;
+        text += blank;
+        text += value;
+        text += eol;
+    }
+    text += GString(cEndDict);
+    text += eol;
+    out = std::move(text);
+}
+
+bool GDictTextForm::FromString(GDict<GBuffer, GString>& dict, GString const& text)
+{
+    GUnicodeEncoding* unicode = GUnicodeEncoding::GetInstance();
+    GBuffer bytes = text.GetBuffer(unicode);
+    GMemoryInStream source(bytes);
+    GBin2TextStream reader(source, unicode);
+    return ReadFrom(dict, reader);
+}

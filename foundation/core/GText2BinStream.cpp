@@ -1,0 +1,108 @@
+// The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
+#include "GText2BinStream.h"
+
+#include "GBufferSupport.h"
+#include "GEncoding.h"
+#include "GString.h"
+#include "GUnicodeEncoding.h"
+#include "PSystem.h"
+
+namespace
+{
+bool IsUTF16(GEncoding const* encoding)
+{
+    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
+    return encoding && unicode &&
+           (encoding == unicode || encoding->GetASCIIDescription() == unicode->GetASCIIDescription());
+}
+} // namespace
+
+GText2BinStream::GText2BinStream(GOutStream& target, GEncoding* encoding)
+    : fEncoding(nullptr), fTarget(&target), fOwnsTarget(false), fNeedsCR(PSystem::GetLineEndingNeedsCR()),
+      fNeedsLF(PSystem::GetLineEndingNeedsLF())
+{
+    SetEncoding(encoding, true);
+}
+
+GText2BinStream::GText2BinStream(GOutStream* target, GEncoding* encoding)
+    : fEncoding(nullptr), fTarget(target), fOwnsTarget(true), fNeedsCR(PSystem::GetLineEndingNeedsCR()),
+      fNeedsLF(PSystem::GetLineEndingNeedsLF())
+{
+    try
+    {
+        SetEncoding(encoding, true);
+    }
+    catch (...) // the destructor will not run, and the target was handed over to this writer
+    {
+        delete fTarget;
+        throw;
+    }
+}
+
+GText2BinStream::~GText2BinStream()
+{
+    if (fOwnsTarget)
+        delete fTarget;
+}
+
+void GText2BinStream::SetEncoding(GEncoding* encoding, bool writeMark)
+{
+    fEncoding = encoding;
+    if (writeMark && IsUTF16(encoding))
+    {
+        // UTF-16 is written in the machine's byte order, and the mark says which that is.
+        static unsigned char const cLittleEndianMark[] = {0xFF, 0xFE};
+        static unsigned char const cBigEndianMark[] = {0xFE, 0xFF};
+        GBuffer mark;
+        mark.SetFromStatic(reinterpret_cast<char const*>(
+                               PSystem::GetMachineByteOrder() == 0 ? cLittleEndianMark : cBigEndianMark),
+                           2);
+        fTarget->Write(mark);
+    }
+    GString("\r").GetBuffer(fCR, encoding);
+    GString("\n").GetBuffer(fLF, encoding);
+}
+
+int GText2BinStream::Write(GBuffer const& bytes)
+{
+    return fTarget->Write(bytes);
+}
+
+int GText2BinStream::Write(GString const& text)
+{
+    return fTarget->Write(text.GetBuffer(fEncoding));
+}
+
+int GText2BinStream::Write(char const* text)
+{
+    if (!text)
+        return 0;
+    return Write(GString(text));
+}
+
+int GText2BinStream::WriteEOL()
+{
+    int written = 0;
+    if (fNeedsCR)
+        written += fTarget->Write(fCR);
+    if (fNeedsLF)
+        written += fTarget->Write(fLF);
+    return written;
+}
+
+int GText2BinStream::WriteQuotedString(GString const& text)
+{
+    GUnicodeEncoding* unicode = GUnicodeEncoding::GetInstance();
+    GBuffer escaped = text.GetBuffer(unicode);
+    GBufferSupport::UniReplaceSpecialChars(escaped);
+    GBuffer const quote = GString("\"").GetBuffer(unicode);
+    GBuffer quoted = quote;
+    quoted += escaped;
+    quoted += quote;
+    return Write(GString(quoted, unicode, true));
+}
+
+void GText2BinStream::Flush()
+{
+    fTarget->Flush();
+}

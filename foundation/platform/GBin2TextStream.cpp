@@ -1,0 +1,572 @@
+// The text reader. It reads its source in small chunks and pushes back what an operation does not
+// use, so every operation leaves the source exactly after what it consumed.
+#include "GBin2TextStream.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "GBufferSupport.h"
+#include "GPlatformEncoding.h"
+#include "GString.h"
+#include "GUTF8Encoding.h"
+#include "GUnicodeEncoding.h"
+#include "PSystem.h"
+
+namespace
+{
+// Chunk sizes in bytes: skipping, then reading text.
+constexpr int cSkipChunk8 = 20;
+constexpr int cSkipChunk16 = 40;
+constexpr int cTextChunkUnits = 256;
+
+constexpr unsigned cTab = 9;
+constexpr unsigned cApostrophe = 39;
+constexpr unsigned cDoubleQuote = 34;
+
+constexpr int cMachineBigEndian = 1;
+
+bool IsMark(GBuffer const& bytes, unsigned char b0, unsigned char b1)
+{
+    unsigned char const* p = bytes.GetPtr();
+    return bytes.GetLength() == 2 && p[0] == b0 && p[1] == b1;
+}
+
+template<class Unit>
+bool InSet(unsigned unit, Unit const* set, int count)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        if (set[i] == unit)
+            return true;
+    }
+    return false;
+}
+
+// An encoded set of units of one width. Small sets of bytes are searched with memchr, which scans
+// many bytes at once; otherwise a bit per unit below 256 decides with one load per unit.
+class UnitSet
+{
+public:
+    UnitSet(unsigned char const* set, int count, int width) : fSet(set), fCount(count), fWidth(width)
+    {
+        fHasHigh = false;
+        for (std::uint64_t& word : fLow)
+            word = 0;
+        for (int i = 0; i < count; ++i)
+        {
+            unsigned unit = Load(set, i);
+            if (unit < 256)
+                fLow[unit >> 6] |= std::uint64_t(1) << (unit & 63);
+            else
+                fHasHigh = true;
+        }
+    }
+    bool Contains(unsigned unit) const
+    {
+        if (unit < 256)
+            return (fLow[unit >> 6] >> (unit & 63)) & 1;
+        if (!fHasHigh)
+            return false;
+        for (int i = 0; i < fCount; ++i)
+        {
+            if (Load(fSet, i) == unit)
+                return true;
+        }
+        return false;
+    }
+    // The index of the first of count units at p that is in the set, or count.
+    int FindFirst(unsigned char const* p, int count) const
+    {
+        if (fWidth == 1 && fCount <= cMemchrMembers)
+        {
+            int limit = count;
+            for (int i = 0; i < fCount; ++i)
+            {
+                void const* found = std::memchr(p, fSet[i], static_cast<std::size_t>(limit));
+                if (found)
+                    limit = static_cast<int>(static_cast<unsigned char const*>(found) - p);
+            }
+            return limit;
+        }
+        int at = 0;
+        while (at < count && !Contains(Load(p, at)))
+            ++at;
+        return at;
+    }
+
+private:
+    static constexpr int cMemchrMembers = 2;
+
+    unsigned Load(unsigned char const* p, int index) const
+    {
+        if (fWidth == 1)
+            return p[index];
+        unsigned short unit;
+        std::memcpy(&unit, p + 2 * index, 2);
+        return unit;
+    }
+
+    unsigned char const* fSet;
+    int fCount;
+    int fWidth;
+    bool fHasHigh;
+    std::uint64_t fLow[4];
+};
+
+// The units of an encoded set, read in place: a set of 16-bit units comes from the allocator or a
+// caller's array of unsigned short, both aligned.
+unsigned short const* WordsOf(GBuffer const& set)
+{
+    return reinterpret_cast<unsigned short const*>(set.GetPtr());
+}
+} // namespace
+
+GBin2TextStream::GBin2TextStream(GBufferedInStream& source, GEncoding* encoding)
+    : fSource(&source), fOwnsSource(false), fEncoding(nullptr), fSwapBytes(false), f16Bit(false),
+      fUnitWidth(1), fDroppedByte(0)
+{
+    Settle(encoding);
+}
+
+GBin2TextStream::GBin2TextStream(GBufferedInStream* source, GEncoding* encoding)
+    : fSource(source), fOwnsSource(true), fEncoding(nullptr), fSwapBytes(false), f16Bit(false), fUnitWidth(1),
+      fDroppedByte(0)
+{
+    try
+    {
+        Settle(encoding);
+    }
+    catch (...) // the source is ours from the start, so a failed settling must not leak it
+    {
+        delete fSource;
+        throw;
+    }
+}
+
+GBin2TextStream::~GBin2TextStream()
+{
+    if (fOwnsSource)
+        delete fSource;
+}
+
+GInStream* GBin2TextStream::CreateClone() const
+{
+    return nullptr;
+}
+
+int GBin2TextStream::Read(GBuffer& out, int count)
+{
+    return fSource->Read(out, count);
+}
+
+void GBin2TextStream::Reset() {}
+
+int GBin2TextStream::Unread(int count)
+{
+    return fSource->Unread(count);
+}
+
+void GBin2TextStream::SetRollBackPoint()
+{
+    fSource->SetRollBackPoint();
+}
+
+int GBin2TextStream::RollBack()
+{
+    return fSource->RollBack();
+}
+
+// --- the encoding ---
+
+void GBin2TextStream::SetEncoding(GEncoding* encoding)
+{
+    if (encoding != fEncoding)
+        Settle(encoding);
+}
+
+void GBin2TextStream::Settle(GEncoding* encoding)
+{
+    bool const bigEndianMachine = PSystem::GetMachineByteOrder() == cMachineBigEndian;
+    fSwapBytes = false;
+    if (!encoding)
+    {
+        fEncoding = GPlatformEncoding::GetInstance();
+        f16Bit = false;
+        int n = fSource->Read(fScratch, 2);
+        if (IsMark(fScratch, 0xFF, 0xFE) || IsMark(fScratch, 0xFE, 0xFF))
+        {
+            fEncoding = GUnicodeEncoding::GetInstance();
+            f16Bit = true;
+            fSwapBytes = IsMark(fScratch, 0xFF, 0xFE) == bigEndianMachine;
+        }
+        else if (n > 0)
+        {
+            fSource->Unread(n);
+            n = fSource->Read(fScratch, 3);
+            unsigned char const* p = fScratch.GetPtr();
+            if (n == 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+                fEncoding = GUTF8Encoding::GetInstance();
+            else if (n > 0)
+                fSource->Unread(n);
+        }
+    }
+    else
+    {
+        fEncoding = encoding;
+        // The unit width is that of the letter A; an encoding that cannot write it reads bytes.
+        GBuffer letter;
+        GString("A").GetBuffer(letter, encoding);
+        f16Bit = letter.GetLength() == 2;
+        if (f16Bit)
+        {
+            int n = fSource->Read(fScratch, 2);
+            if (IsMark(fScratch, 0xFF, 0xFE) || IsMark(fScratch, 0xFE, 0xFF))
+                fSwapBytes = IsMark(fScratch, 0xFF, 0xFE) == bigEndianMachine;
+            else if (n > 0)
+                fSource->Unread(n);
+        }
+        else if (encoding == GUTF8Encoding::GetInstance())
+        {
+            int n = fSource->Read(fScratch, 3);
+            unsigned char const* p = fScratch.GetPtr();
+            if (!(n == 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) && n > 0)
+                fSource->Unread(n);
+        }
+    }
+    fUnitWidth = f16Bit ? 2 : 1;
+    BuildSets();
+}
+
+GBuffer GBin2TextStream::EncodeASCII(char const* s) const
+{
+    GBuffer out;
+    if (fEncoding && GString(s).GetBuffer(out, fEncoding) == GEncodingResult::cComplete && !out.IsEmpty())
+        return out;
+    // Without the encoding (or the ASCII singleton) the sets still hold their characters, so that
+    // the reader keeps finding its way through ASCII-compatible text.
+    out.SetLength(0);
+    for (char const* c = s; *c; ++c)
+    {
+        if (f16Bit)
+            out += static_cast<unsigned short>(static_cast<unsigned char>(*c));
+        else
+            out += static_cast<unsigned char>(*c);
+    }
+    return out;
+}
+
+void GBin2TextStream::BuildSets()
+{
+    fWhitespace = EncodeASCII(" \t\n\r");
+    fBlanks = EncodeASCII(" \t");
+    fLineEnds = EncodeASCII("\n\r");
+    fQuote = EncodeASCII("\"");
+    fCR = EncodeASCII("\r");
+    fLF = EncodeASCII("\n");
+}
+
+// --- chunks and units ---
+
+int GBin2TextStream::ReadChunk(int byteCount, bool wide)
+{
+    fDroppedByte = 0;
+    int n = fSource->Read(fScratch, byteCount);
+    if (n <= 0)
+    {
+        fScratch.SetLength(0);
+        return 0;
+    }
+    if (wide && (n & 1))
+    {
+        // A source may deliver less than it was asked for; the unit's second byte may still come.
+        // When it does not, the data ends in half a unit, which is dropped.
+        GBuffer rest;
+        if (fSource->Read(rest, 1) == 1)
+            fScratch += rest.GetPtr()[0];
+        else
+        {
+            fScratch.SetLength(n - 1);
+            fDroppedByte = 1;
+        }
+    }
+    if (wide && fSwapBytes)
+        GBufferSupport::SwapUnicodeBytes(fScratch);
+    return fScratch.GetLength();
+}
+
+void GBin2TextStream::PushBack(int units, int width)
+{
+    // The source stands after a dropped half unit too, so it goes back with the units before it.
+    if (units > 0)
+        fSource->Unread(units * width + fDroppedByte);
+}
+
+unsigned GBin2TextStream::UnitAt(unsigned char const* p, int index) const
+{
+    if (!f16Bit)
+        return p[index];
+    unsigned short unit;
+    std::memcpy(&unit, p + 2 * index, 2);
+    return unit;
+}
+
+void GBin2TextStream::AppendUnit(GBuffer& text, unsigned unit) const
+{
+    if (f16Bit)
+        text += static_cast<unsigned short>(unit);
+    else
+        text += static_cast<unsigned char>(unit);
+}
+
+// --- skipping ---
+
+template<class Unit>
+int GBin2TextStream::SkipUnits(Unit const* set, int count, bool wide)
+{
+    int const width = wide ? 2 : 1;
+    int skipped = 0;
+    for (;;)
+    {
+        int units = ReadChunk(wide ? cSkipChunk16 : cSkipChunk8, wide) / width;
+        if (units == 0)
+            return skipped;
+        unsigned char const* p = fScratch.GetPtr();
+        int i = 0;
+        for (; i < units; ++i)
+        {
+            unsigned unit;
+            if (wide)
+            {
+                unsigned short word;
+                std::memcpy(&word, p + 2 * i, 2);
+                unit = word;
+            }
+            else
+                unit = p[i];
+            if (!InSet(unit, set, count))
+                break;
+        }
+        skipped += i;
+        if (i < units)
+        {
+            PushBack(units - i, width);
+            return skipped;
+        }
+    }
+}
+
+int GBin2TextStream::SkipWords(unsigned short const* set, int count)
+{
+    return SkipUnits(set, count, true);
+}
+
+int GBin2TextStream::SkipBytes(unsigned char const* set, int count)
+{
+    return SkipUnits(set, count, false);
+}
+
+int GBin2TextStream::SkipWhitespace(bool lineEnds)
+{
+    GBuffer const& set = lineEnds ? fWhitespace : fBlanks;
+    if (f16Bit)
+        return SkipWords(WordsOf(set), set.GetLength() / 2);
+    return SkipBytes(set.GetPtr(), set.GetLength());
+}
+
+int GBin2TextStream::SkipChars(GString const& set)
+{
+    GBuffer units;
+    if (f16Bit)
+    {
+        set.GetBuffer(units, GUnicodeEncoding::GetInstance());
+        return SkipWords(WordsOf(units), units.GetLength() / 2);
+    }
+    set.GetBuffer(units, fEncoding);
+    return SkipBytes(units.GetPtr(), units.GetLength());
+}
+
+// --- reading ---
+
+int GBin2TextStream::Read(int count, GString& out)
+{
+    if (count <= 0)
+        return -1;
+    int bytes = count > INT_MAX / fUnitWidth ? INT_MAX - (INT_MAX % fUnitWidth) : count * fUnitWidth;
+    int kept = ReadChunk(bytes, f16Bit);
+    if (kept == 0)
+        return -1;
+    out.Set(fScratch, fEncoding, true);
+    return kept / fUnitWidth;
+}
+
+bool GBin2TextStream::ReadString(GString& out)
+{
+    SkipWhitespace(true);
+    return ReadTill(fWhitespace, out, false);
+}
+
+bool GBin2TextStream::ReadTillTerminator(GBuffer const& terminators, GString& out)
+{
+    return ReadTill(terminators, out, false);
+}
+
+bool GBin2TextStream::ReadTillTerminator(GString const& terminators, GString& out)
+{
+    GBuffer encoded;
+    terminators.GetBuffer(encoded, fEncoding);
+    return ReadTill(encoded, out, false);
+}
+
+bool GBin2TextStream::ReadLine(GString& out)
+{
+    return ReadTill(fLineEnds, out, true);
+}
+
+bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool consumeLineEnd)
+{
+    int const width = fUnitWidth;
+    UnitSet const set(terminators.GetPtr(), terminators.GetLength() / width, width);
+    bool delivered = false;
+    // Text that lies within the first chunk (most lines and tokens) goes to out directly.
+    bool collected = false;
+    fQuotedText.SetLength(0);
+    for (;;)
+    {
+        int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
+        if (units == 0)
+            break;
+        unsigned char const* p = fScratch.GetPtr();
+        int at = set.FindFirst(p, units);
+        if (at == units)
+        {
+            fQuotedText.AppendByteArray(p, units * width);
+            delivered = collected = true;
+            continue;
+        }
+        if (!delivered)
+        {
+            GBuffer text;
+            text.SetFromStatic(reinterpret_cast<char const*>(p), at * width);
+            if (GString::AreCompatible(text, fEncoding))
+                out.Set(p, at * width, fEncoding, true);
+            else
+                out.Set(nullptr, 0, fEncoding, true);
+        }
+        else
+            fQuotedText.AppendByteArray(p, at * width);
+        delivered = true;
+        int next = at;
+        bool crAtChunkEnd = false;
+        if (consumeLineEnd)
+        {
+            unsigned const cr = UnitAt(fCR.GetPtr(), 0);
+            if (UnitAt(p, next++) == cr)
+            {
+                if (next < units)
+                {
+                    if (UnitAt(p, next) == UnitAt(fLF.GetPtr(), 0))
+                        ++next;
+                }
+                else
+                    crAtChunkEnd = true;
+            }
+        }
+        PushBack(units - next, width);
+        if (crAtChunkEnd && ReadChunk(width, f16Bit) == width &&
+            UnitAt(fScratch.GetPtr(), 0) != UnitAt(fLF.GetPtr(), 0))
+            PushBack(1, width);
+        break;
+    }
+    if (collected || !delivered)
+        SetCollectedText(out);
+    return delivered;
+}
+
+void GBin2TextStream::SetCollectedText(GString& out)
+{
+    if (GString::AreCompatible(fQuotedText, fEncoding))
+        out.Set(fQuotedText, fEncoding, true);
+    else
+        out.Set(GBuffer::cEmptyBuffer, fEncoding, true);
+}
+
+bool GBin2TextStream::ReadQuotedString(GString& out)
+{
+    out.Clear();
+    int const width = fUnitWidth;
+    if (ReadChunk(width, f16Bit) < width)
+        return false;
+    unsigned const quote = UnitAt(fQuote.GetPtr(), 0);
+    if (UnitAt(fScratch.GetPtr(), 0) != quote)
+    {
+        PushBack(1, width);
+        return false;
+    }
+    // The two units that interrupt a run of plain text, encoded in the unit width.
+    unsigned short const stopWords[] = {static_cast<unsigned short>(quote), GBufferSupport::cEscapeCharacter};
+    unsigned char const stopBytes[] = {static_cast<unsigned char>(quote), GBufferSupport::cEscapeCharacter};
+    UnitSet const stops(f16Bit ? reinterpret_cast<unsigned char const*>(stopWords) : stopBytes, 2, width);
+    fQuotedText.SetLength(0);
+    // A backslash that ended the previous chunk: its partner is the next chunk's first unit.
+    bool escaping = false;
+    for (;;)
+    {
+        int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
+        if (units == 0)
+            break;
+        unsigned char const* p = fScratch.GetPtr();
+        int i = 0;
+        if (escaping)
+        {
+            AppendEscaped(UnitAt(p, 0));
+            escaping = false;
+            i = 1;
+        }
+        while (i < units)
+        {
+            int stop = i + stops.FindFirst(p + i * width, units - i);
+            fQuotedText.AppendByteArray(p + i * width, (stop - i) * width);
+            if (stop == units)
+                break;
+            if (UnitAt(p, stop) == quote)
+            {
+                PushBack(units - stop - 1, width);
+                out.Set(fQuotedText, fEncoding, true);
+                return true;
+            }
+            if (stop + 1 == units)
+            {
+                escaping = true;
+                break;
+            }
+            AppendEscaped(UnitAt(p, stop + 1));
+            i = stop + 2;
+        }
+    }
+    if (escaping)
+        AppendUnit(fQuotedText, GBufferSupport::cEscapeCharacter);
+    out.Set(fQuotedText, fEncoding, true);
+    return false;
+}
+
+void GBin2TextStream::AppendEscaped(unsigned unit)
+{
+    if (unit == GBufferSupport::cEscapedLineEnd)
+    {
+        if (GBufferSupport::sLineEndingNeedsCR)
+            fQuotedText.AppendByteArray(fCR.GetPtr(), fUnitWidth);
+        if (GBufferSupport::sLineEndingNeedsLF)
+            fQuotedText.AppendByteArray(fLF.GetPtr(), fUnitWidth);
+    }
+    else if (unit == GBufferSupport::cEscapedTab)
+        AppendUnit(fQuotedText, cTab);
+    else if (unit == cDoubleQuote || unit == cApostrophe || unit == GBufferSupport::cEscapeCharacter)
+        AppendUnit(fQuotedText, unit);
+    else
+    {
+        // Not an escape: both units stay.
+        AppendUnit(fQuotedText, GBufferSupport::cEscapeCharacter);
+        AppendUnit(fQuotedText, unit);
+    }
+}

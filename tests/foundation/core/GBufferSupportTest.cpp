@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LineEndingScope.h"
+
 #include "GBuffer.h"
 #include "GEncoding.h"
 #include "GTable.h"
@@ -65,21 +67,7 @@ void ExpectBothWidths(std::string const& before, std::string const& after, void 
     EXPECT_EQ(wide.GetLength(), 2 * static_cast<int>(after.size())) << "UTF-16";
 }
 
-// Sets the platform's line ending for one test and puts the old one back.
-class LineEnding
-{
-public:
-    LineEnding(bool needsCR, bool needsLF)
-        : fOldCR(GBufferSupport::sLineEndingNeedsCR), fOldLF(GBufferSupport::sLineEndingNeedsLF)
-    {
-        GBufferSupport::SetLineEnding(needsCR, needsLF);
-    }
-    ~LineEnding() { GBufferSupport::SetLineEnding(fOldCR, fOldLF); }
-
-private:
-    bool fOldCR;
-    bool fOldLF;
-};
+using LineEnding = testsupport::LineEndingScope;
 
 GTable<GBuffer> Table(std::vector<std::string> const& items)
 {

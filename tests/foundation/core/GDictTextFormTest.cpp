@@ -2,6 +2,8 @@
 // text, the string form, broken blocks and cut-off text, and the line end of every text form.
 #include <gtest/gtest.h>
 
+#include "LineEndingScope.h"
+
 #include <map>
 #include <random>
 #include <string>
@@ -104,16 +106,7 @@ std::string TextOf(GBuffer const& bytes)
 class GDictTextFormTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        fNeededCR = GBufferSupport::sLineEndingNeedsCR;
-        fNeededLF = GBufferSupport::sLineEndingNeedsLF;
-        GBufferSupport::SetLineEnding(true, false);
-    }
-    void TearDown() override { GBufferSupport::SetLineEnding(fNeededCR, fNeededLF); }
-
-    bool fNeededCR = false;
-    bool fNeededLF = false;
+    testsupport::LineEndingScope fLineEnding{true, false};
 };
 
 // Keys are ASCII, so that both key types hold them; values use the escapes and the reader's chunks.

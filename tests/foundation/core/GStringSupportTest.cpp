@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LineEndingScope.h"
+
 #include "GASCIIEncoding.h"
 #include "GBuffer.h"
 #include "GBufferSupport.h"
@@ -89,21 +91,7 @@ std::vector<std::u16string> Pieces(GTable<GString> const& table)
     return pieces;
 }
 
-// Sets the platform's line ending for one test and puts the old one back.
-class LineEnding
-{
-public:
-    LineEnding(bool needsCR, bool needsLF)
-        : fOldCR(GBufferSupport::sLineEndingNeedsCR), fOldLF(GBufferSupport::sLineEndingNeedsLF)
-    {
-        GBufferSupport::SetLineEnding(needsCR, needsLF);
-    }
-    ~LineEnding() { GBufferSupport::SetLineEnding(fOldCR, fOldLF); }
-
-private:
-    bool fOldCR;
-    bool fOldLF;
-};
+using LineEnding = testsupport::LineEndingScope;
 } // namespace
 
 // --- white space ---

@@ -2,6 +2,8 @@
 // cases, the string form with its byte-order mark, and damaged or cut-off text.
 #include <gtest/gtest.h>
 
+#include "LineEndingScope.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -76,16 +78,7 @@ GBuffer BytesOf(std::string const& text)
 class GTableTextFormTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        fNeededCR = GBufferSupport::sLineEndingNeedsCR;
-        fNeededLF = GBufferSupport::sLineEndingNeedsLF;
-        GBufferSupport::SetLineEnding(true, false);
-    }
-    void TearDown() override { GBufferSupport::SetLineEnding(fNeededCR, fNeededLF); }
-
-    bool fNeededCR = false;
-    bool fNeededLF = false;
+    testsupport::LineEndingScope fLineEnding{true, false};
 };
 
 // Items that exercise the escapes, the chunks of the reader and the keywords.

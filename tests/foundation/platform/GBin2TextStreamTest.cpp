@@ -3,6 +3,8 @@
 // and random bytes that must neither crash nor hang it.
 #include <gtest/gtest.h>
 
+#include "LineEndingScope.h"
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -94,16 +96,7 @@ private:
 class GBin2TextStreamTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        fNeededCR = GBufferSupport::sLineEndingNeedsCR;
-        fNeededLF = GBufferSupport::sLineEndingNeedsLF;
-        GBufferSupport::SetLineEnding(true, false);
-    }
-    void TearDown() override { GBufferSupport::SetLineEnding(fNeededCR, fNeededLF); }
-
-    bool fNeededCR = false;
-    bool fNeededLF = false;
+    testsupport::LineEndingScope fLineEnding{true, false};
 };
 
 std::string const cLong255(255, 'a');

@@ -1,32 +1,10 @@
 // 7-bit ASCII: its table, its route to UTF-16 and its glyph names, which it borrows from Unicode.
 #include "GASCIIEncoding.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "GCharCode.h"
-#include "GMemoryException.h"
 #include "GUnicodeEncoding.h"
-
-namespace
-{
-// An output buffer emptied and made owned with room for at least the given number of bytes; a
-// borrowed buffer is let go first, since its bytes must never be written. Sizes are worked out in 64
-// bits: room that no buffer can have is out of memory, as it is for the buffer's own growth.
-unsigned char* PrepareOutput(GBuffer& out, std::int64_t bytes)
-{
-    if (bytes > std::int64_t(GBuffer::cMaxCapacity) - 2)
-        throw GMemoryException();
-    if (!out.IsOwned())
-    {
-        GBuffer fresh;
-        out.Swap(fresh);
-    }
-    out.SetLength(0);
-    out.Allocate(static_cast<int>(bytes));
-    return out.GetWritePtr();
-}
-} // namespace
 
 // clang-format off
 unsigned short const GASCIIEncoding::sASCIIToUnicode[256] = {
@@ -126,18 +104,12 @@ bool GASCIIEncoding::GetGlyphName(GCharCode const& code, GBuffer& name) const
 
 void GASCIIEncoding::GetCharCode(GBuffer const& name, GCharCode& code) const
 {
-    GEncoding const* unicode = GUnicodeEncoding::GetInstance();
-    GCharCode resolved;
-    if (unicode)
-        unicode->GetCharCode(name, resolved);
     code.Clear();
-    if (resolved.GetLength() != 2)
-        return;
-    // The same mapping as the Unicode side's direct conversion to ASCII: a unit below 0x100 whose
-    // entry is not 0 is that entry's low byte; anything else would be the default character.
-    unsigned short const unit = static_cast<unsigned short>(resolved);
-    if (unit < 0x100 && sASCIIToUnicode[unit] != 0)
-        code.Set(static_cast<unsigned char>(sASCIIToUnicode[unit] & 0xFF));
+    GBuffer utf16;
+    GBuffer byte;
+    if (GetUnitOfGlyphName(name, utf16) &&
+        GUnicodeEncoding::GetInstance()->ConvertTo(utf16, this, byte) == GEncodingResult::cComplete)
+        code.Set(byte);
 }
 
 GBuffer const& GASCIIEncoding::GetASCIIDescription() const

@@ -1,7 +1,6 @@
 // The process-wide memory manager and the process's new-handler.
 #include "GAllocator.h"
 
-#include <cstring>
 #include <mutex>
 
 #include "GEmptyMessage.h"

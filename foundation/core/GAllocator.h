@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <new>
 
 #include "PUNIXMutexImp.h"
@@ -60,9 +59,11 @@ private:
         FreeBlock* fNext;
     };
 
+    // Requests above the medium limit go to the heap as asked. Rounding them would wrap a size
+    // near the top of size_t round to a small class.
     static constexpr std::size_t RoundUp(std::size_t size)
     {
-        return size == 0 ? 8 : (size + 7) & ~std::size_t(7);
+        return size > cMediumLimit ? size : size == 0 ? 8 : (size + 7) & ~std::size_t(7);
     }
     static GAllocator* CreateInstance();
     void PushMedium(void* block, std::size_t rounded);

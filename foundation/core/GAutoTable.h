@@ -14,14 +14,5 @@ public:
 
     // Last first; each item leaves the table (and its live iterators move on) before its object
     // is deleted, so a destructor that looks at the table no longer finds it.
-    ~GAutoTable()
-    {
-        while (this->GetCount() > 0)
-        {
-            int last = this->GetCount() - 1;
-            T* object = (*this)[last];
-            this->RemoveItemAt(last);
-            delete object;
-        }
-    }
+    ~GAutoTable() { this->DeleteAllItems(); }
 };

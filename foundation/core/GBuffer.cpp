@@ -40,13 +40,6 @@ std::uint64_t AllocateCapacity(std::uint64_t n)
     return n < 7 ? 8 : n + 2;
 }
 
-std::uint16_t ReadUnit(unsigned char const* p)
-{
-    std::uint16_t unit;
-    std::memcpy(&unit, p, sizeof unit);
-    return unit;
-}
-
 bool UnitInSet(std::uint16_t unit, unsigned short const* set, int n)
 {
     return std::find(set, set + n, unit) != set + n;
@@ -57,26 +50,12 @@ GBuffer const GBuffer::cEmptyBuffer;
 
 GBuffer::GBuffer(GBuffer const& other) : GBuffer()
 {
-    if (other.fLength == 0)
-        return;
-    if (other.IsOwned())
-        CopyByteArray(other.fData, other.fLength, static_cast<int>(other.GetCapacity()));
-    else
-    {
-        fData = other.fData;
-        fLength = other.fLength;
-        fCapacity = other.fCapacity;
-    }
+    *this = other;
 }
 
 GBuffer::GBuffer(char const* text) : GBuffer()
 {
-    if (text)
-    {
-        std::size_t len = std::strlen(text);
-        CopyByteArray(reinterpret_cast<unsigned char const*>(text), static_cast<int>(len),
-                      static_cast<int>(len + 1));
-    }
+    *this = text;
 }
 
 GBuffer::GBuffer(unsigned char const* bytes, int len) : GBuffer()
@@ -473,7 +452,7 @@ int GBuffer::FindFirstOccurrence(unsigned short unit, int start) const
         start = 0;
     int units = fLength / 2;
     for (int i = start; i < units; ++i)
-        if (ReadUnit(fData + 2 * i) == unit)
+        if (ReadUnit(fData, i) == unit)
             return i;
     return -1;
 }
@@ -501,7 +480,7 @@ int GBuffer::FindFirstOccurrence(unsigned short const* set, int n, int start) co
         return -1;
     int units = fLength / 2;
     for (int i = start; i < units; ++i)
-        if (UnitInSet(ReadUnit(fData + 2 * i), set, n))
+        if (UnitInSet(ReadUnit(fData, i), set, n))
             return i;
     return -1;
 }
@@ -533,7 +512,7 @@ int GBuffer::FindFirstNonOccurrence(unsigned short const* set, int n, int start)
     if (!set || n < 1)
         return start;
     for (int i = start; i < units; ++i)
-        if (!UnitInSet(ReadUnit(fData + 2 * i), set, n))
+        if (!UnitInSet(ReadUnit(fData, i), set, n))
             return i;
     return -1;
 }
@@ -554,7 +533,7 @@ int GBuffer::FindLastOccurrence(unsigned short unit, int limit) const
     if (limit >= units)
         limit = units - 1;
     for (int i = limit; i >= 0; --i)
-        if (ReadUnit(fData + 2 * i) == unit)
+        if (ReadUnit(fData, i) == unit)
             return i;
     return -1;
 }

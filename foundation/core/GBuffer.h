@@ -2,7 +2,9 @@
 // (from GAllocator) or borrows someone else's bytes, which it shares on copy and copies on first write.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class GCharCode;
 
@@ -172,6 +174,19 @@ public:
 
     // MurmurHash2 of the bytes with seed 0.
     int GetHash() const;
+
+    // The 16-bit unit at unit index `index` of UTF-16 bytes in the machine's byte order. The bytes
+    // need not be 2-aligned: borrowed bytes may lie anywhere.
+    static unsigned short ReadUnit(unsigned char const* bytes, int index)
+    {
+        unsigned short unit;
+        std::memcpy(&unit, bytes + 2 * std::ptrdiff_t(index), sizeof unit);
+        return unit;
+    }
+    static void WriteUnit(unsigned char* bytes, int index, unsigned short unit)
+    {
+        std::memcpy(bytes + 2 * std::ptrdiff_t(index), &unit, sizeof unit);
+    }
 
     friend bool operator==(GBuffer const& a, GBuffer const& b);
     friend bool operator<(GBuffer const& a, GBuffer const& b);

@@ -39,8 +39,16 @@ bool IsDigit(unsigned char c)
 
 void SetText(GBuffer& buffer, char const* text, int len)
 {
-    // The byte after the text is its terminator, copied with it.
-    buffer.CopyByteArray(reinterpret_cast<unsigned char const*>(text), len, len + 1);
+    buffer.Set(reinterpret_cast<unsigned char const*>(text), len);
+}
+
+// The decimal text of an integer of any width.
+template<class Integer>
+void SetDecimal(GBuffer& buffer, Integer value)
+{
+    char text[24];
+    char* const end = std::to_chars(text, text + sizeof text, value).ptr;
+    SetText(buffer, text, static_cast<int>(end - text));
 }
 
 // A real split into what the decimal text shows: the integer part and the fraction rounded half
@@ -272,30 +280,22 @@ bool IsTooLarge(char const* text, char const* end)
 
 GBuffer::GBuffer(long long value) : GBuffer()
 {
-    char text[24];
-    char* const end = std::to_chars(text, text + sizeof text, value).ptr;
-    SetText(*this, text, static_cast<int>(end - text));
+    SetDecimal(*this, value);
 }
 
 GBuffer::GBuffer(unsigned long long value) : GBuffer()
 {
-    char text[24];
-    char* const end = std::to_chars(text, text + sizeof text, value).ptr;
-    SetText(*this, text, static_cast<int>(end - text));
+    SetDecimal(*this, value);
 }
 
 void GBuffer::Set(int value)
 {
-    char text[16];
-    char* const end = std::to_chars(text, text + sizeof text, value).ptr;
-    SetText(*this, text, static_cast<int>(end - text));
+    SetDecimal(*this, value);
 }
 
 void GBuffer::Set(unsigned int value)
 {
-    char text[16];
-    char* const end = std::to_chars(text, text + sizeof text, value).ptr;
-    SetText(*this, text, static_cast<int>(end - text));
+    SetDecimal(*this, value);
 }
 
 void GBuffer::Set(int value, int precision)
@@ -315,7 +315,6 @@ void GBuffer::Set(int value, int precision)
         text[len++] = '0';
     for (int i = 0; i < count && len < cMaxIntegerText; ++i)
         text[len++] = digits[i];
-    text[len] = 0;
     SetText(*this, text, len);
 }
 
@@ -323,7 +322,6 @@ void GBuffer::Set(double value)
 {
     char text[cRealTextSize];
     int const len = WriteFixedReal(text, value, cStandardDigits);
-    text[len] = 0;
     SetText(*this, text, len);
 }
 
@@ -333,7 +331,6 @@ void GBuffer::SetWithPrecision(double value, int precision)
         precision = cMaxDigits;
     char text[cRealTextSize];
     int const len = WriteFixedReal(text, value, precision);
-    text[len] = 0;
     SetText(*this, text, len);
 }
 
@@ -341,7 +338,6 @@ void GBuffer::SetWithHighPrecision(double value)
 {
     char text[cRealTextSize];
     int const len = WriteHighPrecisionReal(text, value);
-    text[len] = 0;
     SetText(*this, text, len);
 }
 
@@ -359,7 +355,6 @@ void GBuffer::Set(double value, GBuffer const& format)
     if (len > cMaxFormattedText)
         len = cMaxFormattedText;
     len = RemoveTrailingZeros(text, len);
-    text[len] = 0;
     SetText(*this, text, len);
 }
 

@@ -463,26 +463,19 @@ void GBufferSupport::UniPlatformLineEndings(GBuffer& text)
 
 // --- byte order ---
 
-namespace
-{
-void SwapUnits(unsigned char* data, int length)
-{
-    for (int i = 0; i + 1 < length; i += 2)
-        std::swap(data[i], data[i + 1]);
-}
-} // namespace
-
 void GBufferSupport::SwapUnicodeBytes(GBuffer& buffer)
 {
     unsigned char* data = buffer.GetWritePtr();
-    SwapUnits(data, buffer.GetLength());
+    int const length = buffer.GetLength();
+    for (int i = 0; i + 1 < length; i += 2)
+        std::swap(data[i], data[i + 1]);
 }
 
 void GBufferSupport::SwapBigEndian(GBuffer& buffer)
 {
-    if (buffer.GetLength() < 2)
-        return;
-    SwapUnits(buffer.GetWritePtr(), buffer.GetLength());
+    // A lone byte is no unit, so it is not even made writable.
+    if (buffer.GetLength() >= 2)
+        SwapUnicodeBytes(buffer);
 }
 
 // --- numbers ---

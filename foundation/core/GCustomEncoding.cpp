@@ -44,15 +44,23 @@ bool MapByGlyphNames(GBuffer const& src, GEncoding const* srcEncoding, GEncoding
 
 unsigned GCustomEncoding::ConvertFrom(GBuffer const& src, GEncoding const* srcEncoding, GBuffer& out) const
 {
+    // The glyph-name fallback walks the source again after the output is written.
+    if (&src == &out)
+    {
+        GBuffer const copy(src);
+        return ConvertFrom(copy, srcEncoding, out);
+    }
     GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
+    bool const wide = srcEncoding == unicode;
     out.SetLength(0);
-    GBuffer utf16;
-    unsigned result = srcEncoding->ConvertTo(src, unicode, utf16);
+    // UTF-16 from the Unicode singleton is read where it lies: its own route would only copy it.
+    GBuffer converted;
+    unsigned result = wide ? GEncodingResult::cComplete : srcEncoding->ConvertTo(src, unicode, converted);
     // A lossy first step still has text worth keeping: its default characters stand where the
     // source could not be read, and the rest converts on.
     if (result == GEncodingResult::cComplete || result == GEncodingResult::cLossy)
     {
-        unsigned const second = ConvertFromUnicode(utf16, out);
+        unsigned const second = ConvertFromUnicode(wide ? src : converted, out);
         result = result == GEncodingResult::cComplete ? second : result | second;
         if (result == GEncodingResult::cComplete)
             return result;
@@ -60,8 +68,6 @@ unsigned GCustomEncoding::ConvertFrom(GBuffer const& src, GEncoding const* srcEn
 
     GBuffer firstAttempt;
     firstAttempt.Swap(out);
-    out.SetLength(0);
-    bool const wide = srcEncoding == unicode;
     if (!MapByGlyphNames(src, srcEncoding, this, wide, out))
     {
         out.Swap(firstAttempt);

@@ -9,7 +9,8 @@ class GCustomEncoding : public GEncoding
 public:
     unsigned ConvertFrom(GBuffer const& src, GEncoding const* srcEncoding, GBuffer& out) const override;
 
-    // Converts UTF-16 in the machine's byte order into this encoding.
+    // Converts UTF-16 in the machine's byte order into this encoding. An odd trailing byte is no
+    // unit and is ignored; utf16 and out may be one buffer.
     virtual unsigned ConvertFromUnicode(GBuffer const& utf16, GBuffer& out) const = 0;
 
 protected:

@@ -35,7 +35,7 @@ GCustomException& GCustomException::operator=(GCustomException const& other)
 {
     if (this == &other)
         return *this;
-    GString* text = other.fText ? new GString(*other.fText) : nullptr;
+    GString* text = CopyText(other.fText);
     GException::operator=(other);
     delete fText;
     fText = text;

@@ -381,21 +381,22 @@ private:
         return static_cast<std::int32_t>(GDictHash(key) % static_cast<std::uint32_t>(capacity));
     }
 
-    void DestroyEntries()
+    // Destroys the key and value of every occupied slot among the first n; the info words stay.
+    static void DestroySlots(Slot* slots, std::int32_t n)
     {
         if constexpr (!cBitwise)
         {
-            for (std::int32_t i = 0; i < fCapacity; ++i)
+            for (std::int32_t i = 0; i < n; ++i)
             {
-                Slot* s = fSlots + i;
-                if (s->fInfo & cOccupied)
+                if (slots[i].fInfo & cOccupied)
                 {
-                    s->Key().~K();
-                    s->Value().~V();
+                    slots[i].Key().~K();
+                    slots[i].Value().~V();
                 }
             }
         }
     }
+    void DestroyEntries() { DestroySlots(fSlots, fCapacity); }
 
     // A slot-for-slot copy of other's array; on failure nothing is left allocated.
     static Slot* CopySlots(GDict const& other)
@@ -428,14 +429,7 @@ private:
         }
         catch (...) // destroys the slots copied so far, frees the array and passes the failure on
         {
-            for (std::int32_t j = 0; j < i; ++j)
-            {
-                if (slots[j].fInfo & cOccupied)
-                {
-                    slots[j].Key().~K();
-                    slots[j].Value().~V();
-                }
-            }
+            DestroySlots(slots, i);
             FreeSlots(slots, other.fCapacity);
             throw;
         }
@@ -490,14 +484,7 @@ private:
         }
         catch (...) // only copies throw, so the old slots are intact: the new array is dropped
         {
-            for (std::int32_t j = 0; j < capacity; ++j)
-            {
-                if (slots[j].fInfo & cOccupied)
-                {
-                    slots[j].Key().~K();
-                    slots[j].Value().~V();
-                }
-            }
+            DestroySlots(slots, capacity);
             FreeSlots(slots, capacity);
             throw;
         }

@@ -64,7 +64,7 @@ void Write(GDict<K, GString> const& dict, GText2BinStream& out)
 
 // Whether the token is a "#" keyword: the block's own end, or the end of an enclosing block that
 // was reached because this one lacks its own.
-bool IsKeyword(GString& token)
+bool IsKeyword(GString const& token)
 {
     return token.FindFirst(static_cast<unsigned short>('#'), 0) == 0;
 }

@@ -1,48 +1,54 @@
 // Base of every text encoding.
 #include "GEncoding.h"
 
-#include <cstring>
-
+#include "GCharCode.h"
+#include "GMemoryException.h"
 #include "GUnicodeEncoding.h"
+
+namespace
+{
+// Two steps through UTF-16: the source's own route to Unicode, then the Unicode singleton's direct
+// conversion to the target. The output is left alone when the first step fails.
+template<class Target>
+unsigned ConvertThroughUnicode(GEncoding const& source, GBuffer const& src, Target const* target,
+                               GBuffer& out)
+{
+    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
+    GBuffer utf16;
+    unsigned const first = source.ConvertTo(src, unicode, utf16);
+    if (first == GEncodingResult::cFailed)
+        return first;
+    return first | unicode->ConvertTo(utf16, target, out);
+}
+} // namespace
 
 char GEncoding::sDefaultCharacter = '@';
 
 GEncoding::~GEncoding() = default;
 
-template<class Target>
-unsigned GEncoding::ConvertThroughUnicode(GBuffer const& src, Target const* target, GBuffer& out) const
-{
-    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
-    GBuffer utf16;
-    unsigned const first = ConvertTo(src, unicode, utf16);
-    if (first == GEncodingResult::cFailed)
-        return first;
-    return first | unicode->ConvertTo(utf16, target, out);
-}
-
 unsigned GEncoding::ConvertTo(GBuffer const& src, GMacRomanEncoding const* target, GBuffer& out) const
 {
-    return ConvertThroughUnicode(src, target, out);
+    return ConvertThroughUnicode(*this, src, target, out);
 }
 
 unsigned GEncoding::ConvertTo(GBuffer const& src, GASCIIEncoding const* target, GBuffer& out) const
 {
-    return ConvertThroughUnicode(src, target, out);
+    return ConvertThroughUnicode(*this, src, target, out);
 }
 
 unsigned GEncoding::ConvertTo(GBuffer const& src, GWinAnsiEncoding const* target, GBuffer& out) const
 {
-    return ConvertThroughUnicode(src, target, out);
+    return ConvertThroughUnicode(*this, src, target, out);
 }
 
 unsigned GEncoding::ConvertTo(GBuffer const& src, GCustomEncoding const* target, GBuffer& out) const
 {
-    return ConvertThroughUnicode(src, target, out);
+    return ConvertThroughUnicode(*this, src, target, out);
 }
 
 unsigned GEncoding::ConvertTo(GBuffer const& src, GPDFDocEncoding const* target, GBuffer& out) const
 {
-    return ConvertThroughUnicode(src, target, out);
+    return ConvertThroughUnicode(*this, src, target, out);
 }
 
 bool GEncoding::IsOfType(GBuffer const& description) const
@@ -54,6 +60,8 @@ void GEncoding::Normalize(GBuffer&) const {}
 
 int GEncoding::GetLength(unsigned char const* text) const
 {
+    if (!text)
+        return 0;
     int length = 0;
     while (text[length] != 0)
         ++length;
@@ -68,6 +76,33 @@ void GEncoding::SetDefaultCharacter(char character)
 char GEncoding::GetDefaultCharacter()
 {
     return sDefaultCharacter;
+}
+
+unsigned char* GEncoding::PrepareOutput(GBuffer& out, std::int64_t bytes)
+{
+    if (bytes > std::int64_t(GBuffer::cMaxCapacity) - 2)
+        throw GMemoryException();
+    if (!out.IsOwned())
+    {
+        GBuffer fresh;
+        out.Swap(fresh);
+    }
+    out.SetLength(0);
+    out.Allocate(static_cast<int>(bytes));
+    return out.GetWritePtr();
+}
+
+bool GEncoding::GetUnitOfGlyphName(GBuffer const& name, GBuffer& utf16)
+{
+    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
+    if (!unicode)
+        return false;
+    GCharCode character;
+    unicode->GetCharCode(name, character);
+    if (character.GetLength() != 2)
+        return false;
+    character.GetUnicode(utf16);
+    return true;
 }
 
 int GEncoding::MergeReplacedSurrogatePairs(unsigned char const* utf16, int count, unsigned char* bytes)

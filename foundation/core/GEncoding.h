@@ -3,6 +3,9 @@
 // Conversions never throw; they return a result code of bit flags (see GEncodingResult).
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "GBuffer.h"
 #include "GThreadSafeRefCount.h"
 
@@ -57,20 +60,63 @@ public:
     static void SetDefaultCharacter(char character);
     static char GetDefaultCharacter();
 
-    // For conversions of UTF-16 into single bytes that wrote one byte per unit: a character outside
-    // the first plane is two units but one character, so where it became two default characters,
-    // one is kept. Works in place on the count bytes made from the count units; returns the new
-    // byte count.
-    static int MergeReplacedSurrogatePairs(unsigned char const* utf16, int count, unsigned char* bytes);
-
 protected:
     GEncoding() = default;
 
-    // Two steps through UTF-16: this encoding's own route to Unicode, then the Unicode singleton's
-    // direct conversion to the target. The output is left alone when the first step fails.
-    template<class Target>
-    unsigned ConvertThroughUnicode(GBuffer const& src, Target const* target, GBuffer& out) const;
+    // Converts every whole unit of utf16 into one byte: map(unit, code) is false for a unit the target
+    // cannot hold, which becomes the default character with result cLossy (one for a whole surrogate
+    // pair). An odd trailing byte is ignored; utf16 and out may be one buffer.
+    template<class Map>
+    static unsigned ConvertUnitsToBytes(GBuffer const& utf16, GBuffer& out, Map map);
+
+    // Empties out and makes it owned with room for at least the given number of bytes; a borrowed
+    // buffer is let go first, since its bytes must never be written. Room that no buffer can have is
+    // out of memory (GMemoryException), as it is for the buffer's own growth.
+    static unsigned char* PrepareOutput(GBuffer& out, std::int64_t bytes);
+
+    // The UTF-16 of the one unit the Unicode singleton gives for a glyph name; false (utf16 left
+    // alone) when the name stands for no character or for more than one unit.
+    static bool GetUnitOfGlyphName(GBuffer const& name, GBuffer& utf16);
 
 private:
+    // A character outside the first plane is two units but one character, so where it became two
+    // default characters, one is kept. Works in place on the count bytes made from the count units;
+    // returns the new byte count.
+    static int MergeReplacedSurrogatePairs(unsigned char const* utf16, int count, unsigned char* bytes);
+
     static char sDefaultCharacter;
 };
+
+template<class Map>
+unsigned GEncoding::ConvertUnitsToBytes(GBuffer const& utf16, GBuffer& out, Map map)
+{
+    // The units are read again after the bytes are written (MergeReplacedSurrogatePairs).
+    if (&utf16 == &out)
+    {
+        GBuffer const copy(utf16);
+        return ConvertUnitsToBytes(copy, out, map);
+    }
+    int const count = utf16.GetLength() / 2;
+    out.SetLength(0);
+    if (count == 0)
+        return GEncodingResult::cComplete;
+    out.SetLength(count);
+    unsigned char const* units = utf16.GetPtr();
+    unsigned char* bytes = out.GetWritePtr();
+    unsigned char const fallback = static_cast<unsigned char>(GetDefaultCharacter());
+    bool unmapped = false;
+    for (int i = 0; i < count; ++i)
+    {
+        unsigned short unit;
+        std::memcpy(&unit, units + 2 * i, sizeof unit);
+        unsigned char code = 0;
+        bool const mapped = map(unit, code);
+        // No branch per unit: a miss only sets the flag, which keeps the loop fast on mapped text.
+        bytes[i] = mapped ? code : fallback;
+        unmapped |= !mapped;
+    }
+    if (!unmapped)
+        return GEncodingResult::cComplete;
+    out.SetLength(MergeReplacedSurrogatePairs(units, count, bytes));
+    return GEncodingResult::cLossy;
+}

@@ -1,8 +1,6 @@
 // The root of every error the foundation throws, and the capture of the thread's error context.
 #include "GException.h"
 
-#include <new>
-
 #include "GExceptionLocation.h"
 #include "GExceptionMessages.h"
 #include "GStringPoolSupport.h"
@@ -43,50 +41,43 @@ GException& GException::operator=(GException const& other)
 
 GException::~GException() = default;
 
+template<class Describe>
+void GException::CaptureWith(Describe describe)
+{
+    // Only the outermost capture of the thread clears the mark again, however it is left.
+    struct Mark
+    {
+        bool const fOuter = !sCapturingContext;
+        Mark() { sCapturingContext = true; }
+        ~Mark()
+        {
+            if (fOuter)
+                sCapturingContext = false;
+        }
+    } mark;
+    try
+    {
+        fContext = describe();
+    }
+    catch (...) // out of memory (ContextOutOfMemory, GMemoryException), a failed lock of the context
+                // stack or any other failure: the exception being built matters more than its context
+    {
+        fContext = GLngString();
+    }
+}
+
 void GException::CaptureCurrentContext()
 {
     // A failure inside the capture (a failed lock of the context stack, say) makes an exception
     // itself; that one goes without context instead of capturing again.
     if (sCapturingContext)
         return;
-    sCapturingContext = true;
-    try
-    {
-        fContext = GExceptionLocation::GetLngDescription();
-    }
-    catch (ContextOutOfMemory const&)
-    {
-        fContext = GLngString();
-    }
-    catch (std::bad_alloc const&) // GMemoryException, or no allocator handler installed yet
-    {
-        fContext = GLngString();
-    }
-    catch (GException const&) // the stack's own failure: the exception being built matters more
-    {
-        fContext = GLngString();
-    }
-    sCapturingContext = false;
+    CaptureWith([] { return GExceptionLocation::GetLngDescription(); });
 }
 
 void GException::CaptureContext(GLngString const& source)
 {
-    bool const outer = !sCapturingContext;
-    sCapturingContext = true;
-    try
-    {
-        fContext = source;
-    }
-    catch (ContextOutOfMemory const&)
-    {
-        fContext = GLngString();
-    }
-    catch (std::bad_alloc const&) // GMemoryException, or no allocator handler installed yet
-    {
-        fContext = GLngString();
-    }
-    if (outer)
-        sCapturingContext = false;
+    CaptureWith([&source]() -> GLngString const& { return source; });
 }
 
 GLngString GException::GetLngDescription() const

@@ -5,8 +5,6 @@
 #include "GLngString.h"
 #include "GString.h"
 
-class GAllocator;
-
 class GException
 {
 public:
@@ -42,7 +40,10 @@ private:
     };
     static thread_local bool sCapturingContext;
 
-    // Sets the context to source, or leaves it empty when that fails.
+    // Sets the context to what describe() gives, or leaves it empty when that fails: building an
+    // exception never throws in place of the error it reports.
+    template<class Describe>
+    void CaptureWith(Describe describe);
     void CaptureContext(GLngString const& source);
     void CaptureCurrentContext();
 

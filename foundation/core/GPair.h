@@ -1,8 +1,6 @@
 // The two-member record used as element and value type of tables and dictionaries.
 #pragma once
 
-#include <utility>
-
 template<class A, class B>
 class GPair
 {

@@ -16,18 +16,11 @@ GPlatformEncoding* GPlatformEncoding::GetInstance()
 void GPlatformEncoding::GetCharCode(GBuffer const& name, GCharCode& code) const
 {
     code.Clear();
-    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
-    if (!unicode)
-        return;
-    GCharCode unit;
-    unicode->GetCharCode(name, unit);
-    if (unit.GetLength() != 2)
-        return;
     GBuffer utf16;
-    unit.GetUnicode(utf16);
     GBuffer bytes;
-    if (unicode->ConvertTo(utf16, static_cast<GCustomEncoding const*>(this), bytes) ==
-        GEncodingResult::cComplete)
+    if (GetUnitOfGlyphName(name, utf16) &&
+        GUnicodeEncoding::GetInstance()->ConvertTo(utf16, static_cast<GCustomEncoding const*>(this), bytes) ==
+            GEncodingResult::cComplete)
         code.Set(bytes);
 }
 

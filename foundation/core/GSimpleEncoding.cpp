@@ -130,12 +130,8 @@ unsigned GSimpleEncoding::ConvertTo(GBuffer const& src, GUnicodeEncoding const* 
         return ConvertSeveralUnitsTo(src, out);
 
     int const length = src.GetLength();
-    out.SetLength(0);
-    if (length == 0)
-        return GEncodingResult::cComplete;
-    out.SetLength(2 * length);
+    unsigned char* units = PrepareOutput(out, 2 * std::int64_t(length));
     unsigned char const* bytes = src.GetPtr();
-    unsigned char* units = out.GetWritePtr();
     unsigned short const fallback = static_cast<unsigned char>(GetDefaultCharacter());
     bool unmapped = false;
     for (int i = 0; i < length; ++i)
@@ -145,14 +141,15 @@ unsigned GSimpleEncoding::ConvertTo(GBuffer const& src, GUnicodeEncoding const* 
         WriteUnit(units + 2 * i, mapped ? fUnits[code] : fallback);
         unmapped |= !mapped;
     }
+    out.SetLength(2 * length);
     return unmapped ? GEncodingResult::cLossy : GEncodingResult::cComplete;
 }
 
 unsigned GSimpleEncoding::ConvertSeveralUnitsTo(GBuffer const& src, GBuffer& out) const
 {
     int const length = src.GetLength();
-    out.SetLength(0);
-    out.Allocate(2 * length);
+    // Room for one unit per code, which most codes of such an encoding still are.
+    PrepareOutput(out, 2 * std::int64_t(length));
     unsigned char const* bytes = src.GetPtr();
     unsigned short const fallback = static_cast<unsigned char>(GetDefaultCharacter());
     unsigned result = GEncodingResult::cComplete;
@@ -172,34 +169,13 @@ unsigned GSimpleEncoding::ConvertSeveralUnitsTo(GBuffer const& src, GBuffer& out
 
 unsigned GSimpleEncoding::ConvertFromUnicode(GBuffer const& utf16, GBuffer& out) const
 {
-    if (&utf16 == &out)
-    {
-        GBuffer const copy(utf16);
-        return ConvertFromUnicode(copy, out);
-    }
-    // An odd trailing byte is no unit and is ignored.
-    int const count = utf16.GetLength() / 2;
-    out.SetLength(0);
-    if (count == 0)
-        return GEncodingResult::cComplete;
-    out.SetLength(count);
-    unsigned char const* units = utf16.GetPtr();
-    unsigned char* bytes = out.GetWritePtr();
-    unsigned char const fallback = static_cast<unsigned char>(GetDefaultCharacter());
-    bool unmapped = false;
-    for (int i = 0; i < count; ++i)
-    {
-        unsigned short const unit = ReadUnit(units + 2 * i);
-        unsigned short const entry = fCodePages[unit >> 8][unit & 0xFF];
-        // No branch per unit: a miss only sets the flag, which keeps the loop fast on mapped text.
-        bool const mapped = entry != 0;
-        bytes[i] = mapped ? static_cast<unsigned char>(entry - 1) : fallback;
-        unmapped |= !mapped;
-    }
-    if (!unmapped)
-        return GEncodingResult::cComplete;
-    out.SetLength(MergeReplacedSurrogatePairs(units, count, bytes));
-    return GEncodingResult::cLossy;
+    return ConvertUnitsToBytes(utf16, out,
+                               [this](unsigned short unit, unsigned char& code)
+                               {
+                                   unsigned short const entry = fCodePages[unit >> 8][unit & 0xFF];
+                                   code = static_cast<unsigned char>(entry - 1);
+                                   return entry != 0;
+                               });
 }
 
 bool GSimpleEncoding::GetGlyphName(GCharCode const& code, GBuffer& name) const
@@ -228,37 +204,31 @@ GBuffer const& GSimpleEncoding::GetASCIIDescription() const
     return fDescription;
 }
 
+void GSimpleEncoding::AddGlyphName(unsigned char code, char const* glyphName, GEncoding const* unicode)
+{
+    GBuffer name;
+    name.SetFromStatic(glyphName);
+    GCharCode character;
+    if (unicode)
+        unicode->GetCharCode(name, character);
+    AddMapping(code, name, character, false);
+}
+
 void GSimpleEncoding::AddLatinGlyphNames(unsigned char GLatinGlyphRow::*column, bool withCharacters)
 {
     GEncoding const* unicode = withCharacters ? GUnicodeEncoding::GetInstance() : nullptr;
-    GBuffer name;
-    GCharCode character;
     for (GLatinGlyphRow const* row = sLatinGlyphNames; row->fName; ++row)
     {
-        unsigned char const code = row->*column;
-        if (code == 0)
-            continue;
-        name.SetFromStatic(row->fName);
-        character.Clear();
-        if (unicode)
-            unicode->GetCharCode(name, character);
-        AddMapping(code, name, character, false);
+        if (unsigned char const code = row->*column)
+            AddGlyphName(code, row->fName, unicode);
     }
 }
 
 void GSimpleEncoding::AddMacExpertGlyphNames()
 {
     GEncoding const* unicode = GUnicodeEncoding::GetInstance();
-    GBuffer name;
-    GCharCode character;
     for (GMacExpertGlyphRow const* row = sMacExpertGlyphNames; row->fName; ++row)
-    {
-        name.SetFromStatic(row->fName);
-        character.Clear();
-        if (unicode)
-            unicode->GetCharCode(name, character);
-        AddMapping(row->fCode, name, character, false);
-    }
+        AddGlyphName(row->fCode, row->fName, unicode);
 }
 
 void GSimpleEncoding::AddCharacters(unsigned short const* codeToUnicode)

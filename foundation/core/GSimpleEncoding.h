@@ -48,6 +48,10 @@ protected:
     void AddCharacters(unsigned short const* codeToUnicode);
 
 private:
+    // One glyph name at its code; with the Unicode singleton, also the character it gives for the
+    // name.
+    void AddGlyphName(unsigned char code, char const* glyphName, GEncoding const* unicode);
+
     // How a code reads in UTF-16, kept beside its text so that decoding needs no buffer per byte.
     enum UnitKind : unsigned char
     {

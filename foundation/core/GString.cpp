@@ -48,18 +48,6 @@ bool IsASCIIEncoding(GEncoding const* encoding)
     return encoding && encoding == GASCIIEncoding::GetInstance();
 }
 
-inline unsigned short UnitAt(unsigned char const* bytes, int index)
-{
-    unsigned short unit;
-    std::memcpy(&unit, bytes + 2 * index, 2);
-    return unit;
-}
-
-inline void PutUnit(unsigned char* bytes, int index, unsigned short unit)
-{
-    std::memcpy(bytes + 2 * index, &unit, 2);
-}
-
 // The UTF-16 unit of an ASCII byte, as GASCIIEncoding's conversion gives it.
 inline unsigned short WidenASCII(unsigned char byte, unsigned short fallback)
 {
@@ -82,7 +70,7 @@ void ComposeUTF16(GBuffer& utf16)
     unsigned char const* data = utf16.GetPtr();
     for (int i = 0; i < units; ++i)
     {
-        if (UnitAt(data, i) >= cFirstComposingUnit)
+        if (GBuffer::ReadUnit(data, i) >= cFirstComposingUnit)
         {
             unicode->EnsureComposedUnicode(utf16);
             return;
@@ -160,7 +148,7 @@ bool EqualsWidenedASCII(unsigned char const* units, unsigned char const* bytes, 
         for (int i = start; i < end; ++i)
         {
             unsigned const byte = bytes[i];
-            differ |= UnitAt(units, i) ^ byte;
+            differ |= GBuffer::ReadUnit(units, i) ^ byte;
             strays |= ((byte - 0x07u) | byte) & 0x80u;
         }
         if (strays)
@@ -168,7 +156,7 @@ bool EqualsWidenedASCII(unsigned char const* units, unsigned char const* bytes, 
             unsigned short const fallback = ASCIIFallback();
             for (int i = start; i < end; ++i)
             {
-                if (UnitAt(units, i) != WidenASCII(bytes[i], fallback))
+                if (GBuffer::ReadUnit(units, i) != WidenASCII(bytes[i], fallback))
                     return false;
             }
         }
@@ -224,7 +212,7 @@ public:
     bool IsNarrow() const { return fNarrow; }
     unsigned short operator[](int index) const
     {
-        return fNarrow ? WidenASCII(fData[index], fFallback) : UnitAt(fData, index);
+        return fNarrow ? WidenASCII(fData[index], fFallback) : GBuffer::ReadUnit(fData, index);
     }
     unsigned char ByteAt(int index) const
     {
@@ -255,7 +243,7 @@ public:
         out.SetLength(start + 2 * (to - from));
         unsigned char* target = out.GetWritePtr() + start;
         for (int i = from; i < to; ++i)
-            PutUnit(target, i - from, WidenASCII(fData[i], fFallback));
+            GBuffer::WriteUnit(target, i - from, WidenASCII(fData[i], fFallback));
     }
 
     int GetHash() const
@@ -363,11 +351,7 @@ GString::GString(char16_t const* text, bool keepEncoding)
 
 GString::GString(char const* text)
 {
-    if (text)
-        fBytes = GBuffer(text);
-    SetEncoding(GASCIIEncoding::GetInstance());
-    if (fEncoding.IsNull())
-        fBytes.SetLength(0);
+    SetASCII(GBuffer(text));
 }
 
 GString::GString(int value)
@@ -414,10 +398,7 @@ void GString::Set(GBuffer const& bytes, GEncoding const* encoding, bool keepEnco
 
 void GString::Set(unsigned char const* bytes, int length, GEncoding const* encoding, bool keepEncoding)
 {
-    if (bytes && length > 0)
-        fBytes.Set(bytes, length);
-    else
-        fBytes.SetLength(0);
+    fBytes.Set(bytes, length);
     SetEncoding(encoding);
     Normalize(keepEncoding);
 }
@@ -566,17 +547,13 @@ int GString::GetHash() const
     GEncoding const* encoding = fEncoding.Get();
     if (IsUnicodeEncoding(encoding))
         return fBytes.GetHash();
+    // Keys are mostly ASCII: hashed as UTF-16 straight from their bytes, without a view.
     if (IsASCIIEncoding(encoding) && IsWidenable(fBytes))
         return HashWidenedASCII(fBytes.GetPtr(), fBytes.GetLength());
     return UnitView(fBytes, encoding).GetHash();
 }
 
 // Conversion.
-
-bool GString::IsUnicode(GEncoding const* encoding)
-{
-    return IsUnicodeEncoding(encoding);
-}
 
 void GString::Compose(GBuffer& utf16)
 {
@@ -644,18 +621,11 @@ void GString::EnsureUnicode() const
     if (this == &cEmptyString)
         return;
     GUnicodeEncoding* unicode = GUnicodeEncoding::GetInstance();
-    GEncoding const* encoding = fEncoding.Get();
-    if (!unicode || encoding == unicode)
+    if (!unicode || fEncoding.Get() == unicode)
         return;
-    if (encoding)
-    {
-        GBuffer converted;
-        encoding->ConvertTo(fBytes, unicode, converted);
-        Compose(converted);
-        fBytes = std::move(converted);
-    }
-    else
-        fBytes.SetLength(0);
+    GBuffer converted;
+    GetUnicodeForm(converted);
+    fBytes = std::move(converted);
     fEncoding = unicode;
 }
 

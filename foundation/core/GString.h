@@ -174,8 +174,6 @@ private:
     // The text's UTF-16 form: nothing without encoding, the own bytes when UTF-16, otherwise the
     // conversion, composed. Returns the conversion's result code (1 for the first two).
     unsigned GetUnicodeForm(GBuffer& out) const;
-    // Whether the encoding is the UTF-16 singleton (encodings are compared by identity).
-    static bool IsUnicode(GEncoding const* encoding);
     // EnsureComposedUnicode of the UTF-16 singleton, skipped for text that is composed already
     // (every unit below U+0300, where nothing composes).
     static void Compose(GBuffer& utf16);

@@ -10,19 +10,6 @@
 
 namespace
 {
-// Units are read and written through memcpy: borrowed bytes need not be 2-aligned.
-unsigned short UnitAt(unsigned char const* bytes, int index)
-{
-    unsigned short unit;
-    std::memcpy(&unit, bytes + 2 * index, sizeof unit);
-    return unit;
-}
-
-void PutUnit(unsigned char* bytes, int index, unsigned short unit)
-{
-    std::memcpy(bytes + 2 * index, &unit, sizeof unit);
-}
-
 int UnitCount(GBuffer const& utf16)
 {
     return utf16.GetLength() / 2;
@@ -38,14 +25,6 @@ bool IsLowSurrogate(unsigned short unit)
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-bool InSet(unsigned short unit, unsigned short const* units, int count)
-{
-    for (int i = 0; i < count; ++i)
-        if (units[i] == unit)
-            return true;
-    return false;
-}
-
 // Candidate starts run from start to the last place where the whole pattern still fits.
 int FindUnits(GBuffer const& text, GBuffer const& pattern, int start)
 {
@@ -59,10 +38,10 @@ int FindUnits(GBuffer const& text, GBuffer const& pattern, int start)
         return -1;
     unsigned char const* data = text.GetPtr();
     unsigned char const* find = pattern.GetPtr();
-    unsigned short first = UnitAt(find, 0);
+    unsigned short first = GBuffer::ReadUnit(find, 0);
     std::size_t rest = static_cast<std::size_t>(2 * (patternLength - 1));
     for (int i = start, last = length - patternLength; i <= last; ++i)
-        if (UnitAt(data, i) == first && std::memcmp(data + 2 * (i + 1), find + 2, rest) == 0)
+        if (GBuffer::ReadUnit(data, i) == first && std::memcmp(data + 2 * (i + 1), find + 2, rest) == 0)
             return i;
     return -1;
 }
@@ -77,18 +56,19 @@ void MapCase(GBuffer& utf16, Map map)
     unsigned char* out = nullptr; // only asked for at the first change: borrowed bytes stay shared
     for (int i = 0; i < length; ++i)
     {
-        unsigned short unit = UnitAt(data, i);
-        if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(UnitAt(data, i + 1)))
+        unsigned short unit = GBuffer::ReadUnit(data, i);
+        if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(GBuffer::ReadUnit(data, i + 1)))
         {
-            UChar32 c = 0x10000 + ((UChar32(unit) - 0xD800) << 10) + (UChar32(UnitAt(data, i + 1)) - 0xDC00);
+            UChar32 c = 0x10000 + ((UChar32(unit) - 0xD800) << 10) +
+                        (UChar32(GBuffer::ReadUnit(data, i + 1)) - 0xDC00);
             UChar32 mapped = map(c);
             if (mapped != c && mapped > 0xFFFF && mapped <= 0x10FFFF)
             {
                 if (!out)
                     data = out = utf16.GetWritePtr();
                 mapped -= 0x10000;
-                PutUnit(out, i, static_cast<unsigned short>(0xD800 + (mapped >> 10)));
-                PutUnit(out, i + 1, static_cast<unsigned short>(0xDC00 + (mapped & 0x3FF)));
+                GBuffer::WriteUnit(out, i, static_cast<unsigned short>(0xD800 + (mapped >> 10)));
+                GBuffer::WriteUnit(out, i + 1, static_cast<unsigned short>(0xDC00 + (mapped & 0x3FF)));
             }
             ++i;
             continue;
@@ -98,7 +78,7 @@ void MapCase(GBuffer& utf16, Map map)
         {
             if (!out)
                 data = out = utf16.GetWritePtr();
-            PutUnit(out, i, static_cast<unsigned short>(mapped));
+            GBuffer::WriteUnit(out, i, static_cast<unsigned short>(mapped));
         }
     }
 }
@@ -198,8 +178,8 @@ bool GString::Replace(int start, unsigned short from, unsigned short to)
         return true;
     unsigned char* data = fBytes.GetWritePtr();
     for (int i = found; i < length; ++i)
-        if (UnitAt(data, i) == from)
-            PutUnit(data, i, to);
+        if (GBuffer::ReadUnit(data, i) == from)
+            GBuffer::WriteUnit(data, i, to);
     return true;
 }
 
@@ -213,12 +193,7 @@ int GString::FindFirst(unsigned short const* units, int count, int start) const
     if (fBytes.IsEmpty() || !units || count <= 0)
         return -1;
     EnsureUnicode();
-    int length = UnitCount(fBytes);
-    unsigned char const* data = fBytes.GetPtr();
-    for (int i = start < 0 ? 0 : start; i < length; ++i)
-        if (InSet(UnitAt(data, i), units, count))
-            return i;
-    return -1;
+    return fBytes.FindFirstOccurrence(units, count, start);
 }
 
 int GString::FindFirstNot(unsigned short unit, int start) const
@@ -231,18 +206,7 @@ int GString::FindFirstNot(unsigned short const* units, int count, int start) con
     if (fBytes.IsEmpty())
         return -1;
     EnsureUnicode();
-    int length = UnitCount(fBytes);
-    if (start < 0)
-        start = 0;
-    if (start >= length)
-        return -1;
-    if (!units || count < 1)
-        return start;
-    unsigned char const* data = fBytes.GetPtr();
-    for (int i = start; i < length; ++i)
-        if (!InSet(UnitAt(data, i), units, count))
-            return i;
-    return -1;
+    return fBytes.FindFirstNonOccurrence(units, count, start);
 }
 
 int GString::FindLast(unsigned short unit, int start) const
@@ -250,12 +214,7 @@ int GString::FindLast(unsigned short unit, int start) const
     if (fBytes.IsEmpty() || start < 0)
         return -1;
     EnsureUnicode();
-    int length = UnitCount(fBytes);
-    unsigned char const* data = fBytes.GetPtr();
-    for (int i = start < length ? start : length - 1; i >= 0; --i)
-        if (UnitAt(data, i) == unit)
-            return i;
-    return -1;
+    return fBytes.FindLastOccurrence(unit, start);
 }
 
 int GString::Find(GString const& text, int start) const

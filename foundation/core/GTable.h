@@ -35,11 +35,7 @@ public:
     }
     ~GTable()
     {
-        while (fCount > 0)
-        {
-            --fCount;
-            fItems[fCount].~T();
-        }
+        DestroyItemsFrom(0);
         if (fCapacity != 0)
             FreeSlots(fItems, fCapacity);
         for (GTableIterator<T>* it = fFirstIterator; it; it = it->fNext)
@@ -49,11 +45,7 @@ public:
     {
         if (this == &other)
             return *this;
-        while (fCount > 0)
-        {
-            --fCount;
-            fItems[fCount].~T();
-        }
+        DestroyItemsFrom(0);
         AddItems(other.fItems, other.fCount);
         return *this;
     }
@@ -112,7 +104,7 @@ public:
                 throw;
             }
         }
-        else if (std::is_trivially_copyable<T>::value || IsOwnItem(&item))
+        else if (cBitwise || IsOwnItem(&item))
         {
             T copy(item);
             InsertInPlace(index, std::move(copy));
@@ -191,9 +183,12 @@ public:
         return *this;
     }
 
-    // Grows with value-initialised (zero) items or removes items from the end until count is n.
+    // Grows with value-initialised (zero) items or removes items from the end until count is n;
+    // a negative n empties the table.
     void Resize(int n)
     {
+        if (n < 0)
+            n = 0;
         ExpandTo(n);
         std::int32_t oldCount = fCount;
         if (n > oldCount)
@@ -205,11 +200,7 @@ public:
         }
         else if (n < oldCount)
         {
-            while (fCount > n)
-            {
-                --fCount;
-                fItems[fCount].~T();
-            }
+            DestroyItemsFrom(n);
             for (GTableIterator<T>* it = fFirstIterator; it; it = it->fNext)
                 it->TailRemoved(n, oldCount);
         }
@@ -277,6 +268,15 @@ private:
         return fCount > 0 && !before(p, fItems) && before(p, fItems + fCount);
     }
 
+    // Destroys the items from the last down to index n; count becomes n.
+    void DestroyItemsFrom(std::int32_t n)
+    {
+        while (fCount > n)
+        {
+            --fCount;
+            fItems[fCount].~T();
+        }
+    }
     static void DestroyRange(T* items, std::int32_t n)
     {
         if constexpr (!cBitwise)

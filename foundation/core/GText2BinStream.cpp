@@ -1,9 +1,9 @@
 // The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
 #include "GText2BinStream.h"
 
-#include "GBufferSupport.h"
 #include "GEncoding.h"
 #include "GString.h"
+#include "GStringSupport.h"
 #include "GUnicodeEncoding.h"
 #include "PSystem.h"
 
@@ -92,14 +92,9 @@ int GText2BinStream::WriteEOL()
 
 int GText2BinStream::WriteQuotedString(GString const& text)
 {
-    GUnicodeEncoding* unicode = GUnicodeEncoding::GetInstance();
-    GBuffer escaped = text.GetBuffer(unicode);
-    GBufferSupport::UniReplaceSpecialChars(escaped);
-    GBuffer const quote = GString("\"").GetBuffer(unicode);
-    GBuffer quoted = quote;
-    quoted += escaped;
-    quoted += quote;
-    return Write(GString(quoted, unicode, true));
+    GString quoted(text);
+    GStringSupport::QuoteString(quoted);
+    return Write(quoted);
 }
 
 void GText2BinStream::Flush()

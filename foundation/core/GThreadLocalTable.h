@@ -4,9 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 #include "GDict.h"
-#include "GDictUtil.h"
 #include "GMutexLocker.h"
 #include "GTable.h"
 #include "PUNIXMutexImp.h"
@@ -34,13 +34,11 @@ public:
     // The calling thread's table, taken from the pool (or made) when the thread has none yet.
     GTable<T>* Instance()
     {
-        Cache& cache = ThreadCache();
-        if (cache.fOwner == fSerial)
-            return cache.fTable;
+        if (GTable<T>* found = std::as_const(*this).Instance())
+            return found;
+        // Only the thread itself enters a table for its id, so none came in since the lookup.
         long const thread = PUNIXThreadImp::GetCurrentThreadId();
         GMutexLocker lock(fMutex);
-        if (GTable<T>* const* found = fTables.Find(thread))
-            return Remember(*found);
         GTable<T>* table;
         bool const pooled = fPool.GetCount() > 0;
         if (pooled)

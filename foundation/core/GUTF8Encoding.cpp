@@ -6,30 +6,12 @@
 #include <cstring>
 
 #include "GCharCode.h"
-#include "GMemoryException.h"
 #include "GUnicodeEncoding.h"
 
 namespace
 {
 constexpr std::uint64_t cHighBits = 0x8080808080808080ull;
 constexpr std::uint64_t cLowBits = 0x0101010101010101ull;
-
-// An output buffer emptied and made owned with room for at least the given number of bytes; a
-// borrowed buffer is let go first, since its bytes must never be written. Sizes are worked out in 64
-// bits: room that no buffer can have is out of memory, as it is for the buffer's own growth.
-unsigned char* PrepareOutput(GBuffer& out, std::int64_t bytes)
-{
-    if (bytes > std::int64_t(GBuffer::cMaxCapacity) - 2)
-        throw GMemoryException();
-    if (!out.IsOwned())
-    {
-        GBuffer fresh;
-        out.Swap(fresh);
-    }
-    out.SetLength(0);
-    out.Allocate(static_cast<int>(bytes));
-    return out.GetWritePtr();
-}
 
 // UTF-16 lives in the machine's byte order; memcpy keeps the stores free of alignment assumptions.
 inline void PutUnit(unsigned char* units, int index, unsigned unit)
@@ -290,18 +272,13 @@ bool GUTF8Encoding::GetGlyphName(GCharCode const& code, GBuffer& name) const
 
 void GUTF8Encoding::GetCharCode(GBuffer const& name, GCharCode& code) const
 {
-    GEncoding const* unicode = GUnicodeEncoding::GetInstance();
-    GCharCode resolved;
-    if (unicode)
-        unicode->GetCharCode(name, resolved);
     code.Clear();
-    if (resolved.GetLength() != 2)
+    GBuffer utf16;
+    if (!GetUnitOfGlyphName(name, utf16))
         return;
-    unsigned char units[2];
-    PutUnit(units, 0, static_cast<unsigned short>(resolved));
     unsigned char bytes[3];
-    EncodeUTF8(units, 1, bytes);
-    code.Set(bytes, static_cast<int>(EncodedLength(units, 1)));
+    EncodeUTF8(utf16.GetPtr(), 1, bytes);
+    code.Set(bytes, static_cast<int>(EncodedLength(utf16.GetPtr(), 1)));
 }
 
 GBuffer const& GUTF8Encoding::GetASCIIDescription() const

@@ -101,49 +101,6 @@ HighUnitCodes sPDFDocHighCodes;
 constexpr unsigned short cBullet = 0x2022;
 constexpr unsigned char cWinAnsiBullet = 0x95;
 
-unsigned short ReadUnit(unsigned char const* bytes)
-{
-    unsigned short unit;
-    std::memcpy(&unit, bytes, sizeof unit);
-    return unit;
-}
-
-// Converts every whole unit of src with map (a unit -> byte function, 0 = not mapped); an odd
-// trailing byte is ignored. src and out may be the same buffer.
-template<class Map>
-unsigned ConvertUnitsToBytes(GBuffer const& src, GBuffer& out, Map map)
-{
-    GBuffer ownCopy;
-    GBuffer const* input = &src;
-    if (&src == &out)
-    {
-        ownCopy = src;
-        input = &ownCopy;
-    }
-    int const units = input->GetLength() / 2;
-    out.SetLength(0);
-    if (units == 0)
-        return GEncodingResult::cComplete;
-    out.SetLength(units);
-    unsigned char const* read = input->GetPtr();
-    unsigned char* write = out.GetWritePtr();
-    unsigned char const replacement = static_cast<unsigned char>(GEncoding::GetDefaultCharacter());
-    unsigned result = GEncodingResult::cComplete;
-    for (int i = 0; i < units; ++i)
-    {
-        unsigned char code = map(ReadUnit(read + 2 * i));
-        if (code == 0)
-        {
-            code = replacement;
-            result = GEncodingResult::cLossy;
-        }
-        write[i] = code;
-    }
-    if (result == GEncodingResult::cLossy)
-        out.SetLength(GEncoding::MergeReplacedSurrogatePairs(read, units, write));
-    return result;
-}
-
 // Never preferred as a code's name: the dingbat style "a" + the decimal text of a number ("a1",
 // "a202"); "a01" and "alpha" do not count.
 bool IsNeverPreferred(GBuffer const& name)
@@ -263,6 +220,7 @@ void GUnicodeEncoding::PlaceGlyphName(GTable<GBuffer>& names, GBuffer const& nam
     else
         names.AddItem(name);
 }
+
 void GUnicodeEncoding::Finalize()
 {
     DeleteObject(sGlyphNames);
@@ -299,57 +257,53 @@ unsigned GUnicodeEncoding::ConvertTo(GBuffer const& src, GUnicodeEncoding const*
 unsigned GUnicodeEncoding::ConvertTo(GBuffer const& src, GMacRomanEncoding const*, GBuffer& out) const
 {
     return ConvertUnitsToBytes(src, out,
-                               [](unsigned short unit) {
-                                   return unit < 0x100 ? sUnicodeToMacRoman[unit]
+                               [](unsigned short unit, unsigned char& code)
+                               {
+                                   code = unit < 0x100 ? sUnicodeToMacRoman[unit]
                                                        : sMacRomanHighCodes.Find(unit);
+                                   return code != 0;
                                });
 }
 
 unsigned GUnicodeEncoding::ConvertTo(GBuffer const& src, GASCIIEncoding const*, GBuffer& out) const
 {
-    return ConvertUnitsToBytes(src, out,
-                               [](unsigned short unit) {
-                                   return unit < 0x100 ? static_cast<unsigned char>(
-                                                             GASCIIEncoding::sASCIIToUnicode[unit] & 0xFF)
-                                                       : 0;
-                               });
+    return ConvertUnitsToBytes(
+        src, out,
+        [](unsigned short unit, unsigned char& code)
+        {
+            code =
+                unit < 0x100 ? static_cast<unsigned char>(GASCIIEncoding::sASCIIToUnicode[unit] & 0xFF) : 0;
+            return code != 0;
+        });
 }
 
 unsigned GUnicodeEncoding::ConvertTo(GBuffer const& src, GWinAnsiEncoding const*, GBuffer& out) const
 {
     return ConvertUnitsToBytes(src, out,
-                               [](unsigned short unit)
+                               [](unsigned short unit, unsigned char& code)
                                {
-                                   if (unit < 0x100)
-                                       return sUnicodeToWinAnsi[unit];
                                    // The lowest code with the bullet is 0x7F, one of the holes; the real
                                    // bullet is 0x95.
-                                   return unit == cBullet ? cWinAnsiBullet : sWinAnsiHighCodes.Find(unit);
+                                   code = unit < 0x100      ? sUnicodeToWinAnsi[unit]
+                                          : unit == cBullet ? cWinAnsiBullet
+                                                            : sWinAnsiHighCodes.Find(unit);
+                                   return code != 0;
                                });
 }
 
+// The target reads whole units only and may write into its own input (ConvertFromUnicode).
 unsigned GUnicodeEncoding::ConvertTo(GBuffer const& src, GCustomEncoding const* target, GBuffer& out) const
 {
-    int const length = src.GetLength();
-    if (length < 2)
-    {
-        out.SetLength(0);
-        return GEncodingResult::cComplete;
-    }
-    // The target sees whole units only, and never its own output as its input.
-    if ((length & 1) != 0 || &src == &out)
-    {
-        GBuffer units(src.GetPtr(), length & ~1);
-        return target->ConvertFromUnicode(units, out);
-    }
     return target->ConvertFromUnicode(src, out);
 }
 
 unsigned GUnicodeEncoding::ConvertTo(GBuffer const& src, GPDFDocEncoding const*, GBuffer& out) const
 {
     return ConvertUnitsToBytes(src, out,
-                               [](unsigned short unit) {
-                                   return unit < 0x100 ? sUnicodeToPDFDoc[unit] : sPDFDocHighCodes.Find(unit);
+                               [](unsigned short unit, unsigned char& code)
+                               {
+                                   code = unit < 0x100 ? sUnicodeToPDFDoc[unit] : sPDFDocHighCodes.Find(unit);
+                                   return code != 0;
                                });
 }
 

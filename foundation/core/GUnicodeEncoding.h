@@ -26,8 +26,9 @@ public:
 
     unsigned ConvertFrom(GBuffer const& src, GEncoding const* srcEncoding, GBuffer& out) const override;
 
-    // Direct conversions of UTF-16 into each target. An odd trailing byte is ignored; a unit that the
-    // target cannot hold becomes the default character with result cLossy.
+    // Direct conversions of UTF-16 into each target. An odd trailing byte is ignored; a unit that a
+    // fixed target cannot hold becomes the default character with result cLossy, while a custom
+    // target converts by its own ConvertFromUnicode.
     unsigned ConvertTo(GBuffer const& src, GUnicodeEncoding const* target, GBuffer& out) const override;
     unsigned ConvertTo(GBuffer const& src, GMacRomanEncoding const* target, GBuffer& out) const override;
     unsigned ConvertTo(GBuffer const& src, GASCIIEncoding const* target, GBuffer& out) const override;

@@ -32,17 +32,6 @@ bool IsMark(GBuffer const& bytes, unsigned char b0, unsigned char b1)
     return bytes.GetLength() == 2 && p[0] == b0 && p[1] == b1;
 }
 
-template<class Unit>
-bool InSet(unsigned unit, Unit const* set, int count)
-{
-    for (int i = 0; i < count; ++i)
-    {
-        if (set[i] == unit)
-            return true;
-    }
-    return false;
-}
-
 // An encoded set of units of one width. Small sets of bytes are searched with memchr, which scans
 // many bytes at once; otherwise a bit per unit below 256 decides with one load per unit.
 class UnitSet
@@ -91,6 +80,14 @@ public:
         }
         int at = 0;
         while (at < count && !Contains(Load(p, at)))
+            ++at;
+        return at;
+    }
+    // The index of the first of count units at p that is not in the set, or count.
+    int FindFirstOutside(unsigned char const* p, int count) const
+    {
+        int at = 0;
+        while (at < count && Contains(Load(p, at)))
             ++at;
         return at;
     }
@@ -322,31 +319,18 @@ void GBin2TextStream::AppendUnit(GBuffer& text, unsigned unit) const
 // --- skipping ---
 
 template<class Unit>
-int GBin2TextStream::SkipUnits(Unit const* set, int count, bool wide)
+int GBin2TextStream::SkipUnits(Unit const* set, int count)
 {
-    int const width = wide ? 2 : 1;
+    constexpr int width = sizeof(Unit);
+    constexpr bool wide = width == 2;
+    UnitSet const members(reinterpret_cast<unsigned char const*>(set), count, width);
     int skipped = 0;
     for (;;)
     {
         int units = ReadChunk(wide ? cSkipChunk16 : cSkipChunk8, wide) / width;
         if (units == 0)
             return skipped;
-        unsigned char const* p = fScratch.GetPtr();
-        int i = 0;
-        for (; i < units; ++i)
-        {
-            unsigned unit;
-            if (wide)
-            {
-                unsigned short word;
-                std::memcpy(&word, p + 2 * i, 2);
-                unit = word;
-            }
-            else
-                unit = p[i];
-            if (!InSet(unit, set, count))
-                break;
-        }
+        int const i = members.FindFirstOutside(fScratch.GetPtr(), units);
         skipped += i;
         if (i < units)
         {
@@ -358,12 +342,12 @@ int GBin2TextStream::SkipUnits(Unit const* set, int count, bool wide)
 
 int GBin2TextStream::SkipWords(unsigned short const* set, int count)
 {
-    return SkipUnits(set, count, true);
+    return SkipUnits(set, count);
 }
 
 int GBin2TextStream::SkipBytes(unsigned char const* set, int count)
 {
-    return SkipUnits(set, count, false);
+    return SkipUnits(set, count);
 }
 
 int GBin2TextStream::SkipWhitespace(bool lineEnds)
@@ -445,14 +429,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
             continue;
         }
         if (!delivered)
-        {
-            GBuffer text;
-            text.SetFromStatic(reinterpret_cast<char const*>(p), at * width);
-            if (GString::AreCompatible(text, fEncoding))
-                out.Set(p, at * width, fEncoding, true);
-            else
-                out.Set(nullptr, 0, fEncoding, true);
-        }
+            SetText(p, at * width, out);
         else
             fQuotedText.AppendByteArray(p, at * width);
         delivered = true;
@@ -479,16 +456,18 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
         break;
     }
     if (collected || !delivered)
-        SetCollectedText(out);
+        SetText(fQuotedText.GetPtr(), fQuotedText.GetLength(), out);
     return delivered;
 }
 
-void GBin2TextStream::SetCollectedText(GString& out)
+void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out) const
 {
-    if (GString::AreCompatible(fQuotedText, fEncoding))
-        out.Set(fQuotedText, fEncoding, true);
+    GBuffer view;
+    view.SetFromStatic(reinterpret_cast<char const*>(bytes), length);
+    if (GString::AreCompatible(view, fEncoding))
+        out.Set(bytes, length, fEncoding, true);
     else
-        out.Set(GBuffer::cEmptyBuffer, fEncoding, true);
+        out.Set(nullptr, 0, fEncoding, true);
 }
 
 bool GBin2TextStream::ReadQuotedString(GString& out)

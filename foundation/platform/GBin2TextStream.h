@@ -93,10 +93,11 @@ private:
     void AppendEscaped(unsigned unit);
     // The common part of ReadTillTerminator and ReadLine; the latter also consumes a line end.
     bool ReadTill(GBuffer const& terminators, GString& out, bool consumeLineEnd);
-    // The collected text into the string, or an empty one when the encoding rejects it.
-    void SetCollectedText(GString& out);
+    // The bytes as the string's text (copied), or an empty text when the encoding rejects them.
+    void SetText(unsigned char const* bytes, int length, GString& out) const;
+    // Bytes or 16-bit units, by the width of Unit.
     template<class Unit>
-    int SkipUnits(Unit const* set, int count, bool wide);
+    int SkipUnits(Unit const* set, int count);
 
     GBuffer fWhitespace;
     GBuffer fBlanks;

@@ -2,7 +2,7 @@
 #include "GBufferedInStreamDecorator.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstddef>
 
 GBufferedInStreamDecorator::GBufferedInStreamDecorator(GInStream& inner, int blockSize)
     : fBlockSize(blockSize), fInner(&inner), fOwnsInner(false), fSteppedBack(false), fReadPos(nullptr),
@@ -98,9 +98,13 @@ void GBufferedInStreamDecorator::RegisterRollbackChars(int n)
 
 int GBufferedInStreamDecorator::Read(GBuffer& out, int count)
 {
-    out.SetLength(0);
     int wanted = count > 0 ? count : 0;
-    ReadFromCache(out, wanted);
+    // Emptying out and taking what the current block still holds is one copy, and for the small
+    // reads of parsers usually the only one.
+    int const held = static_cast<int>(std::min<std::ptrdiff_t>(fBlockEnd - fReadPos, wanted));
+    out.Set(fReadPos, held);
+    fReadPos += held;
+    wanted -= held;
     while (wanted > 0 && SwapAndFillBuffer())
         ReadFromCache(out, wanted);
     int const delivered = out.GetLength();

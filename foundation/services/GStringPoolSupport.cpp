@@ -105,10 +105,11 @@ void GStringPoolSupport::AddStringPoolData(GBuffer const& language, char const* 
         // A built-in row never replaces an entry, so an id already present costs no conversion.
         if (table->FindStringForID(id))
             continue;
-        unsigned char const* text =
-            reinterpret_cast<unsigned char const*>(rows[i].fText ? rows[i].fText : "\0");
+        // A missing text is empty; two zero bytes end it in UTF-16 too.
+        char const* row = rows[i].fText ? rows[i].fText : "\0";
+        unsigned char const* text = reinterpret_cast<unsigned char const*>(row);
         if (hex)
-            DecodeHexText(text, int(std::strlen(rows[i].fText ? rows[i].fText : "")), bytes);
+            DecodeHexText(text, int(std::strlen(row)), bytes);
         else
         {
             bytes.Set(text, encoding->GetLength(text));

@@ -1,6 +1,8 @@
 // The CoreFoundation array stand-in: a vector of retained objects.
 #include "CFArrayStandIn.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 struct __CFArray : CFStandInObject
@@ -16,6 +18,21 @@ struct __CFArray : CFStandInObject
 
 CFArrayCallBacks const kCFTypeArrayCallBacks = {0};
 
+namespace
+{
+// A null array stops the process, as on the platform, so that a caller that forgets to check
+// for a missing list fails here too.
+CFArrayRef Checked(CFArrayRef theArray, char const* caller)
+{
+    if (!theArray)
+    {
+        std::fprintf(stderr, "%s called with NULL\n", caller);
+        std::abort();
+    }
+    return theArray;
+}
+} // namespace
+
 CFArrayRef CFArrayCreate(CFAllocatorRef, void const** values, CFIndex numValues, CFArrayCallBacks const*)
 {
     if (numValues < 0 || (numValues > 0 && !values))
@@ -29,12 +46,12 @@ CFArrayRef CFArrayCreate(CFAllocatorRef, void const** values, CFIndex numValues,
 
 CFIndex CFArrayGetCount(CFArrayRef theArray)
 {
-    return theArray ? static_cast<CFIndex>(theArray->fValues.size()) : 0;
+    return static_cast<CFIndex>(Checked(theArray, "CFArrayGetCount")->fValues.size());
 }
 
 void const* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx)
 {
-    if (!theArray || idx < 0 || idx >= CFArrayGetCount(theArray))
+    if (idx < 0 || idx >= static_cast<CFIndex>(Checked(theArray, "CFArrayGetValueAtIndex")->fValues.size()))
         return nullptr;
     return theArray->fValues[static_cast<std::size_t>(idx)];
 }

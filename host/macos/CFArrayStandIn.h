@@ -18,6 +18,7 @@ extern CFArrayCallBacks const kCFTypeArrayCallBacks;
 // a stand-in object.
 CFArrayRef CFArrayCreate(CFAllocatorRef allocator, void const** values, CFIndex numValues,
                          CFArrayCallBacks const* callBacks);
+// Both stop the process for a null array, as the platform does.
 CFIndex CFArrayGetCount(CFArrayRef theArray);
 // Null outside the array; the value is not retained for the caller.
 void const* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx);

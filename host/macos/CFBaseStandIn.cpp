@@ -8,6 +8,16 @@ namespace
 {
 // Two distinct addresses, so the constants compare unequal and kCFAllocatorNull is never null.
 char const sNullAllocatorTag = 0;
+
+CFStandInObject const* AsObject(CFTypeRef ref, char const* caller)
+{
+    if (!ref)
+    {
+        std::fprintf(stderr, "%s called with NULL\n", caller);
+        std::abort();
+    }
+    return static_cast<CFStandInObject const*>(ref);
+}
 } // namespace
 
 CFAllocatorRef const kCFAllocatorDefault = nullptr;
@@ -15,33 +25,20 @@ CFAllocatorRef const kCFAllocatorNull = reinterpret_cast<CFAllocatorRef>(&sNullA
 
 CFStandInObject::~CFStandInObject() = default;
 
-namespace
+CFTypeRef CFRetain(CFTypeRef ref)
 {
-CFStandInObject const* AsObject(CFTypeRef cf, char const* caller)
-{
-    if (!cf)
-    {
-        std::fprintf(stderr, "%s called with NULL\n", caller);
-        std::abort();
-    }
-    return static_cast<CFStandInObject const*>(cf);
-}
-} // namespace
-
-CFTypeRef CFRetain(CFTypeRef cf)
-{
-    AsObject(cf, "CFRetain")->fRetainCount.fetch_add(1, std::memory_order_relaxed);
-    return cf;
+    AsObject(ref, "CFRetain")->fRetainCount.fetch_add(1, std::memory_order_relaxed);
+    return ref;
 }
 
-void CFRelease(CFTypeRef cf)
+void CFRelease(CFTypeRef ref)
 {
-    CFStandInObject const* object = AsObject(cf, "CFRelease");
+    CFStandInObject const* object = AsObject(ref, "CFRelease");
     if (object->fRetainCount.fetch_sub(1, std::memory_order_acq_rel) == 1)
         delete object;
 }
 
-CFIndex CFGetRetainCount(CFTypeRef cf)
+CFIndex CFGetRetainCount(CFTypeRef ref)
 {
-    return AsObject(cf, "CFGetRetainCount")->fRetainCount.load(std::memory_order_relaxed);
+    return AsObject(ref, "CFGetRetainCount")->fRetainCount.load(std::memory_order_relaxed);
 }

@@ -42,7 +42,7 @@ struct CFStandInObject
     mutable std::atomic<long> fRetainCount;
 };
 
-CFTypeRef CFRetain(CFTypeRef cf);
+CFTypeRef CFRetain(CFTypeRef ref);
 // Releasing null is a programming error, as on the platform: the process stops.
-void CFRelease(CFTypeRef cf);
-CFIndex CFGetRetainCount(CFTypeRef cf);
+void CFRelease(CFTypeRef ref);
+CFIndex CFGetRetainCount(CFTypeRef ref);

@@ -143,15 +143,15 @@ iconv_t OpenIconv(char const* to, char const* from)
 }
 
 // Decodes bytes of a code page into units; false when a byte sequence does not read.
-bool DecodeBytes(char const* iconvName, UInt8 const* bytes, CFIndex numBytes, std::vector<UniChar>& units)
+bool DecodeBytes(char const* iconvName, UInt8 const* bytes, CFIndex byteCount, std::vector<UniChar>& units)
 {
     iconv_t const cd = OpenIconv(MachineUTF16(), iconvName);
     if (cd == IconvCache::cNoHandle)
         return false;
     // No code page here makes more than two units of one byte.
-    units.assign(static_cast<std::size_t>(numBytes) * 2 + 2, 0);
+    units.assign(static_cast<std::size_t>(byteCount) * 2 + 2, 0);
     char* in = const_cast<char*>(reinterpret_cast<char const*>(bytes));
-    std::size_t inLeft = static_cast<std::size_t>(numBytes);
+    std::size_t inLeft = static_cast<std::size_t>(byteCount);
     char* outStart = reinterpret_cast<char*>(&units[0]);
     char* out = outStart;
     std::size_t outLeft = units.size() * 2;
@@ -164,16 +164,16 @@ bool DecodeBytes(char const* iconvName, UInt8 const* bytes, CFIndex numBytes, st
 }
 
 // UTF-16 out of UTF-16: the units are copied as they are, lone surrogates included.
-CFIndex CopyUnits(UniChar const* units, CFIndex count, Boolean external, UInt8* buffer, CFIndex maxBufLen,
-                  CFIndex* usedBufLen)
+CFIndex CopyUnits(UniChar const* units, CFIndex count, Boolean external, UInt8* buffer, CFIndex capacity,
+                  CFIndex* written)
 {
     CFIndex used = 0;
     if (external)
     {
-        if (buffer && maxBufLen < 2)
+        if (buffer && capacity < 2)
         {
-            if (usedBufLen)
-                *usedBufLen = 0;
+            if (written)
+                *written = 0;
             return 0;
         }
         UniChar const mark = 0xFEFF;
@@ -182,22 +182,22 @@ CFIndex CopyUnits(UniChar const* units, CFIndex count, Boolean external, UInt8* 
         used = 2;
     }
     CFIndex converted = count;
-    if (buffer && (maxBufLen - used) / 2 < count)
-        converted = (maxBufLen - used) / 2;
+    if (buffer && (capacity - used) / 2 < count)
+        converted = (capacity - used) / 2;
     if (buffer && converted > 0)
         std::memcpy(buffer + used, units, static_cast<std::size_t>(converted) * 2);
     used += converted * 2;
-    if (usedBufLen)
-        *usedBufLen = used;
+    if (written)
+        *written = used;
     return converted;
 }
 
 // Units into a code page, one iconv pass that stops where a character does not convert.
-CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, UInt8 lossByte, UInt8* buffer,
-                    CFIndex maxBufLen, CFIndex* usedBufLen)
+CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, UInt8 replacement,
+                    UInt8* buffer, CFIndex capacity, CFIndex* written)
 {
-    if (usedBufLen)
-        *usedBufLen = 0;
+    if (written)
+        *written = 0;
     iconv_t const cd = OpenIconv(iconvName, MachineUTF16());
     if (cd == IconvCache::cNoHandle)
         return 0;
@@ -211,7 +211,7 @@ CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, 
     for (;;)
     {
         char* out = buffer ? reinterpret_cast<char*>(buffer) + used : scratch;
-        std::size_t outLeft = buffer ? static_cast<std::size_t>(maxBufLen - used) : sizeof scratch;
+        std::size_t outLeft = buffer ? static_cast<std::size_t>(capacity - used) : sizeof scratch;
         char* const outStart = out;
         std::size_t const result = iconv(cd, &in, &inLeft, &out, &outLeft);
         int const error = errno;
@@ -220,7 +220,7 @@ CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, 
         {
             // The input is used up; a stateful code page may still write its closing bytes.
             out = buffer ? reinterpret_cast<char*>(buffer) + used : scratch;
-            outLeft = buffer ? static_cast<std::size_t>(maxBufLen - used) : sizeof scratch;
+            outLeft = buffer ? static_cast<std::size_t>(capacity - used) : sizeof scratch;
             char* const flushStart = out;
             if (iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1))
                 used += out - flushStart;
@@ -235,10 +235,10 @@ CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, 
         }
         // EILSEQ (the code page has no such character, or an unpaired surrogate) or EINVAL (a
         // high surrogate ends the range).
-        if (lossByte == 0 || (buffer && used >= maxBufLen))
+        if (replacement == 0 || (buffer && used >= capacity))
             break;
         if (buffer)
-            buffer[used] = lossByte;
+            buffer[used] = replacement;
         ++used;
         UniChar unit;
         std::memcpy(&unit, in, 2);
@@ -253,8 +253,8 @@ CFIndex EncodeUnits(char const* iconvName, UniChar const* units, CFIndex count, 
         in += skip;
         inLeft -= skip;
     }
-    if (usedBufLen)
-        *usedBufLen = used;
+    if (written)
+        *written = used;
     return static_cast<CFIndex>(in - inStart) / 2;
 }
 
@@ -293,19 +293,19 @@ Boolean CFStringStandInSetSystemEncoding(CFStringEncoding encoding)
     return true;
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef, UInt8 const* bytes, CFIndex numBytes,
-                                    CFStringEncoding encoding, Boolean isExternalRepresentation)
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, UInt8 const* bytes, CFIndex byteCount,
+                                    CFStringEncoding encoding, Boolean external)
 {
-    if (numBytes < 0 || (numBytes > 0 && !bytes))
+    if (byteCount < 0 || (byteCount > 0 && !bytes))
         return nullptr;
     std::vector<UniChar> units;
     if (encoding == kCFStringEncodingUnicode)
     {
-        CFIndex count = numBytes / 2;
+        CFIndex count = byteCount / 2;
         units.resize(static_cast<std::size_t>(count));
         if (count > 0)
             std::memcpy(&units[0], bytes, static_cast<std::size_t>(count) * 2);
-        if (isExternalRepresentation && !units.empty())
+        if (external && !units.empty())
         {
             if (units[0] == 0xFEFF)
                 units.erase(units.begin());
@@ -320,7 +320,7 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, UInt8 const* bytes, CFIndex 
     else
     {
         char const* name = IconvName(encoding);
-        if (!name || !DecodeBytes(name, bytes, numBytes, units))
+        if (!name || !DecodeBytes(name, bytes, byteCount, units))
             return nullptr;
     }
     __CFString* string = new __CFString;
@@ -328,65 +328,63 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, UInt8 const* bytes, CFIndex 
     return string;
 }
 
-CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef, UniChar const* chars, CFIndex numChars,
-                                               CFAllocatorRef contentsDeallocator)
+CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef, UniChar const* units, CFIndex unitCount,
+                                               CFAllocatorRef unitsAllocator)
 {
-    if (numChars < 0 || (numChars > 0 && !chars))
+    if (unitCount < 0 || (unitCount > 0 && !units))
         return nullptr;
     __CFString* string = new __CFString;
-    string->fExternal = numChars > 0 ? chars : nullptr;
-    string->fExternalLength = numChars;
-    string->fOwnsExternal = numChars > 0 && contentsDeallocator != kCFAllocatorNull;
+    string->fExternal = unitCount > 0 ? units : nullptr;
+    string->fExternalLength = unitCount;
+    string->fOwnsExternal = unitCount > 0 && unitsAllocator != kCFAllocatorNull;
     return string;
 }
 
-CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex maxLength, CFStringRef theString)
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex limit, CFStringRef string)
 {
-    if (!theString || (maxLength > 0 && theString->Length() > maxLength))
+    if (!string || (limit > 0 && string->Length() > limit))
         return nullptr;
     __CFString* copy = new __CFString;
-    CFIndex const length = theString->Length();
+    CFIndex const length = string->Length();
     copy->fUnits.resize(static_cast<std::size_t>(length));
     if (length > 0)
-        std::memcpy(&copy->fUnits[0], theString->Units(), static_cast<std::size_t>(length) * 2);
+        std::memcpy(&copy->fUnits[0], string->Units(), static_cast<std::size_t>(length) * 2);
     return copy;
 }
 
-CFIndex CFStringGetLength(CFStringRef theString)
+CFIndex CFStringGetLength(CFStringRef string)
 {
-    return theString ? theString->Length() : 0;
+    return string ? string->Length() : 0;
 }
 
-CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
-                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
-                         CFIndex* usedBufLen)
+CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding, UInt8 replacement,
+                         Boolean external, UInt8* buffer, CFIndex capacity, CFIndex* written)
 {
-    if (usedBufLen)
-        *usedBufLen = 0;
-    if (!theString || range.location < 0 || range.length < 0 ||
-        range.location + range.length > theString->Length())
+    if (written)
+        *written = 0;
+    if (!string || range.location < 0 || range.length < 0 || range.location + range.length > string->Length())
         return 0;
     if (!buffer)
-        maxBufLen = 0;
-    UniChar const* units = theString->Units() + range.location;
+        capacity = 0;
+    UniChar const* units = string->Units() + range.location;
     if (encoding == kCFStringEncodingUnicode)
-        return CopyUnits(units, range.length, isExternalRepresentation, buffer, maxBufLen, usedBufLen);
+        return CopyUnits(units, range.length, external, buffer, capacity, written);
     char const* name = IconvName(encoding);
     if (!name)
         return 0;
-    return EncodeUnits(name, units, range.length, lossByte, buffer, maxBufLen, usedBufLen);
+    return EncodeUnits(name, units, range.length, replacement, buffer, capacity, written);
 }
 
-void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm theForm)
+void CFStringNormalize(CFMutableStringRef string, CFStringNormalizationForm form)
 {
-    if (!theString || theString->fExternal)
+    if (!string || string->fExternal)
         return;
     UErrorCode error = U_ZERO_ERROR;
-    UNormalizer2 const* normalizer = NormalizerFor(theForm, &error);
+    UNormalizer2 const* normalizer = NormalizerFor(form, &error);
     if (!normalizer || U_FAILURE(error))
         return;
     // ICU works on char16_t; the units are copied across rather than read through another type.
-    std::vector<UniChar>& units = theString->fUnits;
+    std::vector<UniChar>& units = string->fUnits;
     std::u16string text(units.size(), u'\0');
     if (!units.empty())
         std::memcpy(&text[0], units.data(), units.size() * 2);
@@ -407,17 +405,17 @@ void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm t
         std::memcpy(units.data(), result.data(), result.size() * 2);
 }
 
-CFStringRef CFStringStandInMakeConstantString(char const* cStr)
+CFStringRef CFStringStandInMakeConstantString(char const* text)
 {
     // Constants are kept by their text, so the same literal in two files is one string. They are
     // never destroyed: objects released during the process's exit may still hold them.
     static std::mutex sMutex;
     static auto* const sConstants = new std::map<std::string, CFStringRef>;
     std::lock_guard<std::mutex> lock(sMutex);
-    CFStringRef& constant = (*sConstants)[cStr];
+    CFStringRef& constant = (*sConstants)[text];
     if (!constant)
     {
-        constant = CFStringCreateWithCString(kCFAllocatorDefault, cStr, kCFStringEncodingUTF8);
+        constant = CFStringCreateWithCString(kCFAllocatorDefault, text, kCFStringEncodingUTF8);
         if (!constant)
             constant =
                 CFStringCreateWithBytes(kCFAllocatorDefault, nullptr, 0, kCFStringEncodingUnicode, false);
@@ -425,37 +423,37 @@ CFStringRef CFStringStandInMakeConstantString(char const* cStr)
     return constant;
 }
 
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, char const* cStr, CFStringEncoding encoding)
+CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, char const* text, CFStringEncoding encoding)
 {
-    if (!cStr)
+    if (!text)
         return nullptr;
-    return CFStringCreateWithBytes(alloc, reinterpret_cast<UInt8 const*>(cStr),
-                                   static_cast<CFIndex>(std::strlen(cStr)), encoding, false);
+    return CFStringCreateWithBytes(allocator, reinterpret_cast<UInt8 const*>(text),
+                                   static_cast<CFIndex>(std::strlen(text)), encoding, false);
 }
 
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding)
+Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex capacity, CFStringEncoding encoding)
 {
-    if (!theString || !buffer || bufferSize < 1)
+    if (!string || !buffer || capacity < 1)
         return false;
-    CFIndex const length = CFStringGetLength(theString);
+    CFIndex const length = CFStringGetLength(string);
     CFIndex used = 0;
-    CFIndex const converted = CFStringGetBytes(theString, CFRangeMake(0, length), encoding, 0, false,
-                                               reinterpret_cast<UInt8*>(buffer), bufferSize - 1, &used);
+    CFIndex const converted = CFStringGetBytes(string, CFRangeMake(0, length), encoding, 0, false,
+                                               reinterpret_cast<UInt8*>(buffer), capacity - 1, &used);
     if (converted != length)
         return false;
     buffer[used] = '\0';
     return true;
 }
 
-std::string CFStringStandInGetUTF8(CFStringRef theString)
+std::string CFStringStandInGetUTF8(CFStringRef string)
 {
-    CFIndex const length = CFStringGetLength(theString);
+    CFIndex const length = CFStringGetLength(string);
     CFIndex needed = 0;
-    CFStringGetBytes(theString, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &needed);
+    CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &needed);
     std::string text(static_cast<std::size_t>(needed), '\0');
     CFIndex used = 0;
     if (needed > 0)
-        CFStringGetBytes(theString, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
+        CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
                          reinterpret_cast<UInt8*>(&text[0]), needed, &used);
     text.resize(static_cast<std::size_t>(used));
     return text;

@@ -18,12 +18,13 @@ constexpr CFStringEncoding kCFStringEncodingUTF8 = 0x08000100;
 // Simplified Chinese, code page 936.
 constexpr CFStringEncoding kCFStringEncodingDOSChineseSimplif = 0x0421;
 
-enum CFStringNormalizationForm : CFIndex
+// Canonical and compatibility composition (C, KC) and decomposition (D, KD).
+enum CFStringNormalizationForm
 {
-    kCFStringNormalizationFormD = 0,
-    kCFStringNormalizationFormKD = 1,
-    kCFStringNormalizationFormC = 2,
-    kCFStringNormalizationFormKC = 3
+    kCFStringNormalizationFormC,
+    kCFStringNormalizationFormKC,
+    kCFStringNormalizationFormD,
+    kCFStringNormalizationFormKD
 };
 
 struct __CFString;
@@ -41,41 +42,39 @@ Boolean CFStringStandInSetSystemEncoding(CFStringEncoding encoding);
 // Null when the bytes do not read as text in the encoding (or the encoding is unknown). For
 // kCFStringEncodingUnicode an odd trailing byte is ignored; as external representation a leading
 // byte-order mark is read and dropped.
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, UInt8 const* bytes, CFIndex numBytes,
-                                    CFStringEncoding encoding, Boolean isExternalRepresentation);
-// Reads the caller's units in place. Unless contentsDeallocator is kCFAllocatorNull the string
-// owns them and frees them with the C heap when it goes.
-CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef alloc, UniChar const* chars, CFIndex numChars,
-                                               CFAllocatorRef contentsDeallocator);
-// maxLength 0 means no limit; a longer string than maxLength gives null.
-CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength, CFStringRef theString);
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef allocator, UInt8 const* bytes, CFIndex byteCount,
+                                    CFStringEncoding encoding, Boolean external);
+// Reads the caller's units in place. Unless unitsAllocator is kCFAllocatorNull the string owns them
+// and frees them with the C heap when it goes.
+CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef allocator, UniChar const* units,
+                                               CFIndex unitCount, CFAllocatorRef unitsAllocator);
+// limit 0 means none; a string longer than limit gives null.
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef allocator, CFIndex limit, CFStringRef string);
 
 // The length in UTF-16 units.
-CFIndex CFStringGetLength(CFStringRef theString);
+CFIndex CFStringGetLength(CFStringRef string);
 
-// Converts the units of range into encoding and returns how many units were converted; usedBufLen
-// (when not null) gets the bytes written. Without a buffer it only measures. With lossByte 0 it
+// Converts the units of range into encoding and returns how many units were converted; written
+// (when not null) gets the bytes written. Without a buffer it only measures. With replacement 0 it
 // stops at the first character the encoding cannot hold (or an unpaired surrogate); otherwise
-// lossByte stands for each such character. It also stops where maxBufLen bytes would be exceeded.
+// replacement stands for each such character. It also stops where capacity bytes would be exceeded.
 // An external representation of kCFStringEncodingUnicode starts with a byte-order mark.
-CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
-                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
-                         CFIndex* usedBufLen);
+CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding, UInt8 replacement,
+                         Boolean external, UInt8* buffer, CFIndex capacity, CFIndex* written);
 
-void CFStringNormalize(CFMutableStringRef theString, CFStringNormalizationForm theForm);
+void CFStringNormalize(CFMutableStringRef string, CFStringNormalizationForm form);
 
 // A string that lives as long as the process; releasing it is harmless as long as every release
 // follows a retain, as on the platform.
-#define CFSTR(cStr) CFStringStandInMakeConstantString("" cStr "")
-CFStringRef CFStringStandInMakeConstantString(char const* cStr);
+#define CFSTR(text) CFStringStandInMakeConstantString("" text "")
+CFStringRef CFStringStandInMakeConstantString(char const* text);
 
-// The zero-terminated bytes of cStr in encoding; null when they do not read.
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, char const* cStr, CFStringEncoding encoding);
-// The whole string in encoding followed by a zero byte; false when it does not fit into bufferSize
-// bytes or a character does not convert.
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
-                           CFStringEncoding encoding);
+// The zero-terminated bytes of text in encoding; null when they do not read.
+CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, char const* text, CFStringEncoding encoding);
+// The whole string in encoding followed by a zero byte; false when it does not fit into capacity bytes
+// or a character does not convert.
+Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex capacity, CFStringEncoding encoding);
 
 // Not a platform call: the text as UTF-8 for the other stand-ins (empty for null; a lone surrogate
 // ends it).
-std::string CFStringStandInGetUTF8(CFStringRef theString);
+std::string CFStringStandInGetUTF8(CFStringRef string);

@@ -6,7 +6,6 @@
 #include "GPlatformEncodingFactory.h"
 #include "GSharedObject.h"
 
-class GPlatformEncoding;
 class PMacPlatformEncoding;
 
 class PMacPlatformEncodingFactory : public GPlatformEncodingFactory

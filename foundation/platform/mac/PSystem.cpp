@@ -373,7 +373,7 @@ GString PSystem::GetProcessorName()
 bool PSystem::IsJapaneseUIEnabled()
 {
     CFType<CFArrayRef> const languages(CopyApplicationLanguages());
-    if (CFArrayGetCount(languages.Get()) < 1)
+    if (!languages || CFArrayGetCount(languages.Get()) < 1)
         return false;
     GBuffer const first = LowerCaseASCII(LanguageAt(languages.Get(), 0));
     return StartsWithSameTwoBytes(first, GBuffer::FromStatic("ja"));
@@ -382,7 +382,7 @@ bool PSystem::IsJapaneseUIEnabled()
 void PSystem::GetPreferredLanguage(GTable<GBuffer> const& offered, GBuffer& chosen)
 {
     CFType<CFArrayRef> const languages(CopyUserLanguages());
-    CFIndex const count = CFArrayGetCount(languages.Get());
+    CFIndex const count = languages ? CFArrayGetCount(languages.Get()) : 0;
     for (CFIndex i = 0; i < count; ++i)
     {
         GBuffer const language = LowerCaseASCII(LanguageAt(languages.Get(), i));
@@ -404,12 +404,15 @@ void PSystem::GetUserLanguage(GString& language)
 {
     language.Clear();
     CFType<CFArrayRef> const languages(CopyUserLanguages());
-    if (CFArrayGetCount(languages.Get()) > 0)
+    if (languages && CFArrayGetCount(languages.Get()) > 0)
         language = GetGStringFromCFStringRef(LanguageAt(languages.Get(), 0));
 }
 
 GString PSystem::GetGStringFromCFStringRef(CFStringRef string)
 {
+    // CoreFoundation stops the process when asked about a null object.
+    if (!string)
+        return GString();
     CFIndex const length = CFStringGetLength(string);
     if (length <= 0)
         return GString();

@@ -45,6 +45,6 @@ bool PUNIXMutexImp::TryToLock()
     if (result == EBUSY)
         return false;
     if (result != 0)
-        throw GSimpleException(cCouldNotLock);
+        ThrowLockFailure();
     return true;
 }

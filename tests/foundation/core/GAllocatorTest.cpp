@@ -1,6 +1,7 @@
 // The allocator's size classes, free lists, release rules and low-memory handling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -88,6 +89,17 @@ TEST_F(GAllocatorTest, LargeBlocksGoBackToTheHeapAtOnce)
     std::memset(block, 1, 2049); // the whole request is usable
     fAllocator.Free(block, 2049);
     EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 0);
+}
+
+TEST_F(GAllocatorTest, SizesNearTheTopOfSizeTBelongToNoClass)
+{
+    // Rounded up to a multiple of 8 they would wrap round to 0 and reach a class that does not exist.
+    for (std::size_t size : {SIZE_MAX, SIZE_MAX - 3, SIZE_MAX - 7})
+    {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(fAllocator.GetChunkCount(size), 0);
+        EXPECT_EQ(fAllocator.GetCachedBlockCount(size), 0);
+    }
 }
 
 TEST_F(GAllocatorTest, FullChunkStartsAnotherAndEmptyChunksAreReleased)
@@ -331,6 +343,14 @@ TEST(GAllocatorOutOfMemoryTest, RealExhaustionThrowsGMemoryExceptionAndRecovers)
     EXPECT_NE(output.find("low-memory signals: 1"), std::string::npos) << output;
     EXPECT_NE(output.find("caught GMemoryException 2451"), std::string::npos) << output;
     EXPECT_NE(output.find("allocates again"), std::string::npos) << output;
+}
+
+TEST(GAllocatorOutOfMemoryTest, RequestBeyondAnyHeapFailsAsOutOfMemory)
+{
+    // In a helper: under AddressSanitizer a request of that size ends the program.
+    auto const [status, output] = RunOutOfMemory("huge");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.find("served"), std::string::npos) << output;
 }
 
 TEST(GAllocatorOutOfMemoryTest, ReceiverThatFreesMemoryLetsTheAllocationSucceed)

@@ -408,16 +408,6 @@ TEST(GBufferSupportTest, LineEndsBecomeThePlatformsEnding)
     }
 }
 
-TEST(GBufferSupportTest, LineEndingStaysAsSet)
-{
-    LineEnding ending(false, true);
-    EXPECT_FALSE(GBufferSupport::sLineEndingNeedsCR);
-    EXPECT_TRUE(GBufferSupport::sLineEndingNeedsLF);
-    GBufferSupport::SetLineEnding(true, false);
-    EXPECT_TRUE(GBufferSupport::sLineEndingNeedsCR);
-    EXPECT_FALSE(GBufferSupport::sLineEndingNeedsLF);
-}
-
 // --- numbers ---
 
 TEST(GBufferSupportTest, WritesRealsAsPlainDecimal)

@@ -250,6 +250,60 @@ TEST(GEncodingModelTest, GlyphFallbackReadsAnOddTrailingByteWithoutReadingPastTh
     }
 }
 
+// Converting a buffer into itself used to clear the source before it was read: the result was an empty
+// text reported as complete.
+TEST(GEncodingModelTest, CustomTargetConvertsABufferIntoItself)
+{
+    struct Case
+    {
+        char const* what;
+        GEncoding const* target;
+        GEncoding const* source;
+        GBuffer text;
+        Bytes out;
+        unsigned result;
+    };
+    Case const cases[] = {
+        {"Unicode to WinAnsi, direct",
+         GWinAnsiEncoding::GetInstance(),
+         Unicode(),
+         BufferOf(Units{0x41, 0xE9}),
+         {0x41, 0xE9},
+         cComplete},
+        {"Unicode to PDFDoc by glyph name",
+         GPDFDocEncoding::GetInstance(),
+         Unicode(),
+         BufferOf(Units{0x41, 0x2044}),
+         {0x41, 0x87},
+         cComplete},
+        {"Unicode to PDFDoc, one unnamed character",
+         GPDFDocEncoding::GetInstance(),
+         Unicode(),
+         BufferOf(Units{0x41, 0x4E00}),
+         {0x41, '@'},
+         cLossy},
+        {"MacRoman to WinAnsi, direct",
+         GWinAnsiEncoding::GetInstance(),
+         GMacRomanEncoding::GetInstance(),
+         BufferOf(Bytes{0x41, 0x8E}),
+         {0x41, 0xE9},
+         cComplete},
+        {"PDFDoc to Standard by glyph name",
+         GStandardEncoding::GetInstance(),
+         GPDFDocEncoding::GetInstance(),
+         BufferOf(Bytes{0x41, 0x87}),
+         {0x41, 0xA4},
+         cComplete},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        GBuffer text = c.text;
+        EXPECT_EQ(c.target->ConvertFrom(text, c.source, text), c.result);
+        EXPECT_EQ(BytesOf(text), c.out);
+    }
+}
+
 TEST(GEncodingModelTest, DescriptionsNameEachEncodingAndIsOfTypeComparesThemExactly)
 {
     struct Case
@@ -294,6 +348,10 @@ TEST(GEncodingModelTest, LengthCountsUpToTheTerminatorInTheEncodingsUnits)
     // In UTF-16 the zero high byte of a unit ends nothing; only a zero unit does.
     std::uint16_t const units[] = {0x0041, 0x0042, 0x0000, 0x0043};
     EXPECT_EQ(GUnicodeEncoding::GetInstance()->GetLength(reinterpret_cast<unsigned char const*>(units)), 4);
+
+    // No text at all measures nothing, in either kind of unit.
+    EXPECT_EQ(GUTF8Encoding::GetInstance()->GetLength(nullptr), 0);
+    EXPECT_EQ(GUnicodeEncoding::GetInstance()->GetLength(nullptr), 0);
 }
 
 TEST(GEncodingModelTest, ByteEncodingsLeaveTextAloneWhenNormalizing)

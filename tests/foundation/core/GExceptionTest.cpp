@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -502,11 +503,20 @@ public:
     mutable std::atomic<int> fForeignHandlers{0};
 };
 
-// Describing it fails the way a failed lock of the stack would: with an exception of its own.
+// Describing it fails with an exception of its own: a failed lock of the stack would throw a
+// GSimpleException, and code below the description may throw anything.
 class FailingContext : public GExceptionContext
 {
 public:
-    GLngString GetLngDescription() const override { throw GSimpleException(40202); }
+    explicit FailingContext(void (*fail)()) : fFail(fail) {}
+    GLngString GetLngDescription() const override
+    {
+        fFail();
+        return GLngString();
+    }
+
+private:
+    void (*fFail)();
 };
 
 // Counts the allocator's low-memory signals and tells it that memory was freed, so that a handler
@@ -549,10 +559,30 @@ TEST_F(GExceptionCaptureTest, OutOfMemoryWhileCapturingLeavesTheContextEmpty)
 
 TEST_F(GExceptionCaptureTest, ExceptionFromTheCaptureLeavesTheContextEmpty)
 {
-    TestLocation location(new FailingContext);
-    std::string full;
-    EXPECT_NO_THROW(full = Full(GSimpleException(40012)));
-    EXPECT_EQ(full, "File is locked");
+    struct Case
+    {
+        char const* name;
+        void (*fail)();
+    };
+    Case const cases[] = {
+        {"GSimpleException", [] { throw GSimpleException(40202); }},
+        {"std::runtime_error", [] { throw std::runtime_error("described badly"); }},
+        {"int", [] { throw 7; }},
+    };
+    GString const next("next.txt");
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        {
+            TestLocation location(new FailingContext(c.fail));
+            std::string full;
+            EXPECT_NO_THROW(full = Full(GSimpleException(40012)));
+            EXPECT_EQ(full, "File is locked");
+        }
+        // The failed capture left the thread able to capture again.
+        GExceptionLocation location(next);
+        EXPECT_EQ(Full(GSimpleException(40012)), "next.txt: File is locked");
+    }
 }
 
 TEST_F(GExceptionCaptureTest, ThreadsCapturingAtOnceLeaveTheNewHandlerAlone)

@@ -279,6 +279,12 @@ TEST(GTableTest, ResizeZeroFillsNewItemsAndDestroysCutOnes)
     texts.Resize(2);
     texts.Resize(3);
     EXPECT_EQ(Items(texts), (std::vector<std::string>{"", "", ""}));
+
+    // A negative count empties the table and destroys nothing in front of the first item.
+    texts.Resize(-1);
+    EXPECT_EQ(texts.GetCount(), 0);
+    texts.AddItem("after");
+    EXPECT_EQ(Items(texts), (std::vector<std::string>{"after"}));
 }
 
 TEST(GTableTest, AssignmentReplacesTheItems)

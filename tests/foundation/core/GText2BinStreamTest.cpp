@@ -20,7 +20,6 @@
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "GWinAnsiEncoding.h"
-#include "PSystem.h"
 
 namespace
 {
@@ -70,12 +69,6 @@ Bytes Concat(Bytes a, Bytes const& b)
 }
 
 Bytes const cMark = {0xFF, 0xFE};
-
-TEST(Text2BinStream, PlatformLineEndIsACarriageReturnAlone)
-{
-    EXPECT_TRUE(PSystem::GetLineEndingNeedsCR());
-    EXPECT_FALSE(PSystem::GetLineEndingNeedsLF());
-}
 
 TEST(Text2BinStream, WritesTextAndLineEndsInEveryEncodingWithAMarkOnlyForUTF16)
 {

@@ -3,43 +3,28 @@
 // encoding test environment.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "EncodingTestSupport.h"
 #include "GASCIIEncoding.h"
 #include "GCharCode.h"
 #include "GMacRomanEncoding.h"
 #include "GPDFDocEncoding.h"
-#include "GPlatformEncoding.h"
 #include "GPlatformEncodingFactory.h"
 #include "GUnicodeEncoding.h"
 #include "GWinAnsiEncoding.h"
 #include "PMacPlatformEncodingFactory.h"
 
+using namespace encodingtest;
+
 namespace
 {
-GBuffer Units(std::initializer_list<unsigned short> units)
-{
-    GBuffer buffer;
-    for (unsigned short unit : units)
-        buffer += unit;
-    return buffer;
-}
-
-GBuffer Bytes(std::initializer_list<unsigned char> bytes)
-{
-    GBuffer buffer;
-    for (unsigned char byte : bytes)
-        buffer += byte;
-    return buffer;
-}
-
 // A code of UTF-16 units, most significant byte first as every code holds them.
-GCharCode UnitsCode(std::vector<unsigned short> const& units)
+GCharCode UnitsCode(Units const& units)
 {
-    std::vector<unsigned char> bytes;
+    Bytes bytes;
     for (unsigned short unit : units)
     {
         bytes.push_back(static_cast<unsigned char>(unit >> 8));
@@ -51,24 +36,12 @@ GCharCode UnitsCode(std::vector<unsigned short> const& units)
     return code;
 }
 
-std::string Text(GBuffer const& buffer)
-{
-    return std::string(reinterpret_cast<char const*>(buffer.GetPtr()),
-                       static_cast<std::size_t>(buffer.GetLength()));
-}
-
 std::vector<std::string> Texts(GTable<GBuffer> const& table)
 {
     std::vector<std::string> texts;
     for (int i = 0; i < table.GetCount(); ++i)
-        texts.push_back(Text(table[i]));
+        texts.push_back(TextOf(table[i]));
     return texts;
-}
-
-std::vector<unsigned char> ByteList(GBuffer const& buffer)
-{
-    unsigned char const* bytes = buffer.GetPtr();
-    return std::vector<unsigned char>(bytes, bytes + buffer.GetLength());
 }
 
 enum class Target
@@ -139,7 +112,7 @@ TEST_F(GUnicodeEncodingTest, ResolvesGlyphNamesLigaturesAndSuffixes)
     struct Case
     {
         char const* fName;
-        std::vector<unsigned short> fUnits;
+        Units fUnits;
     };
     Case const cases[] = {
         {"A", {0x0041}},
@@ -191,7 +164,7 @@ TEST_F(GUnicodeEncodingTest, LigatureLookupNeedsAnUnderscore)
     struct Case
     {
         char const* fName;
-        std::vector<unsigned short> fUnits;
+        Units fUnits;
     };
     Case const cases[] = {
         {"fi", {}},     {"f_f", {0xFB00}}, {"f_f_i", {0xFB03}}, {"A_B_C", {0x0041, 0x0042, 0x0043}},
@@ -214,7 +187,7 @@ TEST_F(GUnicodeEncodingTest, LigatureLongerThanACodeCanHoldHasNoCode)
         fits += "_A";
     GCharCode code;
     fUnicode->GetCharCode(GBuffer(fits.c_str()), code);
-    EXPECT_EQ(code, UnitsCode(std::vector<unsigned short>(127, 0x0041)));
+    EXPECT_EQ(code, UnitsCode(Units(127, 0x0041)));
 
     std::string const tooLong = fits + "_A";
     code = UnitsCode({0x1234});
@@ -240,7 +213,7 @@ TEST_F(GUnicodeEncodingTest, NamesCodesByTheirPreferredName)
         GBuffer name("stale");
         bool const found = fUnicode->GetGlyphName(GCharCode(c.fUnit), name);
         EXPECT_EQ(found, c.fName != nullptr);
-        EXPECT_EQ(Text(name), c.fName ? c.fName : "");
+        EXPECT_EQ(TextOf(name), c.fName ? c.fName : "");
     }
 }
 
@@ -248,7 +221,7 @@ TEST_F(GUnicodeEncodingTest, NamesOnlyCodesOfOneOrTwoBytes)
 {
     GBuffer name;
     EXPECT_TRUE(fUnicode->GetGlyphName(GCharCode(static_cast<unsigned char>(0x41)), name));
-    EXPECT_EQ(Text(name), "A");
+    EXPECT_EQ(TextOf(name), "A");
 
     name = "stale";
     EXPECT_FALSE(fUnicode->GetGlyphName(GCharCode(0x000041u, 3), name));
@@ -307,7 +280,7 @@ TEST_F(GUnicodeEncodingTest, EveryGlyphNameIsListedUnderItsCode)
                 fUnicode->GetCharCode(preferred, back);
             if (!listed || back != GCharCode(unit))
             {
-                ADD_FAILURE() << Text(name) << " U+" << std::hex << unit;
+                ADD_FAILURE() << TextOf(name) << " U+" << std::hex << unit;
                 ++misplaced;
             }
         });
@@ -353,8 +326,8 @@ TEST_F(GUnicodeEncodingTest, ConvertsUnitsDirectlyToSingleByteTargets)
     struct Case
     {
         Target fTarget;
-        std::vector<unsigned short> fUnits;
-        std::vector<unsigned char> fBytes;
+        Units fUnits;
+        Bytes fBytes;
         unsigned fResult;
     };
     Case const cases[] = {
@@ -382,12 +355,9 @@ TEST_F(GUnicodeEncodingTest, ConvertsUnitsDirectlyToSingleByteTargets)
     {
         SCOPED_TRACE(TargetName(c.fTarget));
         SCOPED_TRACE(c.fUnits.empty() ? 0 : c.fUnits.front());
-        GBuffer src;
-        for (unsigned short unit : c.fUnits)
-            src += unit;
         GBuffer out("stale");
-        EXPECT_EQ(ConvertDirect(c.fTarget, src, out), c.fResult);
-        EXPECT_EQ(ByteList(out), c.fBytes);
+        EXPECT_EQ(ConvertDirect(c.fTarget, BufferOf(c.fUnits), out), c.fResult);
+        EXPECT_EQ(BytesOf(out), c.fBytes);
     }
 }
 
@@ -403,18 +373,18 @@ TEST_F(GUnicodeEncodingTest, EveryConversionIgnoresAnOddTrailingByte)
         SCOPED_TRACE(TargetName(target));
         GBuffer out;
         EXPECT_EQ(ConvertDirect(target, src, out), 1u);
-        EXPECT_EQ(ByteList(out), std::vector<unsigned char>{0x41});
+        EXPECT_EQ(BytesOf(out), Bytes{0x41});
     }
 
     GBuffer out;
     EXPECT_EQ(fUnicode->ConvertTo(src, fUnicode, out), 1u);
-    EXPECT_EQ(out, Units({0x0041}));
+    EXPECT_EQ(out, BufferOf(Units{0x0041}));
     EXPECT_EQ(
         fUnicode->ConvertTo(src, static_cast<GCustomEncoding const*>(GWinAnsiEncoding::GetInstance()), out),
         1u);
-    EXPECT_EQ(ByteList(out), std::vector<unsigned char>{0x41});
+    EXPECT_EQ(BytesOf(out), Bytes{0x41});
 
-    GBuffer const single = Bytes({0x41});
+    GBuffer const single = BufferOf(Bytes{0x41});
     for (Target target : targets)
     {
         SCOPED_TRACE(TargetName(target));
@@ -426,28 +396,28 @@ TEST_F(GUnicodeEncodingTest, EveryConversionIgnoresAnOddTrailingByte)
 
 TEST_F(GUnicodeEncodingTest, ConvertsIntoTheBufferItReadsFrom)
 {
-    GBuffer text = Units({0x0041, 0x2022, 0x00A0});
+    GBuffer text = BufferOf(Units{0x0041, 0x2022, 0x00A0});
     EXPECT_EQ(fUnicode->ConvertTo(text, GWinAnsiEncoding::GetInstance(), text), 2u);
-    EXPECT_EQ(ByteList(text), (std::vector<unsigned char>{0x41, 0x95, '@'}));
+    EXPECT_EQ(BytesOf(text), (Bytes{0x41, 0x95, '@'}));
 
-    text = Units({0x0041, 0x2022});
+    text = BufferOf(Units{0x0041, 0x2022});
     EXPECT_EQ(
         fUnicode->ConvertTo(text, static_cast<GCustomEncoding const*>(GWinAnsiEncoding::GetInstance()), text),
         1u);
-    EXPECT_EQ(ByteList(text), (std::vector<unsigned char>{0x41, 0x95}));
+    EXPECT_EQ(BytesOf(text), (Bytes{0x41, 0x95}));
 
-    text = Units({0x0041, 0x0042});
+    text = BufferOf(Units{0x0041, 0x0042});
     text += static_cast<unsigned char>(0x43);
     EXPECT_EQ(fUnicode->ConvertTo(text, fUnicode, text), 1u);
-    EXPECT_EQ(text, Units({0x0041, 0x0042}));
+    EXPECT_EQ(text, BufferOf(Units{0x0041, 0x0042}));
 }
 
 TEST_F(GUnicodeEncodingTest, CustomTargetsConvertThroughTheirOwnTables)
 {
     GCustomEncoding const* winAnsi = GWinAnsiEncoding::GetInstance();
     GBuffer out("stale");
-    EXPECT_EQ(fUnicode->ConvertTo(Units({0x0041, 0x2022, 0x4E00}), winAnsi, out), 2u);
-    EXPECT_EQ(ByteList(out), (std::vector<unsigned char>{0x41, 0x95, '@'}));
+    EXPECT_EQ(fUnicode->ConvertTo(BufferOf(Units{0x0041, 0x2022, 0x4E00}), winAnsi, out), 2u);
+    EXPECT_EQ(BytesOf(out), (Bytes{0x41, 0x95, '@'}));
 
     out = "stale";
     EXPECT_EQ(fUnicode->ConvertTo(GBuffer(), winAnsi, out), 1u);
@@ -458,21 +428,21 @@ TEST_F(GUnicodeEncodingTest, WritesTheCurrentDefaultCharacter)
 {
     GEncoding::SetDefaultCharacter('?');
     GBuffer out;
-    EXPECT_EQ(fUnicode->ConvertTo(Units({0x00A0, 0x0041}), GWinAnsiEncoding::GetInstance(), out), 2u);
-    EXPECT_EQ(ByteList(out), (std::vector<unsigned char>{'?', 0x41}));
+    EXPECT_EQ(fUnicode->ConvertTo(BufferOf(Units{0x00A0, 0x0041}), GWinAnsiEncoding::GetInstance(), out), 2u);
+    EXPECT_EQ(BytesOf(out), (Bytes{'?', 0x41}));
 }
 
 TEST_F(GUnicodeEncodingTest, CopiesUnicodeAndReadsOtherEncodingsThroughTheirRoute)
 {
     GBuffer out;
-    GBuffer const text = Units({0x0041, 0xD83D, 0xDE00, 0x0000});
+    GBuffer const text = BufferOf(Units{0x0041, 0xD83D, 0xDE00, 0x0000});
     EXPECT_EQ(fUnicode->ConvertTo(text, fUnicode, out), 1u);
     EXPECT_EQ(out, text);
 
     EXPECT_EQ(fUnicode->ConvertFrom(GBuffer("Ab"), GASCIIEncoding::GetInstance(), out), 1u);
-    EXPECT_EQ(out, Units({0x0041, 0x0062}));
-    EXPECT_EQ(fUnicode->ConvertFrom(Bytes({0x8E, 0xDB}), GMacRomanEncoding::GetInstance(), out), 1u);
-    EXPECT_EQ(out, Units({0x00E9, 0x00A4}));
+    EXPECT_EQ(out, BufferOf(Units{0x0041, 0x0062}));
+    EXPECT_EQ(fUnicode->ConvertFrom(BufferOf(Bytes{0x8E, 0xDB}), GMacRomanEncoding::GetInstance(), out), 1u);
+    EXPECT_EQ(out, BufferOf(Units{0x00E9, 0x00A4}));
 }
 
 TEST_F(GUnicodeEncodingTest, ReplacesCompatibilityCharacters)
@@ -508,7 +478,7 @@ TEST_F(GUnicodeEncodingTest, MeasuresTextUpToTheFirstZeroUnit)
 {
     struct Case
     {
-        std::vector<unsigned char> fBytes; // little-endian units, zero unit included
+        Bytes fBytes; // little-endian units, zero unit included
         int fLength;
     };
     Case const cases[] = {
@@ -525,13 +495,6 @@ TEST_F(GUnicodeEncodingTest, MeasuresTextUpToTheFirstZeroUnit)
     }
 }
 
-TEST_F(GUnicodeEncodingTest, IsNamedUnicodeEncoding)
-{
-    EXPECT_EQ(Text(fUnicode->GetASCIIDescription()), "UnicodeEncoding");
-    EXPECT_TRUE(fUnicode->IsOfType(GBuffer("UnicodeEncoding")));
-    EXPECT_FALSE(fUnicode->IsOfType(GBuffer("UTF-8Encoding")));
-}
-
 TEST_F(GUnicodeEncodingTest, LookupsFindNothingAfterFinalizeButConversionsStillWork)
 {
     GUnicodeEncoding::Finalize();
@@ -542,8 +505,9 @@ TEST_F(GUnicodeEncodingTest, LookupsFindNothingAfterFinalizeButConversionsStillW
     GCharCode replacement;
     EXPECT_FALSE(fUnicode->GetCompatChar(GCharCode(static_cast<unsigned short>(0x00AD)), replacement));
     GBuffer out;
-    EXPECT_EQ(fUnicode->ConvertTo(Units({0x00E9, 0x2022}), GMacRomanEncoding::GetInstance(), out), 1u);
-    EXPECT_EQ(ByteList(out), (std::vector<unsigned char>{0x8E, 0xA5}));
+    EXPECT_EQ(fUnicode->ConvertTo(BufferOf(Units{0x00E9, 0x2022}), GMacRomanEncoding::GetInstance(), out),
+              1u);
+    EXPECT_EQ(BytesOf(out), (Bytes{0x8E, 0xA5}));
 
     GUnicodeEncoding::Initialize();
     EXPECT_EQ(CodeOf("A"), GCharCode(static_cast<unsigned short>(0x0041)));
@@ -551,35 +515,14 @@ TEST_F(GUnicodeEncodingTest, LookupsFindNothingAfterFinalizeButConversionsStillW
     EXPECT_EQ(fUnicode->GetCharCodes()->GetCount(), 4574);
 }
 
-// Composition is the platform's: the Unicode encoding hands the text to the current platform encoding.
-class GUnicodeCompositionTest : public GUnicodeEncodingTest
-{
-protected:
-    void SetUp() override
-    {
-        GUnicodeEncodingTest::SetUp();
-        if (!GPlatformEncodingFactory::GetInstance())
-        {
-            GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
-            fInstalledFactory = true;
-        }
-    }
-    void TearDown() override
-    {
-        if (fInstalledFactory)
-            GPlatformEncodingFactory::SetInstance(nullptr);
-        GUnicodeEncodingTest::TearDown();
-    }
-
-    bool fInstalledFactory = false;
-};
-
-TEST_F(GUnicodeCompositionTest, ComposesCanonicallyInPlace)
+// Composition is the platform's: the Unicode encoding hands the text to the current platform encoding,
+// which the test environment installs.
+TEST_F(GUnicodeEncodingTest, ComposesCanonicallyInPlace)
 {
     struct Case
     {
-        std::vector<unsigned short> fIn;
-        std::vector<unsigned short> fOut;
+        Units fIn;
+        Units fOut;
     };
     Case const cases[] = {
         {{0x0065, 0x0301}, {0x00E9}},
@@ -593,17 +536,12 @@ TEST_F(GUnicodeCompositionTest, ComposesCanonicallyInPlace)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(c.fIn.empty() ? 0 : c.fIn.front());
-        GBuffer text;
-        for (unsigned short unit : c.fIn)
-            text += unit;
-        GBuffer expected;
-        for (unsigned short unit : c.fOut)
-            expected += unit;
+        GBuffer text = BufferOf(c.fIn);
         GBuffer normalized = text;
         fUnicode->EnsureComposedUnicode(text);
-        EXPECT_EQ(text, expected);
+        EXPECT_EQ(UnitsOf(text), c.fOut);
         fUnicode->Normalize(normalized);
-        EXPECT_EQ(normalized, expected);
+        EXPECT_EQ(UnitsOf(normalized), c.fOut);
     }
 }
 
@@ -613,10 +551,10 @@ TEST_F(GUnicodeEncodingTest, LeavesTextAloneWithoutAPlatformFactory)
     // test only and a fresh one put back.
     bool const hadFactory = GPlatformEncodingFactory::GetInstance() != nullptr;
     GPlatformEncodingFactory::SetInstance(nullptr);
-    GBuffer text = Units({0x0065, 0x0301});
+    GBuffer text = BufferOf(Units{0x0065, 0x0301});
     fUnicode->EnsureComposedUnicode(text);
     if (hadFactory)
         GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
-    EXPECT_EQ(text, Units({0x0065, 0x0301}));
+    EXPECT_EQ(text, BufferOf(Units{0x0065, 0x0301}));
 }
 } // namespace

@@ -1,5 +1,7 @@
-// Exhausts its own address space under a small limit, so that the allocator's new-handler runs
-// for real. Prints what happened; exits 0 when everything went as expected.
+// Runs the allocator out of memory for real: exhausts its own address space under a small limit, so
+// that the new-handler runs, or asks for more than any heap has. Prints what happened; exits 0 when
+// everything went as expected.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,6 +116,28 @@ int Rescue()
         delete[] block;
     return 0;
 }
+
+// A request near the top of size_t: no heap can serve it, and it must fail as out of memory rather
+// than be taken for a small one.
+int Huge()
+{
+    std::size_t const sizes[] = {SIZE_MAX, SIZE_MAX - 3, SIZE_MAX - 7};
+    int failures = 0;
+    for (std::size_t size : sizes)
+    {
+        try
+        {
+            void* block = GAllocator::GetInstance()->Alloc(size);
+            std::printf("request of %zu bytes served at %p\n", size, block);
+            ++failures;
+        }
+        catch (std::bad_alloc const&)
+        {
+            std::printf("request of %zu bytes refused\n", size);
+        }
+    }
+    return failures;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -123,6 +147,8 @@ int main(int argc, char** argv)
         return Exhaust();
     if (argc == 2 && std::strcmp(argv[1], "rescue") == 0)
         return Rescue();
-    std::fprintf(stderr, "usage: %s exhaust|rescue\n", argv[0]);
+    if (argc == 2 && std::strcmp(argv[1], "huge") == 0)
+        return Huge();
+    std::fprintf(stderr, "usage: %s exhaust|rescue|huge\n", argv[0]);
     return 2;
 }

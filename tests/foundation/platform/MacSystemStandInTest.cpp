@@ -135,6 +135,14 @@ TEST_F(MacSystemStandInTest, LoadedBundlesAreFoundByTheirIdentifier)
     CFRelease(missing);
 }
 
+// The platform stops on a missing array rather than answering for it, so a query that forgets to
+// check for a missing list must stop here too.
+TEST(MacSystemStandInDeathTest, AskingNoArrayStopsTheProcess)
+{
+    EXPECT_DEATH(CFArrayGetCount(nullptr), "CFArrayGetCount called with NULL");
+    EXPECT_DEATH(CFArrayGetValueAtIndex(nullptr, 0), "CFArrayGetValueAtIndex called with NULL");
+}
+
 TEST_F(MacSystemStandInTest, CStringsNeedRoomForTheirTerminator)
 {
     CFStringRef const string = MakeString("Zo\xC3\xAB");

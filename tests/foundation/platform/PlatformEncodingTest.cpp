@@ -192,6 +192,9 @@ TEST_F(PlatformEncodingTest, ConvertsIntoTheBufferItReadsFrom)
     EXPECT_EQ(BytesOf(text), (Bytes{0x93, 0xFA, 0x96, 0x7B}));
     EXPECT_EQ(japanese->ConvertTo(text, GUnicodeEncoding::GetInstance(), text), GEncodingResult::cComplete);
     EXPECT_EQ(UnitsOf(text), (Units{0x65E5, 0x672C}));
+    // The generic route too, which reads the source again for its glyph-name fallback.
+    EXPECT_EQ(japanese->ConvertFrom(text, GUnicodeEncoding::GetInstance(), text), GEncodingResult::cComplete);
+    EXPECT_EQ(BytesOf(text), (Bytes{0x93, 0xFA, 0x96, 0x7B}));
 }
 
 TEST_F(PlatformEncodingTest, ConvertsFromUnicodeStringsThroughTheGenericRoute)

@@ -25,7 +25,6 @@ struct ThreadReport
     bool fDone = false;
     void* fArgumentSeen = nullptr;
     long fThreadId = 0;
-    long fThreadIdAgain = 0;
     bool fDetached = false;
 
     void Finish()
@@ -49,7 +48,6 @@ void ReportThread(void* argument)
         std::lock_guard<std::mutex> lock(report->fMutex);
         report->fArgumentSeen = argument;
         report->fThreadId = PUNIXThreadImp::GetCurrentThreadId();
-        report->fThreadIdAgain = PUNIXThreadImp::GetCurrentThreadId();
     }
     report->Finish();
 }

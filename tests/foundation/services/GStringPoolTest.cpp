@@ -210,6 +210,31 @@ TEST_F(StringPoolFixture, RowsOfOtherEncodingsReadInTheirEncoding)
     EXPECT_EQ(Utf8(GStringPool::GetString(3)), "a\rb\r\xE2\x82\xAC");
 }
 
+TEST_F(StringPoolFixture, RowWithoutATextRegistersAnEmptyText)
+{
+    struct Case
+    {
+        char const* fEncoding;
+        bool fHex;
+        int fID;
+    };
+    // In UTF-16 the missing text must still end at a whole zero unit.
+    Case const cases[] = {
+        {"WinAnsiEncoding", false, 1}, {"WinAnsiEncoding", true, 2}, {"UnicodeEncoding", false, 3}};
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << c.fEncoding << (c.fHex ? " hex" : ""));
+        bool const wide = c.fEncoding == std::string("UnicodeEncoding");
+        GBuffer const language =
+            wide ? GBuffer(reinterpret_cast<unsigned char const*>(u"enUS"), 8) : GBuffer("enUS");
+        GStringPoolDataStruct row = {c.fID, nullptr};
+        GStringPoolSupport::AddStringPoolData(language, c.fEncoding, &row, 1, c.fHex);
+        GString out("stale");
+        EXPECT_TRUE(GStringPool::GetString(c.fID, out));
+        EXPECT_TRUE(out.IsEmpty());
+    }
+}
+
 TEST_F(StringPoolFixture, TablesKeepTheEncodingTheTextWasGivenIn)
 {
     Register("enUS", {{1, "plain"}});

@@ -1,10 +1,9 @@
 // GDict<GBuffer, int> against std::unordered_map<std::string, int>: the time to look up 10,000
 // present keys, the same key texts in the same order on both sides.
+#include "BenchKeys.h"
 #include "BenchRatio.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -14,34 +13,9 @@
 
 namespace
 {
-constexpr int cKeys = 10000;
-
-// Texts shaped like the framework's keys (preference groups and keys, file-type extensions).
-std::vector<std::string> const& KeyTexts()
-{
-    static std::vector<std::string> const texts = []
-    {
-        std::vector<std::string> result;
-        for (int i = 0; i < cKeys; ++i)
-            result.push_back((i % 3 == 0 ? "Group" : "PrefKey.") + std::to_string(i * 7919 % 100003));
-        return result;
-    }();
-    return texts;
-}
-
-// The order of the lookups, shuffled so that neither side walks its storage in order.
-std::vector<int> const& LookupOrder()
-{
-    static std::vector<int> const order = []
-    {
-        std::vector<int> result(cKeys);
-        for (int i = 0; i < cKeys; ++i)
-            result[i] = i;
-        std::shuffle(result.begin(), result.end(), std::mt19937(42));
-        return result;
-    }();
-    return order;
-}
+using bench::cKeys;
+using bench::KeyTexts;
+using bench::LookupOrder;
 
 void BM_UnorderedMapLookup(benchmark::State& state)
 {

@@ -1,12 +1,11 @@
 // GString against std::u16string: equality and hashing of equal texts (an ASCII string against a
 // UTF-16 one, and two UTF-16 strings), and looking up 10,000 keys in GDict<GString, int> against
 // std::unordered_map<std::u16string, int>. The same key texts in the same order on both sides.
+#include "BenchKeys.h"
 #include "BenchRatio.h"
 #include "EncodingStartup.h"
 
-#include <algorithm>
 #include <functional>
-#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -16,34 +15,9 @@
 
 namespace
 {
-constexpr int cKeys = 10000;
-
-// Texts shaped like the framework's keys (preference groups and keys, file-type extensions).
-std::vector<std::string> const& KeyTexts()
-{
-    static std::vector<std::string> const texts = []
-    {
-        std::vector<std::string> result;
-        for (int i = 0; i < cKeys; ++i)
-            result.push_back((i % 3 == 0 ? "Group" : "PrefKey.") + std::to_string(i * 7919 % 100003));
-        return result;
-    }();
-    return texts;
-}
-
-// The order of the lookups, shuffled so that neither side walks its storage in order.
-std::vector<int> const& LookupOrder()
-{
-    static std::vector<int> const order = []
-    {
-        std::vector<int> result(cKeys);
-        for (int i = 0; i < cKeys; ++i)
-            result[i] = i;
-        std::shuffle(result.begin(), result.end(), std::mt19937(42));
-        return result;
-    }();
-    return order;
-}
+using bench::cKeys;
+using bench::KeyTexts;
+using bench::LookupOrder;
 
 std::u16string Wide(std::string const& text)
 {

@@ -10,6 +10,8 @@ published table does not hold the rows the encodings are built from.
 import os
 import sys
 
+from tablegen import data_lines, fail, single_code_point_glyphs
+
 LATIN_ROWS = 229
 MAC_EXPERT_ROWS = 165
 # Codes per column of the Latin rows once the two notes below are added: Standard, Mac, Win, PDF.
@@ -54,19 +56,6 @@ PDF_REMAPPED = {
 PDF_CODE_COUNT = 232
 
 
-def fail(message):
-    sys.stderr.write("generate_single_byte_tables.py: %s\n" % message)
-    sys.exit(1)
-
-
-def data_lines(path):
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line and not line.startswith("#"):
-                yield line
-
-
 def read_tsv(path, header):
     lines = list(data_lines(path))
     if not lines or lines[0].split("\t") != header:
@@ -75,13 +64,7 @@ def read_tsv(path, header):
 
 
 def read_glyph_list(path):
-    names = {}
-    for line in data_lines(path):
-        name, codes = line.split(";")
-        units = codes.split()
-        if len(units) == 1:
-            names[name] = int(units[0], 16)
-    return names
+    return dict(single_code_point_glyphs(path))
 
 
 def read_code_page(path):

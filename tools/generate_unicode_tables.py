@@ -10,6 +10,8 @@ data do not give exactly the rows the encoding is built from.
 import os
 import sys
 
+from tablegen import data_lines, fail, single_code_point_glyphs
+
 # Glyph-list entries that stand for a single code point.
 GLYPH_LIST_ROWS = 4200
 # Zapf Dingbats characters: each gives two rows, its character name and the font's glyph name.
@@ -45,27 +47,9 @@ GLYPH_ANCHORS = [
 COMPAT_ANCHORS = [(0x00B5, 0x03BC), (0x2002, 0x0020), (0x2F00, 0x4E00), (0x3131, 0x1100), (0xFE4D, 0x005F)]
 
 
-def fail(message):
-    sys.stderr.write("generate_unicode_tables.py: %s\n" % message)
-    sys.exit(1)
-
-
-def data_lines(path):
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line and not line.startswith("#"):
-                yield line
-
-
 def read_glyph_list(path):
     """The single-code-point entries as (name, code), in ascending byte order of the name."""
-    rows = []
-    for line in data_lines(path):
-        name, codes = line.split(";")
-        units = codes.split()
-        if len(units) == 1:
-            rows.append((name, int(units[0], 16)))
+    rows = single_code_point_glyphs(path)
     if len(rows) != GLYPH_LIST_ROWS:
         fail("%s holds %d single-code-point names, expected %d" % (path, len(rows), GLYPH_LIST_ROWS))
     if len(set(name for name, _ in rows)) != len(rows):

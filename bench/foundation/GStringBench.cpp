@@ -51,10 +51,10 @@ std::vector<std::u16string> WideStrings()
     return result;
 }
 
-void BM_U16StringEqual(benchmark::State& state)
+// Compares the strings pairwise, the measured work of the equality cases.
+template<class Text>
+void CountEqual(benchmark::State& state, std::vector<Text> const& a, std::vector<Text> const& b)
 {
-    std::vector<std::u16string> const a = WideStrings();
-    std::vector<std::u16string> const b = WideStrings();
     for (auto _ : state)
     {
         int equal = 0;
@@ -63,74 +63,55 @@ void BM_U16StringEqual(benchmark::State& state)
         benchmark::DoNotOptimize(equal);
     }
     state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+// Hashes every string, the measured work of the hash cases.
+template<class Text, class Hash>
+void SumHashes(benchmark::State& state, std::vector<Text> const& texts, Hash hash)
+{
+    for (auto _ : state)
+    {
+        std::size_t sum = 0;
+        for (Text const& text : texts)
+            sum += static_cast<std::size_t>(hash(text));
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * cKeys);
+}
+
+void BM_U16StringEqual(benchmark::State& state)
+{
+    CountEqual(state, WideStrings(), WideStrings());
 }
 
 void BM_GStringEqualUtf16(benchmark::State& state)
 {
-    std::vector<GString> const a = Strings(Utf16);
-    std::vector<GString> const b = Strings(Utf16);
-    for (auto _ : state)
-    {
-        int equal = 0;
-        for (int i = 0; i < cKeys; ++i)
-            equal += a[i] == b[i];
-        benchmark::DoNotOptimize(equal);
-    }
-    state.SetItemsProcessed(state.iterations() * cKeys);
+    CountEqual(state, Strings(Utf16), Strings(Utf16));
 }
 
 void BM_GStringEqualAsciiUtf16(benchmark::State& state)
 {
-    std::vector<GString> const a = Strings(Ascii);
-    std::vector<GString> const b = Strings(Utf16);
-    for (auto _ : state)
-    {
-        int equal = 0;
-        for (int i = 0; i < cKeys; ++i)
-            equal += a[i] == b[i];
-        benchmark::DoNotOptimize(equal);
-    }
-    state.SetItemsProcessed(state.iterations() * cKeys);
+    CountEqual(state, Strings(Ascii), Strings(Utf16));
 }
 
 void BM_U16StringHash(benchmark::State& state)
 {
-    std::vector<std::u16string> const a = WideStrings();
-    std::hash<std::u16string> const hash;
-    for (auto _ : state)
-    {
-        std::size_t sum = 0;
-        for (std::u16string const& s : a)
-            sum += hash(s);
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * cKeys);
+    SumHashes(state, WideStrings(), std::hash<std::u16string>());
+}
+
+unsigned HashOf(GString const& text)
+{
+    return static_cast<unsigned>(text.GetHash());
 }
 
 void BM_GStringHashUtf16(benchmark::State& state)
 {
-    std::vector<GString> const a = Strings(Utf16);
-    for (auto _ : state)
-    {
-        unsigned sum = 0;
-        for (GString const& s : a)
-            sum += static_cast<unsigned>(s.GetHash());
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * cKeys);
+    SumHashes(state, Strings(Utf16), HashOf);
 }
 
 void BM_GStringHashAscii(benchmark::State& state)
 {
-    std::vector<GString> const a = Strings(Ascii);
-    for (auto _ : state)
-    {
-        unsigned sum = 0;
-        for (GString const& s : a)
-            sum += static_cast<unsigned>(s.GetHash());
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * cKeys);
+    SumHashes(state, Strings(Ascii), HashOf);
 }
 
 void BM_UnorderedMapLookup(benchmark::State& state)

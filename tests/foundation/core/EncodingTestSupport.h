@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BufferText.h"
 #include "GBuffer.h"
 #include "GCharCode.h"
 
@@ -90,9 +91,6 @@ private:
     void* fData;
 };
 
-inline std::string TextOf(GBuffer const& buffer)
-{
-    return std::string(reinterpret_cast<char const*>(buffer.GetPtr()),
-                       static_cast<std::size_t>(buffer.GetLength()));
-}
+using testsupport::TextOf;
+
 } // namespace encodingtest

@@ -2,6 +2,8 @@
 // locale whose decimal separator is a comma, where printf and strtod would write and read "1,5".
 #include <gtest/gtest.h>
 
+#include "BufferText.h"
+
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -12,11 +14,7 @@
 
 namespace
 {
-std::string Text(GBuffer const& buffer)
-{
-    return std::string(reinterpret_cast<char const*>(buffer.GetPtr()),
-                       static_cast<std::size_t>(buffer.GetLength()));
-}
+using testsupport::TextOf;
 
 GBuffer Bytes(char const* text)
 {
@@ -54,19 +52,19 @@ struct RealCase
 
 TEST_P(GBufferNumbersTest, WritesIntegersInDecimal)
 {
-    EXPECT_EQ(Text(GBuffer(0)), "0");
-    EXPECT_EQ(Text(GBuffer(-42)), "-42");
-    EXPECT_EQ(Text(GBuffer(std::numeric_limits<int>::min())), "-2147483648");
-    EXPECT_EQ(Text(GBuffer(std::numeric_limits<int>::max())), "2147483647");
-    EXPECT_EQ(Text(GBuffer(4294967295u)), "4294967295");
-    EXPECT_EQ(Text(GBuffer(std::numeric_limits<long long>::min())), "-9223372036854775808");
-    EXPECT_EQ(Text(GBuffer(std::numeric_limits<unsigned long long>::max())), "18446744073709551615");
+    EXPECT_EQ(TextOf(GBuffer(0)), "0");
+    EXPECT_EQ(TextOf(GBuffer(-42)), "-42");
+    EXPECT_EQ(TextOf(GBuffer(std::numeric_limits<int>::min())), "-2147483648");
+    EXPECT_EQ(TextOf(GBuffer(std::numeric_limits<int>::max())), "2147483647");
+    EXPECT_EQ(TextOf(GBuffer(4294967295u)), "4294967295");
+    EXPECT_EQ(TextOf(GBuffer(std::numeric_limits<long long>::min())), "-9223372036854775808");
+    EXPECT_EQ(TextOf(GBuffer(std::numeric_limits<unsigned long long>::max())), "18446744073709551615");
     // Large values must not pick up a locale's grouping.
     GBuffer buffer("old text that is longer");
     buffer.Set(1234567);
-    EXPECT_EQ(Text(buffer), "1234567");
+    EXPECT_EQ(TextOf(buffer), "1234567");
     buffer.Set(3000000000u);
-    EXPECT_EQ(Text(buffer), "3000000000");
+    EXPECT_EQ(TextOf(buffer), "3000000000");
 }
 
 TEST_P(GBufferNumbersTest, PadsIntegersToAMinimumNumberOfDigits)
@@ -88,7 +86,7 @@ TEST_P(GBufferNumbersTest, PadsIntegersToAMinimumNumberOfDigits)
     {
         SCOPED_TRACE(std::to_string(c.value) + " with precision " + std::to_string(c.precision));
         buffer.Set(c.value, c.precision);
-        EXPECT_EQ(Text(buffer), c.text);
+        EXPECT_EQ(TextOf(buffer), c.text);
     }
 }
 
@@ -96,13 +94,13 @@ TEST_P(GBufferNumbersTest, CutsAPaddedIntegerAtItsLimit)
 {
     GBuffer buffer;
     buffer.Set(5, 2000);
-    EXPECT_EQ(Text(buffer), std::string(1031, '0'));
+    EXPECT_EQ(TextOf(buffer), std::string(1031, '0'));
     buffer.Set(-5, std::numeric_limits<int>::max());
-    EXPECT_EQ(Text(buffer), "-" + std::string(1030, '0'));
+    EXPECT_EQ(TextOf(buffer), "-" + std::string(1030, '0'));
     buffer.Set(-5, std::numeric_limits<int>::min());
-    EXPECT_EQ(Text(buffer), "-5");
+    EXPECT_EQ(TextOf(buffer), "-5");
     buffer.Set(5, 1030);
-    EXPECT_EQ(Text(buffer), std::string(1029, '0') + "5");
+    EXPECT_EQ(TextOf(buffer), std::string(1029, '0') + "5");
 }
 
 TEST_P(GBufferNumbersTest, WritesRealsWithSixRoundedFractionalDigits)
@@ -136,8 +134,8 @@ TEST_P(GBufferNumbersTest, WritesRealsWithSixRoundedFractionalDigits)
     {
         SCOPED_TRACE(c.text);
         buffer.Set(c.value);
-        EXPECT_EQ(Text(buffer), c.text);
-        EXPECT_EQ(Text(GBuffer(c.value)), c.text);
+        EXPECT_EQ(TextOf(buffer), c.text);
+        EXPECT_EQ(TextOf(GBuffer(c.value)), c.text);
     }
 }
 
@@ -145,7 +143,7 @@ TEST_P(GBufferNumbersTest, WritesTheLargestRealInFull)
 {
     GBuffer buffer;
     buffer.Set(-std::numeric_limits<double>::max());
-    std::string const text = Text(buffer);
+    std::string const text = TextOf(buffer);
     ASSERT_EQ(text.size(), 310u);
     EXPECT_EQ(text.substr(0, 20), "-1797693134862315708");
     EXPECT_EQ(text.find_first_not_of("-0123456789"), std::string::npos);
@@ -179,7 +177,7 @@ TEST_P(GBufferNumbersTest, WritesRealsWithARequestedPrecision)
     {
         SCOPED_TRACE(std::string(c.text) + " with precision " + std::to_string(c.precision));
         buffer.SetWithPrecision(c.value, c.precision);
-        EXPECT_EQ(Text(buffer), c.text);
+        EXPECT_EQ(TextOf(buffer), c.text);
     }
 }
 
@@ -209,7 +207,7 @@ TEST_P(GBufferNumbersTest, WritesRealsInHighPrecision)
     {
         SCOPED_TRACE(c.text);
         buffer.SetWithHighPrecision(c.value);
-        EXPECT_EQ(Text(buffer), c.text);
+        EXPECT_EQ(TextOf(buffer), c.text);
     }
 }
 
@@ -227,11 +225,11 @@ TEST_P(GBufferNumbersTest, WritesAMantissaFromOneToTenJustBelowAPowerOfTen)
     {
         SCOPED_TRACE(c.text);
         buffer.SetWithHighPrecision(c.value);
-        EXPECT_EQ(Text(buffer), c.text);
+        EXPECT_EQ(TextOf(buffer), c.text);
     }
     // The smallest subnormal needs a power of ten beyond the range of a double to scale it.
     buffer.SetWithHighPrecision(std::numeric_limits<double>::denorm_min());
-    std::string const text = Text(buffer);
+    std::string const text = TextOf(buffer);
     EXPECT_EQ(text.substr(0, 16), "4.94065645841246");
     EXPECT_EQ(text.substr(text.size() - 5), "e-324");
 }
@@ -273,8 +271,8 @@ TEST_P(GBufferNumbersTest, FormatsARealWithOneConversionAndDropsTrailingZeros)
     {
         SCOPED_TRACE(c.format);
         buffer.Set(c.value, Bytes(c.format));
-        EXPECT_EQ(Text(buffer), c.text);
-        EXPECT_EQ(Text(GBuffer(c.value, Bytes(c.format))), c.text);
+        EXPECT_EQ(TextOf(buffer), c.text);
+        EXPECT_EQ(TextOf(GBuffer(c.value, Bytes(c.format))), c.text);
     }
 }
 
@@ -293,27 +291,27 @@ TEST_P(GBufferNumbersTest, RefusesFormatsWithoutExactlyOneRealConversion)
         SCOPED_TRACE(format);
         buffer = "previous";
         buffer.Set(1.5, Bytes(format));
-        EXPECT_EQ(Text(buffer), "");
+        EXPECT_EQ(TextOf(buffer), "");
     }
     // The largest width and precision accepted; the text is cut at 1,023 characters before its
     // trailing zeros go.
     buffer.Set(1.5, Bytes("%1023e"));
-    EXPECT_EQ(Text(buffer), std::string(1011, ' ') + "1.500000e+00");
+    EXPECT_EQ(TextOf(buffer), std::string(1011, ' ') + "1.500000e+00");
     buffer.Set(1e300, Bytes("%.1023f"));
-    EXPECT_EQ(Text(buffer), Text(GBuffer(1e300)));
+    EXPECT_EQ(TextOf(buffer), TextOf(GBuffer(1e300)));
 }
 
 TEST_P(GBufferNumbersTest, FormatsFromItsOwnBytes)
 {
     GBuffer buffer("%.2f");
     buffer.Set(0.125, buffer);
-    EXPECT_EQ(Text(buffer), "0.12");
+    EXPECT_EQ(TextOf(buffer), "0.12");
     // A format that is borrowed and not terminated is read only up to its length.
     static char const cBytes[] = {'%', 'f', 'x'};
     GBuffer format;
     format.SetFromStatic(cBytes, 2, 3);
     buffer.Set(2.0, format);
-    EXPECT_EQ(Text(buffer), "2");
+    EXPECT_EQ(TextOf(buffer), "2");
 }
 
 TEST_P(GBufferNumbersTest, ReadsWrappedUnsignedIntegers)

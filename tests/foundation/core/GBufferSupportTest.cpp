@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "BufferText.h"
+
 #include "LineEndingScope.h"
 
 #include "GBuffer.h"
@@ -21,16 +23,8 @@
 
 namespace
 {
-std::string Text(GBuffer const& buffer)
-{
-    return std::string(reinterpret_cast<char const*>(buffer.GetPtr()),
-                       static_cast<std::size_t>(buffer.GetLength()));
-}
-
-GBuffer Bytes(std::string const& text)
-{
-    return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
-}
+using testsupport::BufferOf;
+using testsupport::TextOf;
 
 // The same characters as UTF-16 units in the machine's order, one unit per byte of text.
 GBuffer Wide(std::string const& text)
@@ -58,9 +52,9 @@ std::u16string Units(GBuffer const& buffer)
 void ExpectBothWidths(std::string const& before, std::string const& after, void (*ascii)(GBuffer&),
                       void (*uni)(GBuffer&))
 {
-    GBuffer narrow = Bytes(before);
+    GBuffer narrow = BufferOf(before);
     ascii(narrow);
-    EXPECT_EQ(Text(narrow), after) << "8-bit";
+    EXPECT_EQ(TextOf(narrow), after) << "8-bit";
     GBuffer wide = Wide(before);
     uni(wide);
     EXPECT_EQ(Units(wide), Units(Wide(after))) << "UTF-16";
@@ -73,7 +67,7 @@ GTable<GBuffer> Table(std::vector<std::string> const& items)
 {
     GTable<GBuffer> table;
     for (std::string const& item : items)
-        table.AddItem(Bytes(item));
+        table.AddItem(BufferOf(item));
     return table;
 }
 
@@ -81,7 +75,7 @@ std::vector<std::string> Items(GTable<GBuffer> const& table)
 {
     std::vector<std::string> items;
     for (int i = 0; i < table.GetCount(); ++i)
-        items.push_back(Text(table[i]));
+        items.push_back(TextOf(table[i]));
     return items;
 }
 } // namespace
@@ -99,10 +93,10 @@ TEST(GBufferSupportTest, SwapsEveryUnitAndLeavesAnOddLastByte)
         SCOPED_TRACE(c.before);
         GBuffer unicode(c.before);
         GBufferSupport::SwapUnicodeBytes(unicode);
-        EXPECT_EQ(Text(unicode), c.after);
+        EXPECT_EQ(TextOf(unicode), c.after);
         GBuffer bigEndian(c.before);
         GBufferSupport::SwapBigEndian(bigEndian);
-        EXPECT_EQ(Text(bigEndian), c.after);
+        EXPECT_EQ(TextOf(bigEndian), c.after);
     }
 }
 
@@ -114,7 +108,7 @@ TEST(GBufferSupportTest, SwappingCopiesBorrowedBytesFirst)
         GBuffer buffer;
         buffer.SetFromStatic(text);
         swap(buffer);
-        EXPECT_EQ(Text(buffer), "badc");
+        EXPECT_EQ(TextOf(buffer), "badc");
         EXPECT_STREQ(text, "abcd");
     }
 }
@@ -226,11 +220,11 @@ TEST(GBufferSupportTest, EveryEscapeCodeRoundTrips)
         text += char(c);
         expected += char(c);
     }
-    GBuffer narrow = Bytes(text);
+    GBuffer narrow = BufferOf(text);
     GBufferSupport::ASCIIReplaceSpecialChars(narrow);
-    EXPECT_EQ(Text(narrow).find_first_of("\t\r\n"), std::string::npos);
+    EXPECT_EQ(TextOf(narrow).find_first_of("\t\r\n"), std::string::npos);
     GBufferSupport::ASCIIReplaceEscapeCodes(narrow);
-    EXPECT_EQ(Text(narrow), expected);
+    EXPECT_EQ(TextOf(narrow), expected);
 
     GBuffer wide = Wide(text);
     GBufferSupport::UniReplaceSpecialChars(wide);
@@ -291,10 +285,10 @@ TEST(GBufferSupportTest, EscapingLeavesBorrowedBytesUntouched)
     GBuffer buffer;
     buffer.SetFromStatic(text);
     GBufferSupport::ASCIIReplaceSpecialChars(buffer);
-    EXPECT_EQ(Text(buffer), "a\\tb\\\\nc");
+    EXPECT_EQ(TextOf(buffer), "a\\tb\\\\nc");
     buffer.SetFromStatic(text);
     GBufferSupport::ASCIIReplaceEscapeCodes(buffer);
-    EXPECT_EQ(Text(buffer), "a\tb\rc");
+    EXPECT_EQ(TextOf(buffer), "a\tb\rc");
     EXPECT_STREQ(text, "a\tb\\nc");
 }
 
@@ -460,9 +454,9 @@ TEST(GBufferSupportTest, WritesRealsAsPlainDecimal)
         SCOPED_TRACE(c.text);
         GBuffer out("old text");
         GBufferSupport::RealToBuffer(c.value, out, false);
-        EXPECT_EQ(Text(out), c.text);
+        EXPECT_EQ(TextOf(out), c.text);
         GBufferSupport::RealToBuffer(c.value, out, true);
-        EXPECT_EQ(Text(out), std::string(c.text) + " ");
+        EXPECT_EQ(TextOf(out), std::string(c.text) + " ");
     }
 }
 
@@ -480,7 +474,7 @@ TEST(GBufferSupportTest, FormatStringForRealsHasTheDigits)
         SCOPED_TRACE(c.digits);
         GBuffer out("old");
         GBufferSupport::GenerateFormatStringForReals(c.digits, out);
-        EXPECT_EQ(Text(out), c.format);
+        EXPECT_EQ(TextOf(out), c.format);
     }
 }
 
@@ -504,7 +498,7 @@ TEST(GBufferSupportTest, RecognisesRealNumbers)
         EXPECT_EQ(GBufferSupport::IsReal(GBuffer(c.text)), c.real);
     }
     // The text ends at its first zero byte.
-    EXPECT_TRUE(GBufferSupport::IsReal(Bytes(std::string("12\0abc", 6))));
+    EXPECT_TRUE(GBufferSupport::IsReal(BufferOf(std::string("12\0abc", 6))));
 }
 
 TEST(GBufferSupportTest, StripsTrailingZeroBytesOrUnits)
@@ -532,9 +526,9 @@ TEST(GBufferSupportTest, StripsTrailingZeroBytesOrUnits)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(testing::PrintToString(c.before) + (c.wide ? " wide" : " narrow"));
-        GBuffer buffer = Bytes(c.before);
+        GBuffer buffer = BufferOf(c.before);
         GBufferSupport::StripTrailingZeroes(buffer, c.wide);
-        EXPECT_EQ(Text(buffer), c.after);
+        EXPECT_EQ(TextOf(buffer), c.after);
     }
 }
 
@@ -559,12 +553,12 @@ TEST(GBufferSupportTest, StripsWhiteSpaceAtEitherEnd)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(testing::PrintToString(c.text));
-        GBuffer leading = Bytes(c.text);
+        GBuffer leading = BufferOf(c.text);
         GBufferSupport::StripLeadingWhiteSpace(leading);
-        EXPECT_EQ(Text(leading), c.leading);
-        GBuffer trailing = Bytes(c.text);
+        EXPECT_EQ(TextOf(leading), c.leading);
+        GBuffer trailing = BufferOf(c.text);
         GBufferSupport::StripTrailingWhiteSpace(trailing);
-        EXPECT_EQ(Text(trailing), c.trailing);
+        EXPECT_EQ(TextOf(trailing), c.trailing);
     }
 }
 
@@ -594,9 +588,9 @@ TEST(GBufferSupportTest, PascalStringsHaveALengthByteAndAtMost255Bytes)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(c.before.size());
-        GBuffer buffer = Bytes(c.before);
+        GBuffer buffer = BufferOf(c.before);
         GBufferSupport::ConvertToPString(buffer);
-        EXPECT_EQ(Text(buffer), c.after);
+        EXPECT_EQ(TextOf(buffer), c.after);
     }
 }
 
@@ -630,7 +624,7 @@ TEST(GBufferSupportTest, SplitsAtAnyOfTheSeparatorBytes)
     {
         SCOPED_TRACE(c.text + (c.keepEmpty ? " keep" : " drop"));
         GTable<GBuffer> out = Table({"stale"});
-        GBufferSupport::SeparatedBufferToBufferTable(Bytes(c.text), separators, out, c.keepEmpty);
+        GBufferSupport::SeparatedBufferToBufferTable(BufferOf(c.text), separators, out, c.keepEmpty);
         EXPECT_EQ(Items(out), c.items);
     }
 }
@@ -654,13 +648,13 @@ TEST(GBufferSupportTest, JoinsItemsWithTheSeparator)
     {
         SCOPED_TRACE(c.text);
         GBuffer out("stale");
-        GBufferSupport::BufferTableToSeparatedBuffer(Table(c.items), Bytes(c.separator), out);
-        EXPECT_EQ(Text(out), c.text);
+        GBufferSupport::BufferTableToSeparatedBuffer(Table(c.items), BufferOf(c.separator), out);
+        EXPECT_EQ(TextOf(out), c.text);
     }
     // The separator may be the output itself.
     GBuffer same("-");
     GBufferSupport::BufferTableToSeparatedBuffer(Table({"x", "y"}), same, same);
-    EXPECT_EQ(Text(same), "x-y");
+    EXPECT_EQ(TextOf(same), "x-y");
 }
 
 TEST(GBufferSupportTest, SelfDescribingListsRoundTrip)
@@ -686,7 +680,7 @@ TEST(GBufferSupportTest, SelfDescribingListsRoundTrip)
         SCOPED_TRACE(c.merged);
         GBuffer merged("stale");
         GBufferSupport::MergeIntoSeparatedBuffer(Table(c.items), merged);
-        EXPECT_EQ(Text(merged), c.merged);
+        EXPECT_EQ(TextOf(merged), c.merged);
         GTable<GBuffer> split = Table({"stale"});
         GBufferSupport::SplitSeparatedBuffer(merged, split);
         EXPECT_EQ(Items(split), c.items);
@@ -715,7 +709,7 @@ TEST(GBufferSupportTest, SplitsListsWithTheBytesTheirHeaderNames)
     {
         SCOPED_TRACE(c.text);
         GTable<GBuffer> split;
-        GBufferSupport::SplitSeparatedBuffer(Bytes(c.text), split);
+        GBufferSupport::SplitSeparatedBuffer(BufferOf(c.text), split);
         EXPECT_EQ(Items(split), c.items);
     }
 }
@@ -823,12 +817,12 @@ TEST(GBufferSupportTest, WritesRomanNumerals)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(Text(GBufferSupport::IntToRomanNumeralUpper(c.value)), c.upper);
+        EXPECT_EQ(TextOf(GBufferSupport::IntToRomanNumeralUpper(c.value)), c.upper);
         std::string lower = c.upper;
         for (char& ch : lower)
             ch = char(ch - 'A' + 'a');
-        EXPECT_EQ(Text(GBufferSupport::IntToRomanNumeralLower(c.value)), lower);
+        EXPECT_EQ(TextOf(GBufferSupport::IntToRomanNumeralLower(c.value)), lower);
     }
-    EXPECT_EQ(Text(GBufferSupport::IntToRomanNumeralLower(4)), "iv");
+    EXPECT_EQ(TextOf(GBufferSupport::IntToRomanNumeralLower(4)), "iv");
     EXPECT_EQ(GBufferSupport::IntToRomanNumeralUpper(1000000).GetLength(), 1000);
 }

@@ -9,20 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include "BufferText.h"
+
 #include "GMemoryException.h"
 
 namespace
 {
-std::string Text(GBuffer const& buffer)
-{
-    return std::string(reinterpret_cast<char const*>(buffer.GetPtr()),
-                       static_cast<std::size_t>(buffer.GetLength()));
-}
-
-GBuffer Bytes(std::string const& text)
-{
-    return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
-}
+using testsupport::BufferOf;
+using testsupport::TextOf;
 
 unsigned char const* U(char const* text)
 {
@@ -74,7 +68,7 @@ TEST(GBufferTest, EmptyAssignmentKeepsStorage)
     EXPECT_EQ(buffer.GetLength(), 0);
     buffer += "new";
     EXPECT_EQ(buffer.GetPtr(), storage);
-    EXPECT_EQ(Text(buffer), "new");
+    EXPECT_EQ(TextOf(buffer), "new");
 }
 
 TEST(GBufferTest, AssignmentFromOwnedReusesLargeEnoughStorage)
@@ -84,11 +78,11 @@ TEST(GBufferTest, AssignmentFromOwnedReusesLargeEnoughStorage)
     GBuffer source("short");
     target = source;
     EXPECT_EQ(target.GetPtr(), storage);
-    EXPECT_EQ(Text(target), "short");
+    EXPECT_EQ(TextOf(target), "short");
     EXPECT_NE(target.GetPtr(), source.GetPtr());
 
     target = target;
-    EXPECT_EQ(Text(target), "short");
+    EXPECT_EQ(TextOf(target), "short");
 }
 
 // ---- borrowed bytes and copy-on-write
@@ -118,7 +112,7 @@ TEST_F(GBufferBorrowTest, CopiesShareBorrowedBytesUntilWritten)
     EXPECT_TRUE(copy.IsOwned());
     write[0] = 'X';
     EXPECT_STREQ(fStatic, "static text");
-    EXPECT_EQ(Text(copy), "Xtatic text");
+    EXPECT_EQ(TextOf(copy), "Xtatic text");
     EXPECT_EQ(original.GetPtr(), reinterpret_cast<unsigned char const*>(fStatic));
     EXPECT_EQ(assigned.GetPtr(), reinterpret_cast<unsigned char const*>(fStatic));
 }
@@ -175,7 +169,7 @@ TEST_F(GBufferBorrowTest, EditsNeverWriteIntoBorrowedBytes)
         // A generous extent: the appends must still not take the borrowed bytes for free room.
         buffer.SetFromStatic(fStatic, 2, 12);
         c.edit(buffer);
-        EXPECT_EQ(Text(buffer), c.expected);
+        EXPECT_EQ(TextOf(buffer), c.expected);
         EXPECT_TRUE(buffer.IsOwned());
         EXPECT_STREQ(fStatic, "static text");
     }
@@ -200,8 +194,8 @@ TEST_F(GBufferBorrowTest, CopyOfOwnedBufferIsIndependent)
     GBuffer copy(original);
     EXPECT_NE(copy.GetPtr(), original.GetPtr());
     copy.GetWritePtr()[0] = 'X';
-    EXPECT_EQ(Text(original), "abc");
-    EXPECT_EQ(Text(copy), "Xbc");
+    EXPECT_EQ(TextOf(original), "abc");
+    EXPECT_EQ(TextOf(copy), "Xbc");
 }
 
 TEST_F(GBufferBorrowTest, SwapExchangesOwnership)
@@ -213,7 +207,7 @@ TEST_F(GBufferBorrowTest, SwapExchangesOwnership)
     EXPECT_FALSE(owned.IsOwned());
     EXPECT_EQ(owned.GetPtr(), reinterpret_cast<unsigned char const*>(fStatic));
     EXPECT_TRUE(borrowed.IsOwned());
-    EXPECT_EQ(Text(borrowed), "owned");
+    EXPECT_EQ(TextOf(borrowed), "owned");
 }
 
 TEST_F(GBufferBorrowTest, ConcatenationLeavesBothOperandsAlone)
@@ -222,8 +216,8 @@ TEST_F(GBufferBorrowTest, ConcatenationLeavesBothOperandsAlone)
     left.SetFromStatic(fStatic, 6);
     GBuffer right(" right");
     GBuffer sum = left + right;
-    EXPECT_EQ(Text(sum), "static right");
-    EXPECT_EQ(Text(right), " right");
+    EXPECT_EQ(TextOf(sum), "static right");
+    EXPECT_EQ(TextOf(right), " right");
     EXPECT_EQ(left.GetLength(), 6);
     EXPECT_STREQ(fStatic, "static text");
 }
@@ -256,7 +250,7 @@ TEST(GBufferTest, ByteAppendsGrowByAboutAThird)
             EXPECT_LE(buffer.GetAllocatedLength(), i + i / 3 + 2);
         }
     }
-    EXPECT_EQ(Text(buffer), expected);
+    EXPECT_EQ(TextOf(buffer), expected);
     EXPECT_LT(blocks, 45);
 }
 
@@ -292,11 +286,11 @@ TEST(GBufferTest, BlockAppendsTakeAThirdMoreThanNeeded)
     buffer += "defg";
     // need = 3 + 4 + 2 = 9 bytes, a third more is 12.
     EXPECT_EQ(buffer.GetAllocatedLength(), 10);
-    EXPECT_EQ(Text(buffer), "abcdefg");
+    EXPECT_EQ(TextOf(buffer), "abcdefg");
     unsigned char const* storage = buffer.GetPtr();
     buffer += "hij";
     EXPECT_EQ(buffer.GetPtr(), storage);
-    EXPECT_EQ(Text(buffer), "abcdefghij");
+    EXPECT_EQ(TextOf(buffer), "abcdefghij");
 }
 
 TEST(GBufferTest, AllocateMakesRoomAndKeepsTheData)
@@ -304,7 +298,7 @@ TEST(GBufferTest, AllocateMakesRoomAndKeepsTheData)
     GBuffer buffer("abc");
     buffer.Allocate(100);
     EXPECT_EQ(buffer.GetAllocatedLength(), 100);
-    EXPECT_EQ(Text(buffer), "abc");
+    EXPECT_EQ(TextOf(buffer), "abc");
     unsigned char const* storage = buffer.GetPtr();
     buffer.Allocate(50);
     buffer.Allocate(-1);
@@ -319,7 +313,7 @@ TEST(GBufferTest, SetLengthGrowsAndCuts)
 {
     GBuffer buffer("hello");
     buffer.SetLength(2);
-    EXPECT_EQ(Text(buffer), "he");
+    EXPECT_EQ(TextOf(buffer), "he");
     EXPECT_EQ(buffer.GetPtr()[2], 0);
     buffer.SetLength(40);
     EXPECT_EQ(buffer.GetLength(), 40);
@@ -353,7 +347,7 @@ TEST(GBufferTest, ReplacesRemovesAndInserts)
             int length =
                 buffer.ReplaceByteArray(c.pos, c.count, U(c.with), static_cast<int>(std::strlen(c.with)));
             EXPECT_EQ(length, static_cast<int>(std::strlen(c.expected)));
-            EXPECT_EQ(Text(buffer), c.expected);
+            EXPECT_EQ(TextOf(buffer), c.expected);
         }
     }
 }
@@ -364,7 +358,7 @@ TEST(GBufferTest, ReplacementGrowthLeavesAThirdMore)
     buffer.ReplaceByteArray(5, 0, U(" world"), 6);
     // r = 11: 11 + 13 / 3 + 2 = 17 bytes.
     EXPECT_EQ(buffer.GetAllocatedLength(), 15);
-    EXPECT_EQ(Text(buffer), "hello world");
+    EXPECT_EQ(TextOf(buffer), "hello world");
 }
 
 TEST(GBufferTest, ReplacesWithItsOwnBytes)
@@ -372,21 +366,21 @@ TEST(GBufferTest, ReplacesWithItsOwnBytes)
     GBuffer buffer("abcdef");
     buffer.Allocate(64);
     buffer.Replace(1, 1, buffer);
-    EXPECT_EQ(Text(buffer), "aabcdefcdef");
+    EXPECT_EQ(TextOf(buffer), "aabcdefcdef");
 
     GBuffer tight("abc");
     tight.Replace(0, 0, tight);
-    EXPECT_EQ(Text(tight), "abcabc");
+    EXPECT_EQ(TextOf(tight), "abcabc");
 }
 
 TEST(GBufferTest, AppendsItsOwnBytes)
 {
     GBuffer buffer("abc");
     buffer += buffer;
-    EXPECT_EQ(Text(buffer), "abcabc");
+    EXPECT_EQ(TextOf(buffer), "abcabc");
     buffer.Allocate(64);
     buffer += buffer;
-    EXPECT_EQ(Text(buffer), "abcabcabcabc");
+    EXPECT_EQ(TextOf(buffer), "abcabcabcabc");
 }
 
 TEST(GBufferTest, CopiesOverlappingBytesWithinItsStorage)
@@ -395,13 +389,13 @@ TEST(GBufferTest, CopiesOverlappingBytesWithinItsStorage)
     unsigned char const* storage = buffer.GetPtr();
     buffer.CopyByteArray(buffer.GetPtr() + 2, 5, 5);
     EXPECT_EQ(buffer.GetPtr(), storage);
-    EXPECT_EQ(Text(buffer), "23456");
+    EXPECT_EQ(TextOf(buffer), "23456");
 
     GBuffer backwards("0123456789");
     backwards.Allocate(30);
     unsigned char* write = backwards.GetWritePtr();
     backwards.CopyByteArray(write + 1, 9, 9);
-    EXPECT_EQ(Text(backwards), "123456789");
+    EXPECT_EQ(TextOf(backwards), "123456789");
 
     // Too little room: a new block is filled from the old one before the old one goes.
     GBuffer growing("0123");
@@ -419,7 +413,7 @@ TEST(GBufferTest, CopyOfNothingEmptiesButKeepsStorage)
     EXPECT_EQ(buffer.GetLength(), 0);
     EXPECT_EQ(buffer.CopyByteArray(U("xyz"), 2, 3), 2);
     EXPECT_EQ(buffer.GetPtr(), storage);
-    EXPECT_EQ(Text(buffer), "xy");
+    EXPECT_EQ(TextOf(buffer), "xy");
 }
 
 // ---- sub-buffers
@@ -440,10 +434,10 @@ TEST(GBufferTest, SubBuffersAreCutAtTheEnd)
     {
         SCOPED_TRACE(testing::Message() << c.pos << "," << c.len);
         GBuffer sub = hello.GetSubBuffer(c.pos, c.len);
-        EXPECT_EQ(Text(sub), c.expected);
+        EXPECT_EQ(TextOf(sub), c.expected);
         GBuffer out("previous contents");
         hello.GetSubBuffer(out, c.pos, c.len);
-        EXPECT_EQ(Text(out), c.expected);
+        EXPECT_EQ(TextOf(out), c.expected);
     }
 }
 
@@ -458,7 +452,7 @@ TEST(GBufferTest, SubBufferIsAnOwnedCopyEvenOfBorrowedBytes)
     EXPECT_STREQ(text, "borrowed");
 
     buffer.GetSubBuffer(buffer, 2, 3);
-    EXPECT_EQ(Text(buffer), "rro");
+    EXPECT_EQ(TextOf(buffer), "rro");
     EXPECT_STREQ(text, "borrowed");
 }
 
@@ -497,7 +491,7 @@ TEST(GBufferTest, FindsSubBuffers)
     {
         SCOPED_TRACE(testing::Message() << '"' << c.text << "\" / \"" << c.pattern << "\" from " << c.start
                                         << (c.wide ? " wide" : ""));
-        EXPECT_EQ(Bytes(c.text).FindSubBuffer(Bytes(c.pattern), c.start, c.wide), c.expected);
+        EXPECT_EQ(BufferOf(c.text).FindSubBuffer(BufferOf(c.pattern), c.start, c.wide), c.expected);
     }
 }
 
@@ -575,7 +569,7 @@ TEST(GBufferTest, FindAndReplaceResumesAfterEachReplacement)
                      << c.text << ": " << c.find << " -> " << c.repl << " from " << c.start);
         GBuffer buffer(c.text);
         EXPECT_EQ(buffer.FindAndReplace(c.start, GBuffer(c.find), GBuffer(c.repl)), c.found);
-        EXPECT_EQ(Text(buffer), c.expected);
+        EXPECT_EQ(TextOf(buffer), c.expected);
     }
 }
 
@@ -583,18 +577,18 @@ TEST(GBufferTest, FindAndReplaceWorksWithItselfAsPatternOrReplacement)
 {
     GBuffer buffer("ab");
     EXPECT_TRUE(buffer.FindAndReplace(0, GBuffer("b"), buffer));
-    EXPECT_EQ(Text(buffer), "aab");
+    EXPECT_EQ(TextOf(buffer), "aab");
     EXPECT_TRUE(buffer.FindAndReplace(0, buffer, GBuffer("z")));
-    EXPECT_EQ(Text(buffer), "z");
+    EXPECT_EQ(TextOf(buffer), "z");
 }
 
 TEST(GBufferTest, FindAndReplaceOfBytes)
 {
     GBuffer buffer("a-b-c");
     EXPECT_TRUE(buffer.FindAndReplace(2, '-', '+'));
-    EXPECT_EQ(Text(buffer), "a-b+c");
+    EXPECT_EQ(TextOf(buffer), "a-b+c");
     EXPECT_FALSE(buffer.FindAndReplace(0, 'x', 'y'));
-    EXPECT_EQ(Text(buffer), "a-b+c");
+    EXPECT_EQ(TextOf(buffer), "a-b+c");
 }
 
 // ---- order and hash
@@ -622,10 +616,10 @@ TEST(GBufferTest, OrdersByUnsignedBytesThenLength)
 
 TEST(GBufferTest, EqualityIncludesBytesAfterAZero)
 {
-    EXPECT_NE(Bytes(std::string("a\0b", 3)), Bytes(std::string("a\0c", 3)));
-    EXPECT_EQ(Bytes(std::string("a\0b", 3)), Bytes(std::string("a\0b", 3)));
-    EXPECT_LT(Bytes(std::string("a\0b", 3)), Bytes(std::string("a\0c", 3)));
-    EXPECT_NE(Bytes(std::string("a\0", 2)), GBuffer("a"));
+    EXPECT_NE(BufferOf(std::string("a\0b", 3)), BufferOf(std::string("a\0c", 3)));
+    EXPECT_EQ(BufferOf(std::string("a\0b", 3)), BufferOf(std::string("a\0b", 3)));
+    EXPECT_LT(BufferOf(std::string("a\0b", 3)), BufferOf(std::string("a\0c", 3)));
+    EXPECT_NE(BufferOf(std::string("a\0", 2)), GBuffer("a"));
 }
 
 TEST(GBufferTest, HashIsMurmurHash2WithSeedZero)
@@ -651,7 +645,7 @@ TEST(GBufferTest, HashIsMurmurHash2WithSeedZero)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(c.bytes);
-        EXPECT_EQ(static_cast<unsigned int>(Bytes(c.bytes).GetHash()), c.hash);
+        EXPECT_EQ(static_cast<unsigned int>(BufferOf(c.bytes).GetHash()), c.hash);
     }
 }
 

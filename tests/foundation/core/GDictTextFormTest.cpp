@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LineEndingScope.h"
+#include "TextFormTestSupport.h"
 
 #include <map>
 #include <random>
@@ -24,20 +25,11 @@
 
 namespace
 {
+using namespace textformtest;
+
 using Pairs = std::map<std::u16string, std::u16string>;
 
-GString StringOf(std::u16string const& text)
-{
-    return GString(text.c_str(), true);
-}
-
-std::u16string U16(GString const& text)
-{
-    GBuffer units = text.GetBuffer(GUnicodeEncoding::GetInstance());
-    return std::u16string(reinterpret_cast<char16_t const*>(units.GetPtr()),
-                          static_cast<std::size_t>(units.GetLength() / 2));
-}
-
+using textformtest::U16;
 std::u16string U16(GBuffer const& asciiKey)
 {
     return std::u16string(asciiKey.GetPtr(), asciiKey.GetPtr() + asciiKey.GetLength());
@@ -69,16 +61,6 @@ Pairs PairsOf(GDict<K, GString> const& dict)
     return pairs;
 }
 
-template<class K>
-GBuffer Written(GDict<K, GString> const& dict, GEncoding* encoding)
-{
-    GBuffer bytes;
-    GMemoryOutStream sink(bytes);
-    GText2BinStream writer(sink, encoding);
-    dict.WriteTo(writer);
-    return bytes;
-}
-
 // Reads a dictionary that starts with a pair of its own, so that ReadFrom must empty it.
 template<class K>
 bool ReadBack(GBuffer const& bytes, GEncoding* encoding, Pairs& pairs)
@@ -90,17 +72,6 @@ bool ReadBack(GBuffer const& bytes, GEncoding* encoding, Pairs& pairs)
     bool result = dict.ReadFrom(reader);
     pairs = PairsOf(dict);
     return result;
-}
-
-GBuffer BytesOf(std::string const& text)
-{
-    return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
-}
-
-std::string TextOf(GBuffer const& bytes)
-{
-    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()),
-                       static_cast<std::size_t>(bytes.GetLength()));
 }
 
 class GDictTextFormTest : public ::testing::Test
@@ -127,18 +98,7 @@ Pairs const cPairs = {
 
 TEST_F(GDictTextFormTest, WrittenDictionaryReadsBackPairForPair)
 {
-    struct WriterCase
-    {
-        char const* fLabel;
-        GEncoding* fEncoding;
-        std::u16string fExtra;
-    };
-    std::vector<WriterCase> const cases = {
-        {"UTF-16", GUnicodeEncoding::GetInstance(), u"\u00e9\u20ac\U0001F600\u0d22"},
-        {"UTF-8", GUTF8Encoding::GetInstance(), u"\u00e9\u20ac\U0001F600"},
-        {"WinAnsi", GWinAnsiEncoding::GetInstance(), u"\u00e9\u20ac"},
-    };
-    for (WriterCase const& c : cases)
+    for (WriterCase const& c : WriterCases())
     {
         SCOPED_TRACE(c.fLabel);
         Pairs pairs = cPairs;
@@ -244,9 +204,9 @@ TEST_F(GDictTextFormTest, ReadsBrokenBlocksAsFarAsTheyGo)
     {
         SCOPED_TRACE(c.fLabel);
         Pairs read;
-        EXPECT_EQ(ReadBack<GBuffer>(BytesOf(c.fText), nullptr, read), c.fResult);
+        EXPECT_EQ(ReadBack<GBuffer>(BufferOf(c.fText), nullptr, read), c.fResult);
         EXPECT_EQ(read, c.fPairs);
-        EXPECT_EQ(ReadBack<GString>(BytesOf(c.fText), nullptr, read), c.fResult);
+        EXPECT_EQ(ReadBack<GString>(BufferOf(c.fText), nullptr, read), c.fResult);
         EXPECT_EQ(read, c.fPairs);
     }
 }
@@ -254,7 +214,7 @@ TEST_F(GDictTextFormTest, ReadsBrokenBlocksAsFarAsTheyGo)
 TEST_F(GDictTextFormTest, LeavesTheReaderAfterTheBlocksLastLine)
 {
     GBuffer bytes =
-        BytesOf("#BEGINDICT\r\"a\" \"1\"\r#ENDDICT trailing\r#BEGINDICT\r\"b\" \"2\"\r#ENDDICT\r");
+        BufferOf("#BEGINDICT\r\"a\" \"1\"\r#ENDDICT trailing\r#BEGINDICT\r\"b\" \"2\"\r#ENDDICT\r");
     GMemoryInStream source(bytes);
     GBin2TextStream reader(source, nullptr);
     GDict<GString, GString> first;
@@ -336,7 +296,7 @@ TEST_F(GDictTextFormTest, DamagedTextKeepsThePairsBeforeTheDamage)
             intact += text[i] == '\r';
         intact = intact > 0 ? std::min(intact - 1, order.size()) : 0;
         Pairs read;
-        ReadBack<GBuffer>(BytesOf(damaged), GUTF8Encoding::GetInstance(), read);
+        ReadBack<GBuffer>(BufferOf(damaged), GUTF8Encoding::GetInstance(), read);
         for (std::size_t i = 0; i < intact; ++i)
         {
             auto const found = read.find(order[i]);

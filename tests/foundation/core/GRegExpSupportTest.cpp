@@ -9,6 +9,8 @@
 #include <boost/regex.hpp>
 #include <gtest/gtest.h>
 
+#include "BufferText.h"
+
 #include "GBuffer.h"
 #include "GString.h"
 #include "GTable.h"
@@ -17,16 +19,8 @@
 
 namespace
 {
-std::string Text(GBuffer const& buffer)
-{
-    return std::string(reinterpret_cast<char const*>(buffer.GetPtr()),
-                       static_cast<std::size_t>(buffer.GetLength()));
-}
-
-GBuffer Bytes(std::string const& text)
-{
-    return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
-}
+using testsupport::BufferOf;
+using testsupport::TextOf;
 
 GString Utf8String(char const* text)
 {
@@ -35,7 +29,7 @@ GString Utf8String(char const* text)
 
 std::string Utf8(GString const& text)
 {
-    return Text(text.GetBuffer(GUTF8Encoding::GetInstance()));
+    return TextOf(text.GetBuffer(GUTF8Encoding::GetInstance()));
 }
 
 std::vector<std::string> Groups(GTable<GString> const& table)
@@ -50,7 +44,7 @@ std::vector<std::string> Groups(GTable<GBuffer> const& table)
 {
     std::vector<std::string> groups;
     for (int i = 0; i < table.GetCount(); ++i)
-        groups.push_back(Text(table[i]));
+        groups.push_back(TextOf(table[i]));
     return groups;
 }
 } // namespace
@@ -108,7 +102,7 @@ TEST(GRegExpSupportTest, ReplacesEveryNonEmptyMatch)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(std::string(c.text) + " ~ " + c.pattern);
-        EXPECT_EQ(Text(GRegExpSupport::Replace(GBuffer(c.text), GBuffer(c.pattern), GBuffer(c.format))),
+        EXPECT_EQ(TextOf(GRegExpSupport::Replace(GBuffer(c.text), GBuffer(c.pattern), GBuffer(c.format))),
                   c.result);
     }
 }
@@ -160,7 +154,7 @@ TEST(GRegExpSupportTest, TextMayBeOneOfTheGroups)
 
 TEST(GRegExpSupportTest, ZeroByteEndsTheTextExceptForSearchWithGroups)
 {
-    GBuffer const text = Bytes(std::string("ab\0cd", 5));
+    GBuffer const text = BufferOf(std::string("ab\0cd", 5));
     EXPECT_FALSE(GRegExpSupport::Search(text, GBuffer("cd")));
     EXPECT_FALSE(GRegExpSupport::Match(text, GBuffer("ab.cd")));
     EXPECT_TRUE(GRegExpSupport::Match(text, GBuffer("ab")));
@@ -209,5 +203,5 @@ TEST(GRegExpSupportTest, RejectedPatternsThrowExceptInTheValidityTest)
         EXPECT_THROW(GRegExpSupport::Search(GString("abc"), c.pattern, groups), std::runtime_error);
     }
     // The validity test reads the whole buffer: a zero byte does not hide what follows it.
-    EXPECT_FALSE(GRegExpSupport::IsValidRegExp(Bytes(std::string("a\0(", 3))));
+    EXPECT_FALSE(GRegExpSupport::IsValidRegExp(BufferOf(std::string("a\0(", 3))));
 }

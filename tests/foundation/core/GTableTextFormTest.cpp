@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LineEndingScope.h"
+#include "TextFormTestSupport.h"
 
 #include <random>
 #include <string>
@@ -21,17 +22,7 @@
 
 namespace
 {
-GString StringOf(std::u16string const& text)
-{
-    return GString(text.c_str(), true);
-}
-
-std::u16string U16(GString const& text)
-{
-    GBuffer units = text.GetBuffer(GUnicodeEncoding::GetInstance());
-    return std::u16string(reinterpret_cast<char16_t const*>(units.GetPtr()),
-                          static_cast<std::size_t>(units.GetLength() / 2));
-}
+using namespace textformtest;
 
 std::vector<std::u16string> ItemsOf(GTable<GString> const& table)
 {
@@ -49,15 +40,6 @@ GTable<GString> TableOf(std::vector<std::u16string> const& items)
     return table;
 }
 
-GBuffer Written(GTable<GString> const& table, GEncoding* encoding)
-{
-    GBuffer bytes;
-    GMemoryOutStream sink(bytes);
-    GText2BinStream writer(sink, encoding);
-    table.WriteTo(writer);
-    return bytes;
-}
-
 // Reads a table from bytes, the encoding detected from the mark; the table starts non-empty, so
 // that ReadFrom must empty it.
 std::vector<std::u16string> ReadBack(GBuffer const& bytes, GEncoding* encoding = nullptr)
@@ -68,11 +50,6 @@ std::vector<std::u16string> ReadBack(GBuffer const& bytes, GEncoding* encoding =
     table.AddItem(GString("left over"));
     table.ReadFrom(reader);
     return ItemsOf(table);
-}
-
-GBuffer BytesOf(std::string const& text)
-{
-    return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
 }
 
 class GTableTextFormTest : public ::testing::Test
@@ -98,18 +75,7 @@ std::vector<std::u16string> const cItems = {
 
 TEST_F(GTableTextFormTest, WrittenTableReadsBackItemForItem)
 {
-    struct WriterCase
-    {
-        char const* fLabel;
-        GEncoding* fEncoding;
-        std::u16string fExtra;
-    };
-    std::vector<WriterCase> const cases = {
-        {"UTF-16", GUnicodeEncoding::GetInstance(), u"\u00e9\u20ac\U0001F600\u0d22"},
-        {"UTF-8", GUTF8Encoding::GetInstance(), u"\u00e9\u20ac\U0001F600"},
-        {"WinAnsi", GWinAnsiEncoding::GetInstance(), u"\u00e9\u20ac"},
-    };
-    for (WriterCase const& c : cases)
+    for (WriterCase const& c : WriterCases())
     {
         SCOPED_TRACE(c.fLabel);
         std::vector<std::u16string> items = cItems;
@@ -171,13 +137,13 @@ TEST_F(GTableTextFormTest, ReadsTheBlockAsFarAsItIsWellFormed)
     for (ReadCase const& c : cases)
     {
         SCOPED_TRACE(c.fLabel);
-        EXPECT_EQ(ReadBack(BytesOf(c.fText)), c.fItems);
+        EXPECT_EQ(ReadBack(BufferOf(c.fText)), c.fItems);
     }
 }
 
 TEST_F(GTableTextFormTest, LeavesTheReaderAfterTheBlock)
 {
-    GBuffer bytes = BytesOf("#BEGINTABLE\r\"a\"\r#ENDTABLE trailing\rnext line\r");
+    GBuffer bytes = BufferOf("#BEGINTABLE\r\"a\"\r#ENDTABLE trailing\rnext line\r");
     GMemoryInStream source(bytes);
     GBin2TextStream reader(source, nullptr);
     GTable<GString> table;
@@ -264,7 +230,7 @@ TEST_F(GTableTextFormTest, DamagedByteKeepsTheItemsBeforeIt)
         for (std::size_t i = 0; i < at; ++i)
             intact += text[i] == '\r';
         intact = intact > 0 ? std::min(intact - 1, items.size()) : 0;
-        std::vector<std::u16string> read = ReadBack(BytesOf(damaged), GUTF8Encoding::GetInstance());
+        std::vector<std::u16string> read = ReadBack(BufferOf(damaged), GUTF8Encoding::GetInstance());
         ASSERT_GE(read.size(), intact);
         EXPECT_TRUE(std::equal(read.begin(), read.begin() + static_cast<long>(intact), items.begin()));
     }

@@ -1,13 +1,20 @@
 // The per-thread stack of error contexts behind GExceptionLocation.
 #include "GExceptionLocation.h"
 
+#include "GExceptionContextPathName.h"
 #include "GExceptionContextString.h"
 #include "GExceptionContextStringID.h"
+#include "GExceptionContextStringID2PathNames.h"
 
 GThreadLocalTable<GExceptionContext*>& GExceptionLocation::ContextStack()
 {
     static auto* const stack = new GThreadLocalTable<GExceptionContext*>;
     return *stack;
+}
+
+GExceptionLocation::GExceptionLocation(GPathName const& path)
+{
+    Push(new GExceptionContextPathName(path));
 }
 
 GExceptionLocation::GExceptionLocation(GString const& text)
@@ -18,6 +25,11 @@ GExceptionLocation::GExceptionLocation(GString const& text)
 GExceptionLocation::GExceptionLocation(int id)
 {
     Push(new GExceptionContextStringID(id));
+}
+
+GExceptionLocation::GExceptionLocation(int id, GPathName const& first, GPathName const& second)
+{
+    Push(new GExceptionContextStringID2PathNames(id, first, second));
 }
 
 GExceptionLocation::~GExceptionLocation()

@@ -3,7 +3,7 @@
 //     GExceptionLocation location(fileName);
 //     ...                      // an exception made here reads "<fileName>: <message>"
 //
-// The text given must outlive the scope object; it is referred to, not copied.
+// The path or text given must outlive the scope object; it is referred to, not copied.
 #pragma once
 
 #include "GExceptionContext.h"
@@ -11,11 +11,16 @@
 #include "GString.h"
 #include "GThreadLocalTable.h"
 
+class GPathName;
+
 class GExceptionLocation
 {
 public:
+    explicit GExceptionLocation(GPathName const& path);
     explicit GExceptionLocation(GString const& text);
     explicit GExceptionLocation(int id);
+    // The message of id with the two paths for "%1" and "%2" (a move from one to the other, say).
+    GExceptionLocation(int id, GPathName const& first, GPathName const& second);
     // Pops the calling thread's top context; an empty stack is left alone.
     ~GExceptionLocation();
     GExceptionLocation(GExceptionLocation const&) = delete;

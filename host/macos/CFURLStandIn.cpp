@@ -1,9 +1,12 @@
 // The CoreFoundation file-URL stand-in: a POSIX path with a folder mark, and its HFS form.
 #include "CFURLStandIn.h"
 
+#include "FileManagerStandIn.h"
+#include "VolumesStandIn.h"
+
 #include <cstring>
-#include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -16,17 +19,6 @@ struct __CFURL : CFStandInObject
 
 namespace
 {
-char const cDefaultBootVolume[] = "Macintosh HD";
-
-std::mutex sMutex;
-std::string sBootVolume = cDefaultBootVolume;
-
-std::string BootVolume()
-{
-    std::lock_guard<std::mutex> lock(sMutex);
-    return sBootVolume;
-}
-
 std::vector<std::string> Split(std::string const& text, char separator)
 {
     std::vector<std::string> parts;
@@ -96,7 +88,8 @@ std::string PosixFromHFS(std::string const& hfs)
     }
     else
     {
-        prefix = parts[0] == BootVolume() ? "/" : "/Volumes/" + SwapSeparators(parts[0]) + "/";
+        prefix = parts[0] == VolumesStandInStartupVolumeName() ? "/"
+                                                               : "/Volumes/" + SwapSeparators(parts[0]) + "/";
         first = 1;
     }
     std::vector<std::string> names;
@@ -116,7 +109,7 @@ std::string HFSFromPosix(std::string const& posix)
     }
     if (posix[0] != '/')
         return ":" + Join(names, ':');
-    std::string volume = BootVolume();
+    std::string volume = VolumesStandInStartupVolumeName();
     std::size_t first = 0;
     if (names.size() >= 2 && names[0] == "Volumes")
     {
@@ -196,9 +189,10 @@ Boolean CFURLHasDirectoryPath(CFURLRef anURL)
     return anURL && anURL->fIsDirectory;
 }
 
-void CFURLStandInSetBootVolumeName(CFStringRef name)
+CFURLRef CFURLCreateFromFSRef(CFAllocatorRef, FSRef const* fsRef)
 {
-    std::string const text = name ? CFStringStandInGetUTF8(name) : std::string(cDefaultBootVolume);
-    std::lock_guard<std::mutex> lock(sMutex);
-    sBootVolume = text;
+    if (!fsRef || fsRef->fPath.empty())
+        return nullptr;
+    struct stat info;
+    return MakeURL(fsRef->fPath, stat(fsRef->fPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
 }

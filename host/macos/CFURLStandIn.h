@@ -1,7 +1,7 @@
 // This project's stand-in for the CoreFoundation file URLs through which the platform layer turns
 // HFS paths ("Macintosh HD:Users:me:notes.txt", colon-separated, starting with a volume name) into
-// POSIX paths and back. The boot volume is "/" and answers to its name ("Macintosh HD" until a
-// test names it otherwise); any other volume lives under /Volumes. A "/" inside an HFS name is a
+// POSIX paths and back. The boot volume is "/" and answers to its name (VolumesStandIn.h); any other
+// volume lives under /Volumes. A "/" inside an HFS name is a
 // ":" in the POSIX name, and the other way round. A path starting with ":" (HFS) or without "/" at
 // the start (POSIX) is relative, and an empty HFS step ("a::b") goes up one folder.
 #pragma once
@@ -33,5 +33,6 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBas
                                          CFIndex maxBufLen);
 Boolean CFURLHasDirectoryPath(CFURLRef anURL);
 
-// Not a platform call: the boot volume's name (null: "Macintosh HD" again).
-void CFURLStandInSetBootVolumeName(CFStringRef name);
+// A file URL of the object a file reference stands for (FileManagerStandIn.h); null for none.
+struct FSRef;
+CFURLRef CFURLCreateFromFSRef(CFAllocatorRef allocator, FSRef const* fsRef);

@@ -17,6 +17,7 @@
 #include "GMemoryException.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
+#include "PMacCFRef.h"
 #include "macos/CFArrayStandIn.h"
 #include "macos/CFBundleStandIn.h"
 #include "macos/CFDataStandIn.h"
@@ -50,12 +51,6 @@ constexpr int cLaterMacOS11Code = 7000;
 char const cDefaultLanguage[] = "enUS";
 constexpr int cPathBufferSize = 1024;
 constexpr int cProcessorNameSize = 256;
-
-void SafeCFRelease(CFTypeRef object)
-{
-    if (object)
-        CFRelease(object);
-}
 
 void SafeIOObjectRelease(io_object_t object)
 {
@@ -98,23 +93,6 @@ private:
 
 using IOObjectGuard = ScopeGuardImpl1<void (*)(io_object_t), io_object_t>;
 
-// Owns one reference of a CoreFoundation object (or null) and releases it at the end of a scope.
-template<typename Ref>
-class CFType
-{
-public:
-    explicit CFType(Ref ref) : fRef(ref) {}
-    ~CFType() { SafeCFRelease(fRef); }
-    CFType(CFType const&) = delete;
-    CFType& operator=(CFType const&) = delete;
-
-    Ref Get() const { return fRef; }
-    explicit operator bool() const { return fRef != nullptr; }
-
-private:
-    Ref fRef;
-};
-
 // The user's (any application's) or the application's "AppleLanguages" list; null when missing.
 CFArrayRef CopyUserLanguages()
 {
@@ -150,7 +128,7 @@ bool StartsWithSameTwoBytes(GBuffer const& a, GBuffer const& b)
 // A name the system gave: false (name unchanged) for none or an empty one.
 bool TakeName(CFStringRef copied, GString& name)
 {
-    CFType<CFStringRef> const held(copied);
+    PMacCFRef<CFStringRef> const held(copied);
     GString text = PSystem::GetGStringFromCFStringRef(held.Get());
     if (text.IsEmpty())
         return false;
@@ -175,11 +153,11 @@ void AddBuiltInAddress(io_object_t interface, GTable<GBuffer>& addresses)
     if (IORegistryEntryGetParentEntry(controller, kIOServicePlane, &controllerParent) != KERN_SUCCESS)
         return;
     IOObjectGuard const parentGuard(SafeIOObjectRelease, controllerParent);
-    CFType<CFTypeRef> const builtIn(
+    PMacCFRef<CFTypeRef> const builtIn(
         IORegistryEntryCreateCFProperty(controllerParent, CFSTR("built-in"), kCFAllocatorDefault, 0));
     if (!builtIn)
         return;
-    CFType<CFDataRef> const address(static_cast<CFDataRef>(
+    PMacCFRef<CFDataRef> const address(static_cast<CFDataRef>(
         IORegistryEntryCreateCFProperty(controller, CFSTR("IOMACAddress"), kCFAllocatorDefault, 0)));
     if (!address || CFDataGetLength(address.Get()) < 6)
         return;
@@ -372,7 +350,7 @@ GString PSystem::GetProcessorName()
 
 bool PSystem::IsJapaneseUIEnabled()
 {
-    CFType<CFArrayRef> const languages(CopyApplicationLanguages());
+    PMacCFRef<CFArrayRef> const languages(CopyApplicationLanguages());
     if (!languages || CFArrayGetCount(languages.Get()) < 1)
         return false;
     GBuffer const first = LowerCaseASCII(LanguageAt(languages.Get(), 0));
@@ -381,7 +359,7 @@ bool PSystem::IsJapaneseUIEnabled()
 
 void PSystem::GetPreferredLanguage(GTable<GBuffer> const& offered, GBuffer& chosen)
 {
-    CFType<CFArrayRef> const languages(CopyUserLanguages());
+    PMacCFRef<CFArrayRef> const languages(CopyUserLanguages());
     CFIndex const count = languages ? CFArrayGetCount(languages.Get()) : 0;
     for (CFIndex i = 0; i < count; ++i)
     {
@@ -403,7 +381,7 @@ void PSystem::GetPreferredLanguage(GTable<GBuffer> const& offered, GBuffer& chos
 void PSystem::GetUserLanguage(GString& language)
 {
     language.Clear();
-    CFType<CFArrayRef> const languages(CopyUserLanguages());
+    PMacCFRef<CFArrayRef> const languages(CopyUserLanguages());
     if (languages && CFArrayGetCount(languages.Get()) > 0)
         language = GetGStringFromCFStringRef(LanguageAt(languages.Get(), 0));
 }
@@ -437,7 +415,7 @@ CFStringRef PSystem::CreateCFStringRefFromGString(GString const& string)
 
 CFURLRef PSystem::CreateURLRefFromGString(GString path, bool isDirectory)
 {
-    CFType<CFStringRef> const text(CreateCFStringRefFromGString(path));
+    PMacCFRef<CFStringRef> const text(CreateCFStringRefFromGString(path));
     if (!text)
         return nullptr;
     return CFURLCreateWithFileSystemPath(kCFAllocatorDefault, text.Get(), kCFURLHFSPathStyle, isDirectory);
@@ -447,7 +425,7 @@ GString PSystem::CreateGStringFromURLRef(CFURLRef url)
 {
     if (!url)
         return GString();
-    CFType<CFStringRef> const path(CFURLCopyFileSystemPath(url, kCFURLHFSPathStyle));
+    PMacCFRef<CFStringRef> const path(CFURLCopyFileSystemPath(url, kCFURLHFSPathStyle));
     return GetGStringFromCFStringRef(path.Get());
 }
 
@@ -455,13 +433,13 @@ GString PSystem::CreateGStringFromBundleRef(CFBundleRef bundle)
 {
     if (!bundle)
         return GString();
-    CFType<CFURLRef> const url(CFBundleCopyBundleURL(bundle));
+    PMacCFRef<CFURLRef> const url(CFBundleCopyBundleURL(bundle));
     return CreateGStringFromURLRef(url.Get());
 }
 
 GString PSystem::GetPosixFromMacPath(GString const& hfsPath)
 {
-    CFType<CFURLRef> const url(CreateURLRefFromGString(hfsPath, false));
+    PMacCFRef<CFURLRef> const url(CreateURLRefFromGString(hfsPath, false));
     UInt8 posix[cPathBufferSize];
     if (!url || !CFURLGetFileSystemRepresentation(url.Get(), true, posix, sizeof posix))
         return GString();
@@ -472,11 +450,11 @@ GString PSystem::GetPosixFromMacPath(GString const& hfsPath)
 GString PSystem::GetMacFromPosixPath(GString const& posixPath)
 {
     GBuffer const utf8 = posixPath.GetBuffer(GUTF8Encoding::GetInstance());
-    CFType<CFURLRef> const url(
+    PMacCFRef<CFURLRef> const url(
         CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, utf8.GetPtr(), utf8.GetLength(), false));
     if (!url)
         return GString();
-    CFType<CFStringRef> const path(CFURLCopyFileSystemPath(url.Get(), kCFURLHFSPathStyle));
+    PMacCFRef<CFStringRef> const path(CFURLCopyFileSystemPath(url.Get(), kCFURLHFSPathStyle));
     char hfs[cPathBufferSize];
     if (!path || !CFStringGetCString(path.Get(), hfs, sizeof hfs, kCFStringEncodingUTF8))
         return GString();

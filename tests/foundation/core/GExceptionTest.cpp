@@ -21,6 +21,7 @@
 #include "GExceptionLocation.h"
 #include "GExceptionMessages.h"
 #include "GMemoryException.h"
+#include "GPathName.h"
 #include "GReceiver.h"
 #include "GSimpleException.h"
 #include "GString.h"
@@ -224,6 +225,26 @@ TEST_F(GExceptionContextTest, ContextPrefixesTheMessage)
         EXPECT_EQ(description, Text(GSimpleException(c.id).GetDescription()))
             << "the description has no context";
     }
+}
+
+TEST_F(GExceptionContextTest, PathContextsNameThePathsInNativeForm)
+{
+    GPathName source("/Users/anna/./Brochure.indd");
+    GPathName const target("/Volumes/Archive/Brochure.indd");
+    {
+        GExceptionLocation location(source);
+        EXPECT_EQ(Full(GSimpleException(40012)), "/Users/anna/Brochure.indd: File is locked");
+        // The path is read when the exception is made, not when the scope began.
+        source.ReplaceLeaf(GString("Flyer.indd"));
+        EXPECT_EQ(Full(GSimpleException(40012)), "/Users/anna/Flyer.indd: File is locked");
+    }
+    {
+        GExceptionLocation location(40075, source, target);
+        EXPECT_EQ(Full(GSimpleException(40015)),
+                  "Moving /Users/anna/Flyer.indd to /Volumes/Archive/Brochure.indd: Duplicate file name and "
+                  "version / Destination file already exists / File found instead of folder");
+    }
+    EXPECT_EQ(Full(GSimpleException(40012)), "File is locked");
 }
 
 TEST_F(GExceptionContextTest, OnlyTheInnermostContextIsShown)

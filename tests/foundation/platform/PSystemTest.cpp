@@ -24,12 +24,14 @@
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "PSystem.h"
+#include "StringText.h"
 #include "macos/CFArrayStandIn.h"
 #include "macos/CFBundleStandIn.h"
 #include "macos/CFPreferencesStandIn.h"
 #include "macos/CFURLStandIn.h"
 #include "macos/CoreServicesStandIn.h"
 #include "macos/IOKitStandIn.h"
+#include "macos/VolumesStandIn.h"
 
 namespace fs = std::filesystem;
 
@@ -76,18 +78,8 @@ namespace
 {
 using Languages = std::optional<std::vector<std::string>>;
 
-std::string Utf8Of(GString const& text)
-{
-    GBuffer const bytes = text.GetBuffer(GUTF8Encoding::GetInstance());
-    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()),
-                       static_cast<std::size_t>(bytes.GetLength()));
-}
-
-GString TextOf(std::string const& utf8)
-{
-    return GString(reinterpret_cast<unsigned char const*>(utf8.data()), static_cast<int>(utf8.size()),
-                   GUTF8Encoding::GetInstance(), false);
-}
+using testsupport::TextOf;
+using testsupport::Utf8Of;
 
 std::u16string UnitsOf(GString const& text)
 {
@@ -214,7 +206,7 @@ protected:
         CSStandInUseSystemNames();
         CFPreferencesStandInReset();
         IOKitStandInSetNetClassRoot(nullptr);
-        CFURLStandInSetBootVolumeName(nullptr);
+        VolumesStandInSetStartupVolumeName(nullptr);
         sLookupEffect = LookupEffect::cNone;
     }
 };
@@ -834,8 +826,7 @@ TEST_F(PSystemTest, ConvertsPosixPathsToHFSPaths)
 
 TEST_F(PSystemTest, TheBootVolumeAnswersToItsOwnName)
 {
-    Held<CFStringRef> const name(MakeString("Boot"));
-    CFURLStandInSetBootVolumeName(name.Get());
+    VolumesStandInSetStartupVolumeName("Boot");
     EXPECT_EQ(Utf8Of(PSystem::GetPosixFromMacPath(TextOf("Boot:tmp:x"))), "/tmp/x");
     EXPECT_EQ(Utf8Of(PSystem::GetPosixFromMacPath(TextOf("Macintosh HD:tmp"))), "/Volumes/Macintosh HD/tmp");
     EXPECT_EQ(Utf8Of(PSystem::GetMacFromPosixPath(TextOf("/tmp/x"))), "Boot:tmp:x");

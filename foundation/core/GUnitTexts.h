@@ -9,10 +9,5 @@ public:
     static constexpr int cCount = 24;
     // Unit code c is named by the plural 1300 + c, the singular 1400 + c and the symbol 1500 + c;
     // 1325, 1425 and 1525 name the resolution unit.
-    static constexpr int cPluralBase = 1300;
-    static constexpr int cSingularBase = 1400;
-    static constexpr int cSymbolBase = 1500;
-    static constexpr int cResolutionOffset = 25;
-
     static GStringPoolDataStruct sRows[cCount];
 };

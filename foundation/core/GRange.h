@@ -14,8 +14,8 @@ public:
     // A bound: its value and whether it counts from the back (1 is then the last item).
     using Bound = GPair<int, bool>;
 
-    // The open ends. They are ordinary values as far as comparisons go, one above the smallest and
-    // one below the largest 32-bit value, so that every typed number sorts between them.
+    // The open ends: one above the smallest and one below the largest 32-bit value. They are
+    // ordinary values as far as comparisons and merging go; only the text output knows them.
     static constexpr int cFromFirst = -2147483647;
     static constexpr int cToLast = 2147483646;
 
@@ -56,12 +56,14 @@ public:
     void ToString(GString& out, int offset = 0, GString const& sequenceSeparator = GString(","),
                   GString const& rangeSeparator = GString("-")) const;
     // As ToString while there are at most maxSequences sequences; beyond, only the first start, the
-    // compact separator and the last end.
+    // compact separator and the last end. An empty range prints as the empty text whatever the
+    // maximum.
     void ToCompactString(GString& out, int maxSequences, GString const& compactSeparator, int offset = 0,
                          GString const& sequenceSeparator = GString(","),
                          GString const& rangeSeparator = GString("-")) const;
-    // The number of decimal digits at offset (0 when there are none or offset is outside the text);
-    // out receives their value, or -1 when it does not fit in a signed 32-bit number.
+    // The number of decimal digits at offset (0 when there are none or offset is outside the text).
+    // When there are digits, out receives their value, or -1 when it does not fit in a signed 32-bit
+    // number (any number of digits is read without overflow).
     static int ReadNumber(GBuffer const& text, int offset, int& out);
 
     // Adding does nothing, and returns cUnchanged, while select all is set.

@@ -1,7 +1,7 @@
 // Static operations on strings that do not belong to the string itself: splitting and joining,
 // search and replace, white space, guessing and choosing encodings, quoting, comparing, matching,
-// Unicode ranges, natural order and numbered copies of names. Unless said otherwise every operation works on
-// the UTF-16 forms and leaves the strings it writes as composed UTF-16.
+// Unicode ranges, natural order and numbered copies of names. Unless said otherwise every operation
+// works on the UTF-16 forms and leaves the strings it writes as composed UTF-16.
 #pragma once
 
 #include "GPair.h"

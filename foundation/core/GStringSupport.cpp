@@ -1,5 +1,5 @@
 // Static operations on strings: splitting, replacing, white space, encodings, quoting, comparing,
-// matching, natural order and numbered copies of names.
+// matching, Unicode ranges, natural order and numbered copies of names.
 #include "GStringSupport.h"
 
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include "GMacRomanEncoding.h"
 #include "GPDFDocEncoding.h"
 #include "GPlatformEncoding.h"
+#include "GRange.h"
 #include "GRegExpSupport.h"
 #include "GShiftJISEncoding.h"
 #include "GString.h"
@@ -485,6 +486,28 @@ bool GStringSupport::IsPossibleEmailAddress(GString const& text)
             at = i;
     }
     return at > 0 && at < count - 1;
+}
+
+GRange GStringSupport::GetUnicodeRange(RangeSpecifier which)
+{
+    // The CJK blocks in the order they are added.
+    static int const cCJKBlocks[][2] = {{0x2E80, 0x2EFF}, {0x3000, 0x30FF}, {0x31C0, 0x4DBF},
+                                        {0x4E00, 0x9FFF}, {0xF900, 0xFAFF}, {0xFE30, 0xFE4F}};
+    GRange range;
+    switch (which)
+    {
+    case cLatinCapitals:
+        range.AddRange(0x41, 0x5A);
+        break;
+    case cCJK:
+        for (auto const& block : cCJKBlocks)
+            range.AddRange(block[0], block[1]);
+        break;
+    case cBasicMultilingualPlane:
+        range.AddRange(0x0000, 0xFFFF);
+        break;
+    }
+    return range;
 }
 
 bool GStringSupport::MatchStrings(GString const& pattern, GString const& text, bool ignoreCase, bool partial,

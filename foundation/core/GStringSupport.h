@@ -1,13 +1,14 @@
 // Static operations on strings that do not belong to the string itself: splitting and joining,
 // search and replace, white space, guessing and choosing encodings, quoting, comparing, matching,
-// natural order and numbered copies of names. Unless said otherwise every operation works on the
-// UTF-16 forms and leaves the strings it writes as composed UTF-16.
+// Unicode ranges, natural order and numbered copies of names. Unless said otherwise every operation
+// works on the UTF-16 forms and leaves the strings it writes as composed UTF-16.
 #pragma once
 
 #include "GPair.h"
 
 class GBuffer;
 class GEncoding;
+class GRange;
 class GString;
 template<class T>
 class GTable;
@@ -16,6 +17,17 @@ class GStringSupport
 {
 public:
     GStringSupport() = delete;
+
+    // The blocks of code values that GetUnicodeRange knows.
+    enum RangeSpecifier
+    {
+        // U+0041 to U+005A.
+        cLatinCapitals = 0,
+        // The CJK radicals, symbols and punctuation, kana, ideographs and compatibility forms.
+        cCJK = 1,
+        // U+0000 to U+FFFF.
+        cBasicMultilingualPlane = 2
+    };
 
     // White space is exactly backspace, tab, line feed, vertical tab, carriage return and space;
     // form feed is not.
@@ -69,6 +81,9 @@ public:
     static int Compare(GString const& a, GString const& b, bool caseSensitive);
     // Holds an at sign that is neither first nor last, and no space.
     static bool IsPossibleEmailAddress(GString const& text);
+
+    // The code values of a block; an empty range for a value that names none.
+    static GRange GetUnicodeRange(RangeSpecifier which);
 
     // Equality or (partial) occurrence, optionally ignoring case; or, as a regular expression over
     // the UTF-8 bytes, a whole or a partial match. A pattern the regular-expression engine rejects

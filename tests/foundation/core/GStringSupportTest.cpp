@@ -14,6 +14,7 @@
 #include "GBufferSupport.h"
 #include "GMacRomanEncoding.h"
 #include "GPair.h"
+#include "GRange.h"
 #include "GShiftJISEncoding.h"
 #include "GString.h"
 #include "GTable.h"
@@ -739,4 +740,39 @@ TEST(GStringSupportTest, NumberedCopiesCountTheSuffixUp)
             EXPECT_TRUE(IsUnicode(text));
         }
     }
+}
+
+TEST(GStringSupportTest, UnicodeRangesOfTheKnownBlocks)
+{
+    struct Case
+    {
+        int which;
+        char const* sequences;
+        int count;
+    };
+    std::vector<Case> const cases = {
+        {GStringSupport::cLatinCapitals, "65-90", 26},
+        // U+2E80-2EFF, U+3000-30FF, U+31C0-4DBF, U+4E00-9FFF, U+F900-FAFF, U+FE30-FE4F: neighbours
+        // that do not touch stay apart.
+        {GStringSupport::cCJK, "11904-12031,12288-12543,12736-19903,19968-40959,63744-64255,65072-65103",
+         128 + 256 + 7168 + 20992 + 512 + 32},
+        {GStringSupport::cBasicMultilingualPlane, "0-65535", 65536},
+        {3, "", 0},
+        {-1, "", 0},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.which);
+        GRange const range =
+            GStringSupport::GetUnicodeRange(static_cast<GStringSupport::RangeSpecifier>(c.which));
+        GString text;
+        range.ToString(text);
+        EXPECT_EQ(BytesOf(text.GetBuffer(GASCIIEncoding::GetInstance())), c.sequences);
+        EXPECT_EQ(range.GetCount(), c.count);
+        EXPECT_FALSE(range.IsSelectAll());
+    }
+    GRange const cjk = GStringSupport::GetUnicodeRange(GStringSupport::cCJK);
+    EXPECT_TRUE(cjk.IsInRange(0x4E00));
+    EXPECT_FALSE(cjk.IsInRange(0x4DC0));
+    EXPECT_FALSE(cjk.IsInRange(0x3100));
 }

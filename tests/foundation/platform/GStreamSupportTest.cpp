@@ -16,8 +16,11 @@
 #include "GMemoryOutStream.h"
 #include "GStreamSupport.h"
 #include "GStringPool.h"
+#include "StreamTestSupport.h"
 #include "StringText.h"
 
+using streamtest::TrickleStream;
+using streamtest::UncloneableStream;
 using testsupport::BufferOf;
 
 namespace
@@ -257,35 +260,6 @@ void ExpectConsistent(Bytes const& bytes)
             EXPECT_FALSE(IsOfType(bytes, kind)) << "kind " << kind;
     }
 }
-
-// --- stream stand-ins for what memory streams cannot show ---
-
-// Delivers at most one byte per read, as slow sources may.
-class TrickleStream : public GInStream
-{
-public:
-    explicit TrickleStream(Bytes bytes) : fBytes(BufferOf(bytes)), fInner(fBytes) {}
-    TrickleStream(TrickleStream const& other) : GInStream(other), fBytes(other.fBytes), fInner(fBytes)
-    {
-        fInner.Skip(other.fInner.GetPosition());
-    }
-
-    GInStream* CreateClone() const override { return new TrickleStream(*this); }
-    int Read(GBuffer& out, int count) override { return fInner.Read(out, std::min(count, 1)); }
-    void Reset() override { fInner.Reset(); }
-
-private:
-    GBuffer fBytes;
-    GMemoryInStream fInner;
-};
-
-// Reads like a memory stream but cannot be cloned.
-class UncloneableStream : public GMemoryInStream
-{
-public:
-    explicit UncloneableStream(GBuffer const& bytes) : GMemoryInStream(bytes) {}
-    GInStream* CreateClone() const override { return nullptr; }
-};
 
 class GStreamSupportTest : public ::testing::Test
 {

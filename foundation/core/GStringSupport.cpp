@@ -14,12 +14,21 @@
 #include "GASCIIEncoding.h"
 #include "GBuffer.h"
 #include "GBufferSupport.h"
+#include "GDecryptInStream.h"
+#include "GEncryptOutStream.h"
+#include "GException.h"
+#include "GHexDecode.h"
+#include "GHexEncode.h"
 #include "GMacRomanEncoding.h"
+#include "GMemoryException.h"
+#include "GMemoryInStream.h"
+#include "GMemoryOutStream.h"
 #include "GPDFDocEncoding.h"
 #include "GPlatformEncoding.h"
 #include "GRange.h"
 #include "GRegExpSupport.h"
 #include "GShiftJISEncoding.h"
+#include "GStreamSupport.h"
 #include "GString.h"
 #include "GTable.h"
 #include "GUTF8Encoding.h"
@@ -486,6 +495,51 @@ bool GStringSupport::IsPossibleEmailAddress(GString const& text)
             at = i;
     }
     return at > 0 && at < count - 1;
+}
+
+GString GStringSupport::Scramble(GString const& text)
+{
+    GBuffer scrambled;
+    {
+        GBuffer plain;
+        text.GetBuffer(plain, GUTF8Encoding::GetInstance());
+        GMemoryOutStream sink(scrambled);
+        GEncryptOutStream encrypt(sink);
+        encrypt.Write(plain);
+    }
+    GMemoryInStream source(scrambled);
+    GHexEncode encoder(source, true);
+    GBuffer hex;
+    GStreamSupport::GetContent(encoder, hex);
+    return GString(hex, GASCIIEncoding::GetInstance(), true);
+}
+
+GString GStringSupport::DeScramble(GString const& text)
+{
+    GBuffer hex;
+    // Any character outside ASCII makes the text unreadable, as the decoder would find it.
+    if (text.GetBuffer(hex, GASCIIEncoding::GetInstance()) != 1)
+        return GString();
+    GBuffer plain;
+    try
+    {
+        GMemoryInStream source(hex);
+        GHexDecode decoder(source);
+        GDecryptInStream decrypt(decoder);
+        // Two digits make one byte, so as many bytes as there are characters cover the text.
+        decrypt.Read(plain, hex.GetLength());
+    }
+    catch (GMemoryException const&) // running out of memory is no unreadable text: let it pass
+    {
+        throw;
+    }
+    catch (GException const&) // the decoder's complaint about a character: the text is unreadable
+    {
+        return GString();
+    }
+    if (!GString::AreCompatible(plain, GUTF8Encoding::GetInstance()))
+        return GString();
+    return GString(plain, GUTF8Encoding::GetInstance(), true);
 }
 
 GRange GStringSupport::GetUnicodeRange(RangeSpecifier which)

@@ -1,7 +1,7 @@
 // Static operations on strings that do not belong to the string itself: splitting and joining,
-// search and replace, white space, guessing and choosing encodings, quoting, comparing, matching,
-// Unicode ranges, natural order and numbered copies of names. Unless said otherwise every operation
-// works on the UTF-16 forms and leaves the strings it writes as composed UTF-16.
+// search and replace, white space, guessing and choosing encodings, quoting, comparing, scrambling
+// short secrets, matching, Unicode ranges, natural order and numbered copies of names. Unless said otherwise
+// every operation works on the UTF-16 forms and leaves the strings it writes as composed UTF-16.
 #pragma once
 
 #include "GPair.h"
@@ -81,6 +81,15 @@ public:
     static int Compare(GString const& a, GString const& b, bool caseSensitive);
     // Holds an at sign that is neither first nor last, and no space.
     static bool IsPossibleEmailAddress(GString const& text);
+
+    // Keeps a small secret such as a password out of plain sight (an obfuscation, not encryption):
+    // the UTF-8 bytes scrambled by GEncryptOutStream, as lowercase hexadecimal digits ended by ">",
+    // an ASCII string.
+    static GString Scramble(GString const& text);
+    // The text back from Scramble's form, as UTF-8. An empty string without encoding when the text
+    // cannot be read: characters other than hexadecimal digits, white space and ">", or bytes that
+    // unscramble to no valid UTF-8.
+    static GString DeScramble(GString const& text);
 
     // The code values of a block; an empty range for a value that names none.
     static GRange GetUnicodeRange(RangeSpecifier which);

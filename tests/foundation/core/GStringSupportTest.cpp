@@ -1,5 +1,5 @@
 // String utilities: splitting and joining, search and replace, white space, guessing and choosing
-// encodings, quoting, comparing, matching, natural order and numbered copies of names.
+// encodings, quoting, comparing, scrambling, matching, natural order and numbered copies of names.
 #include "GStringSupport.h"
 
 #include <string>
@@ -564,6 +564,84 @@ TEST(GStringSupportTest, RoughEmailTest)
     {
         SCOPED_TRACE(testing::PrintToString(c.text));
         EXPECT_EQ(GStringSupport::IsPossibleEmailAddress(Make(c.text)), c.possible);
+    }
+}
+
+// --- scrambling ---
+
+std::u16string LongText()
+{
+    std::u16string text;
+    for (int i = 0; i < 3000; ++i)
+        text += u"pa\u00DF\u65E5>" + std::u16string(1, char16_t(u'0' + i % 10));
+    return text;
+}
+
+TEST(GStringSupportTest, ScramblesIntoHexDigitsAndBack)
+{
+    std::u16string const cases[] = {
+        u"",
+        u"a",
+        u"password",
+        u"Gr\u00FC\u00DFe, \u65E5\u672C \U0001F600",
+        u"line\r\nbreak\ttab > and more",
+        LongText(),
+    };
+    for (std::u16string const& text : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(text.substr(0, 40)));
+        GString const original = Make(text);
+        GString const scrambled = GStringSupport::Scramble(original);
+        EXPECT_EQ(scrambled.GetEncoding().Get(), GASCIIEncoding::GetInstance());
+        std::string const hex = BytesOf(scrambled.GetBuffer(GASCIIEncoding::GetInstance()));
+        std::size_t const utf8Length =
+            static_cast<std::size_t>(original.GetBuffer(GUTF8Encoding::GetInstance()).GetLength());
+        ASSERT_EQ(hex.size(), 2 * utf8Length + 1);
+        EXPECT_EQ(hex.back(), '>');
+        EXPECT_EQ(hex.find_first_not_of("0123456789abcdef"), hex.size() - 1);
+
+        GString const back = GStringSupport::DeScramble(scrambled);
+        EXPECT_EQ(back.GetEncoding().Get(), GUTF8Encoding::GetInstance());
+        EXPECT_EQ(UnitsOf(back), text);
+        // The same text in another encoding scrambles alike: its UTF-8 bytes count.
+        if (text == u"password")
+        {
+            EXPECT_TRUE(GStringSupport::Scramble(Make(text, From::WinAnsi)) == scrambled);
+        }
+    }
+}
+
+TEST(GStringSupportTest, ScramblesWithTheSystemsFixedBytes)
+{
+    // Scrambled texts are stored in preference files and built into the program: these must never
+    // change.
+    EXPECT_EQ(BytesOf(GStringSupport::Scramble(Make(u"Sendrix")).GetBuffer(GASCIIEncoding::GetInstance())),
+              "18463b45374231>");
+    EXPECT_EQ(BytesOf(GStringSupport::Scramble(GString()).GetBuffer(GASCIIEncoding::GetInstance())), ">");
+}
+
+TEST(GStringSupportTest, DeScramblesWhatTheHexDecoderAccepts)
+{
+    for (std::u16string const text : {u"18463b45374231>", u"18463B45374231>", u" 18 46 3b\r\n45\t37 42 31 >",
+                                      u"18463b45374231", u"18463b45374231>zz-trailing"})
+    {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(UnitsOf(GStringSupport::DeScramble(Make(text))), u"Sendrix");
+        EXPECT_EQ(UnitsOf(GStringSupport::DeScramble(Make(text, From::ASCII))), u"Sendrix");
+    }
+}
+
+TEST(GStringSupportTest, DeScramblesMalformedTextToAnEmptyStringWithoutEncoding)
+{
+    // Characters the decoder refuses, text outside ASCII, and bytes that unscramble to no UTF-8
+    // ("ac" is the scrambled byte FF).
+    for (std::u16string const text :
+         {u"zz", u"18463b4537423g>", u"1846 3b-45>", u"18\u00E9>", u"\u00FF", u"ac>", u"18ac>", u"0x18>"})
+    {
+        SCOPED_TRACE(testing::PrintToString(text));
+        GString const result = GStringSupport::DeScramble(Make(text));
+        EXPECT_TRUE(result.IsEmpty());
+        EXPECT_EQ(result.GetEncoding().Get(), nullptr);
     }
 }
 

@@ -1,10 +1,12 @@
 // The CoreServices stand-in: Gestalt values in memory, the real host name, the real password entry.
 #include "CoreServicesStandIn.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <pwd.h>
 #include <string>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
@@ -76,6 +78,17 @@ ItemCount MPProcessors()
 {
     long const count = sysconf(_SC_NPROCESSORS_ONLN);
     return count > 0 ? static_cast<ItemCount>(count) : 1;
+}
+
+MPTaskID MPCurrentTaskID()
+{
+    // The kernel's thread id: the first thread's equals the process id.
+    return reinterpret_cast<MPTaskID>(static_cast<std::intptr_t>(syscall(SYS_gettid)));
+}
+
+Boolean MPTaskIsPreemptive(MPTaskID task)
+{
+    return reinterpret_cast<std::intptr_t>(task) != static_cast<std::intptr_t>(getpid());
 }
 
 CFStringRef CSCopyMachineName()

@@ -1,5 +1,6 @@
 // This project's stand-in for the CoreServices calls that the platform layer makes: Gestalt for the
-// system version, the processor count, and the machine's and user's names. Gestalt knows no
+// system version, the processor count and the calling task of the Multiprocessing Services, and the
+// machine's and user's names. Gestalt knows no
 // selector until a test sets one; the names come from gethostname and the password database unless
 // a test gives others.
 #pragma once
@@ -24,6 +25,13 @@ void GestaltStandInSetValue(OSType selector, SInt32 const* response);
 
 // The processors the system has online.
 ItemCount MPProcessors();
+
+// A task of the Multiprocessing Services is a thread. The process's first thread is the main
+// thread, the one task that is not preemptive, as on the platform.
+struct OpaqueMPTaskID;
+typedef OpaqueMPTaskID* MPTaskID;
+MPTaskID MPCurrentTaskID();
+Boolean MPTaskIsPreemptive(MPTaskID task);
 
 // The computer's name; null when the system gives none. The caller releases it.
 CFStringRef CSCopyMachineName();

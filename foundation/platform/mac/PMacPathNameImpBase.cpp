@@ -14,6 +14,7 @@
 #include "PMacCFRef.h"
 #include "PMacFileSystemImp.h"
 #include "PUNIXFileSystemImp.h"
+#include "SafeMPRemoteCall.h"
 #include "macos/FileManagerStandIn.h"
 
 namespace
@@ -297,8 +298,7 @@ short PMacPathNameImpBase::BuildFSRefFromVolumeFSRef(FSRef const& start, GTable<
         Boolean wasAlias = false;
         MPFunc4Wrapper<short, FSRef*, unsigned char, unsigned char*, unsigned char*> resolve{
             0, &FSResolveAliasFile, &current, true, &isFolder, &wasAlias};
-        // Called here directly until the platform layer can hand the record to the main thread.
-        decltype(resolve)::MPCallWrapper(&resolve);
+        SafeMPRemoteCall(&decltype(resolve)::MPCallWrapper, &resolve);
         if (resolve.fResult != noErr)
             return resolve.fResult;
         FSRef next;

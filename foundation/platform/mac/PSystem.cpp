@@ -17,7 +17,9 @@
 #include "GMemoryException.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
+#include "MPFuncWrapper.h"
 #include "PMacCFRef.h"
+#include "SafeMPRemoteCall.h"
 #include "macos/CFArrayStandIn.h"
 #include "macos/CFBundleStandIn.h"
 #include "macos/CFDataStandIn.h"
@@ -125,6 +127,28 @@ bool StartsWithSameTwoBytes(GBuffer const& a, GBuffer const& b)
     return a.GetLength() >= 2 && b.GetLength() >= 2 && std::memcmp(a.GetPtr(), b.GetPtr(), 2) == 0;
 }
 
+// Gestalt and the machine's and user's names are answered on the main thread only.
+OSErr GestaltOnMainThread(OSType selector, SInt32* response)
+{
+    MPFunc2Wrapper<short, unsigned int, int*> call{0, &Gestalt, selector, response};
+    SafeMPRemoteCall(&decltype(call)::MPCallWrapper, &call);
+    return call.fResult;
+}
+
+CFStringRef CopyMachineNameOnMainThread()
+{
+    MPFunc0Wrapper<__CFString const*> call{nullptr, &CSCopyMachineName};
+    SafeMPRemoteCall(&decltype(call)::MPCallWrapper, &call);
+    return call.fResult;
+}
+
+CFStringRef CopyUserNameOnMainThread(Boolean useShortName)
+{
+    MPFunc1Wrapper<__CFString const*, unsigned char> call{nullptr, &CSCopyUserName, useShortName};
+    SafeMPRemoteCall(&decltype(call)::MPCallWrapper, &call);
+    return call.fResult;
+}
+
 // A name the system gave: false (name unchanged) for none or an empty one.
 bool TakeName(CFStringRef copied, GString& name)
 {
@@ -230,12 +254,12 @@ int PSystem::GetOSCode()
     if (cached != 0)
         return cached;
     SInt32 major = 0;
-    if (Gestalt(gestaltSystemVersionMajor, &major) != noErr)
+    if (GestaltOnMainThread(gestaltSystemVersionMajor, &major) != noErr)
         return cached;
     if (major != 10 && major != 11)
         return 0;
     SInt32 minor = 0;
-    if (Gestalt(gestaltSystemVersionMinor, &minor) != noErr)
+    if (GestaltOnMainThread(gestaltSystemVersionMinor, &minor) != noErr)
         return 0;
     int code = 0;
     if (major == 11)
@@ -285,7 +309,7 @@ bool PSystem::GetEtherAddress(GTable<GString>& addresses)
 
 bool PSystem::GetNetworkName(GString& name)
 {
-    return TakeName(CSCopyMachineName(), name);
+    return TakeName(CopyMachineNameOnMainThread(), name);
 }
 
 bool PSystem::GetLogonName(GString& name)
@@ -306,7 +330,7 @@ bool PSystem::GetLogonName(GString& name)
 
 bool PSystem::GetDisplayName(GString& name)
 {
-    return TakeName(CSCopyUserName(false), name);
+    return TakeName(CopyUserNameOnMainThread(false), name);
 }
 
 void PSystem::Sleep(int seconds)

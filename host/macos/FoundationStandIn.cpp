@@ -1,8 +1,15 @@
-// The Foundation stand-in: per-thread autorelease pools and the file manager.
+// The Foundation stand-in: per-thread autorelease pools, values, errors, the calendar and the names of
+// keys and domains.
 #include "FoundationStandIn.h"
 
+#include "FoundationStandInSupport.h"
+
 #include <cerrno>
-#include <unistd.h>
+#include <cmath>
+#include <ctime>
+#include <string>
+
+using foundationstandin::Autoreleased;
 
 namespace
 {
@@ -31,21 +38,263 @@ CFTypeRef CFAutorelease(CFTypeRef object)
     return object;
 }
 
-NSFileManager* NSFileManager::defaultManager()
+// --- names ---
+
+CFStringRef const NSCocoaErrorDomain = CFSTR("NSCocoaErrorDomain");
+CFStringRef const NSPOSIXErrorDomain = CFSTR("NSPOSIXErrorDomain");
+CFStringRef const NSLocalizedDescriptionKey = CFSTR("NSLocalizedDescription");
+CFStringRef const NSCalendarIdentifierGregorian = CFSTR("gregorian");
+
+CFStringRef const NSURLIsDirectoryKey = CFSTR("NSURLIsDirectoryKey");
+CFStringRef const NSURLIsRegularFileKey = CFSTR("NSURLIsRegularFileKey");
+CFStringRef const NSURLIsSymbolicLinkKey = CFSTR("NSURLIsSymbolicLinkKey");
+CFStringRef const NSURLIsAliasFileKey = CFSTR("NSURLIsAliasFileKey");
+CFStringRef const NSURLIsHiddenKey = CFSTR("NSURLIsHiddenKey");
+CFStringRef const NSURLIsUserImmutableKey = CFSTR("NSURLIsUserImmutableKey");
+CFStringRef const NSURLIsReadableKey = CFSTR("NSURLIsReadableKey");
+CFStringRef const NSURLIsWritableKey = CFSTR("NSURLIsWritableKey");
+CFStringRef const NSURLIsExecutableKey = CFSTR("NSURLIsExecutableKey");
+CFStringRef const NSURLIsPackageKey = CFSTR("NSURLIsPackageKey");
+CFStringRef const NSURLCreationDateKey = CFSTR("NSURLCreationDateKey");
+CFStringRef const NSURLContentModificationDateKey = CFSTR("NSURLContentModificationDateKey");
+CFStringRef const NSURLLabelNumberKey = CFSTR("NSURLLabelNumberKey");
+CFStringRef const NSURLLabelColorKey = CFSTR("NSURLLabelColorKey");
+CFStringRef const NSURLCustomIconKey = CFSTR("NSURLCustomIconKey");
+CFStringRef const NSURLFileResourceIdentifierKey = CFSTR("NSURLFileResourceIdentifierKey");
+CFStringRef const NSURLVolumeIdentifierKey = CFSTR("NSURLVolumeIdentifierKey");
+CFStringRef const NSURLVolumeNameKey = CFSTR("NSURLVolumeNameKey");
+CFStringRef const NSURLVolumeURLKey = CFSTR("NSURLVolumeURLKey");
+CFStringRef const NSURLVolumeIsLocalKey = CFSTR("NSURLVolumeIsLocalKey");
+CFStringRef const NSURLVolumeIsInternalKey = CFSTR("NSURLVolumeIsInternalKey");
+CFStringRef const NSURLVolumeIsRemovableKey = CFSTR("NSURLVolumeIsRemovableKey");
+CFStringRef const NSURLVolumeIsReadOnlyKey = CFSTR("NSURLVolumeIsReadOnlyKey");
+CFStringRef const NSURLVolumeURLForRemountingKey = CFSTR("NSURLVolumeURLForRemountingKey");
+CFStringRef const NSURLPathKey = CFSTR("_NSURLPathKey");
+
+CFStringRef const NSFileType = CFSTR("NSFileType");
+CFStringRef const NSFileTypeRegular = CFSTR("NSFileTypeRegular");
+CFStringRef const NSFileTypeDirectory = CFSTR("NSFileTypeDirectory");
+CFStringRef const NSFileTypeSymbolicLink = CFSTR("NSFileTypeSymbolicLink");
+CFStringRef const NSFileTypeUnknown = CFSTR("NSFileTypeUnknown");
+CFStringRef const NSFileSize = CFSTR("NSFileSize");
+CFStringRef const NSFileModificationDate = CFSTR("NSFileModificationDate");
+CFStringRef const NSFileCreationDate = CFSTR("NSFileCreationDate");
+CFStringRef const NSFilePosixPermissions = CFSTR("NSFilePosixPermissions");
+CFStringRef const NSFileOwnerAccountID = CFSTR("NSFileOwnerAccountID");
+CFStringRef const NSFileGroupOwnerAccountID = CFSTR("NSFileGroupOwnerAccountID");
+CFStringRef const NSFileHFSCreatorCode = CFSTR("NSFileHFSCreatorCode");
+CFStringRef const NSFileHFSTypeCode = CFSTR("NSFileHFSTypeCode");
+CFStringRef const NSFileImmutable = CFSTR("NSFileImmutable");
+CFStringRef const NSFileSystemNumber = CFSTR("NSFileSystemNumber");
+CFStringRef const NSFileSystemFileNumber = CFSTR("NSFileSystemFileNumber");
+
+// --- values ---
+
+NSNumber* NSNumber::numberWithBool(bool value)
 {
-    static NSFileManager manager;
-    return &manager;
+    return Autoreleased(new NSNumber(value ? 1 : 0));
 }
 
-CFStringRef NSFileManager::currentDirectoryPath()
+NSNumber* NSNumber::numberWithInt(int value)
 {
-    std::vector<char> folder(1024);
-    while (!getcwd(folder.data(), folder.size()))
+    return Autoreleased(new NSNumber(value));
+}
+
+NSNumber* NSNumber::numberWithUnsignedInt(unsigned int value)
+{
+    return Autoreleased(new NSNumber(value));
+}
+
+NSNumber* NSNumber::numberWithLongLong(long long value)
+{
+    return Autoreleased(new NSNumber(value));
+}
+
+bool NSNumber::IsEqualTo(CFStandInObject const& other) const
+{
+    NSNumber const* number = dynamic_cast<NSNumber const*>(&other);
+    return number && number->fValue == fValue;
+}
+
+NSDate* NSDate::date()
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return dateWithTimeIntervalSince1970(static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9);
+}
+
+NSDate* NSDate::dateWithTimeIntervalSince1970(NSTimeInterval seconds)
+{
+    return Autoreleased(new NSDate(seconds));
+}
+
+bool NSDate::IsEqualTo(CFStandInObject const& other) const
+{
+    NSDate const* date = dynamic_cast<NSDate const*>(&other);
+    return date && date->fSeconds == fSeconds;
+}
+
+NSDictionary* NSDictionary::dictionaryWithObjects(CFTypeRef const* objects, CFStringRef const* keys,
+                                                  NSUInteger count)
+{
+    NSDictionary* dictionary = new NSDictionary;
+    for (NSUInteger i = 0; i < count; ++i)
     {
-        if (errno != ERANGE)
-            return nullptr;
-        folder.resize(folder.size() * 2);
+        if (!objects[i] || !keys[i])
+            continue;
+        CFTypeRef& slot = dictionary->fValues[CFStringStandInGetUTF8(keys[i])];
+        CFTypeRef const previous = slot;
+        slot = CFRetain(objects[i]);
+        if (previous)
+            CFRelease(previous);
     }
-    return static_cast<CFStringRef>(
-        CFAutorelease(CFStringCreateWithCString(kCFAllocatorDefault, folder.data(), kCFStringEncodingUTF8)));
+    return Autoreleased(dictionary);
+}
+
+CFTypeRef NSDictionary::objectForKey(CFStringRef key) const
+{
+    if (!key)
+        return nullptr;
+    auto const found = fValues.find(CFStringStandInGetUTF8(key));
+    return found == fValues.end() ? nullptr : found->second;
+}
+
+NSDictionary::~NSDictionary()
+{
+    for (auto const& entry : fValues)
+        CFRelease(entry.second);
+}
+
+NSError* NSError::errorWithDomain(CFStringRef domain, NSInteger code, NSDictionary* userInfo)
+{
+    NSError* error = new NSError;
+    error->fDomain = domain ? static_cast<CFStringRef>(CFRetain(domain)) : nullptr;
+    error->fCode = code;
+    error->fUserInfo = userInfo ? static_cast<NSDictionary*>(const_cast<void*>(CFRetain(userInfo))) : nullptr;
+    return Autoreleased(error);
+}
+
+CFStringRef NSError::localizedDescription() const
+{
+    if (fUserInfo)
+    {
+        if (CFStringRef const text =
+                static_cast<CFStringRef>(fUserInfo->objectForKey(NSLocalizedDescriptionKey)))
+            return text;
+    }
+    return foundationstandin::MakeString("The operation couldn\xE2\x80\x99t be completed. (" +
+                                         CFStringStandInGetUTF8(fDomain) + " error " + std::to_string(fCode) +
+                                         ".)");
+}
+
+NSError::~NSError()
+{
+    if (fDomain)
+        CFRelease(fDomain);
+    if (fUserInfo)
+        CFRelease(fUserInfo);
+}
+
+// --- the calendar ---
+
+NSTimeZone* NSTimeZone::timeZoneWithName(CFStringRef name)
+{
+    std::string const text = CFStringStandInGetUTF8(name);
+    if (text != "UTC" && text != "GMT")
+        return nullptr;
+    return Autoreleased(new NSTimeZone(true));
+}
+
+NSTimeZone* NSTimeZone::defaultTimeZone()
+{
+    return Autoreleased(new NSTimeZone(false));
+}
+
+NSCalendar* NSCalendar::calendarWithIdentifier(CFStringRef identifier)
+{
+    if (!identifier || !CFEqual(identifier, NSCalendarIdentifierGregorian))
+        return nullptr;
+    return Autoreleased(new NSCalendar);
+}
+
+NSCalendar::NSCalendar() : fZone(NSTimeZone::defaultTimeZone())
+{
+    CFRetain(fZone);
+}
+
+NSCalendar::~NSCalendar()
+{
+    CFRelease(fZone);
+}
+
+void NSCalendar::setTimeZone(NSTimeZone* zone)
+{
+    if (!zone)
+        return;
+    CFRetain(zone);
+    CFRelease(fZone);
+    fZone = zone;
+}
+
+NSDateComponents* NSCalendar::components(NSCalendarUnit units, NSDate* date) const
+{
+    NSDateComponents* components = Autoreleased(new NSDateComponents);
+    if (!date)
+        return components;
+    std::time_t const instant = static_cast<std::time_t>(std::floor(date->timeIntervalSince1970()));
+    std::tm fields;
+    if (!(fZone->IsUTC() ? gmtime_r(&instant, &fields) : localtime_r(&instant, &fields)))
+        return components;
+    if (units & NSCalendarUnitYear)
+        components->setYear(fields.tm_year + 1900L);
+    if (units & NSCalendarUnitMonth)
+        components->setMonth(fields.tm_mon + 1);
+    if (units & NSCalendarUnitDay)
+        components->setDay(fields.tm_mday);
+    if (units & NSCalendarUnitHour)
+        components->setHour(fields.tm_hour);
+    if (units & NSCalendarUnitMinute)
+        components->setMinute(fields.tm_min);
+    if (units & NSCalendarUnitSecond)
+        components->setSecond(fields.tm_sec);
+    return components;
+}
+
+NSDate* NSCalendar::dateFromComponents(NSDateComponents* components) const
+{
+    if (!components)
+        return nullptr;
+    auto field = [](NSInteger value, NSInteger undefined, NSInteger offset, int& out)
+    {
+        NSInteger const chosen = (value == NSDateComponentUndefined ? undefined : value) - offset;
+        if (chosen < -0x7fffffffL || chosen > 0x7fffffffL)
+            return false;
+        out = static_cast<int>(chosen);
+        return true;
+    };
+    std::tm fields = {};
+    fields.tm_isdst = -1;
+    if (!field(components->year(), 1, 1900, fields.tm_year) ||
+        !field(components->month(), 1, 1, fields.tm_mon) || !field(components->day(), 1, 0, fields.tm_mday) ||
+        !field(components->hour(), 0, 0, fields.tm_hour) ||
+        !field(components->minute(), 0, 0, fields.tm_min) ||
+        !field(components->second(), 0, 0, fields.tm_sec))
+        return nullptr;
+    errno = 0;
+    std::time_t const instant = fZone->IsUTC() ? timegm(&fields) : std::mktime(&fields);
+    if (instant == static_cast<std::time_t>(-1) && errno == EOVERFLOW)
+        return nullptr;
+    return NSDate::dateWithTimeIntervalSince1970(static_cast<NSTimeInterval>(instant));
+}
+
+// --- special folders ---
+
+CFStringRef NSHomeDirectory()
+{
+    return foundationstandin::MakeString(foundationstandin::HomeDirectory());
+}
+
+CFStringRef NSTemporaryDirectory()
+{
+    return foundationstandin::MakeString(foundationstandin::TemporaryDirectory());
 }

@@ -52,7 +52,7 @@ int RenameNoReplace(std::string const& source, std::string const& destination)
     return rename(source.c_str(), destination.c_str()) == 0 ? 0 : errno;
 }
 
-// Names the process may open without reading a name as a special file.
+// The folder's own entries "." and "..", which a listing passes over.
 bool IsDotName(char const* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));

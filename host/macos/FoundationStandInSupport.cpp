@@ -90,22 +90,38 @@ bool CanKeepAttributes(std::string const& path)
     return lstat(path.c_str(), &status) == 0 && (S_ISREG(status.st_mode) || S_ISDIR(status.st_mode));
 }
 
-int WriteAttribute(std::string const& path, char const* name, std::string const& value)
+// Runs change on the item's attributes. Linux asks for write permission where the platform lets the
+// owner change the Finder information and flags of a read-only item, so the owner gets it for the
+// moment of the change. 0 or the errno.
+template<class Change>
+int ChangeAttributes(std::string const& path, Change change)
 {
     if (!CanKeepAttributes(path))
         return Exists(path) ? 0 : ENOENT;
-    if (lsetxattr(path.c_str(), name, value.data(), value.size(), 0) == 0)
+    if (change() == 0)
         return 0;
-    return errno == ENOTSUP ? 0 : errno;
+    int error = errno;
+    struct stat status;
+    if (error == EACCES && lstat(path.c_str(), &status) == 0 && status.st_uid == geteuid() &&
+        !(status.st_mode & S_IWUSR) && chmod(path.c_str(), (status.st_mode & 07777) | S_IWUSR) == 0)
+    {
+        error = change() == 0 ? 0 : errno;
+        chmod(path.c_str(), status.st_mode & 07777);
+    }
+    return error;
+}
+
+int WriteAttribute(std::string const& path, char const* name, std::string const& value)
+{
+    int const result =
+        ChangeAttributes(path, [&] { return lsetxattr(path.c_str(), name, value.data(), value.size(), 0); });
+    return result == ENOTSUP ? 0 : result;
 }
 
 int RemoveAttribute(std::string const& path, char const* name)
 {
-    if (!CanKeepAttributes(path))
-        return Exists(path) ? 0 : ENOENT;
-    if (lremovexattr(path.c_str(), name) == 0 || errno == ENODATA || errno == ENOTSUP)
-        return 0;
-    return errno;
+    int const result = ChangeAttributes(path, [&] { return lremovexattr(path.c_str(), name); });
+    return result == ENODATA || result == ENOTSUP ? 0 : result;
 }
 
 std::vector<std::string> UserAttributeNames(std::string const& list)

@@ -174,8 +174,8 @@ TEST_F(FoundationStandInTest, CopiesCarryPermissionsAttributesDatesAndLinks)
     fs::path const source = fFiles / "source";
     fs::create_directories(source / "inner");
     WriteFile(source / "inner" / "data.bin", std::string("\0\1\2 bytes", 9));
-    fs::permissions(source / "inner" / "data.bin", fs::perms::owner_read | fs::perms::group_read);
     ASSERT_EQ(setxattr((source / "inner" / "data.bin").c_str(), "user.macos.locked", "1", 1, 0), 0);
+    fs::permissions(source / "inner" / "data.bin", fs::perms::owner_read | fs::perms::group_read);
     fs::create_symlink("inner/data.bin", source / "link");
     timespec const old[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, (source / "inner" / "data.bin").c_str(), old, 0), 0);
@@ -321,6 +321,37 @@ TEST_F(FoundationStandInTest, LocksHoldAgainstOtherUsersAndTheSuperuserPasses)
         return;
     EXPECT_TRUE(Manager()->removeItemAtPath(String((fFiles / "locked folder").string()), nullptr));
     EXPECT_FALSE(fs::exists(fFiles / "locked folder"));
+}
+
+// Read-only items can still be locked, hidden and unlocked by their owner, as on the platform.
+TEST_F(FoundationStandInTest, OwnersChangeTheFlagsOfTheirReadOnlyItems)
+{
+    if (!KeepsAttributes(fFiles))
+        GTEST_SKIP() << "the temporary folder's file system keeps no user attributes";
+    WriteFile(fFiles / "read only", "");
+    fs::permissions(fFiles / "read only", fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_TRUE(RunsAsOtherUser(
+        fRoot.Path(),
+        [&]
+        {
+            NSAutoreleasePool* const pool = new NSAutoreleasePool;
+            NSURL* const url = URLOf(fFiles / "read only");
+            CFTypeRef locked = nullptr;
+            CFTypeRef hidden = nullptr;
+            bool const changed =
+                url->setResourceValue(NSNumber::numberWithBool(true), NSURLIsHiddenKey, nullptr) &&
+                url->setResourceValue(NSNumber::numberWithBool(true), NSURLIsUserImmutableKey, nullptr) &&
+                url->getResourceValue(&locked, NSURLIsUserImmutableKey, nullptr) &&
+                static_cast<NSNumber const*>(locked)->boolValue() &&
+                url->setResourceValue(NSNumber::numberWithBool(false), NSURLIsUserImmutableKey, nullptr) &&
+                url->getResourceValue(&locked, NSURLIsUserImmutableKey, nullptr) &&
+                !static_cast<NSNumber const*>(locked)->boolValue() &&
+                url->getResourceValue(&hidden, NSURLIsHiddenKey, nullptr) &&
+                static_cast<NSNumber const*>(hidden)->boolValue();
+            pool->drain();
+            return changed;
+        }));
+    EXPECT_EQ(fs::status(fFiles / "read only").permissions(), fs::perms::owner_read | fs::perms::group_read);
 }
 
 TEST_F(FoundationStandInTest, VolumesComeFromTheMountTableAndTheVolumesRoot)

@@ -42,3 +42,10 @@ CFIndex CFGetRetainCount(CFTypeRef ref)
 {
     return AsObject(ref, "CFGetRetainCount")->fRetainCount.load(std::memory_order_relaxed);
 }
+
+Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2)
+{
+    CFStandInObject const* first = AsObject(cf1, "CFEqual");
+    CFStandInObject const* second = AsObject(cf2, "CFEqual");
+    return first == second || first->IsEqualTo(*second);
+}

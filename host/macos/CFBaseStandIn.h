@@ -39,6 +39,9 @@ struct CFStandInObject
     CFStandInObject(CFStandInObject const&) = delete;
     CFStandInObject& operator=(CFStandInObject const&) = delete;
 
+    // What CFEqual asks; an object is equal to itself only unless its kind compares values.
+    virtual bool IsEqualTo(CFStandInObject const& other) const { return this == &other; }
+
     mutable std::atomic<long> fRetainCount;
 };
 
@@ -46,3 +49,6 @@ CFTypeRef CFRetain(CFTypeRef ref);
 // Releasing null is a programming error, as on the platform: the process stops.
 void CFRelease(CFTypeRef ref);
 CFIndex CFGetRetainCount(CFTypeRef ref);
+// Strings by their characters, byte objects by their bytes, other objects as their kind compares
+// them. A null object stops the process, as on the platform.
+Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2);

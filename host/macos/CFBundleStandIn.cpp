@@ -1,10 +1,16 @@
-// The CoreFoundation bundle stand-in: a folder URL and an identifier.
+// The CoreFoundation bundle stand-in: a folder URL, the string values of its Info.plist, its program
+// and its resource folder.
 #include "CFBundleStandIn.h"
 
+#include "PropertyListStandIn.h"
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -16,14 +22,26 @@ struct __CFBundle : CFStandInObject
             CFRelease(fURL);
         if (fIdentifier)
             CFRelease(fIdentifier);
+        if (fExecutableURL)
+            CFRelease(fExecutableURL);
+        if (fResourcesURL)
+            CFRelease(fResourcesURL);
+        for (auto const& entry : fInfo)
+            CFRelease(entry.second);
     }
 
     CFURLRef fURL = nullptr;
     CFStringRef fIdentifier = nullptr;
+    CFURLRef fExecutableURL = nullptr;
+    CFURLRef fResourcesURL = nullptr;
+    std::map<std::string, CFStringRef> fInfo;
 };
 
 namespace
 {
+// An Info.plist larger than this is no bundle description.
+constexpr std::uintmax_t cMaximumInfoSize = 1 << 20;
+
 std::mutex sMutex;
 
 // Loaded bundles stay for the life of the process, as on the platform; the map is never destroyed
@@ -35,21 +53,96 @@ std::map<std::string, std::vector<CFBundleRef>>& LoadedBundles()
     return *sBundles;
 }
 
-CFURLRef FolderURL(std::string const& path)
+CFURLRef MakeURL(std::string const& path, bool isDirectory)
 {
     return CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault,
                                                    reinterpret_cast<UInt8 const*>(path.data()),
-                                                   static_cast<CFIndex>(path.size()), true);
+                                                   static_cast<CFIndex>(path.size()), isDirectory);
+}
+
+CFStringRef MakeString(std::string const& text)
+{
+    return CFStringCreateWithBytes(kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(text.data()),
+                                   static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false);
+}
+
+bool IsFile(std::string const& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsFolder(std::string const& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The string values of "<folder>/Contents/Info.plist"; none when it is missing, too large or not a
+// property list.
+std::map<std::string, std::string> ReadInfo(std::string const& folder)
+{
+    std::map<std::string, std::string> strings;
+    std::string const path = folder + "/Contents/Info.plist";
+    std::error_code error;
+    if (!IsFile(path) || std::filesystem::file_size(path, error) > cMaximumInfoSize || error)
+        return strings;
+    std::ifstream file(path, std::ios::binary);
+    std::string const text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.bad())
+        PropertyListStandInReadStrings(text, strings, nullptr);
+    return strings;
+}
+
+// A bundle for the folder; executable, when not empty, is its program whatever its description says.
+__CFBundle* MakeBundle(std::string const& folder, std::string const& executable)
+{
+    __CFBundle* bundle = new __CFBundle;
+    bundle->fURL = MakeURL(folder, true);
+    for (auto const& entry : ReadInfo(folder))
+    {
+        if (CFStringRef const value = MakeString(entry.second))
+            bundle->fInfo[entry.first] = value;
+    }
+    auto const identifier = bundle->fInfo.find("CFBundleIdentifier");
+    if (identifier != bundle->fInfo.end() && CFStringGetLength(identifier->second) > 0)
+        bundle->fIdentifier = static_cast<CFStringRef>(CFRetain(identifier->second));
+
+    bool const described = IsFolder(folder + "/Contents");
+    bundle->fResourcesURL = MakeURL(described ? folder + "/Contents/Resources" : folder, true);
+    std::string program = executable;
+    auto const name = bundle->fInfo.find("CFBundleExecutable");
+    if (program.empty() && name != bundle->fInfo.end())
+    {
+        std::string const text = CFStringStandInGetUTF8(name->second);
+        // A name, not a path: nothing outside the bundle's program folder.
+        if (!text.empty() && text.find('/') == std::string::npos && text != "." && text != "..")
+            program = folder + "/Contents/MacOS/" + text;
+    }
+    if (!program.empty() && IsFile(program))
+        bundle->fExecutableURL = MakeURL(program, false);
+    return bundle;
 }
 
 CFBundleRef MakeMainBundle()
 {
     std::error_code error;
     std::filesystem::path const program = std::filesystem::read_symlink("/proc/self/exe", error);
-    __CFBundle* bundle = new __CFBundle;
-    if (!error)
-        bundle->fURL = FolderURL(program.parent_path().string());
-    return bundle;
+    if (error)
+        return new __CFBundle;
+    std::filesystem::path const folder = program.parent_path();
+    std::filesystem::path const contents = folder.parent_path();
+    if (folder.filename() == "MacOS" && contents.filename() == "Contents" &&
+        IsFile((contents / "Info.plist").string()))
+        return MakeBundle(contents.parent_path().string(), program.string());
+    return MakeBundle(folder.string(), program.string());
+}
+
+void EnterLoaded(std::string const& identifier, CFBundleRef bundle)
+{
+    std::lock_guard<std::mutex> lock(sMutex);
+    // A bundle that was found before stays valid: loaded bundles are never unloaded.
+    LoadedBundles()[identifier].push_back(bundle);
 }
 } // namespace
 
@@ -74,11 +167,15 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
     UInt8 path[4096];
     if (!bundleURL || !CFURLGetFileSystemRepresentation(bundleURL, true, path, sizeof path))
         return nullptr;
-    std::error_code error;
-    if (!std::filesystem::is_directory(reinterpret_cast<char const*>(path), error))
+    std::string const folder = reinterpret_cast<char const*>(path);
+    if (!IsFolder(folder))
         return nullptr;
-    __CFBundle* bundle = new __CFBundle;
-    bundle->fURL = FolderURL(reinterpret_cast<char const*>(path));
+    __CFBundle* bundle = MakeBundle(folder, std::string());
+    if (bundle->fIdentifier)
+    {
+        CFRetain(bundle);
+        EnterLoaded(CFStringStandInGetUTF8(bundle->fIdentifier), bundle);
+    }
     return bundle;
 }
 
@@ -94,15 +191,48 @@ CFStringRef CFBundleGetIdentifier(CFBundleRef bundle)
     return bundle ? bundle->fIdentifier : nullptr;
 }
 
+CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key)
+{
+    if (!bundle || !key)
+        return nullptr;
+    auto const found = bundle->fInfo.find(CFStringStandInGetUTF8(key));
+    return found == bundle->fInfo.end() ? nullptr : found->second;
+}
+
+CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle)
+{
+    if (!bundle || !bundle->fExecutableURL)
+        return nullptr;
+    return static_cast<CFURLRef>(CFRetain(bundle->fExecutableURL));
+}
+
+CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle)
+{
+    if (!bundle || !bundle->fResourcesURL)
+        return nullptr;
+    return static_cast<CFURLRef>(CFRetain(bundle->fResourcesURL));
+}
+
 void CFBundleStandInRegister(CFStringRef identifier, CFURLRef bundleURL)
 {
     if (!identifier)
         return;
-    __CFBundle* bundle = new __CFBundle;
+    __CFBundle* bundle = nullptr;
+    UInt8 path[4096];
+    // A registered folder is read as a bundle; the identifier it is registered under is the one it has.
+    if (bundleURL && CFURLGetFileSystemRepresentation(bundleURL, true, path, sizeof path) &&
+        IsFolder(reinterpret_cast<char const*>(path)))
+    {
+        bundle = MakeBundle(reinterpret_cast<char const*>(path), std::string());
+        if (bundle->fIdentifier)
+            CFRelease(bundle->fIdentifier);
+    }
+    else
+    {
+        bundle = new __CFBundle;
+        if (bundleURL)
+            bundle->fURL = static_cast<CFURLRef>(CFRetain(bundleURL));
+    }
     bundle->fIdentifier = static_cast<CFStringRef>(CFRetain(identifier));
-    if (bundleURL)
-        bundle->fURL = static_cast<CFURLRef>(CFRetain(bundleURL));
-    std::lock_guard<std::mutex> lock(sMutex);
-    // A bundle that was found before stays valid: loaded bundles are never unloaded.
-    LoadedBundles()[CFStringStandInGetUTF8(identifier)].push_back(bundle);
+    EnterLoaded(CFStringStandInGetUTF8(identifier), bundle);
 }

@@ -1,6 +1,13 @@
 // This project's stand-in for the CoreFoundation bundles the platform layer looks up: the main
-// bundle (the folder of the running program), the bundles a test registers as loaded under an
-// identifier, and bundles made from a folder.
+// bundle (the bundle of the running program), the bundles the host or a test registers as loaded under
+// an identifier, and bundles made from a folder.
+//
+// A bundle folder keeps its description in "Contents/Info.plist" (an XML property list,
+// PropertyListStandIn.h): "CFBundleIdentifier", "CFBundleExecutable" (the program in "Contents/MacOS"),
+// "CFBundleShortVersionString" and the like; its resources are in "Contents/Resources". A folder without
+// that file is a bundle without a description whose resources are the folder itself; so is one whose
+// Info.plist is not a well-formed property list. The main bundle is the folder <bundle> of a program
+// "<bundle>/Contents/MacOS/<name>", else the program's own folder, and its executable is the program.
 #pragma once
 
 #include "CFURLStandIn.h"
@@ -10,14 +17,22 @@ typedef __CFBundle* CFBundleRef;
 
 // Not owned by the caller; null when the program's folder cannot be found.
 CFBundleRef CFBundleGetMainBundle();
-// A loaded bundle, not owned by the caller; null when none has the identifier.
+// A bundle that was made with CFBundleCreate or registered, not owned by the caller; null when none has
+// the identifier. The latest one made or registered under the identifier is found.
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 // A new bundle (released by the caller) for an existing folder; null otherwise.
 CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
 // The bundle's folder URL (released by the caller); null when it has none.
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
-// Not retained for the caller; null for a bundle made from a folder.
+// Not retained for the caller; null when the bundle's description names none.
 CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
+// A string of the bundle's description, not retained for the caller; null when it has none.
+CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
+// The bundle's program (released by the caller); null when the description names none or it is not
+// there.
+CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
+// The bundle's resource folder (released by the caller); null when the bundle has no folder.
+CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
 
 // Not a platform call: a bundle loaded for the rest of the process, found by its identifier; a
 // later registration of the same identifier is the one found.

@@ -5,6 +5,12 @@
 
 struct __CFData : CFStandInObject
 {
+    bool IsEqualTo(CFStandInObject const& other) const override
+    {
+        __CFData const* data = dynamic_cast<__CFData const*>(&other);
+        return data && data->fBytes == fBytes;
+    }
+
     std::vector<UInt8> fBytes;
 };
 
@@ -25,4 +31,9 @@ CFIndex CFDataGetLength(CFDataRef theData)
 UInt8 const* CFDataGetBytePtr(CFDataRef theData)
 {
     return theData && !theData->fBytes.empty() ? theData->fBytes.data() : nullptr;
+}
+
+Boolean CFDataStandInIsData(CFTypeRef object)
+{
+    return object && dynamic_cast<__CFData const*>(static_cast<CFStandInObject const*>(object)) != nullptr;
 }

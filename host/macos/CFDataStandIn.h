@@ -11,3 +11,6 @@ CFDataRef CFDataCreate(CFAllocatorRef allocator, UInt8 const* bytes, CFIndex len
 CFIndex CFDataGetLength(CFDataRef theData);
 // Null for an empty object.
 UInt8 const* CFDataGetBytePtr(CFDataRef theData);
+
+// Not a platform call: whether the object is a byte object (what the platform's type ids tell).
+Boolean CFDataStandInIsData(CFTypeRef object);

@@ -24,6 +24,14 @@ struct __CFString : CFStandInObject
     UniChar const* Units() const { return fExternal ? fExternal : fUnits.data(); }
     CFIndex Length() const { return fExternal ? fExternalLength : static_cast<CFIndex>(fUnits.size()); }
 
+    bool IsEqualTo(CFStandInObject const& other) const override
+    {
+        __CFString const* string = dynamic_cast<__CFString const*>(&other);
+        return string && string->Length() == Length() &&
+               (Length() == 0 || std::memcmp(string->Units(), Units(),
+                                             static_cast<std::size_t>(Length()) * sizeof(UniChar)) == 0);
+    }
+
     std::vector<UniChar> fUnits;
     UniChar const* fExternal = nullptr;
     CFIndex fExternalLength = 0;

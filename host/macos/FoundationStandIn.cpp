@@ -1,26 +1,15 @@
-// The Foundation stand-in: per-thread autorelease pools, the file manager, calls on the main thread,
-// the system version and bundles' information.
+// The Foundation stand-in: per-thread autorelease pools, values, errors, the calendar and the names of
+// keys and domains.
 #include "FoundationStandIn.h"
 
-#include <boost/property_tree/ptree.hpp>
-#include <boost/property_tree/xml_parser.hpp>
-#include <cctype>
-#include <cerrno>
-#include <condition_variable>
-#include <cstdlib>
-#include <cstring>
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <memory>
-#include <mutex>
-#include <sys/syscall.h>
-#include <sys/utsname.h>
-#include <system_error>
-#include <unistd.h>
+#include "FoundationStandInSupport.h"
 
-#include "CFRunLoopStandIn.h"
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+#include <string>
+
+using foundationstandin::Autoreleased;
 
 namespace
 {
@@ -49,260 +38,263 @@ CFTypeRef CFAutorelease(CFTypeRef object)
     return object;
 }
 
-NSFileManager* NSFileManager::defaultManager()
+// --- names ---
+
+CFStringRef const NSCocoaErrorDomain = CFSTR("NSCocoaErrorDomain");
+CFStringRef const NSPOSIXErrorDomain = CFSTR("NSPOSIXErrorDomain");
+CFStringRef const NSLocalizedDescriptionKey = CFSTR("NSLocalizedDescription");
+CFStringRef const NSCalendarIdentifierGregorian = CFSTR("gregorian");
+
+CFStringRef const NSURLIsDirectoryKey = CFSTR("NSURLIsDirectoryKey");
+CFStringRef const NSURLIsRegularFileKey = CFSTR("NSURLIsRegularFileKey");
+CFStringRef const NSURLIsSymbolicLinkKey = CFSTR("NSURLIsSymbolicLinkKey");
+CFStringRef const NSURLIsAliasFileKey = CFSTR("NSURLIsAliasFileKey");
+CFStringRef const NSURLIsHiddenKey = CFSTR("NSURLIsHiddenKey");
+CFStringRef const NSURLIsUserImmutableKey = CFSTR("NSURLIsUserImmutableKey");
+CFStringRef const NSURLIsReadableKey = CFSTR("NSURLIsReadableKey");
+CFStringRef const NSURLIsWritableKey = CFSTR("NSURLIsWritableKey");
+CFStringRef const NSURLIsExecutableKey = CFSTR("NSURLIsExecutableKey");
+CFStringRef const NSURLIsPackageKey = CFSTR("NSURLIsPackageKey");
+CFStringRef const NSURLCreationDateKey = CFSTR("NSURLCreationDateKey");
+CFStringRef const NSURLContentModificationDateKey = CFSTR("NSURLContentModificationDateKey");
+CFStringRef const NSURLLabelNumberKey = CFSTR("NSURLLabelNumberKey");
+CFStringRef const NSURLLabelColorKey = CFSTR("NSURLLabelColorKey");
+CFStringRef const NSURLCustomIconKey = CFSTR("NSURLCustomIconKey");
+CFStringRef const NSURLFileResourceIdentifierKey = CFSTR("NSURLFileResourceIdentifierKey");
+CFStringRef const NSURLVolumeIdentifierKey = CFSTR("NSURLVolumeIdentifierKey");
+CFStringRef const NSURLVolumeNameKey = CFSTR("NSURLVolumeNameKey");
+CFStringRef const NSURLVolumeURLKey = CFSTR("NSURLVolumeURLKey");
+CFStringRef const NSURLVolumeIsLocalKey = CFSTR("NSURLVolumeIsLocalKey");
+CFStringRef const NSURLVolumeIsInternalKey = CFSTR("NSURLVolumeIsInternalKey");
+CFStringRef const NSURLVolumeIsRemovableKey = CFSTR("NSURLVolumeIsRemovableKey");
+CFStringRef const NSURLVolumeIsReadOnlyKey = CFSTR("NSURLVolumeIsReadOnlyKey");
+CFStringRef const NSURLVolumeURLForRemountingKey = CFSTR("NSURLVolumeURLForRemountingKey");
+CFStringRef const NSURLPathKey = CFSTR("_NSURLPathKey");
+
+CFStringRef const NSFileType = CFSTR("NSFileType");
+CFStringRef const NSFileTypeRegular = CFSTR("NSFileTypeRegular");
+CFStringRef const NSFileTypeDirectory = CFSTR("NSFileTypeDirectory");
+CFStringRef const NSFileTypeSymbolicLink = CFSTR("NSFileTypeSymbolicLink");
+CFStringRef const NSFileTypeUnknown = CFSTR("NSFileTypeUnknown");
+CFStringRef const NSFileSize = CFSTR("NSFileSize");
+CFStringRef const NSFileModificationDate = CFSTR("NSFileModificationDate");
+CFStringRef const NSFileCreationDate = CFSTR("NSFileCreationDate");
+CFStringRef const NSFilePosixPermissions = CFSTR("NSFilePosixPermissions");
+CFStringRef const NSFileOwnerAccountID = CFSTR("NSFileOwnerAccountID");
+CFStringRef const NSFileGroupOwnerAccountID = CFSTR("NSFileGroupOwnerAccountID");
+CFStringRef const NSFileHFSCreatorCode = CFSTR("NSFileHFSCreatorCode");
+CFStringRef const NSFileHFSTypeCode = CFSTR("NSFileHFSTypeCode");
+CFStringRef const NSFileImmutable = CFSTR("NSFileImmutable");
+CFStringRef const NSFileSystemNumber = CFSTR("NSFileSystemNumber");
+CFStringRef const NSFileSystemFileNumber = CFSTR("NSFileSystemFileNumber");
+
+// --- values ---
+
+NSNumber* NSNumber::numberWithBool(bool value)
 {
-    static NSFileManager manager;
-    return &manager;
+    return Autoreleased(new NSNumber(value ? 1 : 0));
 }
 
-CFStringRef NSFileManager::currentDirectoryPath()
+NSNumber* NSNumber::numberWithInt(int value)
 {
-    std::vector<char> folder(1024);
-    while (!getcwd(folder.data(), folder.size()))
-    {
-        if (errno != ERANGE)
-            return nullptr;
-        folder.resize(folder.size() * 2);
-    }
-    return static_cast<CFStringRef>(
-        CFAutorelease(CFStringCreateWithCString(kCFAllocatorDefault, folder.data(), kCFStringEncodingUTF8)));
+    return Autoreleased(new NSNumber(value));
 }
 
-namespace
+NSNumber* NSNumber::numberWithUnsignedInt(unsigned int value)
 {
-// One call queued for the main thread; the caller that waits keeps its own reference.
-struct PendingPerform
-{
-    id fObject;
-    SEL fSelector;
-    id fArgument;
-    bool fDone;
-};
-
-// The main thread's queue of calls, served by one source on the main run loop in the common modes.
-// Made on first use and kept for the life of the process.
-struct MainThreadQueue
-{
-    std::mutex fLock;
-    std::condition_variable fDone;
-    std::deque<std::shared_ptr<PendingPerform>> fPending;
-    CFRunLoopSourceRef fSource = nullptr;
-};
-
-void PerformPending(void*);
-
-MainThreadQueue& TheQueue()
-{
-    static MainThreadQueue* const sQueue = []
-    {
-        auto* queue = new MainThreadQueue;
-        CFRunLoopSourceContext context{};
-        context.perform = PerformPending;
-        queue->fSource = CFRunLoopSourceCreate(kCFAllocatorDefault, 0, &context);
-        CFRunLoopAddSource(CFRunLoopGetMain(), queue->fSource, kCFRunLoopCommonModes);
-        return queue;
-    }();
-    return *sQueue;
+    return Autoreleased(new NSNumber(value));
 }
 
-// Marks the call done and lets its waiter go, also when the method threw.
-class FinishPerform
+NSNumber* NSNumber::numberWithLongLong(long long value)
 {
-public:
-    explicit FinishPerform(std::shared_ptr<PendingPerform> call) : fCall(std::move(call)) {}
-    ~FinishPerform()
-    {
-        objc_release(fCall->fArgument);
-        objc_release(fCall->fObject);
-        MainThreadQueue& queue = TheQueue();
-        std::lock_guard<std::mutex> lock(queue.fLock);
-        fCall->fDone = true;
-        queue.fDone.notify_all();
-    }
-    FinishPerform(FinishPerform const&) = delete;
-    FinishPerform& operator=(FinishPerform const&) = delete;
-
-private:
-    std::shared_ptr<PendingPerform> fCall;
-};
-
-void PerformPending(void*)
-{
-    MainThreadQueue& queue = TheQueue();
-    for (;;)
-    {
-        std::shared_ptr<PendingPerform> call;
-        {
-            std::lock_guard<std::mutex> lock(queue.fLock);
-            if (queue.fPending.empty())
-                return;
-            call = queue.fPending.front();
-            queue.fPending.pop_front();
-        }
-        FinishPerform const finish(call);
-        ObjCRuntimeStandInSend(call->fObject, call->fSelector, call->fArgument);
-    }
+    return Autoreleased(new NSNumber(value));
 }
 
-bool IsMainThread()
+bool NSNumber::IsEqualTo(CFStandInObject const& other) const
 {
-    return syscall(SYS_gettid) == getpid();
+    NSNumber const* number = dynamic_cast<NSNumber const*>(&other);
+    return number && number->fValue == fValue;
 }
 
-std::mutex sProcessInfoLock;
-bool sProcessInfoAbsent = false;
-bool sVersionGiven = false;
-NSOperatingSystemVersion sGivenVersion{};
-
-// The leading numbers of the kernel's release, separated by dots; missing ones are 0.
-NSOperatingSystemVersion KernelVersion()
+NSDate* NSDate::date()
 {
-    NSOperatingSystemVersion version{};
-    utsname names{};
-    if (uname(&names) != 0)
-        return version;
-    long* const parts[] = {&version.majorVersion, &version.minorVersion, &version.patchVersion};
-    char const* text = names.release;
-    for (long* part : parts)
-    {
-        if (!std::isdigit(static_cast<unsigned char>(*text)))
-            break;
-        char* end = nullptr;
-        *part = std::strtol(text, &end, 10);
-        text = end;
-        if (*text != '.')
-            break;
-        ++text;
-    }
-    return version;
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return dateWithTimeIntervalSince1970(static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9);
 }
 
-// The string values of the top dictionary of an XML property list; empty when it does not read.
-std::map<std::string, std::string> ReadInfoStrings(std::string const& plistPath)
+NSDate* NSDate::dateWithTimeIntervalSince1970(NSTimeInterval seconds)
 {
-    std::map<std::string, std::string> strings;
-    std::ifstream file(plistPath);
-    if (!file)
-        return strings;
-    boost::property_tree::ptree tree;
-    try
+    return Autoreleased(new NSDate(seconds));
+}
+
+bool NSDate::IsEqualTo(CFStandInObject const& other) const
+{
+    NSDate const* date = dynamic_cast<NSDate const*>(&other);
+    return date && date->fSeconds == fSeconds;
+}
+
+NSDictionary* NSDictionary::dictionaryWithObjects(CFTypeRef const* objects, CFStringRef const* keys,
+                                                  NSUInteger count)
+{
+    NSDictionary* dictionary = new NSDictionary;
+    for (NSUInteger i = 0; i < count; ++i)
     {
-        boost::property_tree::read_xml(file, tree);
-    }
-    catch (boost::property_tree::xml_parser_error const&)
-    {
-        return strings;
-    }
-    boost::optional<boost::property_tree::ptree&> const dict = tree.get_child_optional("plist.dict");
-    if (!dict)
-        return strings;
-    std::string key;
-    bool haveKey = false;
-    for (auto const& child : *dict)
-    {
-        if (child.first == "<xmlcomment>" || child.first == "<xmlattr>")
+        if (!objects[i] || !keys[i])
             continue;
-        if (child.first == "key")
-        {
-            key = child.second.data();
-            haveKey = true;
-            continue;
-        }
-        if (haveKey && child.first == "string")
-            strings.emplace(key, child.second.data());
-        haveKey = false;
+        CFTypeRef& slot = dictionary->fValues[CFStringStandInGetUTF8(keys[i])];
+        CFTypeRef const previous = slot;
+        slot = CFRetain(objects[i]);
+        if (previous)
+            CFRelease(previous);
     }
-    return strings;
-}
-} // namespace
-
-Class NSClassFromString(CFStringRef name)
-{
-    if (!name)
-        return nullptr;
-    return objc_getClass(CFStringStandInGetUTF8(name).c_str());
+    return Autoreleased(dictionary);
 }
 
-void NSObjectPerformSelectorOnMainThread(id object, SEL selector, id argument, BOOL waitUntilDone)
-{
-    if (waitUntilDone && IsMainThread())
-    {
-        ObjCRuntimeStandInSend(object, selector, argument);
-        return;
-    }
-    MainThreadQueue& queue = TheQueue();
-    auto const call = std::make_shared<PendingPerform>(
-        PendingPerform{objc_retain(object), selector, objc_retain(argument), false});
-    std::unique_lock<std::mutex> lock(queue.fLock);
-    queue.fPending.push_back(call);
-    CFRunLoopSourceSignal(queue.fSource);
-    CFRunLoopWakeUp(CFRunLoopGetMain());
-    if (waitUntilDone)
-        queue.fDone.wait(lock, [&] { return call->fDone; });
-}
-
-NSProcessInfo* NSProcessInfo::processInfo()
-{
-    static NSProcessInfo sProcessInfo;
-    std::lock_guard<std::mutex> lock(sProcessInfoLock);
-    return sProcessInfoAbsent ? nullptr : &sProcessInfo;
-}
-
-NSOperatingSystemVersion NSProcessInfo::operatingSystemVersion() const
-{
-    {
-        std::lock_guard<std::mutex> lock(sProcessInfoLock);
-        if (sVersionGiven)
-            return sGivenVersion;
-    }
-    return KernelVersion();
-}
-
-void NSProcessInfoStandInSetOperatingSystemVersion(NSOperatingSystemVersion const* version)
-{
-    std::lock_guard<std::mutex> lock(sProcessInfoLock);
-    sVersionGiven = version != nullptr;
-    if (version)
-        sGivenVersion = *version;
-}
-
-void NSProcessInfoStandInSetAbsent(bool absent)
-{
-    std::lock_guard<std::mutex> lock(sProcessInfoLock);
-    sProcessInfoAbsent = absent;
-}
-
-NSBundle* NSBundle::bundleWithURL(CFURLRef url)
-{
-    if (!url)
-        return nullptr;
-    std::vector<UInt8> path(4096);
-    if (!CFURLGetFileSystemRepresentation(url, true, path.data(), static_cast<CFIndex>(path.size())))
-        return nullptr;
-    std::string const folder(reinterpret_cast<char const*>(path.data()));
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        return nullptr;
-    auto* bundle = new NSBundle;
-    bundle->fFolder = folder;
-    return static_cast<NSBundle*>(const_cast<void*>(CFAutorelease(bundle)));
-}
-
-CFStringRef NSBundle::objectForInfoDictionaryKey(CFStringRef key) const
+CFTypeRef NSDictionary::objectForKey(CFStringRef key) const
 {
     if (!key)
         return nullptr;
-    // An application's dictionary is in "Contents", a framework's in "Resources".
-    for (char const* place : {"/Contents/Info.plist", "/Resources/Info.plist"})
+    auto const found = fValues.find(CFStringStandInGetUTF8(key));
+    return found == fValues.end() ? nullptr : found->second;
+}
+
+NSDictionary::~NSDictionary()
+{
+    for (auto const& entry : fValues)
+        CFRelease(entry.second);
+}
+
+NSError* NSError::errorWithDomain(CFStringRef domain, NSInteger code, NSDictionary* userInfo)
+{
+    NSError* error = new NSError;
+    error->fDomain = domain ? static_cast<CFStringRef>(CFRetain(domain)) : nullptr;
+    error->fCode = code;
+    error->fUserInfo = userInfo ? static_cast<NSDictionary*>(const_cast<void*>(CFRetain(userInfo))) : nullptr;
+    return Autoreleased(error);
+}
+
+CFStringRef NSError::localizedDescription() const
+{
+    if (fUserInfo)
     {
-        std::map<std::string, std::string> const strings = ReadInfoStrings(fFolder + place);
-        if (strings.empty())
-            continue;
-        auto const found = strings.find(CFStringStandInGetUTF8(key));
-        if (found == strings.end())
-            return nullptr;
-        return static_cast<CFStringRef>(CFAutorelease(
-            CFStringCreateWithCString(kCFAllocatorDefault, found->second.c_str(), kCFStringEncodingUTF8)));
+        if (CFStringRef const text =
+                static_cast<CFStringRef>(fUserInfo->objectForKey(NSLocalizedDescriptionKey)))
+            return text;
     }
-    return nullptr;
+    return foundationstandin::MakeString("The operation couldn\xE2\x80\x99t be completed. (" +
+                                         CFStringStandInGetUTF8(fDomain) + " error " + std::to_string(fCode) +
+                                         ".)");
+}
+
+NSError::~NSError()
+{
+    if (fDomain)
+        CFRelease(fDomain);
+    if (fUserInfo)
+        CFRelease(fUserInfo);
+}
+
+// --- the calendar ---
+
+NSTimeZone* NSTimeZone::timeZoneWithName(CFStringRef name)
+{
+    std::string const text = CFStringStandInGetUTF8(name);
+    if (text != "UTC" && text != "GMT")
+        return nullptr;
+    return Autoreleased(new NSTimeZone(true));
+}
+
+NSTimeZone* NSTimeZone::defaultTimeZone()
+{
+    return Autoreleased(new NSTimeZone(false));
+}
+
+NSCalendar* NSCalendar::calendarWithIdentifier(CFStringRef identifier)
+{
+    if (!identifier || !CFEqual(identifier, NSCalendarIdentifierGregorian))
+        return nullptr;
+    return Autoreleased(new NSCalendar);
+}
+
+NSCalendar::NSCalendar() : fZone(NSTimeZone::defaultTimeZone())
+{
+    CFRetain(fZone);
+}
+
+NSCalendar::~NSCalendar()
+{
+    CFRelease(fZone);
+}
+
+void NSCalendar::setTimeZone(NSTimeZone* zone)
+{
+    if (!zone)
+        return;
+    CFRetain(zone);
+    CFRelease(fZone);
+    fZone = zone;
+}
+
+NSDateComponents* NSCalendar::components(NSCalendarUnit units, NSDate* date) const
+{
+    NSDateComponents* components = Autoreleased(new NSDateComponents);
+    if (!date)
+        return components;
+    std::time_t const instant = static_cast<std::time_t>(std::floor(date->timeIntervalSince1970()));
+    std::tm fields;
+    if (!(fZone->IsUTC() ? gmtime_r(&instant, &fields) : localtime_r(&instant, &fields)))
+        return components;
+    if (units & NSCalendarUnitYear)
+        components->setYear(fields.tm_year + 1900L);
+    if (units & NSCalendarUnitMonth)
+        components->setMonth(fields.tm_mon + 1);
+    if (units & NSCalendarUnitDay)
+        components->setDay(fields.tm_mday);
+    if (units & NSCalendarUnitHour)
+        components->setHour(fields.tm_hour);
+    if (units & NSCalendarUnitMinute)
+        components->setMinute(fields.tm_min);
+    if (units & NSCalendarUnitSecond)
+        components->setSecond(fields.tm_sec);
+    return components;
+}
+
+NSDate* NSCalendar::dateFromComponents(NSDateComponents* components) const
+{
+    if (!components)
+        return nullptr;
+    auto field = [](NSInteger value, NSInteger undefined, NSInteger offset, int& out)
+    {
+        NSInteger const chosen = (value == NSDateComponentUndefined ? undefined : value) - offset;
+        if (chosen < -0x7fffffffL || chosen > 0x7fffffffL)
+            return false;
+        out = static_cast<int>(chosen);
+        return true;
+    };
+    std::tm fields = {};
+    fields.tm_isdst = -1;
+    if (!field(components->year(), 1, 1900, fields.tm_year) ||
+        !field(components->month(), 1, 1, fields.tm_mon) || !field(components->day(), 1, 0, fields.tm_mday) ||
+        !field(components->hour(), 0, 0, fields.tm_hour) ||
+        !field(components->minute(), 0, 0, fields.tm_min) ||
+        !field(components->second(), 0, 0, fields.tm_sec))
+        return nullptr;
+    errno = 0;
+    std::time_t const instant = fZone->IsUTC() ? timegm(&fields) : std::mktime(&fields);
+    if (instant == static_cast<std::time_t>(-1) && errno == EOVERFLOW)
+        return nullptr;
+    return NSDate::dateWithTimeIntervalSince1970(static_cast<NSTimeInterval>(instant));
+}
+
+// --- special folders ---
+
+CFStringRef NSHomeDirectory()
+{
+    return foundationstandin::MakeString(foundationstandin::HomeDirectory());
+}
+
+CFStringRef NSTemporaryDirectory()
+{
+    return foundationstandin::MakeString(foundationstandin::TemporaryDirectory());
 }

@@ -1,14 +1,948 @@
-// Foundation's file manager behind the macOS file layer.
+// Foundation's file manager, URL resource values, bundles and bookmark data behind the macOS file layer.
 #include "PMacFileSystemImpCocoa.h"
 
+#include "GCustomException.h"
+#include "GDateTime.h"
 #include "GPathName.h"
+#include "GSimpleException.h"
 #include "PMacAutoReleasePool.h"
+#include "PMacCFRef.h"
 #include "PSystem.h"
 #include "macos/FoundationStandIn.h"
+
+#include <climits>
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr short cNoError = 0;
+constexpr short cIOError = -36;
+constexpr short cBadName = -37;
+constexpr short cNotFound = -43;
+constexpr short cDuplicateName = -48;
+constexpr short cMoveFailed = -122;
+constexpr short cAccessDenied = -5000;
+
+constexpr int cBadPathID = 40004;
+constexpr int cFoundationErrorID = 40275;
+constexpr int cBadDomainID = 40276;
+constexpr int cBadFolderTypeID = 40277;
+constexpr int cMissingItemDateID = 40278;
+constexpr int cMissingFolderID = 40281;
+constexpr int cBundleNotFoundID = 40010;
+
+constexpr short cUserDomain = -32763;
+constexpr short cLocalDomain = -32765;
+
+constexpr unsigned int FourCharCode(char const (&code)[5])
+{
+    return static_cast<unsigned int>(static_cast<unsigned char>(code[0])) << 24 |
+           static_cast<unsigned int>(static_cast<unsigned char>(code[1])) << 16 |
+           static_cast<unsigned int>(static_cast<unsigned char>(code[2])) << 8 |
+           static_cast<unsigned int>(static_cast<unsigned char>(code[3]));
+}
+
+// The type code the Finder gives a file that a copy is still writing into.
+constexpr unsigned int cBusyFileType = FourCharCode("brok");
+
+// Use the new item's metadata only.
+constexpr NSFileManagerItemReplacementOptions cReplaceUsingNewMetadata = 1;
+// Lists every mounted volume, hidden ones included.
+constexpr NSVolumeEnumerationOptions cAllVolumes = 1;
+constexpr NSCalendarUnit cDateUnits = NSCalendarUnitYear | NSCalendarUnitMonth | NSCalendarUnitDay |
+                                      NSCalendarUnitHour | NSCalendarUnitMinute | NSCalendarUnitSecond;
+
+template<typename Object>
+Object* Autoreleased(Object const* object)
+{
+    return static_cast<Object*>(const_cast<void*>(CFAutorelease(object)));
+}
+
+[[noreturn]] void ThrowFoundationError(NSError* error)
+{
+    if (error)
+        throw GCustomException(cFoundationErrorID,
+                               PSystem::GetGStringFromCFStringRef(error->localizedDescription()));
+    throw GCustomException(cFoundationErrorID);
+}
+
+CFStringRef StringOfUTF8(char const* text)
+{
+    return text ? Autoreleased(CFStringCreateWithCString(kCFAllocatorDefault, text, kCFStringEncodingUTF8))
+                : nullptr;
+}
+
+CFStringRef StringOf(GString const& text)
+{
+    return Autoreleased(PSystem::CreateCFStringRefFromGString(text));
+}
+
+// The path's file URL; null when its native text gives no string or no URL.
+NSURL* TryURLOf(GPathName const& path)
+{
+    CFStringRef const text = StringOf(path.GetNativePathString());
+    return text ? NSURL::fileURLWithPath(text) : nullptr;
+}
+
+NSURL* URLOf(GPathName const& path)
+{
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        throw GCustomException(cBadPathID);
+    return url;
+}
+
+NSURL* URLOfUTF8(char const* path)
+{
+    CFStringRef const text = StringOfUTF8(path);
+    NSURL* const url = text ? NSURL::fileURLWithPath(text) : nullptr;
+    if (!url)
+        throw GCustomException(cBadPathID);
+    return url;
+}
+
+std::string UTF8Of(CFStringRef text)
+{
+    if (!text)
+        return std::string();
+    CFIndex const length = CFStringGetLength(text);
+    CFIndex needed = 0;
+    CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &needed);
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    CFIndex used = 0;
+    if (needed > 0)
+        CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
+                         reinterpret_cast<UInt8*>(&bytes[0]), needed, &used);
+    bytes.resize(static_cast<std::size_t>(used));
+    return bytes;
+}
+
+void SetPath(GPathName& path, CFStringRef text)
+{
+    path.SetMachOPathString(PSystem::GetGStringFromCFStringRef(text));
+}
+
+bool IsReachable(NSURL* url)
+{
+    return url && url->checkResourceIsReachableAndReturnError(nullptr);
+}
+
+CFTypeRef ResourceValue(NSURL* url, CFStringRef key)
+{
+    CFTypeRef value = nullptr;
+    NSError* error = nullptr;
+    if (!url->getResourceValue(&value, key, &error))
+        ThrowFoundationError(error);
+    return value;
+}
+
+template<typename Object>
+Object const* As(CFTypeRef value)
+{
+    return value ? dynamic_cast<Object const*>(static_cast<CFStandInObject const*>(value)) : nullptr;
+}
+
+bool BoolValue(NSURL* url, CFStringRef key)
+{
+    NSNumber const* const number = As<NSNumber>(ResourceValue(url, key));
+    return number && number->boolValue();
+}
+
+void SetResourceValue(NSURL* url, CFTypeRef value, CFStringRef key)
+{
+    NSError* error = nullptr;
+    if (!url->setResourceValue(value, key, &error))
+        ThrowFoundationError(error);
+}
+
+CFArrayRef KeyList(std::initializer_list<CFStringRef> keys)
+{
+    std::vector<void const*> values(keys.begin(), keys.end());
+    return Autoreleased(CFArrayCreate(kCFAllocatorDefault, values.data(), static_cast<CFIndex>(values.size()),
+                                      &kCFTypeArrayCallBacks));
+}
+
+NSDictionary* AttributesOf(NSURL* url)
+{
+    NSError* error = nullptr;
+    NSDictionary* const attributes =
+        NSFileManager::defaultManager()->attributesOfItemAtPath(url->path(), &error);
+    if (!attributes)
+        ThrowFoundationError(error);
+    return attributes;
+}
+
+NSNumber const* NumberOf(NSDictionary* attributes, CFStringRef key)
+{
+    return As<NSNumber>(attributes->objectForKey(key));
+}
+
+void SetAttributes(NSURL* url, std::initializer_list<CFStringRef> keys,
+                   std::initializer_list<CFTypeRef> values)
+{
+    std::vector<CFStringRef> const names(keys.begin(), keys.end());
+    std::vector<CFTypeRef> const objects(values.begin(), values.end());
+    NSDictionary* const attributes =
+        NSDictionary::dictionaryWithObjects(objects.data(), names.data(), names.size());
+    NSError* error = nullptr;
+    if (!NSFileManager::defaultManager()->setAttributes(attributes, url->path(), &error))
+        ThrowFoundationError(error);
+}
+
+CFStringRef DateKey(PMacFileSystemImpCocoa::DateTimeType type)
+{
+    return type == PMacFileSystemImpCocoa::cModificationDate ? NSURLContentModificationDateKey
+                                                             : NSURLCreationDateKey;
+}
+
+// Dates are taken apart and put together in UTC, the zone GDateTime keeps its fields in, so that a
+// date written reads back unchanged whatever the system's zone.
+NSCalendar* UTCCalendar()
+{
+    NSCalendar* const calendar = NSCalendar::calendarWithIdentifier(NSCalendarIdentifierGregorian);
+    NSTimeZone* const utc = NSTimeZone::timeZoneWithName(CFSTR("UTC"));
+    if (!calendar || !utc)
+        throw GCustomException(cFoundationErrorID);
+    calendar->setTimeZone(utc);
+    return calendar;
+}
+
+NSBundle* BundleWithIdentifier(GBuffer const& identifier)
+{
+    std::string const text(reinterpret_cast<char const*>(identifier.GetPtr()),
+                           static_cast<std::size_t>(identifier.GetLength()));
+    CFStringRef const name = text.empty() ? nullptr : StringOfUTF8(text.c_str());
+    NSBundle* const bundle = name ? NSBundle::bundleWithIdentifier(name) : nullptr;
+    if (!bundle)
+        throw GSimpleException(cBundleNotFoundID);
+    return bundle;
+}
+
+// The leading integer of a version part, as Foundation's intValue reads it (0 when there is none).
+int IntValueOf(std::string const& part)
+{
+    long const value = std::strtol(part.c_str(), nullptr, 10);
+    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+} // namespace
+
+// --- copying, moving and removing ---
+
+bool PMacFileSystemImpCocoa::ReplaceItem(char const* target, char const* replacement)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const targetURL = URLOfUTF8(target);
+    NSURL* const replacementURL = URLOfUTF8(replacement);
+    NSURL* resulting = nullptr;
+    NSError* error = nullptr;
+    if (!NSFileManager::defaultManager()->replaceItemAtURL(targetURL, replacementURL, nullptr,
+                                                           cReplaceUsingNewMetadata, &resulting, &error))
+    {
+        if (!error)
+            return false;
+        ThrowFoundationError(error);
+    }
+    // The paths are compared, not the URL texts: a folder that takes a missing file's place has a URL
+    // ending in "/" where the target's had none.
+    return resulting && UTF8Of(resulting->path()) == UTF8Of(targetURL->path());
+}
+
+void PMacFileSystemImpCocoa::CopyFileTo(GPathName const& source, GPathName const& destination)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const from = URLOf(source);
+    NSURL* const to = URLOf(destination);
+    NSError* error = nullptr;
+    if (!NSFileManager::defaultManager()->copyItemAtURL(from, to, &error))
+        ThrowFoundationError(error);
+    SetResourceValue(to, NSNumber::numberWithBool(false), NSURLIsUserImmutableKey);
+    for (CFStringRef key : {NSURLCreationDateKey, NSURLContentModificationDateKey})
+    {
+        if (CFTypeRef const date = ResourceValue(from, key))
+            SetResourceValue(to, date, key);
+    }
+}
+
+short PMacFileSystemImpCocoa::MoveFileTo(GPathName const& source, GPathName const& destination)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const from = TryURLOf(source);
+    NSURL* const to = TryURLOf(destination);
+    if (!from || !to)
+        return cBadName;
+    // A failed move is answered, not thrown: the caller copies instead.
+    if (!NSFileManager::defaultManager()->moveItemAtPath(from->path(), to->path(), nullptr))
+        return cMoveFailed;
+    if (IsReachable(from) || !IsReachable(to))
+        return cMoveFailed;
+    return cNoError;
+}
+
+bool PMacFileSystemImpCocoa::MoveFolderTo(GPathName const& source, GPathName const& destination)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const from = URLOf(source);
+    NSURL* const to = URLOf(destination);
+    // A failed move is answered, not thrown: the caller copies instead.
+    return NSFileManager::defaultManager()->moveItemAtPath(from->path(), to->path(), nullptr);
+}
+
+void PMacFileSystemImpCocoa::RenameItem(GPathName const& from, GPathName const& to)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const fromURL = URLOf(from);
+    NSURL* const toURL = URLOf(to);
+    NSError* error = nullptr;
+    if (!NSFileManager::defaultManager()->moveItemAtURL(fromURL, toURL, &error))
+        ThrowFoundationError(error);
+}
+
+void PMacFileSystemImpCocoa::MoveObjectToTrash(GPathName const& path, GPathName& trashed)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = URLOf(path);
+    NSURL* resulting = nullptr;
+    NSError* error = nullptr;
+    if (!NSFileManager::defaultManager()->trashItemAtURL(url, &resulting, &error))
+        ThrowFoundationError(error);
+    if (resulting)
+        SetPath(trashed, resulting->path());
+    else
+        trashed.Clear();
+}
+
+short PMacFileSystemImpCocoa::RemoveItem(GPathName const& path, DeleteItemType type)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        return cBadName;
+    if (!IsReachable(url))
+        return cNotFound;
+    if (type == cDeleteFolder && !BoolValue(url, NSURLIsDirectoryKey))
+        return cNotFound;
+    if (type == cDeleteFile && !BoolValue(url, NSURLIsRegularFileKey) &&
+        !BoolValue(url, NSURLIsAliasFileKey) && !BoolValue(url, NSURLIsSymbolicLinkKey))
+        return cNotFound;
+    if (!NSFileManager::defaultManager()->removeItemAtPath(url->path(), nullptr))
+        return cAccessDenied;
+    return cNoError;
+}
+
+short PMacFileSystemImpCocoa::CreateFile(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        return cBadName;
+    if (IsReachable(url))
+        return cDuplicateName;
+    if (!NSFileManager::defaultManager()->createFileAtPath(url->path(), nullptr, nullptr))
+        return cIOError;
+    return cNoError;
+}
+
+short PMacFileSystemImpCocoa::CreateFolder(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        return cBadName;
+    NSError* error = nullptr;
+    if (!NSFileManager::defaultManager()->createDirectoryAtURL(url, false, nullptr, &error))
+    {
+        if (error && error->code() == NSFileWriteFileExistsError)
+            return cDuplicateName;
+        ThrowFoundationError(error);
+    }
+    return cNoError;
+}
+
+// --- queries and attributes ---
+
+bool PMacFileSystemImpCocoa::FolderExists(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = URLOf(path);
+    if (!NSFileManager::defaultManager()->fileExistsAtPath(url->path()))
+        throw GSimpleException(cMissingFolderID);
+    return BoolValue(url, NSURLIsDirectoryKey);
+}
+
+short PMacFileSystemImpCocoa::IsFolder(GPathName const& path, bool* isFolder)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        return cBadName;
+    if (!IsReachable(url))
+        return cNotFound;
+    bool const answer = BoolValue(url, NSURLIsDirectoryKey);
+    if (isFolder)
+        *isFolder = answer;
+    return cNoError;
+}
 
 void PMacFileSystemImpCocoa::GetCurrentFolder(GPathName& folder)
 {
     PMacAutoReleasePool pool;
-    folder.SetMachOPathString(
-        PSystem::GetGStringFromCFStringRef(NSFileManager::defaultManager()->currentDirectoryPath()));
+    SetPath(folder, NSFileManager::defaultManager()->currentDirectoryPath());
+}
+
+void PMacFileSystemImpCocoa::GetMacCreatorAndType(GPathName const& path, unsigned int& creator,
+                                                  unsigned int& type)
+{
+    PMacAutoReleasePool pool;
+    NSDictionary* const attributes = AttributesOf(URLOf(path));
+    NSNumber const* const creatorCode = NumberOf(attributes, NSFileHFSCreatorCode);
+    NSNumber const* const typeCode = NumberOf(attributes, NSFileHFSTypeCode);
+    creator = creatorCode ? creatorCode->unsignedIntValue() : 0;
+    type = typeCode ? typeCode->unsignedIntValue() : 0;
+}
+
+void PMacFileSystemImpCocoa::SetMacCreatorAndType(GPathName const& path, unsigned int creator,
+                                                  unsigned int type)
+{
+    PMacAutoReleasePool pool;
+    SetAttributes(URLOf(path), {NSFileHFSCreatorCode, NSFileHFSTypeCode},
+                  {NSNumber::numberWithUnsignedInt(creator), NSNumber::numberWithUnsignedInt(type)});
+}
+
+bool PMacFileSystemImpCocoa::IsFileBusy(GPathName const& path)
+{
+    unsigned int creator = 0;
+    unsigned int type = 0;
+    GetMacCreatorAndType(path, creator, type);
+    return type == cBusyFileType;
+}
+
+bool PMacFileSystemImpCocoa::IsHidden(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    return BoolValue(URLOf(path), NSURLIsHiddenKey);
+}
+
+void PMacFileSystemImpCocoa::SetHidden(GPathName const& path, bool hidden)
+{
+    PMacAutoReleasePool pool;
+    SetResourceValue(URLOf(path), NSNumber::numberWithBool(hidden), NSURLIsHiddenKey);
+}
+
+bool PMacFileSystemImpCocoa::GetFileLockStatus(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    return BoolValue(URLOf(path), NSURLIsUserImmutableKey);
+}
+
+void PMacFileSystemImpCocoa::SetAliasObjectLocked(GPathName const& path, bool locked)
+{
+    PMacAutoReleasePool pool;
+    SetResourceValue(URLOf(path), NSNumber::numberWithBool(locked), NSURLIsUserImmutableKey);
+}
+
+void PMacFileSystemImpCocoa::GetOwnerAndGroup(GPathName const& path, int& owner, int& group)
+{
+    PMacAutoReleasePool pool;
+    NSDictionary* const attributes = AttributesOf(URLOf(path));
+    NSNumber const* const ownerID = NumberOf(attributes, NSFileOwnerAccountID);
+    NSNumber const* const groupID = NumberOf(attributes, NSFileGroupOwnerAccountID);
+    owner = ownerID ? ownerID->intValue() : -1;
+    group = groupID ? groupID->intValue() : -1;
+}
+
+void PMacFileSystemImpCocoa::SetOwnerAndGroup(GPathName const& path, int owner, int group)
+{
+    PMacAutoReleasePool pool;
+    SetAttributes(URLOf(path), {NSFileOwnerAccountID, NSFileGroupOwnerAccountID},
+                  {NSNumber::numberWithInt(owner), NSNumber::numberWithInt(group)});
+}
+
+short PMacFileSystemImpCocoa::GetAliasPermissions(GPathName const& path, bool forCurrentUser, bool* readable,
+                                                  bool* writable, bool* executable)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = URLOf(path);
+    if (!forCurrentUser)
+    {
+        NSNumber const* const permissions = NumberOf(AttributesOf(url), NSFilePosixPermissions);
+        return permissions ? permissions->shortValue() : 0;
+    }
+    if (readable)
+        *readable = BoolValue(url, NSURLIsReadableKey);
+    if (writable)
+        *writable = BoolValue(url, NSURLIsWritableKey);
+    if (executable)
+        *executable = BoolValue(url, NSURLIsExecutableKey);
+    return -1;
+}
+
+void PMacFileSystemImpCocoa::SetAliasPermissions(GPathName const& path, short permissions)
+{
+    PMacAutoReleasePool pool;
+    SetAttributes(URLOf(path), {NSFilePosixPermissions}, {NSNumber::numberWithInt(permissions & 07777)});
+}
+
+void PMacFileSystemImpCocoa::CopyAttributes(GPathName const& source, GPathName const& destination)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const from = URLOf(source);
+    NSURL* const to = URLOf(destination);
+    for (CFStringRef key : {NSURLLabelColorKey, NSURLCustomIconKey})
+    {
+        if (CFTypeRef const value = ResourceValue(from, key))
+            SetResourceValue(to, value, key);
+    }
+}
+
+bool PMacFileSystemImpCocoa::AreLinksIdentical(GPathName const& first, GPathName const& second)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const firstURL = URLOf(first);
+    NSURL* const secondURL = URLOf(second);
+    // Nothing there is identical to nothing.
+    if (!IsReachable(firstURL) || !IsReachable(secondURL))
+        return false;
+    CFTypeRef const firstID = ResourceValue(firstURL, NSURLFileResourceIdentifierKey);
+    CFTypeRef const secondID = ResourceValue(secondURL, NSURLFileResourceIdentifierKey);
+    return firstID && secondID && CFEqual(firstID, secondID) &&
+           CFEqual(firstURL->absoluteString(), secondURL->absoluteString());
+}
+
+bool PMacFileSystemImpCocoa::IsMacPackage(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    return BoolValue(URLOf(path), NSURLIsPackageKey);
+}
+
+void PMacFileSystemImpCocoa::GetFileSystemDateTime(DateTimeType type, GPathName const& path, GDateTime& date)
+{
+    PMacAutoReleasePool pool;
+    GPathName resolved;
+    ResolveAlias(path, resolved, nullptr);
+    NSURL* const url = resolved.IsEmpty() ? nullptr : TryURLOf(resolved);
+    if (!IsReachable(url))
+        throw GSimpleException(cMissingItemDateID);
+    NSDate* const value = const_cast<NSDate*>(As<NSDate>(ResourceValue(url, DateKey(type))));
+    if (!value)
+        throw GSimpleException(cMissingItemDateID);
+    NSDateComponents* const parts = UTCCalendar()->components(cDateUnits, value);
+    date = GDateTime(static_cast<int>(parts->day()), static_cast<int>(parts->month()),
+                     static_cast<int>(parts->year()), static_cast<int>(parts->hour()),
+                     static_cast<int>(parts->minute()), static_cast<int>(parts->second()), true);
+}
+
+void PMacFileSystemImpCocoa::SetFileSystemDateTime(DateTimeType type, GPathName const& path,
+                                                   GDateTime const& date)
+{
+    PMacAutoReleasePool pool;
+    GPathName resolved;
+    ResolveAlias(path, resolved, nullptr);
+    NSURL* const url = resolved.IsEmpty() ? nullptr : TryURLOf(resolved);
+    if (!IsReachable(url))
+        throw GSimpleException(cMissingItemDateID);
+    PMacCFRef<NSDateComponents*> const parts(new NSDateComponents);
+    parts.Get()->setYear(date.GetYear());
+    parts.Get()->setMonth(date.GetMonth());
+    parts.Get()->setDay(date.GetDay());
+    parts.Get()->setHour(date.GetHour());
+    parts.Get()->setMinute(date.GetMinute());
+    parts.Get()->setSecond(date.GetSecond());
+    NSDate* const value = UTCCalendar()->dateFromComponents(parts.Get());
+    if (!value)
+        throw GCustomException(cFoundationErrorID);
+    SetResourceValue(url, value, DateKey(type));
+}
+
+// --- volumes ---
+
+bool PMacFileSystemImpCocoa::IsOnSameVolume(GPathName const& first, GPathName const& second)
+{
+    PMacAutoReleasePool pool;
+    CFTypeRef const firstVolume = ResourceValue(URLOf(first), NSURLVolumeIdentifierKey);
+    CFTypeRef const secondVolume = ResourceValue(URLOf(second), NSURLVolumeIdentifierKey);
+    return firstVolume && secondVolume && CFEqual(firstVolume, secondVolume);
+}
+
+bool PMacFileSystemImpCocoa::IsVolumeLocal(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    return BoolValue(URLOf(path), NSURLVolumeIsLocalKey);
+}
+
+bool PMacFileSystemImpCocoa::IsVolumeInternal(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    return BoolValue(URLOf(path), NSURLVolumeIsInternalKey);
+}
+
+bool PMacFileSystemImpCocoa::IsVolumeRemovable(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    return BoolValue(URLOf(path), NSURLVolumeIsRemovableKey);
+}
+
+bool PMacFileSystemImpCocoa::VolumeNameExists(GString const& name)
+{
+    PMacAutoReleasePool pool;
+    CFArrayRef const volumes =
+        NSFileManager::defaultManager()->mountedVolumeURLsIncludingResourceValuesForKeys(
+            KeyList({NSURLVolumeNameKey}), cAllVolumes);
+    if (!volumes)
+        return false;
+    for (CFIndex i = 0; i < CFArrayGetCount(volumes); ++i)
+    {
+        NSURL* const volume = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(volumes, i)));
+        CFTypeRef volumeName = nullptr;
+        // A volume unmounted since the listing has no name any more and is passed over.
+        if (volume->getResourceValue(&volumeName, NSURLVolumeNameKey, nullptr) && volumeName &&
+            PSystem::GetGStringFromCFStringRef(static_cast<CFStringRef>(volumeName)) == name)
+            return true;
+    }
+    return false;
+}
+
+bool PMacFileSystemImpCocoa::GetVolumeLockStatusByFilePath(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    // The item's own volume answers; matching it against the list of mounted volumes by name could
+    // pick another volume of the same name.
+    return BoolValue(URLOf(path), NSURLVolumeIsReadOnlyKey);
+}
+
+GString PMacFileSystemImpCocoa::GetVolumeUrlForRemounting(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    NSURL const* const remounting = As<NSURL>(ResourceValue(URLOf(path), NSURLVolumeURLForRemountingKey));
+    return remounting ? PSystem::GetGStringFromCFStringRef(remounting->absoluteString()) : GString();
+}
+
+GTable<GString> PMacFileSystemImpCocoa::GetMountedVolumeUrls()
+{
+    PMacAutoReleasePool pool;
+    GTable<GString> urls;
+    CFArrayRef const volumes =
+        NSFileManager::defaultManager()->mountedVolumeURLsIncludingResourceValuesForKeys(
+            KeyList({NSURLVolumeURLForRemountingKey}), cAllVolumes);
+    if (!volumes)
+        return urls;
+    for (CFIndex i = 0; i < CFArrayGetCount(volumes); ++i)
+    {
+        NSURL* const volume = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(volumes, i)));
+        CFTypeRef value = nullptr;
+        // A volume unmounted since the listing is passed over.
+        if (!volume->getResourceValue(&value, NSURLVolumeURLForRemountingKey, nullptr))
+            continue;
+        if (NSURL const* const remounting = As<NSURL>(value))
+            urls.AddItem(PSystem::GetGStringFromCFStringRef(remounting->absoluteString()));
+    }
+    return urls;
+}
+
+// --- bundles ---
+
+bool PMacFileSystemImpCocoa::GetApplicationVersion(GPathName const& path, int& major, int& minor)
+{
+    PMacAutoReleasePool pool;
+    NSBundle* const bundle = NSBundle::bundleWithPath(URLOf(path)->path());
+    if (!bundle)
+        return false;
+    CFStringRef const version =
+        static_cast<CFStringRef>(bundle->objectForInfoDictionaryKey(CFSTR("CFBundleShortVersionString")));
+    if (!version)
+        return false;
+    std::string const text = UTF8Of(version);
+    std::string::size_type const dot = text.find('.');
+    major = IntValueOf(text.substr(0, dot));
+    // A version of one number is that number's version 0.
+    minor =
+        dot == std::string::npos ? 0 : IntValueOf(text.substr(dot + 1, text.find('.', dot + 1) - dot - 1));
+    return true;
+}
+
+bool PMacFileSystemImpCocoa::GetResourceFolder(GBuffer const& identifier, GPathName& folder)
+{
+    PMacAutoReleasePool pool;
+    NSBundle* const bundle = identifier.IsEmpty() ? NSBundle::mainBundle() : BundleWithIdentifier(identifier);
+    if (CFStringRef const resources = bundle->resourcePath())
+        SetPath(folder, resources);
+    else
+        folder.Clear();
+    NSURL* const url = bundle->bundleURL();
+    return url && BoolValue(url, NSURLIsPackageKey);
+}
+
+void PMacFileSystemImpCocoa::FindRealExecutable(GPathName const& path, GPathName& executable)
+{
+    PMacAutoReleasePool pool;
+    NSBundle* const bundle = NSBundle::bundleWithPath(URLOf(path)->path());
+    CFStringRef const program = bundle ? bundle->executablePath() : nullptr;
+    if (program)
+        SetPath(executable, program);
+    else
+        executable = path;
+}
+
+void PMacFileSystemImpCocoa::GetApplicationBundleRoot(GPathName& root)
+{
+    PMacAutoReleasePool pool;
+    if (CFStringRef const path = NSBundle::mainBundle()->bundlePath())
+        SetPath(root, path);
+    else
+        root.Clear();
+}
+
+void PMacFileSystemImpCocoa::GetApplicationMainExecutable(GPathName& executable)
+{
+    PMacAutoReleasePool pool;
+    if (CFStringRef const path = NSBundle::mainBundle()->executablePath())
+        SetPath(executable, path);
+    else
+        executable.Clear();
+}
+
+void PMacFileSystemImpCocoa::GetDLLPath(GBuffer const& identifier, GPathName& path)
+{
+    PMacAutoReleasePool pool;
+    if (CFStringRef const bundlePath = BundleWithIdentifier(identifier)->bundlePath())
+        SetPath(path, bundlePath);
+    else
+        path.Clear();
+}
+
+// --- special folders and aliases ---
+
+void PMacFileSystemImpCocoa::GetSpecialFolder(short domain, unsigned int folderType, GPathName& result,
+                                              bool create)
+{
+    PMacAutoReleasePool pool;
+    NSSearchPathDomainMask mask = NSUserDomainMask;
+    if (domain == cUserDomain)
+        mask = NSUserDomainMask;
+    else if (domain == cLocalDomain)
+        mask = NSLocalDomainMask;
+    else
+        throw GSimpleException(cBadDomainID);
+
+    NSSearchPathDirectory directory = NSApplicationDirectory;
+    char const* appended = nullptr;
+    switch (folderType)
+    {
+    case FourCharCode("apps"):
+        directory = NSApplicationDirectory;
+        break;
+    case FourCharCode("asup"):
+        directory = NSApplicationSupportDirectory;
+        break;
+    case FourCharCode("desk"):
+        directory = NSDesktopDirectory;
+        break;
+    case FourCharCode("docs"):
+        directory = NSDocumentDirectory;
+        break;
+    case FourCharCode("pref"):
+        directory = NSLibraryDirectory;
+        appended = "/Preferences/";
+        break;
+    case FourCharCode("trsh"):
+        directory = NSTrashDirectory;
+        break;
+    case FourCharCode("macs"):
+    {
+        // The system folder is a fixed path. The request only checks the domain: it makes nothing,
+        // so that asking for the system folder leaves no folders behind.
+        NSError* error = nullptr;
+        if (!NSFileManager::defaultManager()->URLForDirectory(NSAdminApplicationDirectory, mask, nullptr,
+                                                              false, &error))
+            ThrowFoundationError(error);
+        result.SetMachOPathString(GString("/System/"));
+        return;
+    }
+    case FourCharCode("cusr"):
+        SetPath(result, NSHomeDirectory());
+        return;
+    case FourCharCode("temp"):
+        SetPath(result, NSTemporaryDirectory());
+        return;
+    default:
+        throw GSimpleException(cBadFolderTypeID);
+    }
+    NSError* error = nullptr;
+    NSURL* const url =
+        NSFileManager::defaultManager()->URLForDirectory(directory, mask, nullptr, create, &error);
+    if (!url)
+        ThrowFoundationError(error);
+    GString path = PSystem::GetGStringFromCFStringRef(url->path());
+    if (appended)
+        path += GString(appended);
+    result.SetMachOPathString(path);
+}
+
+bool PMacFileSystemImpCocoa::IsAlias(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = URLOf(path);
+    CFTypeRef value = nullptr;
+    NSError* error = nullptr;
+    if (!url->getResourceValue(&value, NSURLIsAliasFileKey, &error))
+    {
+        if (error && error->code() == NSFileReadNoSuchFileError)
+            return false;
+        ThrowFoundationError(error);
+    }
+    NSNumber const* const number = As<NSNumber>(value);
+    return number && number->boolValue();
+}
+
+short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& resolved, bool* wasAlias)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        return cBadName;
+    std::string const given = url->fileSystemRepresentation();
+    std::string current;
+    bool metAlias = false;
+    bool broken = false;
+    std::string::size_type start = 1;
+    while (start <= given.size() && !broken)
+    {
+        std::string::size_type end = given.find('/', start);
+        if (end == std::string::npos)
+            end = given.size();
+        std::string const component = given.substr(start, end - start);
+        start = end + 1;
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..")
+        {
+            // Whatever came before is free of aliases by now, so its parent is its text's parent.
+            std::string::size_type const slash = current.rfind('/');
+            current = slash == std::string::npos ? std::string() : current.substr(0, slash);
+            continue;
+        }
+        current += "/" + component;
+        CFStringRef const text = StringOfUTF8(current.c_str());
+        NSURL* const step = text ? NSURL::fileURLWithPath(text) : nullptr;
+        if (!step)
+            return cBadName;
+        CFTypeRef isAlias = nullptr;
+        NSNumber const* number = nullptr;
+        // An item that is not there is no alias; the walk goes on so that the answer says what is missing.
+        if (!step->getResourceValue(&isAlias, NSURLIsAliasFileKey, nullptr) ||
+            !(number = As<NSNumber>(isAlias)) || !number->boolValue())
+            continue;
+        metAlias = true;
+        NSURL* const target =
+            NSURL::URLByResolvingAliasFileAtURL(step, NSURLBookmarkResolutionWithoutUI, nullptr);
+        if (!target)
+        {
+            broken = true;
+            break;
+        }
+        current = target->fileSystemRepresentation();
+        if (current == "/")
+            current.clear();
+    }
+    if (wasAlias)
+        *wasAlias = metAlias;
+    if (broken)
+    {
+        resolved.Clear();
+        return cNotFound;
+    }
+    if (current.empty())
+        current = "/";
+    CFStringRef const text = StringOfUTF8(current.c_str());
+    if (!text)
+        return cBadName;
+    SetPath(resolved, text);
+    if (IsReachable(NSURL::fileURLWithPath(text)))
+        return cNoError;
+    return IsReachable(url) ? cNotFound : cAccessDenied;
+}
+
+short PMacFileSystemImpCocoa::GetAliasTarget(GPathName const& path, GPathName& target)
+{
+    return ResolveAlias(path, target, nullptr);
+}
+
+short PMacFileSystemImpCocoa::GetTarget(GPathName const& path, GPathName& target)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = TryURLOf(path);
+    if (!url)
+        return cBadName;
+    if (!IsReachable(url))
+        return cAccessDenied;
+    target.Clear();
+    NSURL* const resolved =
+        NSURL::URLByResolvingAliasFileAtURL(url, NSURLBookmarkResolutionWithoutUI, nullptr);
+    if (IsReachable(resolved))
+    {
+        SetPath(target, resolved->path());
+        return cNoError;
+    }
+    if (CFDataRef const bookmark = NSURL::bookmarkDataWithContentsOfURL(url, nullptr))
+    {
+        NSDictionary* const values =
+            NSURL::resourceValuesForKeysFromBookmarkData(KeyList({NSURLPathKey}), bookmark);
+        if (CFTypeRef const recorded = values ? values->objectForKey(NSURLPathKey) : nullptr)
+            SetPath(target, static_cast<CFStringRef>(recorded));
+    }
+    return cNotFound;
+}
+
+short PMacFileSystemImpCocoa::CreateAlias(GPathName const& aliasPath, GPathName const& targetPath,
+                                          GString const&)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const aliasURL = TryURLOf(aliasPath);
+    NSURL* const targetURL = TryURLOf(targetPath);
+    if (!aliasURL || !targetURL)
+        return cBadName;
+    if (IsReachable(aliasURL))
+        return cDuplicateName;
+    if (!IsReachable(targetURL))
+        return cNotFound;
+    NSError* error = nullptr;
+    CFDataRef const bookmark = targetURL->bookmarkDataWithOptions(
+        NSURLBookmarkCreationSuitableForBookmarkFile, nullptr, nullptr, &error);
+    if (!bookmark)
+        ThrowFoundationError(error);
+    if (!NSURL::writeBookmarkData(bookmark, aliasURL, NSURLBookmarkCreationSuitableForBookmarkFile, &error))
+        ThrowFoundationError(error);
+    return cNoError;
+}
+
+// --- listing ---
+
+bool PMacFileSystemImpCocoa::FillCache(GTable<IteratorCacheItem>& cache, GPathName const& folder)
+{
+    PMacAutoReleasePool pool;
+    NSURL* const url = URLOf(folder);
+    CFArrayRef const entries = NSFileManager::defaultManager()->contentsOfDirectoryAtURL(
+        url, KeyList({NSURLIsHiddenKey, NSURLIsAliasFileKey, NSURLIsDirectoryKey}), 0, nullptr);
+    if (!entries)
+        return false;
+    // Filled aside, so that a failing entry leaves the caller's listing as it was.
+    GTable<IteratorCacheItem> listing;
+    for (CFIndex i = 0; i < CFArrayGetCount(entries); ++i)
+    {
+        NSURL* const entry = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(entries, i)));
+        CFStringRef const entryPath = entry->path();
+        if (!entryPath)
+            throw GCustomException(cBadPathID);
+        IteratorCacheItem item;
+        SetPath(item.fPath, entryPath);
+        item.fIsFolder = BoolValue(entry, NSURLIsDirectoryKey);
+        item.fIsHidden =
+            BoolValue(entry, NSURLIsHiddenKey) || UTF8Of(entry->lastPathComponent()).compare(0, 1, ".") == 0;
+        item.fIsAlias = BoolValue(entry, NSURLIsAliasFileKey);
+        listing.AddItem(item);
+    }
+    cache = listing;
+    return true;
 }

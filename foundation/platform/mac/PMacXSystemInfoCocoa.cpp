@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "GUTF8Encoding.h"
 #include "PMacAutoReleasePool.h"
 #include "PMacCFRef.h"
 #include "PSystem.h"
@@ -24,14 +23,13 @@ GString PMacXSystemInfoCocoa::GetOSVersionString()
 GString PMacXSystemInfoCocoa::GetBundleAppVersion(GPathName const& path)
 {
     PMacAutoReleasePool const pool;
-    GBuffer const native = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
-    if (native.IsEmpty())
+    if (path.IsEmpty())
         return GString();
-    PMacCFRef<CFURLRef> const url(CFURLCreateFromFileSystemRepresentation(
-        kCFAllocatorDefault, native.GetPtr(), native.GetLength(), true));
-    NSBundle const* bundle = NSBundle::bundleWithURL(url.Get());
+    PMacCFRef<CFStringRef> const folder(PSystem::CreateCFStringRefFromGString(path.GetNativePathString()));
+    NSBundle const* bundle = folder ? NSBundle::bundleWithPath(folder.Get()) : nullptr;
     if (!bundle)
         return GString();
+    // The information dictionary answers string values only.
     return PSystem::GetGStringFromCFStringRef(
-        bundle->objectForInfoDictionaryKey(CFSTR("CFBundleShortVersionString")));
+        static_cast<CFStringRef>(bundle->objectForInfoDictionaryKey(CFSTR("CFBundleShortVersionString"))));
 }

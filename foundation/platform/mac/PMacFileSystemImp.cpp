@@ -1,11 +1,62 @@
 // The macOS implementation behind the file-system facade.
 #include "PMacFileSystemImp.h"
 
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <dlfcn.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "GExceptionLocation.h"
+#include "GFileSystem.h"
+#include "GFileType.h"
+#include "GPathName.h"
 #include "GSimpleException.h"
+#include "GUTF8Encoding.h"
 #include "PMacFileSystemImpCocoa.h"
+#include "PSystem.h"
+#include "PUNIXFileSystemImp.h"
+#include "macos/SysctlStandIn.h"
+
+bool PMacFileSystemImp::sCopyResourceForks = false;
 
 namespace
 {
+typedef PMacFileSystemImpCocoa Cocoa;
+
+constexpr short cNoSuchVolume = -35;
+constexpr short cFileNotFound = -43;
+constexpr short cDuplicateName = -48;
+constexpr short cAccessDenied = -5000;
+
+constexpr int cFileNotFoundID = 40010;
+constexpr int cDuplicateFileID = 40015;
+constexpr int cIsFolderID = 40032;
+constexpr int cIsFileID = 40044;
+constexpr int cNoVersionID = 40060;
+constexpr int cNoPackageRootID = 40061;
+constexpr int cNoFrameworkRootID = 40062;
+constexpr int cMovingID = 40075;
+constexpr int cCopyingID = 40076;
+constexpr int cCopyingPermissionsID = 40077;
+constexpr int cCreatingAliasID = 40078;
+constexpr int cUnmappedErrorID = 2450;
+
+constexpr short cUserDomain = -32763;
+constexpr short cLocalDomain = -32765;
+
+// A four-character code as the number the platform keeps it in.
+constexpr unsigned int FourCharCode(char const (&code)[5])
+{
+    return static_cast<unsigned int>(static_cast<unsigned char>(code[0])) << 24 |
+           static_cast<unsigned int>(static_cast<unsigned char>(code[1])) << 16 |
+           static_cast<unsigned int>(static_cast<unsigned char>(code[2])) << 8 |
+           static_cast<unsigned int>(static_cast<unsigned char>(code[3]));
+}
+
 struct ErrorMapping
 {
     short fCode;
@@ -25,7 +76,108 @@ constexpr ErrorMapping cErrorMappings[] = {
     {-1421, 40048}, {-1422, 40049}, {-1423, 40050}, {-1424, 40051}, {-5000, 40064},
 };
 
-constexpr int cUnmappedErrorID = 2450;
+std::string NativeBytes(GPathName const& path)
+{
+    GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
+    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()), static_cast<std::size_t>(bytes.GetLength()));
+}
+
+GString UTF8Text(std::string const& bytes)
+{
+    return GString(reinterpret_cast<unsigned char const*>(bytes.data()), static_cast<int>(bytes.size()),
+                   GUTF8Encoding::GetInstance(), true);
+}
+
+// The path with its aliases resolved; a failure throws.
+GPathName Resolved(GPathName const& path)
+{
+    GPathName resolved;
+    PMacFileSystemImp::CheckForErrors(Cocoa::ResolveAlias(path, resolved, nullptr));
+    return resolved;
+}
+
+// folder / name, name being one component.
+GPathName Child(GPathName const& folder, GString const& name)
+{
+    GPathName child(folder);
+    child.Append(name);
+    return child;
+}
+
+struct stat StatOf(GPathName const& path)
+{
+    struct stat info;
+    errno = 0;
+    PUNIXFileSystemImp::CheckErrno(stat(NativeBytes(path).c_str(), &info) == 0);
+    return info;
+}
+
+bool IsLockedByFlag(GPathName const& path)
+{
+    return Cocoa::GetFileLockStatus(path);
+}
+
+// The removal of a file, link or folder that the caller has found there: a locked object is unlocked
+// for it and locked again when it fails.
+void RemoveUnlocked(GPathName const& path, Cocoa::DeleteItemType type)
+{
+    bool const locked = IsLockedByFlag(path);
+    if (locked)
+        Cocoa::SetAliasObjectLocked(path, false);
+    short code = Cocoa::RemoveItem(path, type);
+    if (code == cFileNotFound)
+        code = 0;
+    if (code != 0 && locked)
+        Cocoa::SetAliasObjectLocked(path, true);
+    PMacFileSystemImp::CheckForErrors(code);
+}
+
+// Permission bits of the classes in userMask (owner, group, others) set to read/write/execute.
+int MergedMode(int mode, int userMask, bool read, bool write, bool execute)
+{
+    int const bits = (read ? 4 : 0) | (write ? 2 : 0) | (execute ? 1 : 0);
+    int mask = 0;
+    int value = 0;
+    if (userMask & PMacFileSystemImp::cOwner)
+    {
+        mask |= 0700;
+        value |= bits << 6;
+    }
+    if (userMask & PMacFileSystemImp::cGroup)
+    {
+        mask |= 0070;
+        value |= bits << 3;
+    }
+    if (userMask & PMacFileSystemImp::cOthers)
+    {
+        mask |= 0007;
+        value |= bits;
+    }
+    return (mode & ~mask) | (value & mask);
+}
+
+template<class IsRoot>
+void FindRoot(GPathName const& path, GPathName& root, IsRoot isRoot, int notFoundID)
+{
+    root = path;
+    for (;;)
+    {
+        if (root.GetLeaf().IsEmpty())
+            break;
+        GPathName const branch = root.GetBranch();
+        // A volume's own folder is never a package.
+        if (branch.GetCrossPlatformString() == GString("/Volumes"))
+            break;
+        if (isRoot(root))
+            return;
+        root = branch;
+    }
+    throw GSimpleException(notFoundID);
+}
+
+void DoNothingForDladdr()
+{
+}
 } // namespace
 
 void PMacFileSystemImp::CheckForErrors(short code)
@@ -40,7 +192,943 @@ void PMacFileSystemImp::CheckForErrors(short code)
     throw GException(cUnmappedErrorID);
 }
 
+// --- existence and identity ---
+
+short PMacFileSystemImp::ResolveAlias(GPathName const& path, GPathName& resolved, bool* wasAlias)
+{
+    GExceptionLocation location(path);
+    return Cocoa::ResolveAlias(path, resolved, wasAlias);
+}
+
+bool PMacFileSystemImp::FolderExists(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GPathName resolved;
+    short const code = Cocoa::ResolveAlias(path, resolved, nullptr);
+    if (code == cAccessDenied || code == cFileNotFound || code == cNoSuchVolume)
+        return false;
+    CheckForErrors(code);
+    return Cocoa::FolderExists(resolved);
+}
+
+bool PMacFileSystemImp::FileExists(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GPathName resolved;
+    short const code = Cocoa::ResolveAlias(path, resolved, nullptr);
+    if (code == cAccessDenied)
+        return false;
+    // A broken alias is a file.
+    if (code == cFileNotFound)
+        return true;
+    bool isFolder = true;
+    Cocoa::IsFolder(resolved, &isFolder);
+    return !isFolder;
+}
+
+bool PMacFileSystemImp::IsAlias(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    return Cocoa::IsAlias(path);
+}
+
+bool PMacFileSystemImp::AliasHasTarget(GPathName const& alias, GPathName& target)
+{
+    GExceptionLocation location(alias);
+    bool wasAlias = false;
+    short const code = Cocoa::ResolveAlias(alias, target, &wasAlias);
+    if (code == cFileNotFound)
+        return false;
+    CheckForErrors(code);
+    return wasAlias;
+}
+
+bool PMacFileSystemImp::GetAliasTarget(GPathName const& path, GPathName& target)
+{
+    GExceptionLocation location(path);
+    bool wasAlias = false;
+    CheckForErrors(Cocoa::ResolveAlias(path, target, &wasAlias));
+    return wasAlias;
+}
+
+bool PMacFileSystemImp::IsHidden(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GString const leaf = path.GetLeaf();
+    if (!leaf.IsEmpty() && leaf.GetSubstring(0, 1) == GString("."))
+        return true;
+    return Cocoa::IsHidden(path);
+}
+
+void PMacFileSystemImp::SetHidden(GPathName const& path, bool hidden)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetHidden(path, hidden);
+}
+
+bool PMacFileSystemImp::IsSameFileOrFolder(GPathName const& first, GPathName const& second, bool compareLinks)
+{
+    if (compareLinks)
+        return Cocoa::AreLinksIdentical(first, second);
+    struct stat a;
+    struct stat b;
+    if (stat(NativeBytes(first).c_str(), &a) != 0 || stat(NativeBytes(second).c_str(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtime == b.st_mtime;
+}
+
+bool PMacFileSystemImp::IsMacPackage(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GPathName const resolved = Resolved(path);
+    bool isFolder = false;
+    if (Cocoa::IsFolder(resolved, &isFolder) != 0 || !isFolder)
+        return false;
+    GString const extension = resolved.GetExtension();
+    for (char const* packageExtension : {"app", "bundle", "pkg", "mpkg"})
+    {
+        if (extension == GString(packageExtension))
+            return true;
+    }
+    if (Cocoa::IsMacPackage(resolved))
+        return true;
+    return FileExists(Child(Child(resolved, GString("Contents")), GString("PkgInfo")));
+}
+
+bool PMacFileSystemImp::IsMacFramework(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GPathName const resolved = Resolved(path);
+    bool isFolder = false;
+    return Cocoa::IsFolder(resolved, &isFolder) == 0 && isFolder && resolved.GetExtension() == GString("framework");
+}
+
+void PMacFileSystemImp::FindMacPackageRoot(GPathName const& path, GPathName& root)
+{
+    FindRoot(path, root, [](GPathName const& candidate) { return IsMacPackage(candidate); }, cNoPackageRootID);
+}
+
+void PMacFileSystemImp::FindMacFrameworkRoot(GPathName const& path, GPathName& root)
+{
+    FindRoot(path, root, [](GPathName const& candidate) { return IsMacFramework(candidate); }, cNoFrameworkRootID);
+}
+
+// --- creation ---
+
+bool PMacFileSystemImp::CreateFile(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GPathName parent = path.GetMachOBranch();
+    bool parentExists = false;
+    try
+    {
+        parentExists = FolderExists(parent);
+    }
+    catch (GException const&) // a parent that cannot even be tested is made like a missing one
+    {
+    }
+    if (parentExists)
+        parent = Resolved(parent);
+    else
+        CreateFolder(parent);
+    short code = Cocoa::CreateFile(Child(parent, path.GetLeaf()));
+    bool const created = code == 0;
+    if (code == cDuplicateName && FileExists(path))
+        code = 0;
+    CheckForErrors(code);
+    if (created)
+        SetPermissions(path, cOwner | cGroup | cOthers, true, true, false);
+    return created;
+}
+
+bool PMacFileSystemImp::CreateFile(GPathName& path, GFileType const* type, bool replaceExtension)
+{
+    if (type && replaceExtension)
+        SetExtensionFromType(path, type);
+    bool const created = CreateFile(path);
+    if (type)
+        SetMacCreatorAndType(path, type->GetMacCreator(), type->GetMacType());
+    return created;
+}
+
+void PMacFileSystemImp::SetExtensionFromType(GPathName& path, GFileType const* type)
+{
+    if (type)
+        path.ReplaceExtension(type->GetExtension());
+}
+
+void PMacFileSystemImp::SetMacCreatorAndType(GPathName const& path, unsigned int creator, unsigned int type)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetMacCreatorAndType(path, creator, type);
+}
+
+bool PMacFileSystemImp::CreateFolder(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    if (path.GetCrossPlatformString() == GString("/"))
+        return false;
+    GPathName parent = path.GetMachOBranch();
+    bool parentExists = false;
+    try
+    {
+        parentExists = FolderExists(parent);
+    }
+    catch (GException const&) // a parent that cannot even be tested is made like a missing one
+    {
+    }
+    if (parentExists)
+        parent = Resolved(parent);
+    else
+        CreateFolder(parent);
+    short code = Cocoa::CreateFolder(Child(parent, path.GetLeaf()));
+    bool const created = code == 0;
+    if (code == cDuplicateName && FolderExists(path))
+        code = 0;
+    CheckForErrors(code);
+    if (created)
+        SetPermissions(path, cOwner | cGroup | cOthers, true, true, true);
+    return created;
+}
+
+bool PMacFileSystemImp::CreateParentFolder(GPathName const& path)
+{
+    GPathName const branch = path.GetMachOBranch();
+    try
+    {
+        if (FolderExists(branch))
+            return true;
+    }
+    catch (GException const&) // a branch that cannot be tested is made like a missing one
+    {
+    }
+    return CreateFolder(branch);
+}
+
+void PMacFileSystemImp::CreateAlias(GPathName const& alias, GPathName const& target, GString const& name)
+{
+    GExceptionLocation location(cCreatingAliasID, alias, target);
+    short const code = Cocoa::CreateAlias(alias, target, name);
+    if (code == cFileNotFound)
+        CreateSymLink(alias, target);
+    else
+        CheckForErrors(code);
+}
+
+void PMacFileSystemImp::CreateSymLink(GPathName const& link, GPathName const& target)
+{
+    GExceptionLocation location(cCreatingAliasID, link, target);
+    if (FileExists(link))
+        throw GSimpleException(cDuplicateFileID);
+    errno = 0;
+    PUNIXFileSystemImp::CheckErrno(symlink(NativeBytes(target).c_str(), NativeBytes(link).c_str()) == 0);
+}
+
+// --- removal ---
+
+bool PMacFileSystemImp::RemoveFile(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    if (FileExists(path))
+        return RemoveFileNoCheckIfFile(path);
+    if (FolderExists(path))
+        throw GSimpleException(cIsFolderID);
+    return false;
+}
+
+bool PMacFileSystemImp::RemoveFileNoCheckIfFile(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    RemoveUnlocked(path, Cocoa::cDeleteAny);
+    return true;
+}
+
+bool PMacFileSystemImp::RemoveFolderOnly(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    if (FolderExists(path))
+    {
+        // Only "already gone" counts as done: a refused removal leaves the folder there.
+        RemoveUnlocked(path, IsAlias(path) ? Cocoa::cDeleteAny : Cocoa::cDeleteFolder);
+        return true;
+    }
+    if (FileExists(path))
+        throw GSimpleException(cIsFileID);
+    return false;
+}
+
+bool PMacFileSystemImp::TryUnlinkFile(GPathName const& path, GPathName& finalPath)
+{
+    try
+    {
+        finalPath = path;
+        if (unlink(NativeBytes(path).c_str()) == 0)
+            return true;
+        if (errno != ENAMETOOLONG)
+            return false;
+        Cocoa::MoveObjectToTrash(path, finalPath);
+        return unlink(NativeBytes(finalPath).c_str()) == 0;
+    }
+    catch (GException const&) // the Try form answers false for any failure of the trash move
+    {
+        return false;
+    }
+}
+
+void PMacFileSystemImp::MoveFolderToTrash(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GPathName trashed;
+    Cocoa::MoveObjectToTrash(path, trashed);
+}
+
+// --- moving, copying, renaming ---
+
+namespace
+{
+// Where a moved or copied object lands in destFolder: destFolder (resolved when it is an alias) /
+// the source's leaf.
+GPathName LandingPlace(GPathName const& source, GPathName const& destFolder)
+{
+    GPathName const folder = PMacFileSystemImp::IsAlias(destFolder) ? Resolved(destFolder) : destFolder;
+    return Child(folder, source.GetLeaf());
+}
+
+// Clears the way at result for a move or a copy: what is there goes when overwrite, else 40015 (a
+// copy clears only a file). An object that is the source itself is never removed: moving onto it
+// leaves everything as it is (true), copying onto it is refused.
+bool ClearLandingPlace(GPathName const& source, GPathName const& result, bool overwrite, bool isCopy)
+{
+    bool const folderThere = !isCopy && PMacFileSystemImp::FolderExists(result);
+    if (!folderThere && !PMacFileSystemImp::FileExists(result))
+        return false;
+    bool const same = PMacFileSystemImp::IsSameFileOrFolder(source, result, false);
+    if (same && !isCopy)
+        return true;
+    if (same || !overwrite)
+    {
+        GExceptionLocation location(result);
+        throw GSimpleException(cDuplicateFileID);
+    }
+    if (folderThere)
+        GFileSystem::RemoveFolder(result, -1, 10);
+    else
+        PMacFileSystemImp::RemoveFile(result);
+    return false;
+}
+
+template<class Move, class Fallback>
+void MoveObject(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite,
+                bool isFolder, Move move, Fallback fallback)
+{
+    {
+        GExceptionLocation location(source);
+        if (isFolder ? PMacFileSystemImp::FileExists(source) : PMacFileSystemImp::FolderExists(source))
+            throw GSimpleException(cFileNotFoundID);
+    }
+    GPathName destination;
+    if (PMacFileSystemImp::FolderExists(destFolder))
+    {
+        destination = PMacFileSystemImp::IsAlias(destFolder) ? Resolved(destFolder) : destFolder;
+        result = Child(destination, source.GetLeaf());
+        if (ClearLandingPlace(source, result, overwrite, false))
+            return;
+    }
+    else
+    {
+        PMacFileSystemImp::CreateFolder(destFolder);
+        destination = destFolder;
+        result = Child(destination, source.GetLeaf());
+    }
+    GExceptionLocation location(cMovingID, source, result);
+    bool const locked = IsLockedByFlag(source);
+    if (locked)
+        Cocoa::SetAliasObjectLocked(source, false);
+    if (!move(source, result))
+    {
+        try
+        {
+            fallback(source, destination, result);
+        }
+        catch (GException const&) // the source gets its lock back; the error goes on
+        {
+            if (locked)
+                Cocoa::SetAliasObjectLocked(source, true);
+            throw;
+        }
+    }
+    if (locked)
+        Cocoa::SetAliasObjectLocked(result, true);
+}
+} // namespace
+
+void PMacFileSystemImp::MoveFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                                   bool overwrite)
+{
+    MoveObject(
+        source, destFolder, result, overwrite, false,
+        [](GPathName const& from, GPathName const& to) { return Cocoa::MoveFileTo(from, to) == 0; },
+        [overwrite](GPathName const& from, GPathName const& folder, GPathName& landed)
+        {
+            CopyFileTo(from, folder, landed, overwrite, false);
+            RemoveFile(from);
+        });
+}
+
+void PMacFileSystemImp::MoveFileTo(GPathName const& source, GPathName const& destFolder, bool overwrite)
+{
+    GPathName result;
+    MoveFileTo(source, destFolder, result, overwrite);
+}
+
+void PMacFileSystemImp::MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                                     bool overwrite)
+{
+    MoveObject(
+        source, destFolder, result, overwrite, true,
+        [](GPathName const& from, GPathName const& to) { return Cocoa::MoveFolderTo(from, to); },
+        [overwrite](GPathName const& from, GPathName const& folder, GPathName& landed)
+        {
+            GFileSystem::CopyFolderTo(from, folder, landed, overwrite);
+            GFileSystem::RemoveFolder(from, -1, 10);
+        });
+}
+
+void PMacFileSystemImp::CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                                   bool overwrite, bool resolveSource)
+{
+    GPathName const from = resolveSource ? Resolved(source) : source;
+    result = LandingPlace(source, destFolder);
+    GExceptionLocation location(cCopyingID, from, result);
+    ClearLandingPlace(from, result, overwrite, true);
+    CreateParentFolder(result);
+    Cocoa::CopyFileTo(from, result);
+}
+
+void PMacFileSystemImp::CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                                   bool overwrite)
+{
+    CopyFileTo(source, destFolder, result, overwrite, true);
+}
+
+void PMacFileSystemImp::CopyAndRenameFile(GPathName const& source, GPathName const& destination, bool overwrite,
+                                          bool followLinks)
+{
+    GPathName target = destination;
+    GExceptionLocation location(cCopyingID, source, target);
+    if (followLinks && FileExists(target))
+        GetTarget(destination, target);
+    GPathName from = source;
+    GPathName linkText;
+    if (followLinks)
+        GetTarget(source, from);
+    else if (IsAlias(source))
+        GetSymLinkTarget(source, linkText);
+    if (FileExists(target))
+    {
+        if (IsSameFileOrFolder(from, target, false) || !overwrite)
+            throw GSimpleException(cDuplicateFileID);
+        RemoveFile(target);
+    }
+    if (!linkText.IsEmpty())
+    {
+        CreateSymLink(target, linkText);
+        return;
+    }
+    CreateParentFolder(target);
+    Cocoa::CopyFileTo(from, target);
+    SetWritable(target, true);
+}
+
+void PMacFileSystemImp::GetTarget(GPathName const& path, GPathName& target)
+{
+    GExceptionLocation location(path);
+    GPathName found;
+    short const code = Cocoa::GetTarget(path, found);
+    struct stat info;
+    if (code == cFileNotFound && lstat(NativeBytes(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        GetSymLinkTarget(path, found);
+    if (found.IsEmpty())
+        target = path;
+    else if (found.IsRelative())
+        target = path.GetBranch() / found;
+    else
+        target = found;
+}
+
+void PMacFileSystemImp::GetSymLinkTarget(GPathName const& link, GPathName& target)
+{
+    std::string const path = NativeBytes(link);
+    std::vector<char> text(512);
+    for (;;)
+    {
+        ssize_t const length = readlink(path.c_str(), text.data(), text.size());
+        if (length < 0)
+        {
+            target.Clear();
+            return;
+        }
+        if (static_cast<std::size_t>(length) < text.size())
+        {
+            target.SetNativePathString(UTF8Text(std::string(text.data(), static_cast<std::size_t>(length))));
+            return;
+        }
+        // The text may have been cut: ask again with room to spare.
+        text.resize(text.size() * 2);
+    }
+}
+
+void PMacFileSystemImp::RenameFile(GPathName& path, GString const& newName, GFileType const* type,
+                                   bool replaceExtension)
+{
+    GPathName target = Child(path.GetBranch(), newName);
+    if (type && replaceExtension)
+        target.ReplaceExtension(type->GetExtension());
+    GExceptionLocation location(cMovingID, path, target);
+    if (!FileExists(path))
+        throw GSimpleException(cFileNotFoundID);
+    Cocoa::RenameItem(path, target);
+    path = target;
+    if (type)
+        SetMacCreatorAndType(path, type->GetMacCreator(), type->GetMacType());
+}
+
+void PMacFileSystemImp::RenameFolder(GPathName& path, GString const& newName)
+{
+    GPathName const target = Child(path.GetBranch(), newName);
+    GExceptionLocation location(cMovingID, path, target);
+    if (!FolderExists(path))
+        throw GSimpleException(cFileNotFoundID);
+    Cocoa::RenameItem(path, target);
+    path = target;
+}
+
+bool PMacFileSystemImp::ReplaceItem(GPathName const& item, GPathName const& replacement)
+{
+    GExceptionLocation location(cMovingID, replacement, item);
+    return Cocoa::ReplaceItem(NativeBytes(item).c_str(), NativeBytes(replacement).c_str());
+}
+
+// --- dates ---
+
+void PMacFileSystemImp::GetCreationDateTime(GPathName const& path, GDateTime& date)
+{
+    GExceptionLocation location(path);
+    Cocoa::GetFileSystemDateTime(Cocoa::cCreationDate, path, date);
+}
+
+void PMacFileSystemImp::SetCreationDateTime(GPathName const& path, GDateTime const& date)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetFileSystemDateTime(Cocoa::cCreationDate, path, date);
+}
+
+void PMacFileSystemImp::GetModificationDateTime(GPathName const& path, GDateTime& date)
+{
+    GExceptionLocation location(path);
+    Cocoa::GetFileSystemDateTime(Cocoa::cModificationDate, path, date);
+}
+
+void PMacFileSystemImp::SetModificationDateTime(GPathName const& path, GDateTime const& date)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetFileSystemDateTime(Cocoa::cModificationDate, path, date);
+}
+
+// --- permissions, ownership, locks ---
+
+void PMacFileSystemImp::GetPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute)
+{
+    GExceptionLocation location(path);
+    GetAliasPermissions(Resolved(path), userType, read, write, execute);
+}
+
+void PMacFileSystemImp::SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute)
+{
+    GExceptionLocation location(path);
+    SetAliasPermissions(Resolved(path), userMask, read, write, execute);
+}
+
+void PMacFileSystemImp::GetAliasPermissions(GPathName const& path, int userType, bool* read, bool* write,
+                                            bool* execute)
+{
+    GExceptionLocation location(path);
+    if (userType == cCurrentUser)
+    {
+        Cocoa::GetAliasPermissions(path, true, read, write, execute);
+        return;
+    }
+    int const mode = Cocoa::GetAliasPermissions(path, false, nullptr, nullptr, nullptr);
+    int const shift = (userType & cOwner) ? 6 : (userType & cGroup) ? 3 : 0;
+    if (read)
+        *read = (mode >> shift) & 4;
+    if (write)
+        *write = (mode >> shift) & 2;
+    if (execute)
+        *execute = (mode >> shift) & 1;
+}
+
+void PMacFileSystemImp::SetAliasPermissions(GPathName const& path, int userMask, bool read, bool write,
+                                            bool execute)
+{
+    GExceptionLocation location(path);
+    if (userMask & cCurrentUser)
+        userMask = PUNIXFileSystemImp::GetCurrentUserEffectiveType(userMask, StatOf(path));
+    int const mode = Cocoa::GetAliasPermissions(path, false, nullptr, nullptr, nullptr);
+    Cocoa::SetAliasPermissions(path, static_cast<short>(MergedMode(mode, userMask, read, write, execute)));
+}
+
+void PMacFileSystemImp::CopyPermissions(GPathName const& source, GPathName const& destination)
+{
+    GExceptionLocation location(cCopyingPermissionsID, source, destination);
+    GPathName const from = Resolved(source);
+    GPathName const to = Resolved(destination);
+    Cocoa::SetAliasPermissions(to, Cocoa::GetAliasPermissions(from, false, nullptr, nullptr, nullptr));
+}
+
+void PMacFileSystemImp::CopyAliasPermissions(GPathName const& source, GPathName const& destination)
+{
+    GExceptionLocation location(cCopyingPermissionsID, source, destination);
+    Cocoa::SetAliasPermissions(destination, Cocoa::GetAliasPermissions(source, false, nullptr, nullptr, nullptr));
+}
+
+void PMacFileSystemImp::GetOwnerAndGroup(GPathName const& path, int& owner, int& group)
+{
+    GExceptionLocation location(path);
+    Cocoa::GetOwnerAndGroup(Resolved(path), owner, group);
+}
+
+void PMacFileSystemImp::SetOwnerAndGroup(GPathName const& path, int owner, int group)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetOwnerAndGroup(Resolved(path), owner, group);
+}
+
+bool PMacFileSystemImp::CheckIfOwner(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    return CheckAliasIfOwner(Resolved(path));
+}
+
+bool PMacFileSystemImp::CheckAliasIfOwner(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    return PUNIXFileSystemImp::GetCurrentUserEffectiveType(cCurrentUser, StatOf(path)) & cOwner;
+}
+
+int PMacFileSystemImp::GetObjectLocked(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    return GetAliasObjectLocked(Resolved(path));
+}
+
+void PMacFileSystemImp::SetObjectLocked(GPathName const& path, bool locked)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetAliasObjectLocked(Resolved(path), locked);
+}
+
+int PMacFileSystemImp::GetAliasObjectLocked(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    if (Cocoa::GetFileLockStatus(path))
+        return 2;
+    return Cocoa::GetVolumeLockStatusByFilePath(path) ? 4 : 1;
+}
+
+void PMacFileSystemImp::SetAliasObjectLocked(GPathName const& path, bool locked)
+{
+    GExceptionLocation location(path);
+    Cocoa::SetAliasObjectLocked(path, locked);
+}
+
+bool PMacFileSystemImp::IsWritable(GPathName const& path)
+{
+    if (GetObjectLocked(path) == 2)
+        return false;
+    bool write = false;
+    GetPermissions(path, cCurrentUser, nullptr, &write, nullptr);
+    return write;
+}
+
+void PMacFileSystemImp::SetWritable(GPathName const& path, bool writable)
+{
+    GExceptionLocation location(path);
+    bool read = false;
+    bool write = false;
+    bool execute = false;
+    if (writable)
+    {
+        if (GetObjectLocked(path) == 2)
+            SetObjectLocked(path, false);
+        GetPermissions(path, cCurrentUser, nullptr, &write, nullptr);
+        if (!write)
+        {
+            GetPermissions(path, cOwner, &read, nullptr, &execute);
+            SetPermissions(path, cOwner, read, true, execute);
+        }
+        return;
+    }
+    GetPermissions(path, cCurrentUser, &read, &write, &execute);
+    if (write)
+    {
+        SetObjectLocked(path, false);
+        SetPermissions(path, cCurrentUser, read, false, execute);
+    }
+    if (GetObjectLocked(path) != 2)
+        SetObjectLocked(path, true);
+}
+
+bool PMacFileSystemImp::FileInUse(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    if (GetObjectLocked(path) != 1)
+        return true;
+    return PUNIXFileSystemImp::FileInUse(path);
+}
+
+bool PMacFileSystemImp::IsBeingCopied(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    if (GetFileTypePtr(path)->GetType() == GBuffer("brok"))
+        return true;
+    unsigned int creator = 0;
+    unsigned int type = 0;
+    Cocoa::GetMacCreatorAndType(path, creator, type);
+    // "bzy" and one more byte from 0x20 to 0x3F: a copy in progress.
+    if (type >= 0x627A7920 && type <= 0x627A793F)
+        return true;
+    return Cocoa::IsFileBusy(path);
+}
+
+void PMacFileSystemImp::CopyAttributes(GPathName const& source, GPathName const& destination)
+{
+    GExceptionLocation location(cCopyingID, source, destination);
+    Cocoa::CopyAttributes(source, destination);
+}
+
+// --- file kinds ---
+
+GFileType const* PMacFileSystemImp::GetFileTypePtr(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    GString const extension = path.GetExtension();
+    if (FileExists(path) || FolderExists(path))
+    {
+        unsigned int creator = 0;
+        unsigned int type = 0;
+        Cocoa::GetMacCreatorAndType(Resolved(path), creator, type);
+        // Text files of the print manager carry no kind of their own.
+        if ((creator || type) && !(creator == FourCharCode("LMAN") && type == FourCharCode("TEXT")))
+            return GFileType::GetFromCreatorAndType(creator, type, extension);
+    }
+    return GFileType::GetFromExtension(extension);
+}
+
+void PMacFileSystemImp::SetFileType(GPathName& path, GFileType const& type, bool replaceExtension)
+{
+    GExceptionLocation location(path);
+    if (IsAlias(path))
+        path = Resolved(path);
+    if (replaceExtension && path.GetExtension() != type.GetExtension())
+    {
+        GPathName renamed(path);
+        renamed.ReplaceExtension(type.GetExtension());
+        RenameFile(path, renamed.GetLeaf(), &type, false);
+        return;
+    }
+    if (!FileExists(path))
+        throw GSimpleException(cIsFolderID);
+    SetMacCreatorAndType(path, type.GetMacCreator(), type.GetMacType());
+}
+
+void PMacFileSystemImp::UInt32ToBytes(unsigned int value, unsigned char bytes[4])
+{
+    bytes[0] = static_cast<unsigned char>(value >> 24);
+    bytes[1] = static_cast<unsigned char>(value >> 16);
+    bytes[2] = static_cast<unsigned char>(value >> 8);
+    bytes[3] = static_cast<unsigned char>(value);
+}
+
+// --- volumes ---
+
+int PMacFileSystemImp::GetVolumeType(GPathName const& path, bool resolveAlias)
+{
+    GExceptionLocation location(path);
+    GPathName const item = resolveAlias ? Resolved(path) : path;
+    if (Cocoa::IsVolumeLocal(item))
+        return 1;
+    if (!Cocoa::IsVolumeInternal(item))
+        return 2;
+    return Cocoa::IsVolumeRemovable(item) ? 5 : 0;
+}
+
+bool PMacFileSystemImp::IsOnSameVolume(GPathName const& first, GPathName const& second)
+{
+    GExceptionLocation location(first);
+    return Cocoa::IsOnSameVolume(Resolved(first), Resolved(second));
+}
+
+bool PMacFileSystemImp::VolumeNameExists(GString const& name)
+{
+    return Cocoa::VolumeNameExists(name);
+}
+
+GString PMacFileSystemImp::GetVolumeUrlForRemounting(GPathName const& path)
+{
+    GExceptionLocation location(path);
+    return Cocoa::GetVolumeUrlForRemounting(path);
+}
+
+GTable<GString> PMacFileSystemImp::GetMountedVolumeUrls()
+{
+    return Cocoa::GetMountedVolumeUrls();
+}
+
+// --- the application and known folders ---
+
+void PMacFileSystemImp::GetExecutablePath(GPathName& path)
+{
+    int argumentSpaceQuery[] = {CTL_KERN, KERN_ARGMAX};
+    int argumentSpace = 0;
+    std::size_t size = sizeof argumentSpace;
+    if (sysctl(argumentSpaceQuery, 2, &argumentSpace, &size, nullptr, 0) != 0 || argumentSpace <= 0)
+        return;
+    std::vector<char> arguments(static_cast<std::size_t>(argumentSpace));
+    int argumentsQuery[] = {CTL_KERN, KERN_PROCARGS2, static_cast<int>(getpid())};
+    size = arguments.size();
+    if (sysctl(argumentsQuery, 3, arguments.data(), &size, nullptr, 0) != 0 || size <= sizeof(std::int32_t))
+        return;
+    // The argument count comes first, then the path the executable was started by.
+    char const* start = arguments.data() + sizeof(std::int32_t);
+    std::size_t const length = strnlen(start, size - sizeof(std::int32_t));
+    path.SetCrossPlatformString(UTF8Text(std::string(start, length)));
+}
+
+void PMacFileSystemImp::GetApplicationPath(GPathName& path)
+{
+    GPathName root;
+    Cocoa::GetApplicationBundleRoot(root);
+    if (IsMacPackage(root))
+        path = root;
+    else
+        Cocoa::GetApplicationMainExecutable(path);
+}
+
+void PMacFileSystemImp::GetDllPath(GPathName& path)
+{
+    GBuffer identifier;
+    PSystem::GetASCIIBundleIdentifier(identifier);
+    if (!identifier.IsEmpty())
+    {
+        Cocoa::GetDLLPath(identifier, path);
+        return;
+    }
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(&DoNothingForDladdr), &info) != 0 && info.dli_fname && *info.dli_fname)
+    {
+        path.SetNativePathString(UTF8Text(std::string(info.dli_fname)));
+        return;
+    }
+    GetApplicationPath(path);
+}
+
+void PMacFileSystemImp::GetResourceFolder(GPathName& folder)
+{
+    GBuffer identifier;
+    PSystem::GetASCIIBundleIdentifier(identifier);
+    if (!Cocoa::GetResourceFolder(identifier, folder))
+        folder.Append(GString("Resources"));
+}
+
+void PMacFileSystemImp::GetApplicationVersion(GPathName const& path, int& major, int& minor)
+{
+    GExceptionLocation location(path);
+    if (!Cocoa::GetApplicationVersion(Resolved(path), major, minor))
+        throw GSimpleException(cNoVersionID);
+}
+
+void PMacFileSystemImp::FindRealExecutable(GPathName const& path, GPathName& executable)
+{
+    GExceptionLocation location(path);
+    Cocoa::FindRealExecutable(path, executable);
+}
+
 void PMacFileSystemImp::GetCurrentFolder(GPathName& folder)
 {
-    PMacFileSystemImpCocoa::GetCurrentFolder(folder);
+    Cocoa::GetCurrentFolder(folder);
+}
+
+void PMacFileSystemImp::GetGlobalTempFolder(GPathName& folder)
+{
+    folder = GPathName("/tmp");
+}
+
+void PMacFileSystemImp::GetDebugFolder(GPathName& folder)
+{
+    GetGlobalTempFolder(folder);
+    if (FileExists(folder))
+        folder.ReplaceLeaf(GString("ZolvaneDebug"));
+    else
+        folder.Append(GString("ZolvaneDebug"));
+}
+
+void PMacFileSystemImp::GetTrashFolder(GPathName& folder)
+{
+    GetSpecialFolder(cUserDomain, FourCharCode("trsh"), folder);
+}
+
+void PMacFileSystemImp::GetUserHomeFolder(GPathName& folder)
+{
+    GetSpecialFolder(cUserDomain, FourCharCode("cusr"), folder);
+}
+
+void PMacFileSystemImp::GetUserDocumentsFolder(GPathName& folder)
+{
+    GetSpecialFolder(cUserDomain, FourCharCode("docs"), folder);
+}
+
+void PMacFileSystemImp::GetDesktopFolder(GPathName& folder)
+{
+    GetSpecialFolder(cUserDomain, FourCharCode("desk"), folder);
+}
+
+void PMacFileSystemImp::GetUserPreferenceFolder(GPathName& folder)
+{
+    GetSpecialFolder(cUserDomain, FourCharCode("pref"), folder);
+}
+
+void PMacFileSystemImp::GetUserApplicationDataFolder(GPathName& folder)
+{
+    GetSpecialFolder(cUserDomain, FourCharCode("asup"), folder);
+}
+
+void PMacFileSystemImp::GetApplicationsFolder(GPathName& folder)
+{
+    GetSpecialFolder(cLocalDomain, FourCharCode("apps"), folder);
+}
+
+void PMacFileSystemImp::GetGlobalPreferenceFolder(GPathName& folder)
+{
+    GetSpecialFolder(cLocalDomain, FourCharCode("pref"), folder);
+}
+
+void PMacFileSystemImp::GetCommonAppDataFolder(GPathName& folder)
+{
+    GetSpecialFolder(cLocalDomain, FourCharCode("asup"), folder);
+}
+
+void PMacFileSystemImp::GetSystemFolder(GPathName& folder)
+{
+    GetSpecialFolder(cLocalDomain, FourCharCode("macs"), folder);
+}
+
+void PMacFileSystemImp::GetLocalTempFolder(GPathName& folder)
+{
+    GetSpecialFolder(cLocalDomain, FourCharCode("temp"), folder);
+}
+
+void PMacFileSystemImp::GetSpecialFolder(short domain, unsigned int folderType, GPathName& folder)
+{
+    Cocoa::GetSpecialFolder(domain, folderType, folder, true);
 }

@@ -2,6 +2,8 @@
 // and bundle versions from Foundation.
 #include "PMacXSystemInfo.h"
 
+#include "GFileSystem.h"
+
 #include <cstdint>
 #include <cstring>
 #include <sys/stat.h>
@@ -38,16 +40,6 @@ Number NumberValue(char const* name)
     return value;
 }
 
-// A file, not a folder, at an absolute path.
-bool IsFile(GPathName const& path)
-{
-    if (!path.HasRootPath())
-        return false;
-    GBuffer const native = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
-    struct stat facts;
-    return !native.IsEmpty() && stat(reinterpret_cast<char const*>(native.GetPtr()), &facts) == 0 &&
-           !S_ISDIR(facts.st_mode);
-}
 } // namespace
 
 void PMacXSystemInfo::AddProcessorInfo(GString& report)
@@ -82,8 +74,7 @@ GPathName PMacXSystemInfo::FindDLL(GPathName const& folder, GString const& name)
 {
     GPathName path(folder);
     path.Append(name);
-    // The file-system facade's FileExists answers this once it exists; until then stat does.
-    return IsFile(path) ? path : GPathName();
+    return GFileSystem::FileExists(path) ? path : GPathName();
 }
 
 GString PMacXSystemInfo::GetDLLVersion(GPathName const& path)

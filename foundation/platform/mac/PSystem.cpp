@@ -17,6 +17,9 @@
 #include "GMemoryException.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
+#include "GException.h"
+#include "GFileSystem.h"
+#include "GPathName.h"
 #include "MPFuncWrapper.h"
 #include "PMacCFRef.h"
 #include "SafeMPRemoteCall.h"
@@ -28,6 +31,7 @@
 #include "macos/CFURLStandIn.h"
 #include "macos/CoreServicesStandIn.h"
 #include "macos/IOKitStandIn.h"
+#include "macos/SecurityStandIn.h"
 #include "macos/SysctlStandIn.h"
 
 unsigned short PSystem::sVolumeSeparator = 0;
@@ -53,6 +57,8 @@ constexpr int cLaterMacOS11Code = 7000;
 char const cDefaultLanguage[] = "enUS";
 constexpr int cPathBufferSize = 1024;
 constexpr int cProcessorNameSize = 256;
+constexpr int cNoPackageRootID = 40061;
+constexpr int cNoFrameworkRootID = 40062;
 
 void SafeIOObjectRelease(io_object_t object)
 {
@@ -459,6 +465,82 @@ GString PSystem::CreateGStringFromBundleRef(CFBundleRef bundle)
         return GString();
     PMacCFRef<CFURLRef> const url(CFBundleCopyBundleURL(bundle));
     return CreateGStringFromURLRef(url.Get());
+}
+
+CFBundleRef PSystem::GetBundleFromID(GBuffer const& identifier)
+{
+    CFBundleRef found = nullptr;
+    if (identifier.IsEmpty())
+        found = CFBundleGetMainBundle();
+    else
+    {
+        PMacCFRef<CFStringRef> const name(CFStringCreateWithBytes(
+            kCFAllocatorDefault, identifier.GetPtr(), identifier.GetLength(), kCFStringEncodingUTF8, false));
+        found = name ? CFBundleGetBundleWithIdentifier(name.Get()) : nullptr;
+    }
+    if (!found)
+        return nullptr;
+    GPathName path;
+    path.SetCFMPathString(CreateGStringFromBundleRef(found));
+    GPathName root;
+    try
+    {
+        GFileSystem::FindMacPackageRoot(path, root);
+    }
+    catch (GException const& noPackage) // a bundle outside any package may lie in a framework
+    {
+        if (noPackage.GetExceptionID() != cNoPackageRootID)
+            throw;
+        try
+        {
+            GFileSystem::FindMacFrameworkRoot(path, root);
+        }
+        catch (GException const& noFramework) // neither: the bundle itself is the answer
+        {
+            if (noFramework.GetExceptionID() != cNoFrameworkRootID)
+                throw;
+            // Every answer is the caller's to release, found or made.
+            return static_cast<CFBundleRef>(const_cast<void*>(CFRetain(found)));
+        }
+    }
+    PMacCFRef<CFURLRef> const url(CreateURLRefFromGString(root.GetCFMPathString(), true));
+    return url ? CFBundleCreate(kCFAllocatorDefault, url.Get()) : nullptr;
+}
+
+bool PSystem::TryToRunAsRoot(GPathName const& tool, GTable<GString> const& arguments, GString const& prompt)
+{
+    GBuffer promptBytes = prompt.GetBuffer(GUTF8Encoding::GetInstance());
+    if (!promptBytes.IsEmpty())
+        promptBytes += "\n\n";
+    AuthorizationItem promptItem = {kAuthorizationEnvironmentPrompt, static_cast<std::size_t>(promptBytes.GetLength()),
+                                    promptBytes.IsEmpty() ? nullptr : promptBytes.GetWritePtr(), 0};
+    AuthorizationEnvironment environment = {1, &promptItem};
+    AuthorizationRef authorization = nullptr;
+    if (AuthorizationCreate(nullptr, &environment, kAuthorizationFlagDefaults, &authorization) !=
+        errAuthorizationSuccess)
+        return false;
+    AuthorizationItem right = {kAuthorizationRightExecute, 0, nullptr, 0};
+    AuthorizationRights rights = {1, &right};
+    AuthorizationFlags const flags =
+        kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights | kAuthorizationFlagPreAuthorize;
+    bool started = false;
+    if (AuthorizationCopyRights(authorization, &rights, &environment, flags, nullptr) == errAuthorizationSuccess)
+    {
+        GASCIIEncoding const* ascii = GASCIIEncoding::GetInstance();
+        GBuffer const toolBytes = tool.GetNativePathString().GetBuffer(ascii);
+        std::vector<GBuffer> argumentBytes;
+        for (int i = 0; i < arguments.GetCount(); ++i)
+            argumentBytes.push_back(arguments[i].GetBuffer(ascii));
+        std::vector<char*> argv;
+        for (GBuffer& argument : argumentBytes)
+            argv.push_back(reinterpret_cast<char*>(argument.GetWritePtr()));
+        argv.push_back(nullptr);
+        started = AuthorizationExecuteWithPrivileges(authorization, reinterpret_cast<char const*>(toolBytes.GetPtr()),
+                                                     kAuthorizationFlagDefaults, argv.data(),
+                                                     nullptr) == errAuthorizationSuccess;
+    }
+    AuthorizationFree(authorization, kAuthorizationFlagDefaults);
+    return started;
 }
 
 GString PSystem::GetPosixFromMacPath(GString const& hfsPath)

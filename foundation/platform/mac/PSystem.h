@@ -15,6 +15,8 @@ typedef __CFString const* CFStringRef;
 typedef __CFURL const* CFURLRef;
 typedef __CFBundle* CFBundleRef;
 
+class GPathName;
+
 class PSystem
 {
 public:
@@ -52,6 +54,10 @@ public:
     static bool GetLogonName(GString& name);
     static bool GetDisplayName(GString& name);
 
+    // Starts the tool with the arguments after the user authenticates as an administrator in the
+    // system's dialog, which shows the prompt; true when the tool was started. It runs on its own.
+    static bool TryToRunAsRoot(GPathName const& tool, GTable<GString> const& arguments, GString const& prompt);
+
     // A negative time sleeps not at all.
     static void Sleep(int seconds);
     static void MilliSleep(int milliseconds);
@@ -78,6 +84,9 @@ public:
     static CFURLRef CreateURLRefFromGString(GString path, bool isDirectory);
     static GString CreateGStringFromURLRef(CFURLRef url);
     static GString CreateGStringFromBundleRef(CFBundleRef bundle);
+    // The bundle with the identifier (ASCII; the main bundle when empty), widened to the package or
+    // framework that holds it; null when there is none. The caller releases what it gets.
+    static CFBundleRef GetBundleFromID(GBuffer const& identifier);
     // Empty when the path does not convert or its converted form needs more than 1,023 bytes.
     static GString GetPosixFromMacPath(GString const& hfsPath);
     static GString GetMacFromPosixPath(GString const& posixPath);

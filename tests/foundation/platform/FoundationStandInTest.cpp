@@ -15,7 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "OtherUserRun.h"
+#include "OtherUser.h"
 #include "TempFolder.h"
 #include "TimeZoneScope.h"
 #include "macos/CFBundleStandIn.h"
@@ -24,7 +24,7 @@
 #include "macos/VolumesStandIn.h"
 
 namespace fs = std::filesystem;
-using platformtest::RunsAsOtherUser;
+using testsupport::RunsAsOtherUser;
 
 namespace
 {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "GException.h"
+#include "ErrorOf.h"
 #include "GPathName.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
@@ -13,6 +13,7 @@
 
 namespace
 {
+using testsupport::ErrorOf;
 using testsupport::TextOf;
 using testsupport::Utf8Of;
 
@@ -24,20 +25,6 @@ std::string Portable(GPathName const& path)
 GPathName PathOf(std::string const& utf8)
 {
     return GPathName(TextOf(utf8));
-}
-
-template<class Operation>
-int ErrorOf(Operation operation)
-{
-    try
-    {
-        operation();
-    }
-    catch (GException const& exception)
-    {
-        return exception.GetExceptionID();
-    }
-    return 0;
 }
 
 struct TextCase

@@ -18,7 +18,7 @@
 #include "GDateTime.h"
 #include "GException.h"
 #include "GPathName.h"
-#include "OtherUserRun.h"
+#include "OtherUser.h"
 #include "PMacFileSystemImpCocoa.h"
 #include "StringText.h"
 #include "TempFolder.h"
@@ -28,7 +28,7 @@
 #include "macos/VolumesStandIn.h"
 
 namespace fs = std::filesystem;
-using platformtest::RunsAsOtherUser;
+using testsupport::RunsAsOtherUser;
 using testsupport::TextOf;
 using testsupport::Utf8Of;
 using Cocoa = PMacFileSystemImpCocoa;
@@ -507,10 +507,10 @@ TEST_F(CocoaFileServicesTest, OwnerGroupAndPermissionBits)
 
     if (geteuid() == 0)
     {
-        Cocoa::SetOwnerAndGroup(PathOf(file), platformtest::cNobody, platformtest::cNobody);
+        Cocoa::SetOwnerAndGroup(PathOf(file), testsupport::cNobody, testsupport::cNobody);
         Cocoa::GetOwnerAndGroup(PathOf(file), owner, group);
-        EXPECT_EQ(owner, static_cast<int>(platformtest::cNobody));
-        EXPECT_EQ(group, static_cast<int>(platformtest::cNobody));
+        EXPECT_EQ(owner, static_cast<int>(testsupport::cNobody));
+        EXPECT_EQ(group, static_cast<int>(testsupport::cNobody));
     }
 
     // The current user's own answers, for the flags asked for.

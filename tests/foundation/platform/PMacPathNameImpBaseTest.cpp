@@ -9,7 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "GException.h"
+#include "ErrorOf.h"
 #include "GPathName.h"
 #include "StringText.h"
 #include "TempFolder.h"
@@ -296,15 +296,7 @@ TEST_F(MacPathTest, KeepsAReferenceUntilThePathChanges)
     GPathName missing = PathOf((fFiles / "missing").string());
     EXPECT_EQ(missing.TryGetFSRef(status), nullptr);
     EXPECT_EQ(status, fnfErr);
-    try
-    {
-        missing.GetFSRef();
-        ADD_FAILURE() << "no exception";
-    }
-    catch (GException const& exception)
-    {
-        EXPECT_EQ(exception.GetExceptionID(), 40010);
-    }
+    EXPECT_EQ(testsupport::ErrorOf([&] { missing.GetFSRef(); }), 40010);
 
     FSRef made;
     EXPECT_EQ(GPathName("/").MakeFSRef(made), 0);

@@ -24,13 +24,16 @@
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "PSystem.h"
+#include "GPathName.h"
 #include "StringText.h"
+#include "TempFolder.h"
 #include "macos/CFArrayStandIn.h"
 #include "macos/CFBundleStandIn.h"
 #include "macos/CFPreferencesStandIn.h"
 #include "macos/CFURLStandIn.h"
 #include "macos/CoreServicesStandIn.h"
 #include "macos/IOKitStandIn.h"
+#include "macos/SecurityStandIn.h"
 #include "macos/VolumesStandIn.h"
 
 namespace fs = std::filesystem;
@@ -906,4 +909,85 @@ TEST_F(PSystemTest, BundlePathsAreInHFSStyle)
     std::replace(program.begin(), program.end(), '/', ':');
     EXPECT_EQ(Utf8Of(PSystem::CreateGStringFromBundleRef(CFBundleGetMainBundle())), program);
     EXPECT_TRUE(PSystem::CreateGStringFromBundleRef(nullptr).IsEmpty());
+}
+
+// --- bundles and administrator rights ---
+
+namespace
+{
+CFURLRef FolderURL(std::filesystem::path const& folder)
+{
+    std::string const posix = folder.string();
+    return CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(posix.data()),
+                                                   static_cast<CFIndex>(posix.size()), true);
+}
+
+std::string BundleFolder(CFBundleRef bundle)
+{
+    Held<CFURLRef> const url(CFBundleCopyBundleURL(bundle));
+    Held<CFStringRef> const path(CFURLCopyFileSystemPath(url.Get(), kCFURLPOSIXPathStyle));
+    return CFStringStandInGetUTF8(path.Get());
+}
+} // namespace
+
+TEST_F(PSystemTest, FindsABundleByIdentifierWidenedToItsPackage)
+{
+    testsupport::TempFolder folder("psystem-bundles");
+    fs::create_directories(folder / "Host.app/Contents/Resources/data");
+    fs::create_directories(folder / "loose");
+    {
+        Held<CFURLRef> const inside(FolderURL(folder / "Host.app/Contents/Resources/data"));
+        CFBundleStandInRegister(CFSTR("com.example.inside"), inside.Get());
+        Held<CFURLRef> const loose(FolderURL(folder / "loose"));
+        CFBundleStandInRegister(CFSTR("com.example.loose"), loose.Get());
+    }
+    Held<CFBundleRef> const widened(PSystem::GetBundleFromID(GBuffer("com.example.inside")));
+    ASSERT_NE(widened.Get(), nullptr);
+    EXPECT_EQ(BundleFolder(widened.Get()), (folder / "Host.app").string());
+
+    CFBundleRef const registered = CFBundleGetBundleWithIdentifier(CFSTR("com.example.loose"));
+    CFIndex const before = CFGetRetainCount(registered);
+    {
+        // Outside any package the registered bundle itself comes back, for the caller to release.
+        Held<CFBundleRef> const loose(PSystem::GetBundleFromID(GBuffer("com.example.loose")));
+        EXPECT_EQ(loose.Get(), registered);
+        EXPECT_EQ(CFGetRetainCount(registered), before + 1);
+    }
+    EXPECT_EQ(CFGetRetainCount(registered), before);
+    EXPECT_EQ(PSystem::GetBundleFromID(GBuffer("com.example.none")), nullptr);
+}
+
+TEST_F(PSystemTest, RunsAToolAsAdministratorOnlyAfterTheUserAuthenticates)
+{
+    testsupport::TempFolder folder("psystem-root");
+    fs::path const tool = folder / "tool.sh";
+    fs::path const marker = folder / "ran";
+    std::ofstream(tool) << "#!/bin/sh\necho \"$1 $2\" > \"" << marker.string() << ".part\" && mv \""
+                        << marker.string() << ".part\" \"" << marker.string() << "\"\n";
+    fs::permissions(tool, fs::perms(0755));
+    GTable<GString> arguments;
+    arguments.AddItem(GString("install"));
+    arguments.AddItem(GString("now"));
+    GPathName const toolPath(TextOf(tool.string()));
+
+    std::string shown;
+    SecurityStandInSetUser([&](std::string const& prompt) { shown = prompt; return false; });
+    EXPECT_FALSE(PSystem::TryToRunAsRoot(toolPath, arguments, GString("Install the plug-in?")));
+    EXPECT_EQ(shown, "Install the plug-in?\n\n");
+
+    SecurityStandInSetUser(nullptr);
+    EXPECT_FALSE(PSystem::TryToRunAsRoot(toolPath, arguments, GString()));
+
+    SecurityStandInSetUser([&](std::string const& prompt) { shown = prompt; return true; });
+    EXPECT_TRUE(PSystem::TryToRunAsRoot(toolPath, arguments, GString()));
+    EXPECT_EQ(shown, "");
+    for (int wait = 0; wait < 500 && !fs::exists(marker); ++wait)
+        usleep(10000);
+    std::ifstream ran(marker);
+    std::string line;
+    std::getline(ran, line);
+    EXPECT_EQ(line, "install now");
+
+    EXPECT_FALSE(PSystem::TryToRunAsRoot(GPathName(TextOf((folder / "missing").string())), arguments, GString()));
+    SecurityStandInSetUser(nullptr);
 }

@@ -2,6 +2,8 @@
 // version, files in folders and bundle versions.
 #include <gtest/gtest.h>
 
+#include "ErrorOf.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -204,7 +206,8 @@ TEST_F(SystemInfoTest, FindsAFileInAFolder)
               (folder / "libthing.dylib").string());
     EXPECT_TRUE(fInfo.FindDLL(base, TextOf("missing.dylib")).IsEmpty());
     EXPECT_TRUE(fInfo.FindDLL(base, TextOf("Folder.framework")).IsEmpty());
-    EXPECT_TRUE(fInfo.FindDLL(GPathName(TextOf("relative")), TextOf("libthing.dylib")).IsEmpty());
+    EXPECT_EQ(testsupport::ErrorOf([&] { fInfo.FindDLL(GPathName(TextOf("relative")), TextOf("libthing.dylib")); }),
+              40068);
 }
 
 TEST_F(SystemInfoTest, ReadsABundlesShortVersion)

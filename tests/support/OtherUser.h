@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace platformtest
+namespace testsupport
 {
 constexpr uid_t cNobody = 65534;
 
@@ -58,4 +58,4 @@ template<class Check>
         return ::testing::AssertionFailure() << "the check threw as nobody";
     }
 }
-} // namespace platformtest
+} // namespace testsupport

@@ -1,0 +1,226 @@
+// The facade's compound operations on real trees: unique names, selective removal, deep copies and
+// dates and permissions of whole trees.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "ErrorOf.h"
+#include "FileTree.h"
+#include "GDateTime.h"
+#include "GFileSystem.h"
+#include "GFileType.h"
+#include "TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+using testsupport::ErrorOf;
+using testsupport::Exists;
+using testsupport::IsLink;
+using testsupport::ModeOf;
+using testsupport::PathOf;
+using testsupport::ReadFile;
+using testsupport::Utf8Of;
+using testsupport::WriteFile;
+
+class GFileSystemCompoundTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { GFileType::Initialize(); }
+    static void TearDownTestSuite() { GFileType::Finalize(); }
+
+    GPathName At(std::string const& relative) const { return PathOf(fRoot / relative); }
+    fs::path Fs(std::string const& relative) const { return fRoot / relative; }
+
+    std::set<std::string> Names(std::string const& folder) const
+    {
+        std::set<std::string> names;
+        for (fs::directory_entry const& entry : fs::directory_iterator(Fs(folder)))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    testsupport::TempFolder fRoot{"sendrix-compound"};
+};
+} // namespace
+
+// --- unique names ---
+
+TEST_F(GFileSystemCompoundTest, AddsFiveDigitsBeforeTheExtensionOfAPatternWithoutX)
+{
+    GPathName made;
+    GFileSystem::CreateUniqueFile(At("out/report.pdf"), made, nullptr, false);
+    std::string const leaf = Utf8Of(made.GetLeaf());
+    ASSERT_EQ(leaf.size(), std::string("report00000.pdf").size()) << leaf;
+    EXPECT_EQ(leaf.substr(0, 6), "report");
+    EXPECT_EQ(leaf.substr(11), ".pdf");
+    EXPECT_EQ(leaf.substr(6, 5).find_first_not_of("0123456789"), std::string::npos);
+    EXPECT_TRUE(fs::is_regular_file(testsupport::FsPathOf(made)));
+}
+
+TEST_F(GFileSystemCompoundTest, SuccessiveNamesCountOn)
+{
+    GPathName first;
+    GPathName second;
+    GFileSystem::CreateUniqueFile(At("job_XXX.tmp"), first, nullptr, false);
+    GFileSystem::CreateUniqueFile(At("job_XXX.tmp"), second, nullptr, false);
+    int const a = std::stoi(Utf8Of(first.GetLeaf()).substr(4, 3));
+    int const b = std::stoi(Utf8Of(second.GetLeaf()).substr(4, 3));
+    EXPECT_EQ(b, (a + 1) % 1000);
+}
+
+TEST_F(GFileSystemCompoundTest, UniqueFoldersAreMadeInAFolderThatIsMadeFirst)
+{
+    GPathName made;
+    GFileSystem::CreateUniqueFolder(At("new/parent/run_XX"), made);
+    EXPECT_TRUE(fs::is_directory(testsupport::FsPathOf(made)));
+    EXPECT_EQ(made.GetBranch(), At("new/parent"));
+}
+
+TEST_F(GFileSystemCompoundTest, RunsOutOfNamesAfterTheWholeNumberSpace)
+{
+    for (int digit = 0; digit < 10; ++digit)
+        WriteFile(Fs("full/f_" + std::to_string(digit)));
+    GPathName made = At("something");
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CreateUniqueFile(At("full/f_X"), made, nullptr, false); }), 40063);
+    EXPECT_TRUE(made.IsEmpty());
+}
+
+TEST_F(GFileSystemCompoundTest, ALongRunOfXUsesNineDigits)
+{
+    GPathName made;
+    GFileSystem::CreateUniqueFile(At("long_XXXXXXXXXXXX"), made, nullptr, false);
+    std::string const leaf = Utf8Of(made.GetLeaf());
+    EXPECT_EQ(leaf.size(), std::string("long_XXXXXXXXXXXX").size());
+    EXPECT_EQ(leaf.substr(5, 9).find_first_not_of("0123456789"), std::string::npos);
+    EXPECT_EQ(leaf.substr(14), "XXX");
+}
+
+TEST_F(GFileSystemCompoundTest, UniqueFilesTakeTheirKindsExtension)
+{
+    GPathName made;
+    GFileSystem::CreateUniqueFile(At("doc_XX.txt"), made, GFileType::GetFromExtension(GString("pdf")), true);
+    EXPECT_EQ(Utf8Of(made.GetExtension()), "pdf");
+    EXPECT_TRUE(fs::exists(testsupport::FsPathOf(made)));
+}
+
+// --- removal ---
+
+TEST_F(GFileSystemCompoundTest, RemovesOnlyWhatTheKindsSelect)
+{
+    WriteFile(Fs("f/plain.txt"));
+    WriteFile(Fs("f/.DS_Store"));
+    WriteFile(Fs("f/.hidden"));
+    WriteFile(Fs("f/sub/x"));
+    fs::create_symlink(Fs("f/plain.txt"), Fs("f/alias"));
+    EXPECT_FALSE(GFileSystem::RecursiveRemoveFolder(At("f"), 1, 0));
+    EXPECT_EQ(Names("f"), (std::set<std::string>{".hidden", "alias", "sub"}));
+    EXPECT_TRUE(IsLink(Fs("f/alias")));
+}
+
+TEST_F(GFileSystemCompoundTest, RemovesATreeWithHiddenFoldersAndAliasesButNotTheirTargets)
+{
+    WriteFile(Fs("tree/a/b/c.txt"));
+    WriteFile(Fs("tree/.hidden/h.txt"));
+    WriteFile(Fs("outside/keep.txt"));
+    fs::create_directory_symlink(Fs("outside"), Fs("tree/a/to outside"));
+    fs::create_symlink(Fs("outside/keep.txt"), Fs("tree/file alias"));
+    EXPECT_TRUE(GFileSystem::RemoveFolder(At("tree"), -1, 10));
+    EXPECT_FALSE(Exists(Fs("tree")));
+    EXPECT_EQ(ReadFile(Fs("outside/keep.txt")), "x");
+}
+
+TEST_F(GFileSystemCompoundTest, KeepsAFolderWhoseContentWasNotAllRemoved)
+{
+    WriteFile(Fs("f/a.txt"));
+    WriteFile(Fs("f/.hidden"));
+    EXPECT_TRUE(GFileSystem::RemoveFolder(At("f"), 1 | 2, 2));
+    EXPECT_EQ(Names("f"), (std::set<std::string>{".hidden"}));
+    EXPECT_TRUE(GFileSystem::RemoveFolderContent(At("f"), -1, 10));
+    EXPECT_TRUE(Names("f").empty());
+}
+
+TEST_F(GFileSystemCompoundTest, RemovingAFolderThatIsAFileOrMissingRemovesNothing)
+{
+    WriteFile(Fs("file"));
+    EXPECT_FALSE(GFileSystem::RemoveFolder(At("file"), -1, 10));
+    EXPECT_TRUE(fs::exists(Fs("file")));
+    EXPECT_FALSE(GFileSystem::RemoveFolder(At("missing"), -1, 10));
+    EXPECT_FALSE(GFileSystem::TryToRemoveFolder(GPathName("relative"), -1, 10));
+}
+
+TEST_F(GFileSystemCompoundTest, RemovingAnAliasToAFolderRemovesTheLinkOnly)
+{
+    WriteFile(Fs("target/keep"));
+    fs::create_directory_symlink(Fs("target"), Fs("alias"));
+    EXPECT_TRUE(GFileSystem::RemoveFolder(At("alias"), -1, 10));
+    EXPECT_FALSE(Exists(Fs("alias")));
+    EXPECT_TRUE(fs::exists(Fs("target/keep")));
+}
+
+// --- deep copies ---
+
+TEST_F(GFileSystemCompoundTest, CopiesATreeWithItsPermissions)
+{
+    WriteFile(Fs("src/a.txt"), "a");
+    WriteFile(Fs("src/sub/b.txt"), "b");
+    fs::permissions(Fs("src/sub"), fs::perms(0750));
+    GPathName result;
+    GFileSystem::CopyFolderTo(At("src"), At("dst"), result, false);
+    EXPECT_EQ(result, At("dst/src"));
+    EXPECT_EQ(ReadFile(Fs("dst/src/a.txt")), "a");
+    EXPECT_EQ(ReadFile(Fs("dst/src/sub/b.txt")), "b");
+    EXPECT_EQ(ModeOf(Fs("dst/src/sub")), 0750);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyFolderTo(At("src"), At("dst"), result, false); }), 40065);
+    WriteFile(Fs("src/a.txt"), "changed");
+    GFileSystem::CopyFolderTo(At("src"), At("dst"), result, true);
+    EXPECT_EQ(ReadFile(Fs("dst/src/a.txt")), "changed");
+}
+
+TEST_F(GFileSystemCompoundTest, RefusesToCopyAFolderIntoItself)
+{
+    WriteFile(Fs("src/a.txt"));
+    fs::create_directory_symlink(Fs("src"), Fs("alias"));
+    GPathName result;
+    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderTo(At("src"), At("src/inner"), result, false); }), 0);
+    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderTo(At("src"), At("alias/deeper"), result, false); }), 0);
+    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderContentsTo(At("src"), At("src"), false); }), 0);
+    EXPECT_EQ(Names("src"), (std::set<std::string>{"a.txt"}));
+}
+
+TEST_F(GFileSystemCompoundTest, CopiesContentsKeepingFilesThatAreThere)
+{
+    WriteFile(Fs("src/a.txt"), "new a");
+    WriteFile(Fs("src/b.txt"), "new b");
+    WriteFile(Fs("src/sub/c.txt"), "new c");
+    WriteFile(Fs("dst/a.txt"), "old a");
+    GFileSystem::CopyFolderContentsTo(At("src"), At("dst"), false);
+    EXPECT_EQ(ReadFile(Fs("dst/a.txt")), "old a");
+    EXPECT_EQ(ReadFile(Fs("dst/b.txt")), "new b");
+    EXPECT_EQ(ReadFile(Fs("dst/sub/c.txt")), "new c");
+    GFileSystem::CopyFolderContentsTo(At("src"), At("dst"), true);
+    EXPECT_EQ(ReadFile(Fs("dst/a.txt")), "new a");
+}
+
+TEST_F(GFileSystemCompoundTest, CopiesDatesAndPermissionsOfWholeTrees)
+{
+    WriteFile(Fs("src/a.txt"));
+    WriteFile(Fs("src/sub/b.txt"));
+    WriteFile(Fs("dst/a.txt"));
+    WriteFile(Fs("dst/sub/b.txt"));
+    fs::permissions(Fs("src/sub/b.txt"), fs::perms(0604));
+    fs::permissions(Fs("src/sub"), fs::perms(0711));
+    GDateTime const date(15, 6, 2020, 10, 30, 0, true);
+    GFileSystem::SetModificationDateTime(At("src/sub/b.txt"), date);
+    GFileSystem::CopyPermissionsRecursive(At("src"), At("dst"));
+    GFileSystem::CopyDateTimeInfoRecursive(At("src"), At("dst"));
+    EXPECT_EQ(ModeOf(Fs("dst/sub/b.txt")), 0604);
+    EXPECT_EQ(ModeOf(Fs("dst/sub")), 0711);
+    GDateTime copied(false);
+    GFileSystem::GetModificationDateTime(At("dst/sub/b.txt"), copied);
+    EXPECT_TRUE(copied == date);
+    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyPermissionsRecursive(At("src"), At("missing")); }), 0);
+}

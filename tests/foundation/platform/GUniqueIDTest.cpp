@@ -193,7 +193,9 @@ TEST_F(GUniqueIDTest, IdentifiersMadeInQuickSuccessionAllDiffer)
         EXPECT_TRUE(seen.insert(id).second) << "identifier " << i << " came twice";
         ASSERT_GE(TimestampOf(id), TimestampOf(previous));
         if (TimestampOf(id) == TimestampOf(previous))
+        {
             EXPECT_EQ(ClockSequenceOf(id), (ClockSequenceOf(previous) + 1) & 0x3FFF);
+        }
         previous = id;
     }
 }

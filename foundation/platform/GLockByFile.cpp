@@ -1,0 +1,35 @@
+// A scope lock on a lock file.
+#include "GLockByFile.h"
+
+#include "PSystem.h"
+
+namespace
+{
+constexpr int cRetryMilliseconds = 150;
+} // namespace
+
+GLockByFile::GLockByFile(GPathName const& lockFile, GLockFile::LockType type, bool wait)
+    : fHasLock(false), fLockFile(lockFile)
+{
+    fHasLock = fLockFile.IsLocked(type);
+    if (!fHasLock)
+        fHasLock = fLockFile.Lock(type);
+    while (!fHasLock && wait)
+    {
+        PSystem::MilliSleep(cRetryMilliseconds);
+        fHasLock = fLockFile.Lock(type);
+    }
+}
+
+GLockByFile::~GLockByFile()
+{
+    ReleaseLock();
+}
+
+void GLockByFile::ReleaseLock()
+{
+    if (!fHasLock)
+        return;
+    fLockFile.UnLock();
+    fHasLock = false;
+}

@@ -1,0 +1,241 @@
+// Reading and writing files through streams: shared files with their own positions, lengths, skips,
+// truncation, whole-file locks between processes, and writes that reach the file whole or fail.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+
+#include "ChildProcess.h"
+#include "ErrorOf.h"
+#include "FileTree.h"
+#include "GBuffer.h"
+#include "GFileInStream.h"
+#include "GFileOutStream.h"
+#include "GFileSystem.h"
+#include "GStringPool.h"
+#include "PUNIXFileSystemImp.h"
+#include "PUNIXSystemException.h"
+#include "TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+using testsupport::ChildProcess;
+using testsupport::PathOf;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+std::string Text(GBuffer const& bytes)
+{
+    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()), static_cast<std::size_t>(bytes.GetLength()));
+}
+
+GBuffer Bytes(std::string const& text)
+{
+    return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
+}
+
+class GFileStreamTest : public ::testing::Test
+{
+protected:
+    GPathName At(std::string const& name) const { return PathOf(fRoot / name); }
+    fs::path Fs(std::string const& name) const { return fRoot / name; }
+
+    testsupport::TempFolder fRoot{"sendrix-streams"};
+};
+} // namespace
+
+TEST_F(GFileStreamTest, ClonesReadTheFileEachFromItsOwnPosition)
+{
+    WriteFile(Fs("f"), "abcdefghij");
+    GFileInStream first(At("f"));
+    GBuffer out;
+    ASSERT_EQ(first.Read(out, 3), 3);
+    EXPECT_EQ(Text(out), "abc");
+    GInStream* const clone = first.CreateClone();
+    ASSERT_EQ(clone->Read(out, 2), 2);
+    EXPECT_EQ(Text(out), "de");
+    ASSERT_EQ(first.Read(out, 2), 2);
+    EXPECT_EQ(Text(out), "de") << "the first stream goes on from where it stood";
+    ASSERT_EQ(clone->Read(out, 10), 5);
+    EXPECT_EQ(Text(out), "fghij");
+    ASSERT_EQ(first.Read(out, 1), 1);
+    EXPECT_EQ(Text(out), "f");
+    delete clone;
+    ASSERT_EQ(first.Read(out, 1), 1);
+    EXPECT_EQ(Text(out), "g");
+}
+
+TEST_F(GFileStreamTest, ReadingAtTheEndGivesMinusOneAndSkipsStopThere)
+{
+    WriteFile(Fs("f"), "12345");
+    GFileInStream in(At("f"));
+    EXPECT_EQ(in.GetLength(), 5);
+    EXPECT_EQ(in.Skip(3), 3);
+    EXPECT_EQ(in.Skip(10), 2);
+    EXPECT_EQ(in.Skip(-4), 0);
+    GBuffer out;
+    EXPECT_EQ(in.Read(out, 4), -1);
+    EXPECT_EQ(in.GetPos(), 5);
+    in.Reset();
+    ASSERT_EQ(in.Read(out, 4), 4);
+    EXPECT_EQ(Text(out), "1234");
+    EXPECT_EQ(in.Read(out, 0), -1);
+}
+
+TEST_F(GFileStreamTest, AMissingFileCannotBeReadAndTheErrorNamesIt)
+{
+    GStringPool::Initialize();
+    GException::Initialize();
+    try
+    {
+        GFileInStream in(At("missing"));
+        ADD_FAILURE() << "nothing thrown";
+    }
+    catch (PUNIXSystemException const& exception)
+    {
+        EXPECT_EQ(exception.GetSystemErrorCode(), ENOENT);
+        std::string const full = testsupport::Utf8Of(exception.GetFullDescription());
+        EXPECT_EQ(full.find(Fs("missing").string() + ": "), 0u) << full;
+    }
+    GStringPool::Finalize();
+}
+
+TEST_F(GFileStreamTest, WritingWithTruncationLeavesOnlyWhatIsWritten)
+{
+    WriteFile(Fs("f"), "a much longer old content");
+    {
+        GFileOutStream out(At("f"), true);
+        EXPECT_EQ(out.Write(Bytes("new")), 3);
+        EXPECT_EQ(out.GetLength(), 3);
+    }
+    EXPECT_EQ(ReadFile(Fs("f")), "new");
+    {
+        GFileOutStream out(At("f"), false);
+        out.Write(Bytes("N"));
+    }
+    EXPECT_EQ(ReadFile(Fs("f")), "New");
+}
+
+TEST_F(GFileStreamTest, WritingANewFileMakesItsFolders)
+{
+    {
+        GFileOutStream out(At("a/b/new.txt"), true);
+        out.Write(Bytes("text"));
+    }
+    EXPECT_EQ(ReadFile(Fs("a/b/new.txt")), "text");
+}
+
+TEST_F(GFileStreamTest, SkippingWhileWritingLeavesAGap)
+{
+    {
+        GFileOutStream out(At("gap"), true);
+        EXPECT_EQ(out.Skip(10), 10);
+        out.Write(Bytes("x"));
+        EXPECT_EQ(out.GetLength(), 11);
+        out.Reset();
+        out.Write(Bytes("y"));
+    }
+    std::string const content = ReadFile(Fs("gap"));
+    ASSERT_EQ(content.size(), 11u);
+    EXPECT_EQ(content.front(), 'y');
+    EXPECT_EQ(content.back(), 'x');
+}
+
+TEST_F(GFileStreamTest, TheLengthOfAFileWithoutADescriptorComesFromTheFileSystem)
+{
+    GFileInStream::File absent(At("missing"), false);
+    EXPECT_EQ(absent.GetLength(), -1);
+    WriteFile(Fs("f"), "123456");
+    GFileInStream::File present(At("f"), false);
+    EXPECT_EQ(present.GetLength(), 6);
+    present.OpenWith(PUNIXFileImp::cRead);
+    GBuffer out;
+    present.Read(out, 2);
+    EXPECT_EQ(present.GetLength(), 6);
+    EXPECT_EQ(present.GetFilePosition(), 2) << "measuring leaves the descriptor where it was";
+}
+
+TEST_F(GFileStreamTest, AFileLockedByAnotherProcessIsRefusedAndKeptWhole)
+{
+    WriteFile(Fs("f"), "precious");
+    GPathName const path = At("f");
+    ChildProcess reader(
+        [&](ChildProcess::Child const& child)
+        {
+            GFileInStream in(path);
+            child.Tell('R');
+            child.Await();
+            return 0;
+        });
+    ASSERT_EQ(reader.Await(), 'R');
+    EXPECT_NE(testsupport::ErrorOf([&] { GFileOutStream out(path, true); }), 0);
+    EXPECT_EQ(ReadFile(Fs("f")), "precious") << "a refused open must not empty the file";
+    EXPECT_NO_THROW(GFileInStream shared(path)) << "readers share the file";
+    EXPECT_EQ(reader.Wait(), 0);
+    EXPECT_NO_THROW(GFileOutStream out(path, true));
+}
+
+TEST_F(GFileStreamTest, AWriteLockSurvivesThisProcessOpeningAndClosingTheFile)
+{
+    WriteFile(Fs("f"), "kept");
+    GPathName const path = At("f");
+    GFileOutStream writer(path, false);
+    // An in-use test opens and closes the file; a lock of the process would go with that close.
+    EXPECT_TRUE(GFileSystem::FileInUse(path));
+    { std::ifstream(Fs("f")).get(); }
+    ChildProcess other(
+        [&](ChildProcess::Child const&)
+        { return testsupport::ErrorOf([&] { GFileOutStream out(path, true); }) != 0 ? 0 : 1; });
+    EXPECT_EQ(other.Wait(), 0) << "another process opened the file while this one held it";
+    EXPECT_EQ(ReadFile(Fs("f")), "kept");
+}
+
+TEST_F(GFileStreamTest, AShortWriteIsResumedAndAFailedOneReported)
+{
+    GPathName const path = At("limited");
+    // In a child: the file may grow to 10 bytes only, so a write of 16 stops short and then fails.
+    ChildProcess child(
+        [&](ChildProcess::Child const&)
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            GFileOutStream out(path, true);
+            rlimit const limit{10, 10};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 3;
+            bool failed = false;
+            try
+            {
+                out.Write(Bytes("0123456789ABCDEF"));
+            }
+            catch (PUNIXSystemException const& exception)
+            {
+                failed = exception.GetSystemErrorCode() == EFBIG;
+            }
+            if (!failed)
+                return 1;
+            return out.GetFile()->GetCachedPos() == 10 ? 0 : 2;
+        });
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_EQ(ReadFile(Fs("limited")), "0123456789");
+
+    {
+        GFileOutStream out(path, true);
+        std::string const big(5 * 1024 * 1024, 'z');
+        EXPECT_EQ(out.Write(Bytes(big)), static_cast<int>(big.size()));
+    }
+    EXPECT_EQ(fs::file_size(Fs("limited")), 5u * 1024 * 1024);
+}
+
+TEST(PUNIXFileSystemImpTest, AFailureWithoutAnErrorNumberThrowsNothing)
+{
+    errno = 0;
+    EXPECT_NO_THROW(PUNIXFileSystemImp::CheckErrno(false));
+    errno = EACCES;
+    EXPECT_THROW(PUNIXFileSystemImp::CheckErrno(false), PUNIXSystemException);
+    EXPECT_NO_THROW(PUNIXFileSystemImp::CheckErrno(true));
+}

@@ -33,18 +33,6 @@ std::vector<std::string> Split(std::string const& text, char separator)
     }
 }
 
-// The name as the other style writes it: HFS names may hold "/", POSIX names ":".
-std::string SwapSeparators(std::string name)
-{
-    for (char& c : name)
-    {
-        if (c == '/')
-            c = ':';
-        else if (c == ':')
-            c = '/';
-    }
-    return name;
-}
 
 std::string Join(std::vector<std::string> const& names, char separator)
 {
@@ -89,12 +77,12 @@ std::string PosixFromHFS(std::string const& hfs)
     else
     {
         prefix = parts[0] == VolumesStandInStartupVolumeName() ? "/"
-                                                               : "/Volumes/" + SwapSeparators(parts[0]) + "/";
+                                                               : "/Volumes/" + VolumesStandInOtherStyleName(parts[0]) + "/";
         first = 1;
     }
     std::vector<std::string> names;
     for (std::size_t i = first; i < parts.size(); ++i)
-        names.push_back(parts[i].empty() ? ".." : SwapSeparators(parts[i]));
+        names.push_back(parts[i].empty() ? ".." : VolumesStandInOtherStyleName(parts[i]));
     return NormalPosixPath(prefix + Join(names, '/'));
 }
 
@@ -105,7 +93,7 @@ std::string HFSFromPosix(std::string const& posix)
     {
         if (name.empty() || name == ".")
             continue;
-        names.push_back(name == ".." ? std::string() : SwapSeparators(name));
+        names.push_back(name == ".." ? std::string() : VolumesStandInOtherStyleName(name));
     }
     if (posix[0] != '/')
         return ":" + Join(names, ':');

@@ -58,18 +58,6 @@ std::string RealPath(std::string const& path)
     return result;
 }
 
-// "/" in an HFS name is ":" on disk and the other way round.
-std::string SwapSeparators(std::string name)
-{
-    for (char& c : name)
-    {
-        if (c == '/')
-            c = ':';
-        else if (c == ':')
-            c = '/';
-    }
-    return name;
-}
 
 bool ToUTF8(UniChar const* units, UniCharCount count, std::string& out)
 {
@@ -148,7 +136,7 @@ OSErr FSMakeFSRefUnicode(FSRef const* parentRef, UniCharCount nameLength, UniCha
     else if (hfsName == "..")
         path = Branch(parentRef->fPath);
     else
-        path = Join(parentRef->fPath, SwapSeparators(hfsName));
+        path = Join(parentRef->fPath, VolumesStandInOtherStyleName(hfsName));
     if (lstat(path.c_str(), &info) != 0)
         return ErrorOf(errno);
     newRef->fPath = path;
@@ -194,7 +182,7 @@ OSErr FSGetCatalogInfo(FSRef const* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
             }
         }
         else
-            name = SwapSeparators(Leaf(ref->fPath));
+            name = VolumesStandInOtherStyleName(Leaf(ref->fPath));
         if (!ToHFSName(name, *outName))
             return bdNamErr;
     }

@@ -45,9 +45,7 @@ std::vector<VolumeStandInEntry> VolumesStandInList()
     for (std::string const& name : names)
     {
         // A volume named "A/B" is mounted at "A:B".
-        std::string volumeName = name;
-        std::replace(volumeName.begin(), volumeName.end(), ':', '/');
-        volumes.push_back({volumeName, root + "/" + name});
+        volumes.push_back({VolumesStandInOtherStyleName(name), root + "/" + name});
     }
     return volumes;
 }
@@ -87,4 +85,16 @@ void VolumesStandInSetVolumesRoot(char const* path)
     }
     std::lock_guard<std::mutex> lock(sMutex);
     sVolumesRoot = root;
+}
+
+std::string VolumesStandInOtherStyleName(std::string name)
+{
+    for (char& c : name)
+    {
+        if (c == '/')
+            c = ':';
+        else if (c == ':')
+            c = '/';
+    }
+    return name;
 }

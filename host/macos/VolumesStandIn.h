@@ -21,6 +21,10 @@ std::string VolumesStandInStartupVolumeName();
 // Whether the canonical POSIX path is where a volume is mounted.
 bool VolumesStandInIsMountPath(std::string const& path);
 
+// One name as the other path style writes it: a "/" in an HFS name is a ":" in the POSIX name, and
+// the other way round.
+std::string VolumesStandInOtherStyleName(std::string name);
+
 // Not platform calls: a start-up volume name (UTF-8) and a volumes root of the test's choosing; null
 // gives the platform's again.
 void VolumesStandInSetStartupVolumeName(char const* name);

@@ -18,6 +18,12 @@ inline GPathName PathOf(std::filesystem::path const& path)
     return GPathName(TextOf(path.string()));
 }
 
+// The portable text of a path as UTF-8.
+inline std::string PortableOf(GPathName const& path)
+{
+    return Utf8Of(path.GetCrossPlatformString());
+}
+
 inline std::filesystem::path FsPathOf(GPathName const& path)
 {
     return std::filesystem::path(Utf8Of(path.GetNativePathString()));

@@ -8,6 +8,7 @@
 #include "GPathName.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
+#include "FileTree.h"
 #include "StringText.h"
 #include "TempFolder.h"
 
@@ -17,15 +18,8 @@ using testsupport::ErrorOf;
 using testsupport::TextOf;
 using testsupport::Utf8Of;
 
-std::string Portable(GPathName const& path)
-{
-    return Utf8Of(path.GetCrossPlatformString());
-}
-
-GPathName PathOf(std::string const& utf8)
-{
-    return GPathName(TextOf(utf8));
-}
+using testsupport::PathOf;
+using testsupport::PortableOf;
 
 struct TextCase
 {
@@ -58,7 +52,7 @@ TEST(GPathNameTest, NormalisesToOnePortableForm)
     for (TextCase const& c : cases)
     {
         SCOPED_TRACE(c.fIn);
-        EXPECT_EQ(Portable(PathOf(c.fIn)), c.fOut);
+        EXPECT_EQ(PortableOf(PathOf(c.fIn)), c.fOut);
         EXPECT_EQ(Utf8Of(GPathName().GetNormalizedPortablePathFrom(TextOf(c.fIn))), c.fOut);
     }
 }
@@ -69,7 +63,7 @@ TEST(GPathNameTest, AnAbsolutePathWhoseComponentsCancelStaysAtTheRoot)
     {
         SCOPED_TRACE(text);
         GPathName const path(text);
-        EXPECT_EQ(Portable(path), "/");
+        EXPECT_EQ(PortableOf(path), "/");
         EXPECT_FALSE(path.IsRelative());
     }
 }
@@ -82,7 +76,7 @@ TEST(GPathNameTest, KeepsTheTextAsItArrivedUnlessNormalisationRewritesIt)
 
     GPathName const rewritten(GString(u"/a/./b", false));
     EXPECT_EQ(rewritten.GetCrossPlatformString().GetEncoding().Get(), GUTF8Encoding::GetInstance());
-    EXPECT_EQ(Portable(rewritten), "/a/b");
+    EXPECT_EQ(PortableOf(rewritten), "/a/b");
 }
 
 TEST(GPathNameTest, DecomposedNamesAreNeverComposed)
@@ -90,13 +84,13 @@ TEST(GPathNameTest, DecomposedNamesAreNeverComposed)
     // "e" followed by a combining acute accent: the file system knows the name by these units.
     std::string const decomposed = "e\xCC\x81";
     GPathName path = PathOf("/x/./" + decomposed + ".txt");
-    EXPECT_EQ(Portable(path), "/x/" + decomposed + ".txt");
+    EXPECT_EQ(PortableOf(path), "/x/" + decomposed + ".txt");
     EXPECT_EQ(Utf8Of(path.GetLeaf()), decomposed + ".txt");
     EXPECT_EQ(Utf8Of(path.GetLeafWithoutExtension()), decomposed);
     path.ReplaceExtension(GString("pdf"));
-    EXPECT_EQ(Portable(path), "/x/" + decomposed + ".pdf");
-    EXPECT_EQ(Portable(path / PathOf(decomposed)), "/x/" + decomposed + ".pdf/" + decomposed);
-    EXPECT_EQ(Portable(path.GetRelativePathFrom(PathOf("/x/" + decomposed))), "../" + decomposed + ".pdf");
+    EXPECT_EQ(PortableOf(path), "/x/" + decomposed + ".pdf");
+    EXPECT_EQ(PortableOf(path / PathOf(decomposed)), "/x/" + decomposed + ".pdf/" + decomposed);
+    EXPECT_EQ(PortableOf(path.GetRelativePathFrom(PathOf("/x/" + decomposed))), "../" + decomposed + ".pdf");
 }
 
 TEST(GPathNameTest, FindsLeafAndExtension)
@@ -153,11 +147,11 @@ TEST(GPathNameTest, SplitsIntoRootBranchAndRelativePart)
     {
         SCOPED_TRACE(c.fPath);
         GPathName const path(c.fPath);
-        EXPECT_EQ(Portable(path.GetBranch()), c.fBranch);
-        EXPECT_EQ(Portable(path.GetMachOBranch()), c.fBranch);
+        EXPECT_EQ(PortableOf(path.GetBranch()), c.fBranch);
+        EXPECT_EQ(PortableOf(path.GetMachOBranch()), c.fBranch);
         EXPECT_EQ(path.HasBranch(), c.fHasBranch);
-        EXPECT_EQ(Portable(path.GetRootPath()), c.fRoot);
-        EXPECT_EQ(Portable(path.GetRelativePath()), c.fRelative);
+        EXPECT_EQ(PortableOf(path.GetRootPath()), c.fRoot);
+        EXPECT_EQ(PortableOf(path.GetRelativePath()), c.fRelative);
         EXPECT_EQ(path.GetStartPositionRelativePath(), std::string(c.fRoot).empty() ? 0 : 1);
         EXPECT_FALSE(path.HasRootName());
     }
@@ -175,7 +169,7 @@ TEST(GPathNameTest, PartialPathsCutBeforeThePosition)
     for (Case const& c : cases)
     {
         SCOPED_TRACE(c.fPosition);
-        EXPECT_EQ(Portable(path.GetPartialPath(c.fPosition)), c.fPartial);
+        EXPECT_EQ(PortableOf(path.GetPartialPath(c.fPosition)), c.fPartial);
     }
 }
 
@@ -228,23 +222,23 @@ TEST(GPathNameTest, AppendsRelativePaths)
         SCOPED_TRACE(std::string(c.fPath) + " + " + c.fRelative);
         GPathName appended(c.fPath);
         appended.Append(GString(c.fRelative));
-        EXPECT_EQ(Portable(appended), c.fResult);
+        EXPECT_EQ(PortableOf(appended), c.fResult);
         GPathName divided(c.fPath);
         divided /= GPathName(c.fRelative);
-        EXPECT_EQ(Portable(divided), c.fResult);
-        EXPECT_EQ(Portable(GPathName(c.fPath) / GPathName(c.fRelative)), c.fResult);
+        EXPECT_EQ(PortableOf(divided), c.fResult);
+        EXPECT_EQ(PortableOf(GPathName(c.fPath) / GPathName(c.fRelative)), c.fResult);
     }
     // Append does not check that its text is relative; the operators do.
     GPathName joined("a");
     joined.Append(GString("/b"));
-    EXPECT_EQ(Portable(joined), "a//b");
+    EXPECT_EQ(PortableOf(joined), "a//b");
 }
 
 TEST(GPathNameTest, RefusesToAppendAnAbsolutePath)
 {
     GPathName path("/a");
     EXPECT_EQ(ErrorOf([&] { path /= GPathName("/b"); }), 40066);
-    EXPECT_EQ(Portable(path), "/a");
+    EXPECT_EQ(PortableOf(path), "/a");
     EXPECT_EQ(ErrorOf([&] { GPathName("x") / GPathName("/y"); }), 40066);
 }
 
@@ -284,7 +278,7 @@ TEST(GPathNameTest, MakesRelativePathsBetweenAbsoluteOnes)
     {
         SCOPED_TRACE(std::string(c.fPath) + " from " + c.fBase);
         GPathName const relative = GPathName(c.fPath).GetRelativePathFrom(GPathName(c.fBase));
-        EXPECT_EQ(Portable(relative), c.fRelative);
+        EXPECT_EQ(PortableOf(relative), c.fRelative);
         EXPECT_EQ(GPathName(c.fBase) / relative, GPathName(c.fPath));
     }
     EXPECT_EQ(ErrorOf([] { GPathName("a").GetRelativePathFrom(GPathName("/a")); }), 40067);
@@ -316,13 +310,13 @@ TEST(GPathNameTest, ReplacesLeafAndExtension)
         SCOPED_TRACE(std::string(c.fPath) + " with " + c.fArgument);
         GPathName leaf(c.fPath);
         leaf.ReplaceLeaf(GString(c.fArgument));
-        EXPECT_EQ(Portable(leaf), c.fLeaf);
+        EXPECT_EQ(PortableOf(leaf), c.fLeaf);
         GPathName extension(c.fPath);
         extension.ReplaceExtension(GString(c.fArgument));
-        EXPECT_EQ(Portable(extension), c.fExtension);
+        EXPECT_EQ(PortableOf(extension), c.fExtension);
         GPathName name(c.fPath);
         name.ReplaceLeafWithoutExtension(GString(c.fArgument));
-        EXPECT_EQ(Portable(name), c.fLeafWithoutExtension);
+        EXPECT_EQ(PortableOf(name), c.fLeafWithoutExtension);
     }
 }
 
@@ -334,17 +328,17 @@ TEST(GPathNameTest, MakesRelativePathsAbsolute)
         SCOPED_TRACE(c.fIn);
         GPathName path(c.fIn);
         path.MakeRootDirectory();
-        EXPECT_EQ(Portable(path), c.fOut);
+        EXPECT_EQ(PortableOf(path), c.fOut);
         GPathName root(c.fIn);
         root.SetCrossPlatformRootPathString(GString("ignored"));
-        EXPECT_EQ(Portable(root), c.fOut);
+        EXPECT_EQ(PortableOf(root), c.fOut);
     }
     for (char const* text : {"../a", "..x"})
     {
         SCOPED_TRACE(text);
         GPathName path(text);
         EXPECT_EQ(ErrorOf([&] { path.MakeRootDirectory(); }), 40068);
-        EXPECT_EQ(Portable(path), text);
+        EXPECT_EQ(PortableOf(path), text);
     }
 }
 
@@ -364,17 +358,17 @@ TEST(GPathNameTest, CopiesAndMovesCarryTheText)
 {
     GPathName original("/a/b");
     GPathName copy(original);
-    EXPECT_EQ(Portable(copy), "/a/b");
+    EXPECT_EQ(PortableOf(copy), "/a/b");
     GPathName assigned;
     assigned = original;
-    EXPECT_EQ(Portable(assigned), "/a/b");
+    EXPECT_EQ(PortableOf(assigned), "/a/b");
     GPathName moved(std::move(copy));
-    EXPECT_EQ(Portable(moved), "/a/b");
+    EXPECT_EQ(PortableOf(moved), "/a/b");
     assigned = GPathName("/c");
-    EXPECT_EQ(Portable(assigned), "/c");
+    EXPECT_EQ(PortableOf(assigned), "/c");
     GPathName const& same = assigned;
     assigned = same;
-    EXPECT_EQ(Portable(assigned), "/c");
+    EXPECT_EQ(PortableOf(assigned), "/c");
 }
 
 // --- text forms without volumes ---
@@ -386,11 +380,11 @@ TEST(GPathNameTextFormsTest, NativeMachOAndUNCFormsAreThePortableText)
     EXPECT_EQ(Utf8Of(path.GetMachOPathString()), "/Users/me/a b.txt");
     EXPECT_EQ(Utf8Of(path.GetUNCPathString()), "/Users/me/a b.txt");
     path.SetNativePathString(GString("/x/./y/"));
-    EXPECT_EQ(Portable(path), "/x/y");
+    EXPECT_EQ(PortableOf(path), "/x/y");
     path.SetMachOPathString(GString("a/../b"));
-    EXPECT_EQ(Portable(path), "b");
+    EXPECT_EQ(PortableOf(path), "b");
     path.SetUNCPathString(GString("//srv/share/"));
-    EXPECT_EQ(Portable(path), "//srv/share");
+    EXPECT_EQ(PortableOf(path), "//srv/share");
 }
 
 TEST(GPathNameTextFormsTest, ConvertsWindowsPaths)
@@ -408,7 +402,7 @@ TEST(GPathNameTextFormsTest, ConvertsWindowsPaths)
         SCOPED_TRACE(c.fIn);
         GPathName path;
         path.SetWin32PathString(GString(c.fIn));
-        EXPECT_EQ(Portable(path), c.fOut);
+        EXPECT_EQ(PortableOf(path), c.fOut);
     }
     EXPECT_EQ(Utf8Of(GPathName("/a/b").GetWin32PathString()), "\\a\\b");
     EXPECT_EQ(Utf8Of(GPathName("a").GetWin32PathString()), "a");
@@ -458,9 +452,9 @@ TEST(GPathNameTextFormsTest, RefusesURLsAsDeviceIndependentPaths)
         SCOPED_TRACE(text);
         GPathName path("/kept");
         EXPECT_EQ(ErrorOf([&] { path.SetDIPathString(GString(text)); }), 40090);
-        EXPECT_EQ(Portable(path), "/kept");
+        EXPECT_EQ(PortableOf(path), "/kept");
     }
     GPathName relative;
     relative.SetDIPathString(GString("a/ftp://b"));
-    EXPECT_EQ(Portable(relative), "a/ftp://b");
+    EXPECT_EQ(PortableOf(relative), "a/ftp://b");
 }

@@ -11,6 +11,7 @@
 
 #include "ErrorOf.h"
 #include "GPathName.h"
+#include "FileTree.h"
 #include "StringText.h"
 #include "TempFolder.h"
 #include "macos/FileManagerStandIn.h"
@@ -23,15 +24,8 @@ namespace
 using testsupport::TextOf;
 using testsupport::Utf8Of;
 
-std::string Portable(GPathName const& path)
-{
-    return Utf8Of(path.GetCrossPlatformString());
-}
-
-GPathName PathOf(std::string const& utf8)
-{
-    return GPathName(TextOf(utf8));
-}
+using testsupport::PathOf;
+using testsupport::PortableOf;
 
 std::string PathOf(FSRef const& ref)
 {
@@ -168,11 +162,11 @@ TEST_F(MacPathTest, ReadsTheColonForm)
         SCOPED_TRACE(c.fIn);
         GPathName path;
         path.SetCFMPathString(GString(c.fIn));
-        EXPECT_EQ(Portable(path), c.fOut);
+        EXPECT_EQ(PortableOf(path), c.fOut);
     }
     GPathName mounted;
     mounted.SetCFMPathString(GString("TestVol:x:y"));
-    EXPECT_EQ(Portable(mounted), TestVolume() + "/x/y");
+    EXPECT_EQ(PortableOf(mounted), TestVolume() + "/x/y");
 }
 
 TEST_F(MacPathTest, ColonFormsRoundTrip)
@@ -182,7 +176,7 @@ TEST_F(MacPathTest, ColonFormsRoundTrip)
         SCOPED_TRACE(text);
         GPathName path;
         path.SetCFMPathString(GPathName(text).GetCFMPathString());
-        EXPECT_EQ(Portable(path), text);
+        EXPECT_EQ(PortableOf(path), text);
     }
 }
 
@@ -215,11 +209,11 @@ TEST_F(MacPathTest, WritesAndReadsTheDeviceIndependentForm)
         SCOPED_TRACE(c.fIn);
         GPathName path;
         path.SetDIPathString(GString(c.fIn));
-        EXPECT_EQ(Portable(path), c.fOut);
+        EXPECT_EQ(PortableOf(path), c.fOut);
     }
     GPathName mounted;
     mounted.SetDIPathString(GString("/TestVol/f"));
-    EXPECT_EQ(Portable(mounted), TestVolume() + "/f");
+    EXPECT_EQ(PortableOf(mounted), TestVolume() + "/f");
 }
 
 TEST_F(MacPathTest, MakesFileReferencesByWalkingTheFolders)
@@ -310,11 +304,11 @@ TEST_F(MacPathTest, TakesItsTextFromAReference)
     ASSERT_EQ(PMacPathNameImpBase::MakeFSRefFromMachOPath(TextOf((fFiles / "f").string()), ref), 0);
     GPathName path("/elsewhere");
     path.SetFSRef(ref, false);
-    EXPECT_EQ(Portable(path), (fFiles / "f").string());
+    EXPECT_EQ(PortableOf(path), (fFiles / "f").string());
 
     GPathName other("/elsewhere");
     EXPECT_EQ(other.MakePathFromFSRef(&ref), 0);
-    EXPECT_EQ(Portable(other), (fFiles / "f").string());
+    EXPECT_EQ(PortableOf(other), (fFiles / "f").string());
     EXPECT_EQ(other.MakePathFromFSRef(nullptr), fnfErr);
     EXPECT_TRUE(other.IsEmpty());
 }

@@ -37,7 +37,24 @@ inline Times RunAll(int& argc, char** argv)
     return reporter.fTimes;
 }
 
-// Prints "label: numerator's time / denominator's time (goal)" when both cases ran.
+// Prints one figure: a line for the reader, and a line "FIGURE<tab>operation<tab>peer<tab>value<tab>goal"
+// that scripts/bench gathers into the table of all figures.
+inline void PrintFigure(std::string const& operation, std::string const& peer, std::string const& value,
+                        std::string const& goal)
+{
+    std::printf("%s / %s: %s (%s)\n", operation.c_str(), peer.c_str(), value.c_str(), goal.c_str());
+    std::printf("FIGURE\t%s\t%s\t%s\t%s\n", operation.c_str(), peer.c_str(), value.c_str(), goal.c_str());
+}
+
+inline std::string FormatRatio(double ratio)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", ratio);
+    return text;
+}
+
+// The ratio of numerator's time to denominator's, when both cases ran. The label reads
+// "operation / peer" (the part before " / " names the system's operation, the rest its peer).
 inline void PrintTimeRatio(Times const& times, char const* label, char const* numerator,
                            char const* denominator, char const* goal)
 {
@@ -45,6 +62,10 @@ inline void PrintTimeRatio(Times const& times, char const* label, char const* nu
     auto const bottom = times.find(denominator);
     if (top == times.end() || bottom == times.end() || bottom->second <= 0)
         return;
-    std::printf("%s: %.2f (%s)\n", label, top->second / bottom->second, goal);
+    std::string const text = label;
+    std::string::size_type const slash = text.find(" / ");
+    std::string const operation = slash == std::string::npos ? text : text.substr(0, slash);
+    std::string const peer = slash == std::string::npos ? std::string() : text.substr(slash + 3);
+    PrintFigure(operation, peer, FormatRatio(top->second / bottom->second), goal);
 }
 } // namespace bench

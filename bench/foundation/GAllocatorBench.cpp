@@ -111,10 +111,10 @@ void CompareLiveMemory()
         allocator->Free(blocks[i], sizes[i]);
     allocator->ReleaseFreeLists(-1);
 
-    std::printf("1,000,000 live blocks of 8 to 64 bytes: malloc %.1f MiB, GAllocator %.1f MiB, "
-                "ratio %.2f (goal <= 0.6)\n",
-                mallocBytes / 1048576.0, allocatorBytes / 1048576.0,
-                static_cast<double>(allocatorBytes) / mallocBytes);
+    std::printf("1,000,000 live blocks of 8 to 64 bytes: malloc %.1f MiB, GAllocator %.1f MiB\n",
+                mallocBytes / 1048576.0, allocatorBytes / 1048576.0);
+    bench::PrintFigure("GAllocator memory for 1,000,000 live blocks of 8 to 64 bytes", "malloc's memory",
+                       bench::FormatRatio(static_cast<double>(allocatorBytes) / mallocBytes), "goal <= 0.6");
 }
 } // namespace
 
@@ -125,9 +125,10 @@ int main(int argc, char** argv)
                           "BM_GAllocatorAllocFree", "goal >= 0.5");
     // Less than 1 means that what the allocator does besides locking is faster than malloc.
     if (times.count("BM_GAllocatorAllocFree") && times.count("BM_MutexOnly") && times.count("BM_MallocFree"))
-        std::printf("GAllocator time without its mutex / malloc+free time: %.2f (goal < 1)\n",
-                    (times.at("BM_GAllocatorAllocFree") - times.at("BM_MutexOnly")) /
-                        times.at("BM_MallocFree"));
+        bench::PrintFigure("GAllocator time without its mutex", "malloc+free time",
+                           bench::FormatRatio((times.at("BM_GAllocatorAllocFree") - times.at("BM_MutexOnly")) /
+                                              times.at("BM_MallocFree")),
+                           "goal < 1");
     CompareLiveMemory();
     return 0;
 }

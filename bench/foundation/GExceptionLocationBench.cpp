@@ -3,6 +3,7 @@
 #include "BenchRatio.h"
 
 #include <cstdio>
+#include <string>
 
 #include "GExceptionLocation.h"
 #include "GString.h"
@@ -52,7 +53,12 @@ int main(int argc, char** argv)
     {
         auto const found = times.find(name);
         if (found != times.end())
-            std::printf("%s: %.1f ns per push+pop (goal < 100)\n", name, found->second);
+        {
+            char value[32];
+            std::snprintf(value, sizeof value, "%.1f ns", found->second);
+            bench::PrintFigure(std::string("GExceptionLocation push+pop (") + name + ")", "(time per scope)", value,
+                               "goal < 100 ns");
+        }
     }
     return 0;
 }

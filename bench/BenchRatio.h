@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace bench
@@ -15,6 +16,9 @@ namespace bench
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Colours only for a terminal.
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(std::vector<Run> const& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

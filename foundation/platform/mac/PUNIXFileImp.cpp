@@ -61,7 +61,8 @@ void PUNIXFileImp::Open(int mode)
             GFileSystem::CreateFolder(folder);
     }
     errno = 0;
-    int const descriptor = open(reinterpret_cast<char const*>(NativeBytes(GetFilePath()).GetPtr()), flags, 0600);
+    int const descriptor =
+        open(reinterpret_cast<char const*>(NativeBytes(GetFilePath()).GetPtr()), flags, 0600);
     PUNIXFileSystemImp::CheckErrno(descriptor >= 0);
     if (descriptor < 0)
         return;
@@ -94,6 +95,19 @@ void PUNIXFileImp::Close()
     fDescriptor = -1;
     errno = 0;
     PUNIXFileSystemImp::CheckErrno(close(descriptor) == 0);
+}
+
+void PUNIXFileImp::SyncToDisk()
+{
+    if (fDescriptor < 0)
+        return;
+    int result;
+    do
+    {
+        errno = 0;
+        result = fsync(fDescriptor);
+    } while (result != 0 && errno == EINTR);
+    PUNIXFileSystemImp::CheckErrno(result == 0);
 }
 
 void PUNIXFileImp::Reopen(int mode)

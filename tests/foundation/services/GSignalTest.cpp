@@ -524,3 +524,63 @@ TEST_F(GSignalTest, ConsolidatedReceiverMayLeaveAndSendDuringItsCall)
     EXPECT_EQ(leaving.fCalls, 1);
     leaving.fOther->UnSubscribeConsolidated(&next);
 }
+
+TEST_F(GSignalTest, SendsPassesAndSubscriptionsFromManyThreadsDeliverEachMessageOnce)
+{
+    // Receivers that many threads call count without a log.
+    struct Tally : GReceiver<Note>
+    {
+        void Receive(int, Note const&) override { ++fCalls; }
+        std::atomic<int> fCalls{0};
+    };
+    constexpr int cSenders = 4;
+    constexpr int cSends = 300;
+    Tally immediate, delayed, transient;
+    immediate.Subscribe(650);
+    GSignal<Note>* signal = GSignal<Note>::GetSignal(650);
+    signal->SubscribeDelayed(&delayed);
+    CountingConsolidated consolidated;
+    signal->SubscribeConsolidated(&consolidated);
+
+    std::atomic<bool> sending{true};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < cSenders; ++t)
+        threads.emplace_back(
+            [signal]
+            {
+                for (int i = 0; i < cSends; ++i)
+                    signal->Send(Note(i));
+            });
+    std::thread passes(
+        [&sending]
+        {
+            while (sending)
+                GSignalBase::SendDelayedSignals();
+        });
+    std::thread churn(
+        [&sending, &transient]
+        {
+            while (sending)
+            {
+                transient.Subscribe(650);
+                transient.UnSubscribe(650);
+            }
+        });
+    auto finished = std::async(std::launch::async,
+                               [&threads]
+                               {
+                                   for (auto& thread : threads)
+                                       thread.join();
+                               });
+    ASSERT_EQ(finished.wait_for(cPatience), std::future_status::ready) << "the threads wait for each other";
+    sending = false;
+    passes.join();
+    churn.join();
+    GSignalBase::SendDelayedSignals();
+
+    EXPECT_EQ(immediate.fCalls, cSenders * cSends);
+    EXPECT_EQ(delayed.fCalls, cSenders * cSends);
+    EXPECT_GE(consolidated.fCalls, 1);
+    signal->UnSubscribeDelayed(&delayed);
+    signal->UnSubscribeConsolidated(&consolidated);
+}

@@ -61,8 +61,7 @@ void PUNIXFileImp::Open(int mode)
             GFileSystem::CreateFolder(folder);
     }
     errno = 0;
-    int const descriptor =
-        open(reinterpret_cast<char const*>(NativeBytes(GetFilePath()).GetPtr()), flags, 0600);
+    int const descriptor = open(reinterpret_cast<char const*>(NativeBytes(GetFilePath()).GetPtr()), flags, 0600);
     PUNIXFileSystemImp::CheckErrno(descriptor >= 0);
     if (descriptor < 0)
         return;

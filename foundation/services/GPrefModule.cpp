@@ -8,7 +8,6 @@
 #include "GException.h"
 #include "GFileOutStream.h"
 #include "GFileSystem.h"
-#include "GMemoryOutStream.h"
 #include "GPathName.h"
 #include "GSimpleException.h"
 #include "GText2BinStream.h"
@@ -22,6 +21,37 @@ constexpr int cRenameFailedID = 40023;
 constexpr int cTemporaryNames = 8;
 
 using Reader = GDictBufferReader<GBuffer, GString>;
+
+// Gathers the many small pieces of the text writer into blocks for the file: one write per block,
+// and one block of memory however large the text.
+class BlockSink : public GOutStream
+{
+public:
+    explicit BlockSink(GOutStream& target) : fTarget(target) { fBlock.Allocate(cBlockSize); }
+
+    int Write(GBuffer const& bytes) override
+    {
+        if (fBlock.GetLength() + bytes.GetLength() > cBlockSize)
+            Flush();
+        if (bytes.GetLength() >= cBlockSize)
+            return fTarget.Write(bytes);
+        fBlock += bytes;
+        return bytes.GetLength();
+    }
+    void Flush() override
+    {
+        if (fBlock.GetLength() == 0)
+            return;
+        fTarget.Write(fBlock);
+        fBlock.SetLength(0);
+    }
+
+private:
+    static constexpr int cBlockSize = 1 << 16;
+
+    GOutStream& fTarget;
+    GBuffer fBlock;
+};
 
 // Opens a new temporary file beside target, ".<leaf>.tmp" (then ".tmp1" and on), for writing under
 // its exclusive lock; a name whose file another writer holds is passed over.
@@ -257,11 +287,6 @@ void GPrefModule::WritePrefsFile(GPathName const& path)
         GFileSystem::GetAliasTarget(path, linked))
         target = linked;
 
-    GBuffer text;
-    {
-        GMemoryOutStream sink(text);
-        GetPrefsDataToStream(sink, GetEncoding());
-    }
     bool const exists = GFileSystem::TryFileExists(target);
     if (exists && fReadIncomplete)
     {
@@ -274,7 +299,9 @@ void GPrefModule::WritePrefsFile(GPathName const& path)
     GAutoPtr<GFileOutStream> out = OpenTemporary(target, temporary);
     try
     {
-        out->Write(text);
+        BlockSink sink(*out);
+        GetPrefsDataToStream(sink, GetEncoding());
+        sink.Flush();
         out->GetFile()->SyncToDisk();
         if (exists)
             GFileSystem::CopyPermissions(target, temporary);

@@ -6,6 +6,6 @@ class GConsolidatedReceiver
 public:
     virtual ~GConsolidatedReceiver() = default;
 
-    // Called at most once per pass of GSignalBase::SendDelayedSignals, with the registry locked.
+    // Called at most once per pass of GSignalBase::SendDelayedSignals, with no lock of the signals held.
     virtual void ReceiveConsolidated() = 0;
 };

@@ -1,8 +1,22 @@
 // The in-memory preference module and its stored copy.
 #include "GPrefMemoryModule.h"
 
+#include "GMemoryOutStream.h"
+#include "GUnicodeEncoding.h"
+
 GPrefMemoryModule::GPrefMemoryModule()
 {
+    GPrefMemoryModule::ReadDict();
+}
+
+GPrefMemoryModule::GPrefMemoryModule(GString const& text)
+{
+    GEncoding* encoding = const_cast<GEncoding*>(text.GetEncoding().Get());
+    if (encoding)
+    {
+        ReadPrefsText(text.GetBuffer(encoding), encoding);
+        fStored = fPrefs;
+    }
     GPrefMemoryModule::ReadDict();
 }
 
@@ -20,4 +34,14 @@ void GPrefMemoryModule::WriteDict()
         return;
     fStored = fPrefs;
     fDirty = false;
+}
+
+void GPrefMemoryModule::GetPrefsData(GString& text) const
+{
+    GBuffer bytes;
+    {
+        GMemoryOutStream sink(bytes);
+        GetPrefsDataToStream(sink, GUnicodeEncoding::GetInstance());
+    }
+    text.Set(bytes, GUnicodeEncoding::GetInstance(), true);
 }

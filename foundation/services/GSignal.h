@@ -29,7 +29,8 @@ public:
 
     // Appends the receiver, duplicates kept; one added during a delivery is called in it.
     void Subscribe(GReceiver<T>* receiver);
-    // Removes one occurrence: the one a delivery is on, else the first; nothing when absent.
+    // Removes the first occurrence, also while a delivery is on a later one (the delivery goes on
+    // with the receiver after it); nothing when absent.
     void UnSubscribe(GReceiver<T>* receiver);
     // The delayed receivers hear the messages at the next delivery pass. A receiver's destructor
     // does not know of these subscriptions: it must be unsubscribed before it goes.
@@ -79,7 +80,15 @@ template<class T>
 void GSignal<T>::UnSubscribe(GReceiver<T>* receiver)
 {
     GMutexLocker locker(GetMutex());
-    fReceivers.RemoveItem(receiver);
+    // GTable::RemoveItem would prefer the occurrence a delivery stands on; the first one goes.
+    for (int i = 0; i < fReceivers.GetCount(); ++i)
+    {
+        if (fReceivers[i] == receiver)
+        {
+            fReceivers.RemoveItemAt(i);
+            return;
+        }
+    }
 }
 
 template<class T>
@@ -103,7 +112,7 @@ void GSignal<T>::Send(T const& message)
     Deliver(fReceivers, message);
     if (fDelayedReceivers.GetCount() > 0)
         QueueDelayedSignal(new GDelayedMessage<T>(message, this));
-    MarkConsolidatePending();
+    MarkConsolidatePendingLocked();
 }
 
 template<class T>

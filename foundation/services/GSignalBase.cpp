@@ -4,7 +4,6 @@
 
 #include "GAutoPtr.h"
 #include "GMutexLocker.h"
-#include "GTableIterator.h"
 
 PUNIXMutexImp GSignalBase::sStaticMutex;
 GDict<int, GSignalBase*> GSignalBase::sSignals;
@@ -34,7 +33,7 @@ private:
 };
 } // namespace
 
-GSignalBase::GSignalBase(int id) : fID(id), fConsolidatePending(false) {}
+GSignalBase::GSignalBase(int id) : fID(id), fConsolidatePending(false), fHasConsolidatedReceivers(false) {}
 
 GSignalBase::~GSignalBase()
 {
@@ -49,47 +48,53 @@ GSignalBase::~GSignalBase()
 bool GSignalBase::IsConsolidatePending()
 {
     GMutexLocker locker(fMutex);
+    GMutexLocker staticLocker(sStaticMutex);
     return fConsolidatePending;
 }
 
 void GSignalBase::SubscribeConsolidated(GConsolidatedReceiver* receiver)
 {
     GMutexLocker locker(fMutex);
-    if (fConsolidatedReceivers.GetCount() == 0)
+    GMutexLocker staticLocker(sStaticMutex);
+    bool const first = fConsolidatedReceivers.GetCount() == 0;
+    fConsolidatedReceivers.AddItem(receiver);
+    if (first)
     {
-        GMutexLocker staticLocker(sStaticMutex);
-        sConsolidatedSignals.AddItem(this);
-    }
-    try
-    {
-        fConsolidatedReceivers.AddItem(receiver);
-    }
-    catch (...) // a signal without consolidated receivers must not stay in the list
-    {
-        if (fConsolidatedReceivers.GetCount() == 0)
+        try
         {
-            GMutexLocker staticLocker(sStaticMutex);
-            sConsolidatedSignals.RemoveItem(this);
+            sConsolidatedSignals.AddItem(this);
         }
-        throw;
+        catch (...) // a receiver of a signal that no pass looks at would never be called
+        {
+            fConsolidatedReceivers.RemoveLastItem();
+            throw;
+        }
     }
+    fHasConsolidatedReceivers.store(true, std::memory_order_release);
 }
 
 void GSignalBase::UnSubscribeConsolidated(GConsolidatedReceiver* receiver)
 {
     GMutexLocker locker(fMutex);
+    GMutexLocker staticLocker(sStaticMutex);
     int const before = fConsolidatedReceivers.GetCount();
     fConsolidatedReceivers.RemoveItem(receiver);
     if (before > 0 && fConsolidatedReceivers.GetCount() == 0)
     {
-        GMutexLocker staticLocker(sStaticMutex);
         sConsolidatedSignals.RemoveItem(this);
+        fHasConsolidatedReceivers.store(false, std::memory_order_release);
     }
 }
 
 void GSignalBase::MarkConsolidatePending()
 {
     GMutexLocker locker(fMutex);
+    MarkConsolidatePendingLocked();
+}
+
+void GSignalBase::SetConsolidatePending()
+{
+    GMutexLocker staticLocker(sStaticMutex);
     if (fConsolidatedReceivers.GetCount() > 0)
         fConsolidatePending = true;
 }
@@ -123,27 +128,31 @@ void GSignalBase::QueueDelayedSignal(GDelayedMessageBase* message)
 
 void GSignalBase::SendDelayedSignals()
 {
-    GMutexLocker locker(sStaticMutex);
-
-    if (sDelayedSignals && sDelayedSignals->GetCount() > 0)
+    GTable<GDelayedMessageBase*>* taken = nullptr;
     {
-        // The new queue is in place before anything is delivered: what the receivers queue now
-        // waits for the next pass.
-        auto* fresh = new GTable<GDelayedMessageBase*>;
-        TakenQueue taken(sDelayedSignals);
-        sDelayedSignals = fresh;
-        for (int i = 0; i < (*taken).GetCount(); ++i)
-            (*taken)[i]->Send();
+        GMutexLocker locker(sStaticMutex);
+        if (sDelayedSignals && sDelayedSignals->GetCount() > 0)
+        {
+            // The new queue is in place before anything is delivered: what the receivers queue now
+            // waits for the next pass.
+            auto* fresh = new GTable<GDelayedMessageBase*>;
+            taken = sDelayedSignals;
+            sDelayedSignals = fresh;
+        }
+    }
+    if (taken)
+    {
+        TakenQueue queue(taken);
+        for (int i = 0; i < (*queue).GetCount(); ++i)
+            (*queue)[i]->Send();
     }
 
     GTable<GConsolidatedReceiver*> passList;
     {
-        GTableIterator<GSignalBase*> it(sConsolidatedSignals);
-        GSignalBase** signal;
-        while (it.Next(signal))
+        GMutexLocker locker(sStaticMutex);
+        for (int s = 0; s < sConsolidatedSignals.GetCount(); ++s)
         {
-            GSignalBase& fired = **signal;
-            GMutexLocker signalLocker(fired.fMutex);
+            GSignalBase& fired = *sConsolidatedSignals[s];
             if (!fired.fConsolidatePending)
                 continue;
             for (int i = 0; i < fired.fConsolidatedReceivers.GetCount(); ++i)

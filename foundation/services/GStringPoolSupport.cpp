@@ -12,6 +12,7 @@
 #include "GString.h"
 #include "GStringPool.h"
 #include "GStringPoolTable.h"
+#include "GTable.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "GWinAnsiEncoding.h"
@@ -120,4 +121,14 @@ void GStringPoolSupport::AddStringPoolData(GBuffer const& language, char const* 
         }
         table->SetDefaultString(id, GString(bytes, encoding, true), encoding);
     }
+}
+
+void GStringPoolSupport::ReadDefaultStringFile(GString const&)
+{
+    // No default string-file folder can be stored yet, so there is nothing to read.
+}
+
+void GStringPoolSupport::GetDefaultAvailableLanguages(GTable<GString>& out)
+{
+    out.Resize(0);
 }

@@ -6,6 +6,9 @@
 
 class GBuffer;
 class GEncoding;
+class GString;
+template<class T>
+class GTable;
 
 // One row of a built-in table. An id of -1 stands for the previous row's id plus one.
 struct GStringPoolDataStruct
@@ -29,4 +32,10 @@ public:
 
     // The installed encoding singleton of a name, compared byte for byte; null for any other name.
     static GEncoding* GetEncoding(GBuffer const& name);
+
+    // Reads the language's string files from the default string-file folder; the pool calls it once
+    // per language that has no table. Without a default folder it reads nothing.
+    static void ReadDefaultStringFile(GString const& language);
+    // Empties out, then the languages of the string files in the default folder; none without one.
+    static void GetDefaultAvailableLanguages(GTable<GString>& out);
 };

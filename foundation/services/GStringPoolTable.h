@@ -18,18 +18,30 @@ public:
     using Entry = GPair<GString, GEncoding*>;
 
     GStringPoolTable() = default;
+    ~GStringPoolTable();
     GStringPoolTable(GStringPoolTable const&) = delete;
     GStringPoolTable& operator=(GStringPoolTable const&) = delete;
 
-    // Sets or replaces the entry of id.
+    // Sets or replaces the entry of id. A replaced entry keeps its place, so a reference to its text
+    // sees the new text.
     void SetString(int id, GString const& text, GEncoding* encoding);
     // Sets the entry only when id has none yet.
     void SetDefaultString(int id, GString const& text, GEncoding* encoding);
-    // Null when id has no entry. The entry moves when the table grows.
-    Entry const* FindStringForID(int id) const { return fStrings.Find(id); }
+    // Null when id has no entry. An entry stays where it is while the table lives, however many
+    // entries are added after it.
+    Entry const* FindStringForID(int id) const
+    {
+        if (fStrings.GetCount() == 0)
+            return nullptr;
+        Entry* const* entry = fStrings.Find(id);
+        return entry ? *entry : nullptr;
+    }
     // Empties out, then copies every (id, text) into it.
     void GetAllStrings(GDict<int, GString>& out) const;
+    int GetCount() const { return fStrings.GetCount(); }
 
 private:
-    GDict<std::int32_t, Entry> fStrings;
+    // Each entry is an object of its own: the dictionary moves its slots when it grows, and the
+    // pool hands out references to the texts.
+    GDict<std::int32_t, Entry*> fStrings;
 };

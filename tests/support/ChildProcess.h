@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,6 +67,12 @@ public:
         return read(fFromChild, &message, 1) == 1 ? message : 0;
     }
     void Tell(char message) const { (void)!write(fToChild, &message, 1); }
+    // Ends the child at once, wherever its part stands (Wait then reaps it).
+    void Kill(int signal = SIGKILL) const
+    {
+        if (fPid > 0)
+            kill(fPid, signal);
+    }
     // The child's exit code; -1 when it did not exit normally.
     int Wait()
     {

@@ -96,6 +96,19 @@ void PUNIXFileImp::Close()
     PUNIXFileSystemImp::CheckErrno(close(descriptor) == 0);
 }
 
+void PUNIXFileImp::SyncToDisk()
+{
+    if (fDescriptor < 0)
+        return;
+    int result;
+    do
+    {
+        errno = 0;
+        result = fsync(fDescriptor);
+    } while (result != 0 && errno == EINTR);
+    PUNIXFileSystemImp::CheckErrno(result == 0);
+}
+
 void PUNIXFileImp::Reopen(int mode)
 {
     Close();

@@ -59,6 +59,8 @@ public:
     long long GetFilePosition() const;
     // Moves the descriptor to the cached position when it stands elsewhere.
     void SetFilePosition() const;
+    // Waits until everything written has reached the disk; nothing without a descriptor.
+    void SyncToDisk();
     // A lock (or, with lock false, an unlock) of a region, without waiting.
     void SetRegionLocked(long long start, long long length, bool lock, bool exclusive);
 

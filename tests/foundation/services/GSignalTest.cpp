@@ -139,14 +139,15 @@ TEST_F(GSignalTest, ReceiverLeavingInsideReceiveIsNotCalledAgainAndOthersAreCall
     }
 }
 
-TEST_F(GSignalTest, LeavingDuringDeliveryDropsTheSubscriptionBeingDelivered)
+TEST_F(GSignalTest, LeavingDuringDeliveryDropsTheFirstSubscriptionAndSkipsNoOne)
 {
-    // x stands first and third; on its second call it leaves. The subscription it is called
-    // through goes, not the first one, so x stays ahead of a.
-    Recorder x("x", fLog), a("a", fLog);
+    // x stands first and third; on its second call it leaves. The first subscription goes, not the
+    // one it is called through, and the delivery still reaches b after it.
+    Recorder x("x", fLog), a("a", fLog), b("b", fLog);
     x.Subscribe(520);
     a.Subscribe(520);
     x.Subscribe(520);
+    b.Subscribe(520);
     x.fAction = [](Recorder& self)
     {
         if (self.fCalls == 2)
@@ -154,9 +155,10 @@ TEST_F(GSignalTest, LeavingDuringDeliveryDropsTheSubscriptionBeingDelivered)
     };
     GSignal<Note>* signal = GSignal<Note>::GetSignal(520);
     signal->Send(Note(1));
+    EXPECT_EQ(fLog, (Log{"x:520:1", "a:520:1", "x:520:1", "b:520:1"}));
     fLog.clear();
     signal->Send(Note(2));
-    EXPECT_EQ(fLog, (Log{"x:520:2", "a:520:2"}));
+    EXPECT_EQ(fLog, (Log{"a:520:2", "x:520:2", "b:520:2"}));
 }
 
 TEST_F(GSignalTest, ReceiversChangingOthersDuringDelivery)
@@ -448,4 +450,137 @@ TEST_F(GSignalTest, EmptyMessageSignalsDeliverLikeAnyOther)
     idler.Subscribe(620);
     GSignal<GEmptyMessage>::GetSignal(620)->Send(GEmptyMessage());
     EXPECT_EQ(idler.fSignals, std::vector<int>{620});
+}
+
+TEST_F(GSignalTest, PassDeliversWithoutHoldingTheRegistryWhileAnotherThreadSends)
+{
+    // The pass delivers a delayed message to `waiter`, which lets the main thread send on a signal
+    // with a delayed receiver (queueing takes the registry's lock) and waits for that send to end.
+    // A pass that kept the registry locked while delivering would make both wait.
+    Recorder waiter("waiter", fLog);
+    Log otherLog;
+    Recorder immediate("immediate", otherLog), later("later", otherLog);
+    GSignal<Note>* passSignal = GSignal<Note>::GetSignal(630);
+    GSignal<Note>* sendSignal = GSignal<Note>::GetSignal(631);
+    passSignal->SubscribeDelayed(&waiter);
+    sendSignal->Subscribe(&immediate);
+    sendSignal->SubscribeDelayed(&later);
+
+    std::promise<void> inPass;
+    std::promise<void> sent;
+    std::future<void> sentFuture = sent.get_future();
+    bool sendEndedInTime = false;
+    waiter.fAction = [&](Recorder&)
+    {
+        inPass.set_value();
+        sendEndedInTime = sentFuture.wait_for(cPatience) == std::future_status::ready;
+    };
+    passSignal->Send(Note(1));
+    std::thread pass([] { GSignalBase::SendDelayedSignals(); });
+    inPass.get_future().wait();
+    sendSignal->Send(Note(2));
+    sent.set_value();
+    pass.join();
+
+    EXPECT_TRUE(sendEndedInTime) << "the send waited for the pass";
+    EXPECT_EQ(otherLog, (Log{"immediate:631:2"}));
+    GSignalBase::SendDelayedSignals();
+    EXPECT_EQ(otherLog, (Log{"immediate:631:2", "later:631:2"}));
+    passSignal->UnSubscribeDelayed(&waiter);
+    sendSignal->UnSubscribe(&immediate);
+    sendSignal->UnSubscribeDelayed(&later);
+}
+
+TEST_F(GSignalTest, ConsolidatedReceiverMayLeaveAndSendDuringItsCall)
+{
+    // Called without any lock held, it may change its own subscription and fire signals, which wait
+    // for the next pass.
+    struct Leaving : GConsolidatedReceiver
+    {
+        void ReceiveConsolidated() override
+        {
+            ++fCalls;
+            fSignal->UnSubscribeConsolidated(this);
+            fOther->Send(Note(9));
+        }
+        GSignal<Note>* fSignal = nullptr;
+        GSignal<Note>* fOther = nullptr;
+        int fCalls = 0;
+    } leaving;
+    CountingConsolidated next;
+    leaving.fSignal = GSignal<Note>::GetSignal(640);
+    leaving.fOther = GSignal<Note>::GetSignal(641);
+    leaving.fSignal->SubscribeConsolidated(&leaving);
+    leaving.fOther->SubscribeConsolidated(&next);
+
+    leaving.fSignal->Send(Note(1));
+    GSignalBase::SendDelayedSignals();
+    EXPECT_EQ(leaving.fCalls, 1);
+    EXPECT_EQ(next.fCalls, 0) << "fired during the pass: heard in the next";
+    GSignalBase::SendDelayedSignals();
+    EXPECT_EQ(next.fCalls, 1);
+    leaving.fSignal->Send(Note(2));
+    GSignalBase::SendDelayedSignals();
+    EXPECT_EQ(leaving.fCalls, 1);
+    leaving.fOther->UnSubscribeConsolidated(&next);
+}
+
+TEST_F(GSignalTest, SendsPassesAndSubscriptionsFromManyThreadsDeliverEachMessageOnce)
+{
+    // Receivers that many threads call count without a log.
+    struct Tally : GReceiver<Note>
+    {
+        void Receive(int, Note const&) override { ++fCalls; }
+        std::atomic<int> fCalls{0};
+    };
+    constexpr int cSenders = 4;
+    constexpr int cSends = 300;
+    Tally immediate, delayed, transient;
+    immediate.Subscribe(650);
+    GSignal<Note>* signal = GSignal<Note>::GetSignal(650);
+    signal->SubscribeDelayed(&delayed);
+    CountingConsolidated consolidated;
+    signal->SubscribeConsolidated(&consolidated);
+
+    std::atomic<bool> sending{true};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < cSenders; ++t)
+        threads.emplace_back(
+            [signal]
+            {
+                for (int i = 0; i < cSends; ++i)
+                    signal->Send(Note(i));
+            });
+    std::thread passes(
+        [&sending]
+        {
+            while (sending)
+                GSignalBase::SendDelayedSignals();
+        });
+    std::thread churn(
+        [&sending, &transient]
+        {
+            while (sending)
+            {
+                transient.Subscribe(650);
+                transient.UnSubscribe(650);
+            }
+        });
+    auto finished = std::async(std::launch::async,
+                               [&threads]
+                               {
+                                   for (auto& thread : threads)
+                                       thread.join();
+                               });
+    ASSERT_EQ(finished.wait_for(cPatience), std::future_status::ready) << "the threads wait for each other";
+    sending = false;
+    passes.join();
+    churn.join();
+    GSignalBase::SendDelayedSignals();
+
+    EXPECT_EQ(immediate.fCalls, cSenders * cSends);
+    EXPECT_EQ(delayed.fCalls, cSenders * cSends);
+    EXPECT_GE(consolidated.fCalls, 1);
+    signal->UnSubscribeDelayed(&delayed);
+    signal->UnSubscribeConsolidated(&consolidated);
 }

@@ -16,6 +16,8 @@
 #include "GUnicodeEncoding.h"
 #include "GWinAnsiEncoding.h"
 #include "StringPoolTestSupport.h"
+#include "macos/CFArrayStandIn.h"
+#include "macos/CFPreferencesStandIn.h"
 
 using namespace stringpooltest;
 
@@ -304,5 +306,151 @@ TEST(StringPoolLifecycle, FinalizeForgetsEverythingAndThePoolComesBackEmpty)
     EXPECT_TRUE(GStringPool::GetString(1).IsEmpty());
     EXPECT_FALSE(GStringPool::SetLanguage(GString("deDE")));
     GStringPool::Finalize();
+}
+
+TEST_F(StringPoolTest, TextReferencesOutliveGrowthAndDeletedLanguagesUntilFinalize)
+{
+    ASSERT_TRUE(GStringPool::SetLanguage(GString("deDE")));
+    GString const& neutral = GStringPool::GetString(1);
+    GString const& german = GStringPool::GetString(2);
+    GString const& english = GStringPool::GetString(3);
+    // Enough entries to make every table grow several times over.
+    std::vector<std::string> texts;
+    for (int i = 0; i < 500; ++i)
+        texts.push_back("text " + std::to_string(i));
+    for (char const* language : {"Neutral", "deDE", "enUS"})
+    {
+        std::vector<GStringPoolDataStruct> rows;
+        for (int i = 0; i < 500; ++i)
+            rows.push_back({1000 + i, texts[std::size_t(i)].c_str()});
+        Register(language, rows);
+    }
+    GStringPool::DeleteLanguage(GString("deDE"));
+    EXPECT_EQ(Utf8(neutral), "neutral 1");
+    EXPECT_EQ(Utf8(german), "deutsch 2");
+    EXPECT_EQ(Utf8(english), "english 3");
+
+    // A string file replacing an entry keeps its place: the reference shows the new text.
+    GStringPool::GetTable(GString("enUS"))->SetString(3, GString("english three"), nullptr);
+    EXPECT_EQ(Utf8(english), "english three");
+}
+
+TEST_F(StringPoolTest, DeletingALanguageFallsBackToEnglishAndKeepsEnglishAndNeutral)
+{
+    ASSERT_TRUE(GStringPool::SetLanguage(GString("deDE")));
+    GStringPool::DeleteLanguage(GString("deDE"));
+    EXPECT_EQ(Utf8(GStringPool::GetLanguage()), "enUS");
+    EXPECT_EQ(Utf8(GStringPool::GetString(2)), "english 2");
+    EXPECT_FALSE(GStringPool::SetLanguage(GString("deDE"))) << "no table, and its files were looked for";
+
+    for (char const* kept : {"enUS", "Neutral"})
+    {
+        SCOPED_TRACE(kept);
+        GStringPool::DeleteLanguage(GString(kept));
+        EXPECT_EQ(Utf8(GStringPool::GetString(1)), "neutral 1");
+        EXPECT_EQ(Utf8(GStringPool::GetString(3)), "english 3");
+        EXPECT_TRUE(GStringPool::SetLanguage(GString(kept)));
+        GStringPool::SetLanguage(GString("enUS"));
+    }
+    GStringPool::DeleteLanguage(GString("frFR")); // never had a table
+    EXPECT_EQ(Utf8(GStringPool::GetAvailableLanguages()[0]), "enUS");
+    EXPECT_EQ(GStringPool::GetNumAvailableLanguages(), 1);
+}
+
+TEST_F(StringPoolFixture, StringListRunsUpToTheFirstMissingId)
+{
+    Register("enUS", {{5, "five"}, {6, "six"}, {8, "eight"}});
+    Register("Neutral", {{7, "seven"}});
+    GTable<GString> list = GStringPool::GetStringList(5);
+    ASSERT_EQ(list.GetCount(), 4);
+    EXPECT_EQ(Utf8(list[2]), "seven");
+    EXPECT_EQ(Utf8(list[3]), "eight");
+    list.AddItem(GString("stale"));
+    GStringPool::GetStringList(9, list);
+    EXPECT_EQ(list.GetCount(), 0);
+    Register("enUS", {{2147483647, "last"}});
+    EXPECT_EQ(GStringPool::GetStringList(2147483647).GetCount(), 1) << "no id after the largest";
+}
+
+TEST_F(StringPoolFixture, AvailableLanguagesAreFixedByTheirFirstUse)
+{
+    Register("deDE", {{1, "eins"}});
+    Register("frFR", {{1, "un"}});
+    GTable<GString> const& available = GStringPool::GetAvailableLanguages();
+    ASSERT_EQ(available.GetCount(), 3);
+    EXPECT_EQ(Utf8(available[0]), "enUS");
+    EXPECT_EQ(Utf8(available[1]), "deDE");
+    EXPECT_EQ(Utf8(available[2]), "frFR");
+    Register("esES", {{1, "uno"}});
+    EXPECT_EQ(GStringPool::GetNumAvailableLanguages(), 3);
+}
+
+TEST_F(StringPoolTest, ForcedLanguagesComeBackInTurn)
+{
+    Register("frFR", {{2, "francais 2"}});
+    {
+        GStringPool::TempLanguageForcer outer(GString("deDE"));
+        EXPECT_TRUE(outer.WasForced());
+        EXPECT_EQ(Utf8(GStringPool::GetString(2)), "deutsch 2");
+        {
+            GStringPool::TempLanguageForcer inner(GString("frFR"));
+            EXPECT_TRUE(inner.WasForced());
+            EXPECT_EQ(Utf8(GStringPool::GetString(2)), "francais 2");
+            GStringPool::TempLanguageForcer same(GString("frFR"));
+            EXPECT_FALSE(same.WasForced());
+        }
+        EXPECT_EQ(Utf8(GStringPool::GetLanguage()), "deDE");
+    }
+    EXPECT_EQ(Utf8(GStringPool::GetLanguage()), "enUS");
+    {
+        // A language without a table gives English, which was current already.
+        GStringPool::TempLanguageForcer missing(GString("itIT"));
+        EXPECT_FALSE(missing.WasForced());
+    }
+    ASSERT_TRUE(GStringPool::SetLanguage(GString("deDE")));
+    {
+        GStringPool::TempLanguageForcer english(GString("enUS"));
+        // The language it replaced goes while it is forced: English comes back instead.
+        GStringPool::DeleteLanguage(GString("deDE"));
+    }
+    EXPECT_EQ(Utf8(GStringPool::GetLanguage()), "enUS");
+}
+
+TEST_F(StringPoolFixture, PreferredLanguageFollowsTheUsersList)
+{
+    auto setUserLanguages = [](std::vector<char const*> const& languages)
+    {
+        CFArrayRef array = nullptr;
+        if (!languages.empty())
+        {
+            std::vector<void const*> values;
+            for (char const* language : languages)
+                values.push_back(
+                    CFStringCreateWithCString(kCFAllocatorDefault, language, kCFStringEncodingUTF8));
+            array = CFArrayCreate(kCFAllocatorDefault, values.data(), CFIndex(values.size()),
+                                  &kCFTypeArrayCallBacks);
+            for (void const* value : values)
+                CFRelease(value);
+        }
+        CFPreferencesSetValue(CFSTR("AppleLanguages"), array, kCFPreferencesAnyApplication,
+                              kCFPreferencesCurrentUser, kCFPreferencesAnyHost);
+        if (array)
+            CFRelease(array);
+    };
+    GTable<GString> offered;
+    offered.AddItem(GString("enUS"));
+    offered.AddItem(FromUtf8("frFR"));
+    offered.AddItem(GString("deDE"));
+    GString chosen("stale");
+    setUserLanguages({"de-CH", "fr"});
+    GStringPool::GetPreferredLanguage(offered, chosen);
+    EXPECT_EQ(Utf8(chosen), "deDE");
+    setUserLanguages({"it", "fr-FR"});
+    GStringPool::GetPreferredLanguage(offered, chosen);
+    EXPECT_EQ(Utf8(chosen), "frFR");
+    setUserLanguages({"ja"});
+    GStringPool::GetPreferredLanguage(offered, chosen);
+    EXPECT_EQ(Utf8(chosen), "enUS");
+    CFPreferencesStandInReset();
 }
 } // namespace

@@ -1,0 +1,53 @@
+// The preference module of a file shared between processes under a lock file.
+#include "GPrefSharedFileModule.h"
+
+#include "GException.h"
+#include "GFileSystem.h"
+#include "GLockByFile.h"
+
+GPrefSharedFileModule::GPrefSharedFileModule(GPathName const& path, GEncoding const* encoding) : fPath(path)
+{
+    SetEncoding(encoding);
+    try
+    {
+        GPrefSharedFileModule::ReadDict();
+    }
+    catch (GException const&) // a module is made in any case; its Refresh reports the failure again
+    {
+    }
+}
+
+GPrefSharedFileModule::~GPrefSharedFileModule() = default;
+
+void GPrefSharedFileModule::GetLockPathName(GPathName& lockPath) const
+{
+    lockPath = fPath;
+    lockPath.ReplaceExtension(fPath.GetExtension() + GString("lock"));
+}
+
+void GPrefSharedFileModule::ReadDict()
+{
+    fDirty = false;
+    fPrefs.RemoveAll();
+    fReadIncomplete = false;
+    if (!GFileSystem::TryFileExists(fPath))
+        return;
+    GPathName lockPath;
+    GetLockPathName(lockPath);
+    GLockByFile lock(lockPath, GLockFile::cShared, true);
+    ReadPrefsFile(fPath, nullptr);
+}
+
+void GPrefSharedFileModule::WriteDict()
+{
+    if (!fDirty)
+        return;
+    GPathName lockPath;
+    GetLockPathName(lockPath);
+    // The lock file lies beside the file, so its folder must be there before the lock is taken.
+    GPathName const folder = fPath.GetBranch();
+    if (!GFileSystem::TryFolderExists(folder))
+        GFileSystem::CreateFolder(folder);
+    GLockByFile lock(lockPath, GLockFile::cExclusive, true);
+    WritePrefsFile(fPath);
+}

@@ -226,7 +226,7 @@ void PUNIXIPMutexImp::Fail(int id)
 
 void PUNIXIPMutexImp::Lock(std::int32_t* owner)
 {
-    std::int32_t const self = Support::GetProcessInfo().GetCurrentProcessID();
+    std::int32_t const self = Support::GetCurrentProcessID();
     if (Support::CompareAndSwap(owner, 0, self))
         return;
     GTimer timer;
@@ -246,7 +246,7 @@ void PUNIXIPMutexImp::Lock(std::int32_t* owner)
 
 bool PUNIXIPMutexImp::TryToLock(std::int32_t* owner, int seconds)
 {
-    std::int32_t const self = Support::GetProcessInfo().GetCurrentProcessID();
+    std::int32_t const self = Support::GetCurrentProcessID();
     if (Support::CompareAndSwap(owner, 0, self))
         return true;
     bool taken = Attempt(owner, self, true);

@@ -131,7 +131,7 @@ PUNIXSharedMemory::PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const
             fTotalLength = total;
             // The creator is listed before the total length marks the header as made, so that no
             // opener reads a header half-written and no purge finds the new block empty.
-            Support::Store(ListEntry(0), 0, Support::GetProcessInfo().GetCurrentProcessID());
+            Support::Store(ListEntry(0), 0, Support::GetCurrentProcessID());
             Support::Store(fMapping, cListLengthOffset, 4);
             Support::Store(fMapping, cVersionOffset, cVersion);
             Support::Store(fMapping, cTotalLengthOffset, total);
@@ -205,7 +205,7 @@ int PUNIXSharedMemory::Acquire()
     std::int32_t const length = Support::Load(fMapping, cListLengthOffset);
     if (!IsListLength(length) || length >= cMaxListLength)
         return -1;
-    Support::Store(ListEntry(length / 4), 0, Support::GetProcessInfo().GetCurrentProcessID());
+    Support::Store(ListEntry(length / 4), 0, Support::GetCurrentProcessID());
     Support::Store(fMapping, cListLengthOffset, length + 4);
     fAcquired = true;
     return length + 4;
@@ -232,7 +232,7 @@ void PUNIXSharedMemory::Release()
     // A list another process has damaged cannot be walked; this process's entry stays in it.
     if (!IsListLength(length))
         return;
-    std::int32_t const self = Support::GetProcessInfo().GetCurrentProcessID();
+    std::int32_t const self = Support::GetCurrentProcessID();
     int const count = length / 4;
     for (int i = 0; i < count; ++i)
     {
@@ -306,7 +306,7 @@ void PUNIXSharedMemory::CheckConsistency(GBuffer const& posixName)
     if (!IsListLength(length))
         return;
     GProcessInfo& processes = Support::GetProcessInfo();
-    std::int32_t const self = processes.GetCurrentProcessID();
+    std::int32_t const self = Support::GetCurrentProcessID();
     // Asking whether a process runs reads the whole process table: each id is asked about once.
     GDict<std::int32_t, bool> running;
     std::int32_t* entries = Entries(base);

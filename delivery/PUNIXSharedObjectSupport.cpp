@@ -1,7 +1,9 @@
 // Waits and checks on the POSIX objects shared with other processes.
 #include "PUNIXSharedObjectSupport.h"
 
+#include <atomic>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +18,14 @@ namespace
 {
 // "Could not initialize the shared memory layer"
 constexpr int cLayerNotStarted = 40169;
+
+// 0 until asked; forgotten in a forked child, whose id differs from its parent's.
+std::atomic<std::int32_t> sProcessID{0};
+
+void ForgetProcessID()
+{
+    sProcessID.store(0, std::memory_order_relaxed);
+}
 
 long long SizeOf(int descriptor)
 {
@@ -73,4 +83,18 @@ GProcessInfo& PUNIXSharedObjectSupport::GetProcessInfo()
     if (!info)
         throw GSimpleException(cLayerNotStarted);
     return *info;
+}
+
+std::int32_t PUNIXSharedObjectSupport::GetCurrentProcessID()
+{
+    GProcessInfo& info = GetProcessInfo();
+    std::int32_t id = sProcessID.load(std::memory_order_relaxed);
+    if (id != 0)
+        return id;
+    id = info.GetCurrentProcessID();
+    // Kept only where a fork is sure to forget it.
+    static bool const sForgottenAtFork = pthread_atfork(nullptr, nullptr, &ForgetProcessID) == 0;
+    if (sForgottenAtFork)
+        sProcessID.store(id, std::memory_order_relaxed);
+    return id;
 }

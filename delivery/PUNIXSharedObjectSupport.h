@@ -48,4 +48,7 @@ public:
     // The installed process-information service; throws GSimpleException 40169 before the platform
     // start-up and after its shut-down, when there is none.
     static GProcessInfo& GetProcessInfo();
+    // This process's id from that service, asked once per process: every lock is taken in its name,
+    // and asking costs a system call. A forked child asks again.
+    static std::int32_t GetCurrentProcessID();
 };

@@ -57,7 +57,16 @@ std::optional<std::string> ReadFile(std::string const& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    try
+    {
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    catch (std::ios_base::failure const&)
+    {
+        // A process that ends between the open and the read of its file fails the read (ESRCH),
+        // which the stream reports by throwing: the process is gone, as if the open had failed.
+        return std::nullopt;
+    }
 }
 
 std::optional<std::string> ReadLink(std::string const& path)

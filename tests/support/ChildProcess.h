@@ -60,6 +60,8 @@ public:
     ChildProcess& operator=(ChildProcess const&) = delete;
 
     bool Started() const { return fPid > 0; }
+    // The child's process id until it has been waited for.
+    pid_t Pid() const { return fPid; }
     // The child's next message; 0 when it ended without one.
     char Await() const
     {

@@ -329,6 +329,18 @@ TEST_F(ProcessInfoTest, TellsWhichProcessesRun)
     EXPECT_FALSE(fInfo.IsRunning(pid));
 }
 
+TEST_F(ProcessInfoTest, TakesAProcessWhoseFilesFailToReadAsGone)
+{
+    // As for a process that ends between the open and the read of its file: the read fails.
+    FakeProcRoot root;
+    root.AddProcess(4242, "Steady");
+    fs::create_directories(fs::path(root.String()) / "4343" / "stat");
+    fs::create_directories(fs::path(root.String()) / "4343" / "status");
+    SysctlStandInSetProcRoot(root.String().c_str());
+    EXPECT_TRUE(fInfo.IsRunning(4242));
+    EXPECT_FALSE(fInfo.IsRunning(4343));
+}
+
 TEST_F(ProcessInfoTest, ListsTheChildrenOfAProcess)
 {
     fs::path const program = CopyProgram(fFolder.Path(), "Child");

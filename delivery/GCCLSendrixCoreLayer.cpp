@@ -1,0 +1,27 @@
+// The delivery link's counted start-up and shut-down.
+#include "GCCLSendrixCoreLayer.h"
+
+#include "GBuffer.h"
+#include "GCCLSendrixCoreTexts.h"
+#include "GShMemID.h"
+#include "GStringPoolSupport.h"
+
+std::int32_t GCCLSendrixCoreLayer::sInitialized = 0;
+
+bool GCCLSendrixCoreLayer::Initialize()
+{
+    if (sInitialized++ != 0)
+        return true;
+    GShMemID::Initialize();
+    GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GCCLSendrixCoreTexts::sRows,
+                                          GCCLSendrixCoreTexts::cCount, false);
+    return true;
+}
+
+void GCCLSendrixCoreLayer::Finalize()
+{
+    if (sInitialized-- == 1)
+        GShMemID::Finalize();
+    if (sInitialized < 0)
+        sInitialized = 0;
+}

@@ -1,0 +1,22 @@
+// The delivery link's counted start-up and shut-down: the special ids that names of shared objects
+// are built from, and the layer's English messages.
+#pragma once
+
+#include <cstdint>
+
+class GCCLSendrixCoreLayer
+{
+public:
+    GCCLSendrixCoreLayer() = delete;
+
+    // Only the first call acts. Always true.
+    static bool Initialize();
+    // Only the call that balances the first Initialize acts; a call without an Initialize changes
+    // nothing, not even the count the next Initialize sees.
+    static void Finalize();
+
+    static std::int32_t GetInitializeCount() { return sInitialized; }
+
+private:
+    static std::int32_t sInitialized;
+};

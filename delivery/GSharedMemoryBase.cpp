@@ -1,0 +1,133 @@
+// Shared-memory blocks with a position and a recursive hold on their named mutex.
+#include "GSharedMemoryBase.h"
+
+#include <algorithm>
+
+#include "GException.h"
+#include "GIPPrefix.h"
+#include "GSharedMemoryLocker.h"
+#include "PUNIXSharedMemory.h"
+
+template<class Imp>
+GSharedMemoryBase<Imp>::GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id)
+    : fPosition(0), fLockCount(0), fMutex(GIPPrefix::cSharedMemoryLock, id)
+{
+    GSharedMemoryLocker const lock(*this);
+    fPlatform.Reset(new Imp(sessionPrefix, DataName(id)));
+}
+
+template<class Imp>
+GSharedMemoryBase<Imp>::GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id, int dataSize,
+                                          bool& created)
+    : fPosition(0), fLockCount(0), fMutex(GIPPrefix::cSharedMemoryLock, id)
+{
+    GSharedMemoryLocker const lock(*this);
+    fPlatform.Reset(new Imp(sessionPrefix, DataName(id), dataSize, created));
+}
+
+template<class Imp>
+GSharedMemoryBase<Imp>::~GSharedMemoryBase()
+{
+    try
+    {
+        Lock();
+    }
+    catch (GException const&)
+    {
+        // Leaving the block is done without its mutex rather than not at all.
+    }
+    fPlatform.Reset();
+    bool const held = fLockCount > 0;
+    fLockCount = 0;
+    if (held)
+        fMutex.Unlock();
+}
+
+template<class Imp>
+int GSharedMemoryBase<Imp>::Read(unsigned char* destination, int count)
+{
+    GSharedMemoryLocker const lock(*this);
+    int const length = fPlatform->GetLength();
+    int transferred = 0;
+    if (fPosition >= 0 && count > 0 && fPosition < length)
+        transferred = std::min(count, length - fPosition);
+    if (transferred > 0)
+        fPlatform->Read(fPosition, destination, transferred);
+    fPosition += transferred;
+    return transferred;
+}
+
+template<class Imp>
+int GSharedMemoryBase<Imp>::Write(unsigned char const* source, int count)
+{
+    GSharedMemoryLocker const lock(*this);
+    int const length = fPlatform->GetLength();
+    int transferred = 0;
+    if (fPosition >= 0 && count > 0 && fPosition < length)
+        transferred = std::min(count, length - fPosition);
+    if (transferred > 0)
+        fPlatform->Write(fPosition, source, transferred);
+    fPosition += transferred;
+    return transferred;
+}
+
+template<class Imp>
+int GSharedMemoryBase<Imp>::Read(GBuffer& out, int count)
+{
+    GSharedMemoryLocker const lock(*this);
+    // Room for what the data can give, not for whatever count a caller read from the block.
+    int const length = fPlatform->GetLength();
+    int const room =
+        fPosition >= 0 && count > 0 && fPosition < length ? std::min(count, length - fPosition) : 0;
+    out.SetLength(room);
+    int const transferred = Read(out.GetWritePtr(), room);
+    out.SetLength(transferred);
+    return transferred;
+}
+
+template<class Imp>
+void GSharedMemoryBase<Imp>::Lock()
+{
+    if (fLockCount == 0)
+    {
+        fMutex.Lock();
+        fLockCount = 1;
+    }
+    else
+        ++fLockCount;
+}
+
+template<class Imp>
+void GSharedMemoryBase<Imp>::Unlock()
+{
+    if (fLockCount <= 0)
+        return;
+    if (--fLockCount == 0)
+        fMutex.Unlock();
+}
+
+template<class Imp>
+bool GSharedMemoryBase<Imp>::Exists(GBuffer const& sessionPrefix, GBuffer const& id)
+{
+    try
+    {
+        // Under the mutex, so that the open (and the purge it starts with) never meets a block that
+        // its creator is still making.
+        GIPMutexBase<PUNIXIPMutexImp> mutex(GIPPrefix::cSharedMemoryLock, id);
+        mutex.Lock();
+        return Imp::Exists(sessionPrefix, DataName(id));
+    }
+    catch (GException const&)
+    {
+        // A block whose mutex cannot be made cannot be used either.
+        return false;
+    }
+}
+
+template<class Imp>
+GBuffer GSharedMemoryBase<Imp>::DataName(GBuffer const& id)
+{
+    return GBuffer(GIPPrefix::GetPrefix(GIPPrefix::cSharedMemoryData)) + id;
+}
+
+template class GSharedMemoryBase<PUNIXSharedMemory>;

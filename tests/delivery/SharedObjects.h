@@ -1,0 +1,151 @@
+// What the delivery tests need of the POSIX objects behind mutexes and blocks: names of their own
+// that parallel runs never share, removed at the end of each test whatever happened, and a view of
+// an object's bytes as another process sees them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "GBuffer.h"
+
+namespace deliverytest
+{
+inline GBuffer BufferOf(std::string const& bytes)
+{
+    return GBuffer(reinterpret_cast<unsigned char const*>(bytes.data()), static_cast<int>(bytes.size()));
+}
+
+inline std::string TextOf(GBuffer const& bytes)
+{
+    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()),
+                       static_cast<std::size_t>(bytes.GetLength()));
+}
+
+// True when a POSIX shared-memory object of that name ("/" first) exists.
+inline bool ObjectExists(std::string const& posixName)
+{
+    int const descriptor = shm_open(posixName.c_str(), O_RDONLY, 0);
+    if (descriptor < 0)
+        return false;
+    close(descriptor);
+    return true;
+}
+
+// The object's size; -1 when it does not exist.
+inline long long ObjectSize(std::string const& posixName)
+{
+    int const descriptor = shm_open(posixName.c_str(), O_RDONLY, 0);
+    if (descriptor < 0)
+        return -1;
+    struct stat status;
+    long long const size = fstat(descriptor, &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+    close(descriptor);
+    return size;
+}
+
+// The identity of the object a name stands for, to tell a new object under an old name.
+inline ino_t ObjectInode(std::string const& posixName)
+{
+    int const descriptor = shm_open(posixName.c_str(), O_RDONLY, 0);
+    if (descriptor < 0)
+        return 0;
+    struct stat status;
+    ino_t const inode = fstat(descriptor, &status) == 0 ? status.st_ino : 0;
+    close(descriptor);
+    return inode;
+}
+
+// A read-write mapping of a whole object, as any other local process can make one. With a size,
+// the object is created (or resized) to it first, the way a creator starts.
+class ObjectView
+{
+public:
+    explicit ObjectView(std::string const& posixName, long long createWithSize = -1)
+    {
+        int flags = O_RDWR;
+        if (createWithSize >= 0)
+            flags |= O_CREAT;
+        fDescriptor = shm_open(posixName.c_str(), flags, 0600);
+        if (fDescriptor < 0)
+            return;
+        if (createWithSize >= 0 && ftruncate(fDescriptor, createWithSize) != 0)
+            return;
+        struct stat status;
+        if (fstat(fDescriptor, &status) != 0 || status.st_size == 0)
+            return;
+        fSize = static_cast<std::size_t>(status.st_size);
+        void* base = mmap(nullptr, fSize, PROT_READ | PROT_WRITE, MAP_SHARED, fDescriptor, 0);
+        if (base != MAP_FAILED)
+            fBase = static_cast<unsigned char*>(base);
+    }
+    ~ObjectView()
+    {
+        if (fBase)
+            munmap(fBase, fSize);
+        if (fDescriptor >= 0)
+            close(fDescriptor);
+    }
+    ObjectView(ObjectView const&) = delete;
+    ObjectView& operator=(ObjectView const&) = delete;
+
+    bool IsMapped() const { return fBase != nullptr; }
+    std::size_t Size() const { return fSize; }
+    unsigned char* Bytes() const { return fBase; }
+    std::int32_t Field(std::size_t offset) const
+    {
+        std::int32_t value = 0;
+        if (offset + 4 <= fSize)
+            std::memcpy(&value, fBase + offset, 4);
+        return value;
+    }
+    void SetField(std::size_t offset, std::int32_t value) const
+    {
+        if (offset + 4 <= fSize)
+            std::memcpy(fBase + offset, &value, 4);
+    }
+
+private:
+    int fDescriptor = -1;
+    std::size_t fSize = 0;
+    unsigned char* fBase = nullptr;
+};
+
+// Hands out ids of this process's own ("D" + process id + a count) and unlinks, at the end of the
+// test, every object that any of them can have named: a mutex segment of its own, or a block's
+// data and mutex.
+class SharedObjectsTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        for (std::string const& id : fIDs)
+        {
+            shm_unlink(("/" + id).c_str());
+            shm_unlink(("/ZlvShD" + id).c_str());
+            shm_unlink(("/ZlvShL" + id).c_str());
+        }
+    }
+
+    // A new id, padded with "x" to the length asked for when longer than it would be.
+    std::string NewID(std::size_t length = 0)
+    {
+        static int sCount = 0;
+        std::string id = "D" + std::to_string(getpid()) + "_" + std::to_string(++sCount);
+        if (id.size() < length)
+            id.append(length - id.size(), 'x');
+        fIDs.push_back(id);
+        return id;
+    }
+
+private:
+    std::vector<std::string> fIDs;
+};
+} // namespace deliverytest

@@ -92,18 +92,21 @@ bool CanKeepAttributes(std::string const& path)
 
 // Runs change on the item's attributes. Linux asks for write permission where the platform lets the
 // owner change the Finder information and flags of a read-only item, so the owner gets it for the
-// moment of the change. 0 or the errno.
+// moment of the change. An item that cannot keep attributes takes nothing and reports no error; that
+// is found out only when the change fails, since it mostly does not. 0 or the errno.
 template<class Change>
 int ChangeAttributes(std::string const& path, Change change)
 {
-    if (!CanKeepAttributes(path))
-        return Exists(path) ? 0 : ENOENT;
     if (change() == 0)
         return 0;
     int error = errno;
     struct stat status;
-    if (error == EACCES && lstat(path.c_str(), &status) == 0 && status.st_uid == geteuid() &&
-        !(status.st_mode & S_IWUSR) && chmod(path.c_str(), (status.st_mode & 07777) | S_IWUSR) == 0)
+    if (lstat(path.c_str(), &status) != 0)
+        return ENOENT;
+    if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+        return 0;
+    if (error == EACCES && status.st_uid == geteuid() && !(status.st_mode & S_IWUSR) &&
+        chmod(path.c_str(), (status.st_mode & 07777) | S_IWUSR) == 0)
     {
         error = change() == 0 ? 0 : errno;
         chmod(path.c_str(), status.st_mode & 07777);
@@ -430,6 +433,45 @@ FinderInfo ReadFinderInfo(std::string const& path)
     return info;
 }
 
+unsigned AttributesPresent(std::string const& path)
+{
+    char names[1024];
+    std::string longer;
+    char const* list = names;
+    ssize_t size = llistxattr(path.c_str(), names, sizeof names);
+    while (size < 0 && errno == ERANGE)
+    {
+        size = llistxattr(path.c_str(), nullptr, 0);
+        if (size < 0)
+            break;
+        longer.assign(static_cast<std::size_t>(size) + 1, '\0');
+        size = llistxattr(path.c_str(), &longer[0], longer.size());
+        list = longer.data();
+    }
+    unsigned present = 0;
+    for (ssize_t at = 0; at < size;)
+    {
+        char const* const name = list + at;
+        std::size_t const length = strnlen(name, static_cast<std::size_t>(size - at));
+        if (std::strcmp(name, cFinderInfoAttribute) == 0)
+            present |= cHasFinderInfo;
+        else if (std::strcmp(name, cLockedAttribute) == 0)
+            present |= cHasLock;
+        else if (std::strcmp(name, cCustomIconAttribute) == 0)
+            present |= cHasCustomIcon;
+        else if (std::strcmp(name, cCreationDateAttribute) == 0)
+            present |= cHasCreationDate;
+        at += static_cast<ssize_t>(length) + 1;
+    }
+    return present;
+}
+
+bool StoredCreationDate(std::string const& path, double& seconds)
+{
+    std::string text;
+    return ReadAttribute(path, cCreationDateAttribute, text) && ReadSecondsText(text, seconds);
+}
+
 int WriteFinderInfo(std::string const& path, FinderInfo const& info)
 {
     static FinderInfo const sEmpty;
@@ -514,11 +556,10 @@ void CopyAttributes(std::string const& source, std::string const& destination)
     close(from);
 }
 
-double CreationDateOf(std::string const& path, struct stat const& status)
+double CreationDateOf(std::string const& path, struct stat const& status, bool stored)
 {
-    std::string text;
     double seconds = 0;
-    if (ReadAttribute(path, cCreationDateAttribute, text) && ReadSecondsText(text, seconds))
+    if (stored && StoredCreationDate(path, seconds))
         return seconds;
     struct statx extended;
     if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &extended) == 0 &&

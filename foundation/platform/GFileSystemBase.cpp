@@ -210,7 +210,8 @@ void GFileSystemBase<Imp>::FindMacFrameworkRoot(GPathName const& path, GPathName
 }
 
 template<class Imp>
-bool GFileSystemBase<Imp>::IsSameFileOrFolder(GPathName const& first, GPathName const& second, bool compareLinks)
+bool GFileSystemBase<Imp>::IsSameFileOrFolder(GPathName const& first, GPathName const& second,
+                                              bool compareLinks)
 {
     return Imp::IsSameFileOrFolder(first, second, compareLinks);
 }
@@ -245,7 +246,8 @@ bool GFileSystemBase<Imp>::CreateFolder(GPathName const& path)
 }
 
 template<class Imp>
-GPathName GFileSystemBase<Imp>::CreateAlias(GPathName const& alias, GPathName const& target, GString const& name)
+GPathName GFileSystemBase<Imp>::CreateAlias(GPathName const& alias, GPathName const& target,
+                                            GString const& name)
 {
     ThrowIfRelative(alias);
     ThrowIfRelative(target);
@@ -270,6 +272,7 @@ template<class Imp>
 void GFileSystemBase<Imp>::CreateUniqueObject(GPathName const& pattern, bool isFile, GPathName& path,
                                               GFileType const* type, bool replaceExtension)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(pattern);
     GPathName const folder = pattern.GetBranch();
     if (!Imp::FolderExists(folder))
@@ -288,7 +291,8 @@ void GFileSystemBase<Imp>::CreateUniqueObject(GPathName const& pattern, bool isF
     if (position < 0)
     {
         position = isFile ? GPathText(pattern.GetLeafWithoutExtension()).GetCount() : text.GetCount();
-        leaf = GPathText::Concat(text.GetSubstring(0, position), GString("XXXXX"), text.GetSubstring(position, -1));
+        leaf = GPathText::Concat(text.GetSubstring(0, position), GString("XXXXX"),
+                                 text.GetSubstring(position, -1));
         text = GPathText(leaf);
     }
     // Nine digits are the most that a 32-bit number space holds.
@@ -359,6 +363,7 @@ bool GFileSystemBase<Imp>::RemoveFolderOnly(GPathName const& path)
 template<class Imp>
 bool GFileSystemBase<Imp>::RemoveFolder(GPathName const& folder, int kinds, int descend)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
     if (!Imp::FolderExists(folder))
         return false;
@@ -404,6 +409,7 @@ bool GFileSystemBase<Imp>::TryToRemoveFolderContent(GPathName const& folder, int
 template<class Imp>
 bool GFileSystemBase<Imp>::RecursiveRemoveFolder(GPathName const& folder, int kinds, int descend)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
     static GString const theDS_StoreString(".DS_Store");
     GTable<GPathName> const entries = EntriesOf(folder);
@@ -493,8 +499,8 @@ void GFileSystemBase<Imp>::MoveFileTo(GPathName const& source, GPathName const& 
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
-                                        bool overwrite)
+void GFileSystemBase<Imp>::MoveFolderTo(GPathName const& source, GPathName const& destFolder,
+                                        GPathName& result, bool overwrite)
 {
     ThrowIfRelative(source);
     ThrowIfRelative(destFolder);
@@ -511,8 +517,8 @@ void GFileSystemBase<Imp>::CopyFileTo(GPathName const& source, GPathName const& 
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyAndRenameFile(GPathName const& source, GPathName const& destination, bool overwrite,
-                                             bool followLinks)
+void GFileSystemBase<Imp>::CopyAndRenameFile(GPathName const& source, GPathName const& destination,
+                                             bool overwrite, bool followLinks)
 {
     ThrowIfRelative(source);
     ThrowIfRelative(destination);
@@ -520,9 +526,10 @@ void GFileSystemBase<Imp>::CopyAndRenameFile(GPathName const& source, GPathName 
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const& destParent, GPathName& result,
-                                        bool overwrite)
+void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const& destParent,
+                                        GPathName& result, bool overwrite)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
     ThrowIfRelative(destParent);
     result = Child(destParent, source.GetLeaf());
@@ -545,8 +552,10 @@ void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyFolderContentsTo(GPathName const& source, GPathName const& dest, bool overwrite)
+void GFileSystemBase<Imp>::CopyFolderContentsTo(GPathName const& source, GPathName const& dest,
+                                                bool overwrite)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
     ThrowIfRelative(dest);
     ThrowIfInside<Imp>(dest, source);
@@ -631,6 +640,7 @@ void GFileSystemBase<Imp>::SetModificationDateTime(GPathName const& path, GDateT
 template<class Imp>
 void GFileSystemBase<Imp>::CopyDateTimeInfo(GPathName const& source, GPathName const& destination)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
     ThrowIfRelative(destination);
     GDateTime date(false);
@@ -659,8 +669,10 @@ void CopyRecursive(GPathName const& source, GPathName const& dest, Copy copy)
 } // namespace
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyDateTimeInfoRecursive(GPathName const& sourceFolder, GPathName const& destFolder)
+void GFileSystemBase<Imp>::CopyDateTimeInfoRecursive(GPathName const& sourceFolder,
+                                                     GPathName const& destFolder)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(sourceFolder);
     ThrowIfRelative(destFolder);
     CopyRecursive<Imp>(sourceFolder, destFolder,
@@ -690,7 +702,8 @@ void GFileSystemBase<Imp>::GetPermissions(GPathName const& path, int userType, b
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute)
+void GFileSystemBase<Imp>::SetPermissions(GPathName const& path, int userMask, bool read, bool write,
+                                          bool execute)
 {
     ThrowIfRelative(path);
     Imp::SetPermissions(path, userMask, read, write, execute);
@@ -729,8 +742,10 @@ void GFileSystemBase<Imp>::CopyAliasPermissions(GPathName const& source, GPathNa
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyPermissionsRecursive(GPathName const& sourceFolder, GPathName const& destFolder)
+void GFileSystemBase<Imp>::CopyPermissionsRecursive(GPathName const& sourceFolder,
+                                                    GPathName const& destFolder)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(sourceFolder);
     ThrowIfRelative(destFolder);
     CopyRecursive<Imp>(sourceFolder, destFolder,

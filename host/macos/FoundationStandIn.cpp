@@ -25,6 +25,8 @@ void NSAutoreleasePool::drain()
 {
     while (sInnermostPool && sInnermostPool != this)
         sInnermostPool->drain();
+    for (std::size_t i = 0; i < fFewCount; ++i)
+        CFRelease(fFew[i]);
     for (CFTypeRef object : fObjects)
         CFRelease(object);
     sInnermostPool = fOuter;
@@ -34,7 +36,13 @@ void NSAutoreleasePool::drain()
 CFTypeRef CFAutorelease(CFTypeRef object)
 {
     if (object && sInnermostPool)
-        sInnermostPool->fObjects.push_back(object);
+    {
+        NSAutoreleasePool* const pool = sInnermostPool;
+        if (pool->fFewCount < NSAutoreleasePool::cFew)
+            pool->fFew[pool->fFewCount++] = object;
+        else
+            pool->fObjects.push_back(object);
+    }
     return object;
 }
 
@@ -92,7 +100,15 @@ CFStringRef const NSFileSystemFileNumber = CFSTR("NSFileSystemFileNumber");
 
 NSNumber* NSNumber::numberWithBool(bool value)
 {
-    return Autoreleased(new NSNumber(value ? 1 : 0));
+    // As on the platform, the two truth values are shared objects that live as long as the process.
+    static NSNumber* const sFalse = new NSNumber(0);
+    static NSNumber* const sTrue = new NSNumber(1);
+    return value ? sTrue : sFalse;
+}
+
+bool NSNumber::IsSharedTruth(CFTypeRef object)
+{
+    return object && (object == numberWithBool(false) || object == numberWithBool(true));
 }
 
 NSNumber* NSNumber::numberWithInt(int value)

@@ -51,7 +51,11 @@ private:
     ~NSAutoreleasePool() = default;
     friend CFTypeRef CFAutorelease(CFTypeRef);
 
+    // Most pools hold a few objects: those are kept in the pool itself, the rest in fObjects.
+    static constexpr std::size_t cFew = 16;
     NSAutoreleasePool* fOuter;
+    CFTypeRef fFew[cFew];
+    std::size_t fFewCount = 0;
     std::vector<CFTypeRef> fObjects;
 };
 
@@ -64,7 +68,9 @@ CFTypeRef CFAutorelease(CFTypeRef object);
 class NSNumber : public CFStandInObject
 {
 public:
+    // The two truth values are shared objects that are never destroyed.
     static NSNumber* numberWithBool(bool value);
+    static bool IsSharedTruth(CFTypeRef object);
     static NSNumber* numberWithInt(int value);
     static NSNumber* numberWithUnsignedInt(unsigned int value);
     static NSNumber* numberWithLongLong(long long value);

@@ -562,7 +562,8 @@ bool NSURL::getResourceValue(CFTypeRef* value, CFStringRef key, NSError** error)
     std::size_t const slot = static_cast<std::size_t>(which);
     if (which != Key::cOther && cache.fHasValue[slot])
     {
-        *value = cache.fValues[slot] ? CFAutorelease(CFRetain(cache.fValues[slot])) : nullptr;
+        CFTypeRef const cached = cache.fValues[slot];
+        *value = !cached || NSNumber::IsSharedTruth(cached) ? cached : CFAutorelease(CFRetain(cached));
         return true;
     }
     bool const whole = which == Key::cCreationDate || which == Key::cContentModificationDate ||

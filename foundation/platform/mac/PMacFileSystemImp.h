@@ -7,6 +7,7 @@
 
 #include "GString.h"
 #include "GTable.h"
+#include "PMacFileSystemImpCocoa.h"
 
 class GDateTime;
 class GFileType;
@@ -26,6 +27,10 @@ public:
         cOthers = 4,
         cCurrentUser = 8
     };
+
+    // Held for the length of an operation made of several of the operations below: each item's
+    // answers are read once for all of them (every operation here holds one of its own as well).
+    using OperationScope = PMacFileSystemImpCocoa::OperationScope;
 
     // 0 returns; a classic file-error code throws GSimpleException with the id that describes it
     // (40000 to 40064), any other code GException 2450.
@@ -86,13 +91,16 @@ public:
     // --- moving, copying, renaming ---
     // Into destFolder (made when missing) under the file's own name; across volumes a copy and a
     // removal. A lock on the source moves along.
-    static void MoveFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite);
+    static void MoveFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                           bool overwrite);
     static void MoveFileTo(GPathName const& source, GPathName const& destFolder, bool overwrite);
-    static void MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite);
+    static void MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                             bool overwrite);
     // Into destFolder under the file's own name; an existing copy is removed when overwrite, else 40015.
-    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite,
-                           bool resolveSource);
-    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite);
+    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                           bool overwrite, bool resolveSource);
+    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                           bool overwrite);
     // To a full destination path; without followLinks a link is copied as a link.
     static void CopyAndRenameFile(GPathName const& source, GPathName const& destination, bool overwrite,
                                   bool followLinks);
@@ -101,7 +109,8 @@ public:
     // The text of a symbolic link; empty when it is none.
     static void GetSymLinkTarget(GPathName const& link, GPathName& target);
     // Within the folder; the caller's path becomes the new one.
-    static void RenameFile(GPathName& path, GString const& newName, GFileType const* type, bool replaceExtension);
+    static void RenameFile(GPathName& path, GString const& newName, GFileType const* type,
+                           bool replaceExtension);
     static void RenameFolder(GPathName& path, GString const& newName);
     static bool ReplaceItem(GPathName const& item, GPathName const& replacement);
 
@@ -116,7 +125,8 @@ public:
     // lead to.
     static void GetPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute);
     static void SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute);
-    static void GetAliasPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute);
+    static void GetAliasPermissions(GPathName const& path, int userType, bool* read, bool* write,
+                                    bool* execute);
     static void SetAliasPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute);
     static void CopyPermissions(GPathName const& source, GPathName const& destination);
     static void CopyAliasPermissions(GPathName const& source, GPathName const& destination);

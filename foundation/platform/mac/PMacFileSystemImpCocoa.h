@@ -34,6 +34,23 @@ public:
         cDeleteAny = 2
     };
 
+    // While one is open on a thread, the services hand out one URL object per path, so that what one
+    // of them read of an item (its kind, its attributes, its volume) answers the next question about
+    // it within the same operation, as the URL objects of one operation would on the platform. A
+    // change made through the services, or told with ItemChanged, drops whatever it may have made
+    // untrue. Only the outermost scope of a thread counts; it lets the URL objects go when it closes.
+    class OperationScope
+    {
+    public:
+        OperationScope();
+        ~OperationScope();
+        OperationScope(OperationScope const&) = delete;
+        OperationScope& operator=(OperationScope const&) = delete;
+    };
+    // Tells the open scope that the item at path was changed by other means than these services:
+    // made, removed or renamed, or (attributesOnly) changed in place.
+    static void ItemChanged(GPathName const& path, bool attributesOnly);
+
     // One entry of a folder listing.
     struct IteratorCacheItem
     {
@@ -80,8 +97,8 @@ public:
     static void SetOwnerAndGroup(GPathName const& path, int owner, int group);
     // Without forCurrentUser the item's permission bits; with it, the current user's three access
     // answers in the flags given, and -1.
-    static short GetAliasPermissions(GPathName const& path, bool forCurrentUser, bool* readable, bool* writable,
-                                     bool* executable);
+    static short GetAliasPermissions(GPathName const& path, bool forCurrentUser, bool* readable,
+                                     bool* writable, bool* executable);
     static void SetAliasPermissions(GPathName const& path, short permissions);
     // The label colour and the custom icon, each when the source has one.
     static void CopyAttributes(GPathName const& source, GPathName const& destination);

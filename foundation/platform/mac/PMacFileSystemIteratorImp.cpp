@@ -22,7 +22,8 @@ struct PMacFileSystemIteratorImp::EnteredFolders
 };
 
 PMacFileSystemIteratorImp::PMacFileSystemIteratorImp()
-    : fSearchState(cEnded), fKinds(0), fDescend(0), fOwnsSubIterator(false), fSubIterator(nullptr), fNextIndex(0)
+    : fSearchState(cEnded), fKinds(0), fDescend(0), fOwnsSubIterator(false), fSubIterator(nullptr),
+      fNextIndex(0)
 {
 }
 
@@ -34,6 +35,7 @@ PMacFileSystemIteratorImp::~PMacFileSystemIteratorImp()
 
 bool PMacFileSystemIteratorImp::BeginIterate(GPathName const& folder, int kinds, int descend)
 {
+    PMacFileSystemImpCocoa::OperationScope const scope;
     if (!GFileSystem::FolderExists(folder))
         return false;
     GPathName resolved;
@@ -117,6 +119,7 @@ bool PMacFileSystemIteratorImp::GetNextFileOrFolder(GPathName& path)
             return false;
         case cAliasPending:
         {
+            PMacFileSystemImpCocoa::OperationScope const scope;
             GFileSystem::GetAliasTarget(fPendingAlias, path);
             if (CheckObject(path, GFileSystem::FolderExists(path), GFileSystem::IsHidden(path), false))
                 return true;

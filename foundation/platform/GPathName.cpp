@@ -219,11 +219,12 @@ GPathName GPathName::GetRelativePath() const
 
 GString GPathName::GetLeaf() const
 {
-    int const leafStart = GetLeafStartPosition();
-    if (leafStart < 0)
+    // One look at the units gives both where the leaf starts and the leaf.
+    GPathText const path(fText);
+    if (path.GetCount() == 0 || path.EndsWith(cSlash))
         return GString();
     GString native;
-    ConvertPortableToNative(PathOf(GPathText(fText), leafStart, -1), native);
+    ConvertPortableToNative(PathOf(path, path.FindLast(cSlash) + 1, -1), native);
     return native;
 }
 

@@ -594,13 +594,13 @@ Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex capacity, C
 std::string CFStringStandInGetUTF8(CFStringRef string)
 {
     CFIndex const length = CFStringGetLength(string);
-    CFIndex needed = 0;
-    CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &needed);
-    std::string text(static_cast<std::size_t>(needed), '\0');
+    if (length == 0)
+        return std::string();
+    // No unit takes more than three bytes (a pair of them takes four): one pass fills the room.
+    std::string text(static_cast<std::size_t>(length) * 3, '\0');
     CFIndex used = 0;
-    if (needed > 0)
-        CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
-                         reinterpret_cast<UInt8*>(&text[0]), needed, &used);
+    EncodeUTF8(string->Units(), length, 0, reinterpret_cast<UInt8*>(&text[0]),
+               static_cast<CFIndex>(text.size()), &used);
     text.resize(static_cast<std::size_t>(used));
     return text;
 }

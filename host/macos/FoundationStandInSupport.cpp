@@ -3,6 +3,7 @@
 
 #include "VolumesStandIn.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <pthread.h>
 #include <pwd.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -350,8 +352,39 @@ CFStringRef MakeString(std::string const& text)
                                 static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false));
 }
 
+namespace
+{
+// Absolute, without empty or "." steps and without a trailing "/": the form AbsolutePath gives.
+bool IsAbsoluteForm(std::string const& path)
+{
+    char const* const begin = path.data();
+    std::size_t const length = path.size();
+    if (length == 0 || begin[0] != '/')
+        return false;
+    if (length == 1)
+        return true;
+    if (begin[length - 1] == '/')
+        return false;
+    char const* const end = begin + length;
+    for (char const* slash = begin; slash < end;)
+    {
+        char const* next =
+            static_cast<char const*>(std::memchr(slash + 1, '/', static_cast<std::size_t>(end - slash - 1)));
+        if (!next)
+            next = end;
+        std::size_t const size = static_cast<std::size_t>(next - slash - 1);
+        if (size == 0 || (size == 1 && slash[1] == '.'))
+            return false;
+        slash = next;
+    }
+    return true;
+}
+} // namespace
+
 std::string AbsolutePath(std::string const& path)
 {
+    if (IsAbsoluteForm(path))
+        return path;
     std::string full = path;
     if (full.empty() || full[0] != '/')
     {
@@ -365,15 +398,19 @@ std::string AbsolutePath(std::string const& path)
         full = std::string(folder.data()) + "/" + full;
     }
     std::string normal;
+    normal.reserve(full.size());
     std::size_t start = 0;
     while (start <= full.size())
     {
         std::size_t end = full.find('/', start);
         if (end == std::string::npos)
             end = full.size();
-        std::string const name = full.substr(start, end - start);
-        if (!name.empty() && name != ".")
-            normal += "/" + name;
+        std::size_t const length = end - start;
+        if (length != 0 && !(length == 1 && full[start] == '.'))
+        {
+            normal += '/';
+            normal.append(full, start, length);
+        }
         start = end + 1;
     }
     return normal.empty() ? "/" : normal;
@@ -419,9 +456,30 @@ bool Exists(std::string const& path)
     return StatusOf(path, status);
 }
 
+// Nearly every change asks whether the process is the superuser, and asking the system costs as
+// much as looking at a file. The answer is kept: only the process itself can change its user, which
+// this system does in a child right after it forks, where the kept answer is dropped.
+namespace
+{
+std::atomic<int> sSuperUser{-1};
+
+void ForgetUserInChild()
+{
+    sSuperUser.store(-1, std::memory_order_relaxed);
+}
+} // namespace
+
 bool IsSuperUser()
 {
-    return geteuid() == 0;
+    int known = sSuperUser.load(std::memory_order_relaxed);
+    if (known < 0)
+    {
+        static int const sRegistered = pthread_atfork(nullptr, nullptr, &ForgetUserInChild);
+        (void)sRegistered;
+        known = geteuid() == 0 ? 1 : 0;
+        sSuperUser.store(known, std::memory_order_relaxed);
+    }
+    return known == 1;
 }
 
 FinderInfo ReadFinderInfo(std::string const& path)

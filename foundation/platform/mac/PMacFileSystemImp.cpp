@@ -48,6 +48,10 @@ constexpr int cUnmappedErrorID = 2450;
 constexpr short cUserDomain = -32763;
 constexpr short cLocalDomain = -32765;
 
+// The questions whose answers an operation asks for more than once.
+constexpr int cFileExistsQuestion = 1;
+constexpr int cFolderExistsQuestion = 2;
+
 // A four-character code as the number the platform keeps it in.
 constexpr unsigned int FourCharCode(char const (&code)[5])
 {
@@ -218,27 +222,44 @@ short PMacFileSystemImp::ResolveAlias(GPathName const& path, GPathName& resolved
 bool PMacFileSystemImp::FolderExists(GPathName const& path)
 {
     Operation const operation(path);
+    // Asked again within one operation, with nothing changed since: answered as before.
+    bool answer = false;
+    if (Cocoa::RecallAnswer(cFolderExistsQuestion, path, answer))
+        return answer;
     GPathName resolved;
     short const code = Cocoa::ResolveAlias(path, resolved, nullptr);
     if (code == cAccessDenied || code == cFileNotFound || code == cNoSuchVolume)
-        return false;
-    CheckForErrors(code);
-    return Cocoa::FolderExists(resolved);
+        answer = false;
+    else
+    {
+        CheckForErrors(code);
+        answer = Cocoa::FolderExists(resolved);
+    }
+    Cocoa::KeepAnswer(cFolderExistsQuestion, path, answer);
+    return answer;
 }
 
 bool PMacFileSystemImp::FileExists(GPathName const& path)
 {
     Operation const operation(path);
+    bool answer = false;
+    if (Cocoa::RecallAnswer(cFileExistsQuestion, path, answer))
+        return answer;
     GPathName resolved;
     short const code = Cocoa::ResolveAlias(path, resolved, nullptr);
     if (code == cAccessDenied)
-        return false;
+        answer = false;
     // A broken alias is a file.
-    if (code == cFileNotFound)
-        return true;
-    bool isFolder = true;
-    Cocoa::IsFolder(resolved, &isFolder);
-    return !isFolder;
+    else if (code == cFileNotFound)
+        answer = true;
+    else
+    {
+        bool isFolder = true;
+        Cocoa::IsFolder(resolved, &isFolder);
+        answer = !isFolder;
+    }
+    Cocoa::KeepAnswer(cFileExistsQuestion, path, answer);
+    return answer;
 }
 
 bool PMacFileSystemImp::IsAlias(GPathName const& path)

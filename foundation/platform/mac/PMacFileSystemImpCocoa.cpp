@@ -11,6 +11,7 @@
 #include "PSystem.h"
 #include "macos/FoundationStandIn.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -90,32 +91,27 @@ std::string NativeUTF8Of(GPathName const& path)
 // "/"), so that equal texts are equal paths and a text's folders are its leading texts.
 bool IsPlainAbsolute(std::string const& text)
 {
+    char const* const begin = text.data();
     std::size_t const length = text.size();
-    if (length == 0 || text[0] != '/')
+    if (length == 0 || begin[0] != '/')
         return false;
     if (length == 1)
         return true;
-    if (text[length - 1] == '/')
+    if (begin[length - 1] == '/' || std::memchr(begin, '\0', length))
         return false;
-    std::size_t start = 1;
-    for (std::size_t i = 1; i <= length; ++i)
+    char const* const end = begin + length;
+    for (char const* slash = begin; slash < end;)
     {
-        char const c = i < length ? text[i] : '/';
-        if (c == '\0')
+        char const* next =
+            static_cast<char const*>(std::memchr(slash + 1, '/', static_cast<std::size_t>(end - slash - 1)));
+        if (!next)
+            next = end;
+        std::size_t const size = static_cast<std::size_t>(next - slash - 1);
+        if (size == 0 || (size <= 2 && slash[1] == '.' && (size == 1 || slash[2] == '.')))
             return false;
-        if (c != '/')
-            continue;
-        std::size_t const size = i - start;
-        if (size == 0 || (size <= 2 && text[start] == '.' && (size == 1 || text[start + 1] == '.')))
-            return false;
-        start = i + 1;
+        slash = next;
     }
     return true;
-}
-
-std::string LeafText(std::string const& text)
-{
-    return text.substr(text.rfind('/') + 1);
 }
 
 std::string FolderText(std::string const& text)
@@ -155,6 +151,36 @@ public:
         fLastUTF8.clear();
     }
 
+    struct Answer
+    {
+        int fQuestion;
+        GString fPath;
+        bool fAnswer;
+    };
+
+    bool Recall(int question, GPathName const& path, bool& answer) const
+    {
+        GString const& text = path.GetCrossPlatformString();
+        for (Answer const& kept : fAnswers)
+        {
+            if (kept.fQuestion == question && kept.fPath.GetEncoding().Get() == text.GetEncoding().Get() &&
+                kept.fPath == text)
+            {
+                answer = kept.fAnswer;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void KeepAnswer(int question, GPathName const& path, bool answer)
+    {
+        // A few answers are enough: the questions come again while one item is dealt with.
+        if (fAnswers.size() >= 8)
+            fAnswers.erase(fAnswers.begin());
+        fAnswers.push_back(Answer{question, path.GetCrossPlatformString(), answer});
+    }
+
     // An operation hands the same path to one service after another: its text is converted once.
     std::string const& UTF8Of(GPathName const& path)
     {
@@ -185,14 +211,31 @@ public:
             CFRelease(entry.fURL);
         entry = Entry();
         entry.fURL = url;
-        fUnchecked.push_back(text);
-        if (text != "/")
-            fFoldersWithEntries.insert(FolderText(text));
+        if (text == "/")
+            return;
+        // Entries mostly come in listings, one folder after another.
+        std::size_t const slash = text.rfind('/');
+        if (fLastFolder.size() != std::max<std::size_t>(slash, 1) ||
+            text.compare(0, fLastFolder.size(), fLastFolder) != 0)
+        {
+            fLastFolder = FolderText(text);
+            fFoldersWithEntries.insert(fLastFolder);
+        }
+        // Known at once when its folder is known; else looked at again at the next change.
+        if (!Plain(text))
+        {
+            entry.fPlain = -1;
+            fUnchecked.push_back(text);
+        }
     }
+
+    // The folder is a real folder on a path without links: no alias lies on the way to it.
+    bool IsPlainRealFolder(std::string const& text) { return RealFolder(text); }
 
     // Something was made, removed or renamed at text (names), or its item changed in place.
     void Changed(std::string const& text, bool names)
     {
+        fAnswers.clear();
         if (fEntries.empty())
             return;
         if ((!fEntries.count(text) && !IsPlainAbsolute(text)) || !AllPlain() || !Plain(text))
@@ -220,7 +263,7 @@ public:
         std::string const folder = FolderText(text);
         ForgetEntriesOf(folder);
         // A folder is a package by what its "Contents" folder holds.
-        if (folder != "/" && LeafText(folder) == "Contents")
+        if (folder.size() > 9 && folder.compare(folder.size() - 9, 9, "/Contents") == 0)
             ForgetEntriesOf(FolderText(folder));
     }
 
@@ -234,6 +277,8 @@ public:
         fEntries.clear();
         fUnchecked.clear();
         fFoldersWithEntries.clear();
+        fLastFolder.clear();
+        fAnswers.clear();
     }
 
 private:
@@ -348,6 +393,8 @@ private:
     std::vector<std::string> fUnchecked;
     // Folders that have had entries kept below them: only their changes look for what lies below.
     std::unordered_set<std::string> fFoldersWithEntries;
+    std::string fLastFolder;
+    std::vector<Answer> fAnswers;
     GString fLastText;
     std::string fLastUTF8;
 };
@@ -577,6 +624,17 @@ PMacFileSystemImpCocoa::OperationScope::OperationScope()
 PMacFileSystemImpCocoa::OperationScope::~OperationScope()
 {
     tShare.Close();
+}
+
+bool PMacFileSystemImpCocoa::RecallAnswer(int question, GPathName const& path, bool& answer)
+{
+    return tShare.IsOpen() && tShare.Recall(question, path, answer);
+}
+
+void PMacFileSystemImpCocoa::KeepAnswer(int question, GPathName const& path, bool answer)
+{
+    if (tShare.IsOpen())
+        tShare.KeepAnswer(question, path, answer);
 }
 
 void PMacFileSystemImpCocoa::ItemChanged(GPathName const& path, bool attributesOnly)
@@ -1202,6 +1260,17 @@ short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& res
     bool metAlias = false;
     bool broken = false;
     std::string::size_type start = 1;
+    // Folders this operation found to be real folders, with no link on the way, are no aliases: the
+    // walk takes up after them.
+    if (tShare.IsOpen() && (tShare.Find(given) || IsPlainAbsolute(given)))
+    {
+        std::string const folder = FolderText(given);
+        if (folder != "/" && tShare.IsPlainRealFolder(folder))
+        {
+            current = folder;
+            start = folder.size() + 1;
+        }
+    }
     while (start <= given.size() && !broken)
     {
         std::string::size_type end = given.find('/', start);
@@ -1329,17 +1398,18 @@ bool PMacFileSystemImpCocoa::FillCache(GTable<IteratorCacheItem>& cache, GPathNa
         return false;
     // Filled aside, so that a failing entry leaves the caller's listing as it was.
     GTable<IteratorCacheItem> listing;
+    // The operation's questions about the entries go to the URL objects of the listing, unless it
+    // asked about an entry before. An entry's path is the folder's and its name.
+    bool const share = tShare.IsOpen() && IsPlainAbsolute(url->fileSystemRepresentation());
     for (CFIndex i = 0; i < CFArrayGetCount(entries); ++i)
     {
         NSURL* entry = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(entries, i)));
-        // The operation's questions about the entries go to the URL objects of the listing, unless
-        // it asked about an entry before.
-        if (tShare.IsOpen())
+        if (share)
         {
             std::string const text = entry->fileSystemRepresentation();
-            if (NSURL* const known = IsPlainAbsolute(text) ? tShare.Find(text) : nullptr)
+            if (NSURL* const known = tShare.Find(text))
                 entry = known;
-            else if (IsPlainAbsolute(text))
+            else
                 tShare.Keep(text, entry);
         }
         CFStringRef const entryPath = entry->path();

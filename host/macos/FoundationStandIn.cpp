@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <ctime>
 #include <string>
 
@@ -14,7 +15,41 @@ using foundationstandin::Autoreleased;
 namespace
 {
 thread_local NSAutoreleasePool* sInnermostPool = nullptr;
+
+// Plain storage, so that it needs nothing done when the thread ends.
+constexpr unsigned cKeptPools = 8;
+struct alignas(std::max_align_t) PoolRoom
+{
+    unsigned char fBytes[256];
+};
+thread_local PoolRoom tPoolRooms[cKeptPools];
+thread_local unsigned tPoolRoomsInUse = 0;
 } // namespace
+
+void* NSAutoreleasePool::operator new(std::size_t size)
+{
+    static_assert(sizeof(NSAutoreleasePool) <= sizeof(PoolRoom), "a pool fits its room");
+    for (unsigned i = 0; i < cKeptPools && size <= sizeof(PoolRoom); ++i)
+    {
+        if (!(tPoolRoomsInUse & 1u << i))
+        {
+            tPoolRoomsInUse |= 1u << i;
+            return &tPoolRooms[i];
+        }
+    }
+    return ::operator new(size);
+}
+
+void NSAutoreleasePool::operator delete(void* pool)
+{
+    PoolRoom* const room = static_cast<PoolRoom*>(pool);
+    if (room >= tPoolRooms && room < tPoolRooms + cKeptPools)
+    {
+        tPoolRoomsInUse &= ~(1u << (room - tPoolRooms));
+        return;
+    }
+    ::operator delete(pool);
+}
 
 NSAutoreleasePool::NSAutoreleasePool() : fOuter(sInnermostPool)
 {

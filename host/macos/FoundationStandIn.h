@@ -47,6 +47,11 @@ public:
 
     void drain();
 
+    // Pools are opened and drained around nearly every platform call, innermost first: a thread
+    // keeps the room of a few of them instead of asking the heap each time.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pool);
+
 private:
     ~NSAutoreleasePool() = default;
     friend CFTypeRef CFAutorelease(CFTypeRef);

@@ -49,8 +49,8 @@ constexpr short cUserDomain = -32763;
 constexpr short cLocalDomain = -32765;
 
 // The questions whose answers an operation asks for more than once.
-constexpr int cFileExistsQuestion = 1;
-constexpr int cFolderExistsQuestion = 2;
+constexpr int cFileExistsQuestion = 0;
+constexpr int cFolderExistsQuestion = 1;
 
 // A four-character code as the number the platform keeps it in.
 constexpr unsigned int FourCharCode(char const (&code)[5])

@@ -6,6 +6,7 @@
 #include "GPathName.h"
 #include "GSimpleException.h"
 #include "GUTF8Encoding.h"
+#include "GUnicodeEncoding.h"
 #include "PMacAutoReleasePool.h"
 #include "PMacCFRef.h"
 #include "PSystem.h"
@@ -126,9 +127,14 @@ std::string FolderText(std::string const& text)
 class URLShare
 {
 public:
+    static constexpr int cQuestions = 4;
+
     struct Entry
     {
         NSURL* fURL = nullptr;
+        // The answers callers kept, good while fAnswersSince is the count of changes.
+        unsigned long fAnswersSince = 0;
+        signed char fAnswers[cQuestions] = {-1, -1, -1, -1};
         // -1 not known yet, else whether the path's folders are real folders (plain) and whether the
         // item is a real folder itself.
         signed char fPlain = -1;
@@ -151,34 +157,33 @@ public:
         fLastUTF8.clear();
     }
 
-    struct Answer
+    // Answers kept for a path hold until the next change, whatever it changed.
+    bool Recall(int question, GPathName const& path, bool& answer)
     {
-        int fQuestion;
-        GString fPath;
-        bool fAnswer;
-    };
-
-    bool Recall(int question, GPathName const& path, bool& answer) const
-    {
-        GString const& text = path.GetCrossPlatformString();
-        for (Answer const& kept : fAnswers)
-        {
-            if (kept.fQuestion == question && kept.fPath.GetEncoding().Get() == text.GetEncoding().Get() &&
-                kept.fPath == text)
-            {
-                answer = kept.fAnswer;
-                return true;
-            }
-        }
-        return false;
+        if (question < 0 || question >= cQuestions)
+            return false;
+        auto const found = fEntries.find(UTF8Of(path));
+        if (found == fEntries.end() || found->second.fAnswersSince != fChanges ||
+            found->second.fAnswers[question] < 0)
+            return false;
+        answer = found->second.fAnswers[question];
+        return true;
     }
 
     void KeepAnswer(int question, GPathName const& path, bool answer)
     {
-        // A few answers are enough: the questions come again while one item is dealt with.
-        if (fAnswers.size() >= 8)
-            fAnswers.erase(fAnswers.begin());
-        fAnswers.push_back(Answer{question, path.GetCrossPlatformString(), answer});
+        if (question < 0 || question >= cQuestions)
+            return;
+        auto const found = fEntries.find(UTF8Of(path));
+        if (found == fEntries.end())
+            return;
+        Entry& entry = found->second;
+        if (entry.fAnswersSince != fChanges)
+        {
+            std::fill(std::begin(entry.fAnswers), std::end(entry.fAnswers), -1);
+            entry.fAnswersSince = fChanges;
+        }
+        entry.fAnswers[question] = answer;
     }
 
     // An operation hands the same path to one service after another: its text is converted once.
@@ -201,7 +206,8 @@ public:
         return found == fEntries.end() ? nullptr : found->second.fURL;
     }
 
-    void Keep(std::string const& text, NSURL* url)
+    // plain: whether the caller knows the path's folders to be real folders (-1 when it does not).
+    void Keep(std::string const& text, NSURL* url, int plain = -1)
     {
         if (fEntries.size() >= cMaximumEntries)
             Clear();
@@ -222,7 +228,9 @@ public:
             fFoldersWithEntries.insert(fLastFolder);
         }
         // Known at once when its folder is known; else looked at again at the next change.
-        if (!Plain(text))
+        if (plain == 1)
+            entry.fPlain = 1;
+        else if (!Plain(text))
         {
             entry.fPlain = -1;
             fUnchecked.push_back(text);
@@ -235,7 +243,7 @@ public:
     // Something was made, removed or renamed at text (names), or its item changed in place.
     void Changed(std::string const& text, bool names)
     {
-        fAnswers.clear();
+        ++fChanges;
         if (fEntries.empty())
             return;
         if ((!fEntries.count(text) && !IsPlainAbsolute(text)) || !AllPlain() || !Plain(text))
@@ -278,7 +286,7 @@ public:
         fUnchecked.clear();
         fFoldersWithEntries.clear();
         fLastFolder.clear();
-        fAnswers.clear();
+        ++fChanges;
     }
 
 private:
@@ -394,7 +402,8 @@ private:
     // Folders that have had entries kept below them: only their changes look for what lies below.
     std::unordered_set<std::string> fFoldersWithEntries;
     std::string fLastFolder;
-    std::vector<Answer> fAnswers;
+    // Counts the changes, so that kept answers tell whether one came since.
+    unsigned long fChanges = 1;
     GString fLastText;
     std::string fLastUTF8;
 };
@@ -495,6 +504,33 @@ std::string UTF8Of(CFStringRef text)
 void SetPath(GPathName& path, CFStringRef text)
 {
     path.SetMachOPathString(PSystem::GetGStringFromCFStringRef(text));
+}
+
+// A listed entry's path; an entry whose name is no text throws 40004.
+void SetPathOfEntry(GPathName& path, NSURL* entry)
+{
+    char const* const bytes = entry->fileSystemRepresentation();
+    std::size_t const length = std::strlen(bytes);
+    if (std::find_if(bytes, bytes + length, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) !=
+        bytes + length)
+    {
+        CFStringRef const text = entry->path();
+        if (!text)
+            throw GCustomException(cBadPathID);
+        SetPath(path, text);
+        return;
+    }
+    // ASCII reads as itself on every step from Foundation's string to the path's units: the units
+    // are made at once.
+    GBuffer units;
+    units.SetLength(static_cast<int>(length) * 2);
+    unsigned char* const out = units.GetWritePtr();
+    for (std::size_t i = 0; i < length; ++i)
+    {
+        UniChar const unit = static_cast<unsigned char>(bytes[i]);
+        std::memcpy(out + 2 * i, &unit, 2);
+    }
+    path.SetMachOPathString(GString(units, GUnicodeEncoding::GetInstance(), false));
 }
 
 // Lets every shared URL go when its scope closes, for changes whose places cannot be told.
@@ -1257,6 +1293,7 @@ short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& res
         return cBadName;
     std::string const given = url->fileSystemRepresentation();
     std::string current;
+    current.reserve(given.size());
     bool metAlias = false;
     bool broken = false;
     std::string::size_type start = 1;
@@ -1264,11 +1301,11 @@ short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& res
     // walk takes up after them.
     if (tShare.IsOpen() && (tShare.Find(given) || IsPlainAbsolute(given)))
     {
-        std::string const folder = FolderText(given);
-        if (folder != "/" && tShare.IsPlainRealFolder(folder))
+        std::string::size_type const slash = given.rfind('/');
+        if (slash > 0 && tShare.IsPlainRealFolder(given.substr(0, slash)))
         {
-            current = folder;
-            start = folder.size() + 1;
+            current.assign(given, 0, slash);
+            start = slash + 1;
         }
     }
     while (start <= given.size() && !broken)
@@ -1276,19 +1313,20 @@ short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& res
         std::string::size_type end = given.find('/', start);
         if (end == std::string::npos)
             end = given.size();
-        std::string const component = given.substr(start, end - start);
+        std::string::size_type const length = end - start;
+        std::string::size_type const from = start;
         start = end + 1;
-        if (component.empty() || component == ".")
+        if (length == 0 || given.compare(from, length, ".") == 0)
             continue;
-        if (component == "..")
+        if (given.compare(from, length, "..") == 0)
         {
             // Whatever came before is free of aliases by now, so its parent is its text's parent.
             std::string::size_type const slash = current.rfind('/');
-            current = slash == std::string::npos ? std::string() : current.substr(0, slash);
+            current.resize(slash == std::string::npos ? 0 : slash);
             continue;
         }
         current += '/';
-        current += component;
+        current.append(given, from, length);
         NSURL* const step = URLOfText(current, true);
         if (!step)
             return cBadName;
@@ -1398,9 +1436,11 @@ bool PMacFileSystemImpCocoa::FillCache(GTable<IteratorCacheItem>& cache, GPathNa
         return false;
     // Filled aside, so that a failing entry leaves the caller's listing as it was.
     GTable<IteratorCacheItem> listing;
+    listing.ExpandTo(static_cast<int>(CFArrayGetCount(entries)));
     // The operation's questions about the entries go to the URL objects of the listing, unless it
     // asked about an entry before. An entry's path is the folder's and its name.
     bool const share = tShare.IsOpen() && IsPlainAbsolute(url->fileSystemRepresentation());
+    int const plain = share && tShare.IsPlainRealFolder(url->fileSystemRepresentation()) ? 1 : -1;
     for (CFIndex i = 0; i < CFArrayGetCount(entries); ++i)
     {
         NSURL* entry = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(entries, i)));
@@ -1410,13 +1450,10 @@ bool PMacFileSystemImpCocoa::FillCache(GTable<IteratorCacheItem>& cache, GPathNa
             if (NSURL* const known = tShare.Find(text))
                 entry = known;
             else
-                tShare.Keep(text, entry);
+                tShare.Keep(text, entry, plain);
         }
-        CFStringRef const entryPath = entry->path();
-        if (!entryPath)
-            throw GCustomException(cBadPathID);
         IteratorCacheItem item;
-        SetPath(item.fPath, entryPath);
+        SetPathOfEntry(item.fPath, entry);
         item.fIsFolder = BoolValue(entry, NSURLIsDirectoryKey);
         item.fIsHidden = BoolValue(entry, NSURLIsHiddenKey) ||
                          std::strrchr(entry->fileSystemRepresentation(), '/')[1] == '.';

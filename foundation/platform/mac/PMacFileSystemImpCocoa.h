@@ -50,7 +50,7 @@ public:
     // Tells the open scope that the item at path was changed by other means than these services:
     // made, removed or renamed, or (attributesOnly) changed in place.
     static void ItemChanged(GPathName const& path, bool attributesOnly);
-    // Within an open scope, the answer a caller kept for a question (a number of its own) about the
+    // Within an open scope, the answer a caller kept for a question (a number of its own, 0 to 3) about the
     // path, as long as nothing has changed since through the services; false when there is none.
     static bool RecallAnswer(int question, GPathName const& path, bool& answer);
     static void KeepAnswer(int question, GPathName const& path, bool answer);

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "ErrorOf.h"
@@ -92,7 +93,8 @@ TEST_F(GFileSystemTest, TryFormsAnswerFalseInsteadOfThrowing)
     fs::create_directory(Fs("folder"));
     EXPECT_TRUE(GFileSystem::TryFileExists(At("file")));
     EXPECT_TRUE(GFileSystem::TryFolderExists(At("folder")));
-    EXPECT_FALSE(GFileSystem::TryToRemoveFile(At("folder"))) << "a folder where a file is expected throws 40032";
+    EXPECT_FALSE(GFileSystem::TryToRemoveFile(At("folder")))
+        << "a folder where a file is expected throws 40032";
     EXPECT_TRUE(Exists(Fs("folder")));
     EXPECT_TRUE(GFileSystem::TryToRemoveFile(At("file")));
     EXPECT_FALSE(Exists(Fs("file")));
@@ -115,9 +117,12 @@ TEST_F(GFileSystemTest, TellsFilesFromFoldersAndBrokenAliases)
         bool fAlias;
     };
     Case const cases[] = {
-        {"file", true, false, false},         {"folder", false, true, false},
-        {"folder alias", false, true, true},  {"file alias", true, false, true},
-        {"broken", true, false, true},        {"missing", false, false, false},
+        {"file", true, false, false},
+        {"folder", false, true, false},
+        {"folder alias", false, true, true},
+        {"file alias", true, false, true},
+        {"broken", true, false, true},
+        {"missing", false, false, false},
         {"folder alias/inside", false, false, false},
     };
     for (Case const& c : cases)
@@ -243,7 +248,8 @@ TEST_F(GFileSystemTest, AFailedRemovalLocksTheFileAgain)
     EXPECT_TRUE(testsupport::RunsAsOtherUser(Fs("closed/locked"),
                                              [&]
                                              {
-                                                 return ErrorOf([&] { GFileSystem::RemoveFile(locked); }) != 0 &&
+                                                 return ErrorOf([&] { GFileSystem::RemoveFile(locked); }) !=
+                                                            0 &&
                                                         GFileSystem::GetObjectLocked(locked) == 2;
                                              }));
     EXPECT_TRUE(Exists(Fs("closed/locked")));
@@ -372,7 +378,8 @@ TEST_F(GFileSystemTest, CopiesFilesAndRefusesToCopyOntoThemselves)
     GFileSystem::CopyFileTo(At("a.txt"), At("copies"), result, true);
     EXPECT_EQ(ReadFile(Fs("copies/a.txt")), "two");
 
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyFileTo(At("a.txt"), PathOf(fRoot.Path()), result, true); }), 40015);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyFileTo(At("a.txt"), PathOf(fRoot.Path()), result, true); }),
+              40015);
     EXPECT_EQ(ReadFile(Fs("a.txt")), "two") << "copying a file onto itself must not remove it";
 }
 
@@ -386,9 +393,11 @@ TEST_F(GFileSystemTest, CopiesUnderANewNameFollowingLinksOrNot)
     GFileSystem::CopyAndRenameFile(At("link.txt"), At("out/kept.txt"), false, false);
     EXPECT_TRUE(IsLink(Fs("out/kept.txt")));
     EXPECT_EQ(fs::read_symlink(Fs("out/kept.txt")).string(), "real.txt");
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("out/followed.txt"), false, true); }),
+    EXPECT_EQ(
+        ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("out/followed.txt"), false, true); }),
+        40015);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("link.txt"), true, true); }),
               40015);
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("link.txt"), true, true); }), 40015);
     EXPECT_EQ(ReadFile(Fs("real.txt")), "real");
 }
 
@@ -544,7 +553,8 @@ TEST_F(GFileSystemTest, FindsTheKindOfAFileByItsCodesOrItsExtension)
     GFileType const* found = GFileSystem::GetFileTypePtr(At("codes.bin"));
     if (found->GetMacType() == 0)
         GTEST_SKIP() << "the temporary folder's file system keeps no extended attributes";
-    EXPECT_EQ(found, GFileType::GetFromCreatorAndType(pdf->GetMacCreator(), pdf->GetMacType(), GString("bin")));
+    EXPECT_EQ(found,
+              GFileType::GetFromCreatorAndType(pdf->GetMacCreator(), pdf->GetMacType(), GString("bin")));
 
     // The print manager's text files carry no kind of their own.
     GPathName print = At("print.txt");
@@ -560,8 +570,10 @@ TEST_F(GFileSystemTest, SettingAKindWithItsExtensionRenamesTheFile)
     EXPECT_EQ(path, At("doc.pdf"));
     EXPECT_EQ(ReadFile(Fs("doc.pdf")), "pdf inside");
     GPathName missing = At("missing.pdf");
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::SetFileType(missing, *GFileType::GetFromExtension(GString("pdf")), true); }),
-              40032);
+    EXPECT_EQ(
+        ErrorOf([&]
+                { GFileSystem::SetFileType(missing, *GFileType::GetFromExtension(GString("pdf")), true); }),
+        40032);
 }
 
 TEST_F(GFileSystemTest, AFileWithABusyTypeCodeIsBeingCopied)
@@ -577,7 +589,8 @@ TEST_F(GFileSystemTest, AFileWithABusyTypeCodeIsBeingCopied)
         SCOPED_TRACE(c.fType);
         WriteFile(Fs("file"));
         GPathName file = At("file");
-        GFileSystem::SetFileType(file, GFileType(GBuffer("????"), GFileType::UInt32ToCode(c.fType), GString()), false);
+        GFileSystem::SetFileType(
+            file, GFileType(GBuffer("????"), GFileType::UInt32ToCode(c.fType), GString()), false);
         unsigned int const stored = GFileSystem::GetFileTypePtr(At("file"))->GetMacType();
         if (stored != c.fType)
             GTEST_SKIP() << "the temporary folder's file system keeps no extended attributes";
@@ -597,7 +610,8 @@ TEST_F(GFileSystemTest, FindsTheEnclosingPackage)
     EXPECT_TRUE(GFileSystem::IsMacPackage(At("Apps/Tool.app")));
     GFileSystem::FindMacFrameworkRoot(At("Lib/Kit.framework/Versions/A"), root);
     EXPECT_EQ(root, At("Lib/Kit.framework"));
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::FindMacPackageRoot(At("Lib/Kit.framework/Versions"), root); }), 40061);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::FindMacPackageRoot(At("Lib/Kit.framework/Versions"), root); }),
+              40061);
     EXPECT_EQ(ErrorOf([&] { GFileSystem::FindMacFrameworkRoot(At("Apps/Tool.app"), root); }), 40062);
 
     fs::create_directories(Fs("Plain/Contents"));
@@ -685,4 +699,55 @@ TEST_F(GFileSystemTest, ErrorsNameThePathTheyHappenedOn)
         EXPECT_NE(full.find("folder"), std::string::npos) << full;
     }
     GStringPool::Finalize();
+}
+
+// --- one operation made of several ---
+
+TEST_F(GFileSystemTest, ExistenceAnswersWithinOneOperationFollowItsOwnChanges)
+{
+    fs::create_directory(Fs("folder"));
+    WriteFile(Fs("folder/file"), "x");
+    fs::create_symlink(Fs("target"), Fs("link"));
+    std::string const places[] = {"folder",     "folder/file", "folder/new", "other",
+                                  "other/file", "link",        "target"};
+    // What the facade answers inside the operation, and what it answers on a thread of its own.
+    auto const answers = [&]
+    {
+        std::string text;
+        for (std::string const& place : places)
+            text += place + (GFileSystem::FileExists(At(place)) ? " file" : "") +
+                    (GFileSystem::FolderExists(At(place)) ? " folder" : "") + ";";
+        return text;
+    };
+    auto const freshAnswers = [&]
+    {
+        std::string text;
+        std::thread([&] { text = answers(); }).join();
+        return text;
+    };
+    struct Step
+    {
+        char const* fLabel;
+        std::function<void()> fChange;
+    };
+    GPathName moved;
+    Step const steps[] = {
+        {"making what an alias leads to", [&] { GFileSystem::CreateFolder(At("target")); }},
+        {"making a file", [&] { GFileSystem::CreateFile(At("folder/new")); }},
+        {"removing a file", [&] { GFileSystem::RemoveFile(At("folder/file")); }},
+        {"making a folder where a file was", [&] { GFileSystem::CreateFolder(At("folder/file")); }},
+        {"moving a file into a new folder",
+         [&] { GFileSystem::MoveFileTo(At("folder/new"), At("other"), moved, false); }},
+        {"removing a folder", [&] { GFileSystem::RemoveFolderOnly(At("folder/file")); }},
+        {"removing a tree", [&] { GFileSystem::RemoveFolder(At("other"), -1, 10); }},
+        {"removing what the alias leads to", [&] { GFileSystem::RemoveFolderOnly(At("target")); }},
+    };
+    PMacFileSystemImp::OperationScope const operation;
+    EXPECT_EQ(answers(), freshAnswers());
+    for (Step const& step : steps)
+    {
+        SCOPED_TRACE(step.fLabel);
+        step.fChange();
+        EXPECT_EQ(answers(), freshAnswers());
+    }
 }

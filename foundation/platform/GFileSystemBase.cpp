@@ -422,7 +422,8 @@ bool GFileSystemBase<Imp>::RecursiveRemoveFolder(GPathName const& folder, int ki
         {
             bool const hidden = !(kinds & cHidden) && Imp::IsHidden(entry);
             int const kind = isAlias ? cAliases : cFiles;
-            if (entry.GetLeaf() == theDS_StoreString || ((kinds & kind) && !hidden))
+            // The name is looked at only when the masks keep the file.
+            if (((kinds & kind) && !hidden) || entry.GetLeaf() == theDS_StoreString)
                 Imp::RemoveFile(entry);
             else
                 nothingLeft = false;

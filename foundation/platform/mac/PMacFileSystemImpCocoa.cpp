@@ -246,7 +246,10 @@ public:
         ++fChanges;
         if (fEntries.empty())
             return;
-        if ((!fEntries.count(text) && !IsPlainAbsolute(text)) || !AllPlain() || !Plain(text))
+        auto const found = fEntries.find(text);
+        bool const known = found != fEntries.end();
+        if ((!known && !IsPlainAbsolute(text)) || !AllPlain() ||
+            !(known && found->second.fPlain == 1 ? true : Plain(text)))
         {
             Clear();
             return;
@@ -265,7 +268,13 @@ public:
             return;
         }
         DropBelow(text);
-        Drop(text, true);
+        if (known)
+        {
+            // DropBelow erased only what lies below, so the entry found is still where it was.
+            found->second.fURL->removeAllCachedResourceValues();
+            CFRelease(found->second.fURL);
+            fEntries.erase(found);
+        }
         if (text == "/")
             return;
         std::string const folder = FolderText(text);

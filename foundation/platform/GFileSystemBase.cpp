@@ -210,8 +210,7 @@ void GFileSystemBase<Imp>::FindMacFrameworkRoot(GPathName const& path, GPathName
 }
 
 template<class Imp>
-bool GFileSystemBase<Imp>::IsSameFileOrFolder(GPathName const& first, GPathName const& second,
-                                              bool compareLinks)
+bool GFileSystemBase<Imp>::IsSameFileOrFolder(GPathName const& first, GPathName const& second, bool compareLinks)
 {
     return Imp::IsSameFileOrFolder(first, second, compareLinks);
 }
@@ -246,8 +245,7 @@ bool GFileSystemBase<Imp>::CreateFolder(GPathName const& path)
 }
 
 template<class Imp>
-GPathName GFileSystemBase<Imp>::CreateAlias(GPathName const& alias, GPathName const& target,
-                                            GString const& name)
+GPathName GFileSystemBase<Imp>::CreateAlias(GPathName const& alias, GPathName const& target, GString const& name)
 {
     ThrowIfRelative(alias);
     ThrowIfRelative(target);
@@ -291,8 +289,7 @@ void GFileSystemBase<Imp>::CreateUniqueObject(GPathName const& pattern, bool isF
     if (position < 0)
     {
         position = isFile ? GPathText(pattern.GetLeafWithoutExtension()).GetCount() : text.GetCount();
-        leaf = GPathText::Concat(text.GetSubstring(0, position), GString("XXXXX"),
-                                 text.GetSubstring(position, -1));
+        leaf = GPathText::Concat(text.GetSubstring(0, position), GString("XXXXX"), text.GetSubstring(position, -1));
         text = GPathText(leaf);
     }
     // Nine digits are the most that a 32-bit number space holds.
@@ -500,8 +497,8 @@ void GFileSystemBase<Imp>::MoveFileTo(GPathName const& source, GPathName const& 
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::MoveFolderTo(GPathName const& source, GPathName const& destFolder,
-                                        GPathName& result, bool overwrite)
+void GFileSystemBase<Imp>::MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
+                                        bool overwrite)
 {
     ThrowIfRelative(source);
     ThrowIfRelative(destFolder);
@@ -518,8 +515,8 @@ void GFileSystemBase<Imp>::CopyFileTo(GPathName const& source, GPathName const& 
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyAndRenameFile(GPathName const& source, GPathName const& destination,
-                                             bool overwrite, bool followLinks)
+void GFileSystemBase<Imp>::CopyAndRenameFile(GPathName const& source, GPathName const& destination, bool overwrite,
+                                             bool followLinks)
 {
     ThrowIfRelative(source);
     ThrowIfRelative(destination);
@@ -527,8 +524,8 @@ void GFileSystemBase<Imp>::CopyAndRenameFile(GPathName const& source, GPathName 
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const& destParent,
-                                        GPathName& result, bool overwrite)
+void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const& destParent, GPathName& result,
+                                        bool overwrite)
 {
     typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
@@ -553,8 +550,7 @@ void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyFolderContentsTo(GPathName const& source, GPathName const& dest,
-                                                bool overwrite)
+void GFileSystemBase<Imp>::CopyFolderContentsTo(GPathName const& source, GPathName const& dest, bool overwrite)
 {
     typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
@@ -670,8 +666,7 @@ void CopyRecursive(GPathName const& source, GPathName const& dest, Copy copy)
 } // namespace
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyDateTimeInfoRecursive(GPathName const& sourceFolder,
-                                                     GPathName const& destFolder)
+void GFileSystemBase<Imp>::CopyDateTimeInfoRecursive(GPathName const& sourceFolder, GPathName const& destFolder)
 {
     typename Imp::OperationScope const scope;
     ThrowIfRelative(sourceFolder);
@@ -703,8 +698,7 @@ void GFileSystemBase<Imp>::GetPermissions(GPathName const& path, int userType, b
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::SetPermissions(GPathName const& path, int userMask, bool read, bool write,
-                                          bool execute)
+void GFileSystemBase<Imp>::SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute)
 {
     ThrowIfRelative(path);
     Imp::SetPermissions(path, userMask, read, write, execute);
@@ -743,8 +737,7 @@ void GFileSystemBase<Imp>::CopyAliasPermissions(GPathName const& source, GPathNa
 }
 
 template<class Imp>
-void GFileSystemBase<Imp>::CopyPermissionsRecursive(GPathName const& sourceFolder,
-                                                    GPathName const& destFolder)
+void GFileSystemBase<Imp>::CopyPermissionsRecursive(GPathName const& sourceFolder, GPathName const& destFolder)
 {
     typename Imp::OperationScope const scope;
     ThrowIfRelative(sourceFolder);

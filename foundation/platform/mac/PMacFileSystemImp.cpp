@@ -98,8 +98,7 @@ private:
 std::string NativeBytes(GPathName const& path)
 {
     GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
-    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()),
-                       static_cast<std::size_t>(bytes.GetLength()));
+    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()), static_cast<std::size_t>(bytes.GetLength()));
 }
 
 GString UTF8Text(std::string const& bytes)
@@ -196,7 +195,9 @@ void FindRoot(GPathName const& path, GPathName& root, IsRoot isRoot, int notFoun
     throw GSimpleException(notFoundID);
 }
 
-void DoNothingForDladdr() {}
+void DoNothingForDladdr()
+{
+}
 } // namespace
 
 void PMacFileSystemImp::CheckForErrors(short code)
@@ -336,20 +337,17 @@ bool PMacFileSystemImp::IsMacFramework(GPathName const& path)
     Operation const operation(path);
     GPathName const resolved = Resolved(path);
     bool isFolder = false;
-    return Cocoa::IsFolder(resolved, &isFolder) == 0 && isFolder &&
-           resolved.GetExtension() == GString("framework");
+    return Cocoa::IsFolder(resolved, &isFolder) == 0 && isFolder && resolved.GetExtension() == GString("framework");
 }
 
 void PMacFileSystemImp::FindMacPackageRoot(GPathName const& path, GPathName& root)
 {
-    FindRoot(
-        path, root, [](GPathName const& candidate) { return IsMacPackage(candidate); }, cNoPackageRootID);
+    FindRoot(path, root, [](GPathName const& candidate) { return IsMacPackage(candidate); }, cNoPackageRootID);
 }
 
 void PMacFileSystemImp::FindMacFrameworkRoot(GPathName const& path, GPathName& root)
 {
-    FindRoot(
-        path, root, [](GPathName const& candidate) { return IsMacFramework(candidate); }, cNoFrameworkRootID);
+    FindRoot(path, root, [](GPathName const& candidate) { return IsMacFramework(candidate); }, cNoFrameworkRootID);
 }
 
 // --- creation ---
@@ -661,8 +659,8 @@ void PMacFileSystemImp::CopyFileTo(GPathName const& source, GPathName const& des
     CopyFileTo(source, destFolder, result, overwrite, true);
 }
 
-void PMacFileSystemImp::CopyAndRenameFile(GPathName const& source, GPathName const& destination,
-                                          bool overwrite, bool followLinks)
+void PMacFileSystemImp::CopyAndRenameFile(GPathName const& source, GPathName const& destination, bool overwrite,
+                                          bool followLinks)
 {
     GPathName target = destination;
     Operation const operation(cCopyingID, source, target);
@@ -787,15 +785,13 @@ void PMacFileSystemImp::SetModificationDateTime(GPathName const& path, GDateTime
 
 // --- permissions, ownership, locks ---
 
-void PMacFileSystemImp::GetPermissions(GPathName const& path, int userType, bool* read, bool* write,
-                                       bool* execute)
+void PMacFileSystemImp::GetPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute)
 {
     Operation const operation(path);
     GetAliasPermissions(Resolved(path), userType, read, write, execute);
 }
 
-void PMacFileSystemImp::SetPermissions(GPathName const& path, int userMask, bool read, bool write,
-                                       bool execute)
+void PMacFileSystemImp::SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute)
 {
     Operation const operation(path);
     SetAliasPermissions(Resolved(path), userMask, read, write, execute);
@@ -841,8 +837,7 @@ void PMacFileSystemImp::CopyPermissions(GPathName const& source, GPathName const
 void PMacFileSystemImp::CopyAliasPermissions(GPathName const& source, GPathName const& destination)
 {
     Operation const operation(cCopyingPermissionsID, source, destination);
-    Cocoa::SetAliasPermissions(destination,
-                               Cocoa::GetAliasPermissions(source, false, nullptr, nullptr, nullptr));
+    Cocoa::SetAliasPermissions(destination, Cocoa::GetAliasPermissions(source, false, nullptr, nullptr, nullptr));
 }
 
 void PMacFileSystemImp::GetOwnerAndGroup(GPathName const& path, int& owner, int& group)

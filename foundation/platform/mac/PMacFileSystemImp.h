@@ -91,16 +91,13 @@ public:
     // --- moving, copying, renaming ---
     // Into destFolder (made when missing) under the file's own name; across volumes a copy and a
     // removal. A lock on the source moves along.
-    static void MoveFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
-                           bool overwrite);
+    static void MoveFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite);
     static void MoveFileTo(GPathName const& source, GPathName const& destFolder, bool overwrite);
-    static void MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
-                             bool overwrite);
+    static void MoveFolderTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite);
     // Into destFolder under the file's own name; an existing copy is removed when overwrite, else 40015.
-    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
-                           bool overwrite, bool resolveSource);
-    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
-                           bool overwrite);
+    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite,
+                           bool resolveSource);
+    static void CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite);
     // To a full destination path; without followLinks a link is copied as a link.
     static void CopyAndRenameFile(GPathName const& source, GPathName const& destination, bool overwrite,
                                   bool followLinks);
@@ -109,8 +106,7 @@ public:
     // The text of a symbolic link; empty when it is none.
     static void GetSymLinkTarget(GPathName const& link, GPathName& target);
     // Within the folder; the caller's path becomes the new one.
-    static void RenameFile(GPathName& path, GString const& newName, GFileType const* type,
-                           bool replaceExtension);
+    static void RenameFile(GPathName& path, GString const& newName, GFileType const* type, bool replaceExtension);
     static void RenameFolder(GPathName& path, GString const& newName);
     static bool ReplaceItem(GPathName const& item, GPathName const& replacement);
 
@@ -125,8 +121,7 @@ public:
     // lead to.
     static void GetPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute);
     static void SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute);
-    static void GetAliasPermissions(GPathName const& path, int userType, bool* read, bool* write,
-                                    bool* execute);
+    static void GetAliasPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute);
     static void SetAliasPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute);
     static void CopyPermissions(GPathName const& source, GPathName const& destination);
     static void CopyAliasPermissions(GPathName const& source, GPathName const& destination);

@@ -101,8 +101,8 @@ public:
     static void SetOwnerAndGroup(GPathName const& path, int owner, int group);
     // Without forCurrentUser the item's permission bits; with it, the current user's three access
     // answers in the flags given, and -1.
-    static short GetAliasPermissions(GPathName const& path, bool forCurrentUser, bool* readable,
-                                     bool* writable, bool* executable);
+    static short GetAliasPermissions(GPathName const& path, bool forCurrentUser, bool* readable, bool* writable,
+                                     bool* executable);
     static void SetAliasPermissions(GPathName const& path, short permissions);
     // The label colour and the custom icon, each when the source has one.
     static void CopyAttributes(GPathName const& source, GPathName const& destination);

@@ -22,8 +22,7 @@ struct PMacFileSystemIteratorImp::EnteredFolders
 };
 
 PMacFileSystemIteratorImp::PMacFileSystemIteratorImp()
-    : fSearchState(cEnded), fKinds(0), fDescend(0), fOwnsSubIterator(false), fSubIterator(nullptr),
-      fNextIndex(0)
+    : fSearchState(cEnded), fKinds(0), fDescend(0), fOwnsSubIterator(false), fSubIterator(nullptr), fNextIndex(0)
 {
 }
 

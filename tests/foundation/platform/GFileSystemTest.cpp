@@ -93,8 +93,7 @@ TEST_F(GFileSystemTest, TryFormsAnswerFalseInsteadOfThrowing)
     fs::create_directory(Fs("folder"));
     EXPECT_TRUE(GFileSystem::TryFileExists(At("file")));
     EXPECT_TRUE(GFileSystem::TryFolderExists(At("folder")));
-    EXPECT_FALSE(GFileSystem::TryToRemoveFile(At("folder")))
-        << "a folder where a file is expected throws 40032";
+    EXPECT_FALSE(GFileSystem::TryToRemoveFile(At("folder"))) << "a folder where a file is expected throws 40032";
     EXPECT_TRUE(Exists(Fs("folder")));
     EXPECT_TRUE(GFileSystem::TryToRemoveFile(At("file")));
     EXPECT_FALSE(Exists(Fs("file")));
@@ -117,12 +116,9 @@ TEST_F(GFileSystemTest, TellsFilesFromFoldersAndBrokenAliases)
         bool fAlias;
     };
     Case const cases[] = {
-        {"file", true, false, false},
-        {"folder", false, true, false},
-        {"folder alias", false, true, true},
-        {"file alias", true, false, true},
-        {"broken", true, false, true},
-        {"missing", false, false, false},
+        {"file", true, false, false},         {"folder", false, true, false},
+        {"folder alias", false, true, true},  {"file alias", true, false, true},
+        {"broken", true, false, true},        {"missing", false, false, false},
         {"folder alias/inside", false, false, false},
     };
     for (Case const& c : cases)
@@ -248,8 +244,7 @@ TEST_F(GFileSystemTest, AFailedRemovalLocksTheFileAgain)
     EXPECT_TRUE(testsupport::RunsAsOtherUser(Fs("closed/locked"),
                                              [&]
                                              {
-                                                 return ErrorOf([&] { GFileSystem::RemoveFile(locked); }) !=
-                                                            0 &&
+                                                 return ErrorOf([&] { GFileSystem::RemoveFile(locked); }) != 0 &&
                                                         GFileSystem::GetObjectLocked(locked) == 2;
                                              }));
     EXPECT_TRUE(Exists(Fs("closed/locked")));
@@ -378,8 +373,7 @@ TEST_F(GFileSystemTest, CopiesFilesAndRefusesToCopyOntoThemselves)
     GFileSystem::CopyFileTo(At("a.txt"), At("copies"), result, true);
     EXPECT_EQ(ReadFile(Fs("copies/a.txt")), "two");
 
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyFileTo(At("a.txt"), PathOf(fRoot.Path()), result, true); }),
-              40015);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyFileTo(At("a.txt"), PathOf(fRoot.Path()), result, true); }), 40015);
     EXPECT_EQ(ReadFile(Fs("a.txt")), "two") << "copying a file onto itself must not remove it";
 }
 
@@ -393,11 +387,9 @@ TEST_F(GFileSystemTest, CopiesUnderANewNameFollowingLinksOrNot)
     GFileSystem::CopyAndRenameFile(At("link.txt"), At("out/kept.txt"), false, false);
     EXPECT_TRUE(IsLink(Fs("out/kept.txt")));
     EXPECT_EQ(fs::read_symlink(Fs("out/kept.txt")).string(), "real.txt");
-    EXPECT_EQ(
-        ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("out/followed.txt"), false, true); }),
-        40015);
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("link.txt"), true, true); }),
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("out/followed.txt"), false, true); }),
               40015);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyAndRenameFile(At("real.txt"), At("link.txt"), true, true); }), 40015);
     EXPECT_EQ(ReadFile(Fs("real.txt")), "real");
 }
 
@@ -553,8 +545,7 @@ TEST_F(GFileSystemTest, FindsTheKindOfAFileByItsCodesOrItsExtension)
     GFileType const* found = GFileSystem::GetFileTypePtr(At("codes.bin"));
     if (found->GetMacType() == 0)
         GTEST_SKIP() << "the temporary folder's file system keeps no extended attributes";
-    EXPECT_EQ(found,
-              GFileType::GetFromCreatorAndType(pdf->GetMacCreator(), pdf->GetMacType(), GString("bin")));
+    EXPECT_EQ(found, GFileType::GetFromCreatorAndType(pdf->GetMacCreator(), pdf->GetMacType(), GString("bin")));
 
     // The print manager's text files carry no kind of their own.
     GPathName print = At("print.txt");
@@ -570,10 +561,8 @@ TEST_F(GFileSystemTest, SettingAKindWithItsExtensionRenamesTheFile)
     EXPECT_EQ(path, At("doc.pdf"));
     EXPECT_EQ(ReadFile(Fs("doc.pdf")), "pdf inside");
     GPathName missing = At("missing.pdf");
-    EXPECT_EQ(
-        ErrorOf([&]
-                { GFileSystem::SetFileType(missing, *GFileType::GetFromExtension(GString("pdf")), true); }),
-        40032);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::SetFileType(missing, *GFileType::GetFromExtension(GString("pdf")), true); }),
+              40032);
 }
 
 TEST_F(GFileSystemTest, AFileWithABusyTypeCodeIsBeingCopied)
@@ -589,8 +578,7 @@ TEST_F(GFileSystemTest, AFileWithABusyTypeCodeIsBeingCopied)
         SCOPED_TRACE(c.fType);
         WriteFile(Fs("file"));
         GPathName file = At("file");
-        GFileSystem::SetFileType(
-            file, GFileType(GBuffer("????"), GFileType::UInt32ToCode(c.fType), GString()), false);
+        GFileSystem::SetFileType(file, GFileType(GBuffer("????"), GFileType::UInt32ToCode(c.fType), GString()), false);
         unsigned int const stored = GFileSystem::GetFileTypePtr(At("file"))->GetMacType();
         if (stored != c.fType)
             GTEST_SKIP() << "the temporary folder's file system keeps no extended attributes";
@@ -610,8 +598,7 @@ TEST_F(GFileSystemTest, FindsTheEnclosingPackage)
     EXPECT_TRUE(GFileSystem::IsMacPackage(At("Apps/Tool.app")));
     GFileSystem::FindMacFrameworkRoot(At("Lib/Kit.framework/Versions/A"), root);
     EXPECT_EQ(root, At("Lib/Kit.framework"));
-    EXPECT_EQ(ErrorOf([&] { GFileSystem::FindMacPackageRoot(At("Lib/Kit.framework/Versions"), root); }),
-              40061);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::FindMacPackageRoot(At("Lib/Kit.framework/Versions"), root); }), 40061);
     EXPECT_EQ(ErrorOf([&] { GFileSystem::FindMacFrameworkRoot(At("Apps/Tool.app"), root); }), 40062);
 
     fs::create_directories(Fs("Plain/Contents"));

@@ -121,9 +121,10 @@ std::string FolderText(std::string const& text)
     return slash == 0 || slash == std::string::npos ? std::string("/") : text.substr(0, slash);
 }
 
-// The URL objects of the operation open on this thread, by path. A URL's cached values are only
-// trusted for paths whose folders are real folders, no links: then every path names an item of its
-// own, and a change at one path can only touch that path, what lies below it and its folder.
+// The URL objects of the operation open on this thread, by path. Changes are told apart by place only
+// while no folder on any kept path is a link: then every path names an item of its own, and a change
+// at one path can only touch that path, what lies below it and its folder. Otherwise, and for a
+// change in place of a file (which another path may name as a hard link), everything is let go.
 class URLShare
 {
 public:
@@ -135,8 +136,8 @@ public:
         // The answers callers kept, good while fAnswersSince is the count of changes.
         unsigned long fAnswersSince = 0;
         signed char fAnswers[cQuestions] = {-1, -1, -1, -1};
-        // -1 not known yet, else whether the path's folders are real folders (plain) and whether the
-        // item is a real folder itself.
+        // -1 not known yet, else whether no folder on the path is a link (plain), and whether the
+        // item is a real folder on such a path itself.
         signed char fPlain = -1;
         signed char fRealFolder = -1;
     };

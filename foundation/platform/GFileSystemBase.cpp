@@ -270,6 +270,7 @@ template<class Imp>
 void GFileSystemBase<Imp>::CreateUniqueObject(GPathName const& pattern, bool isFile, GPathName& path,
                                               GFileType const* type, bool replaceExtension)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(pattern);
     GPathName const folder = pattern.GetBranch();
     if (!Imp::FolderExists(folder))
@@ -359,6 +360,7 @@ bool GFileSystemBase<Imp>::RemoveFolderOnly(GPathName const& path)
 template<class Imp>
 bool GFileSystemBase<Imp>::RemoveFolder(GPathName const& folder, int kinds, int descend)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
     if (!Imp::FolderExists(folder))
         return false;
@@ -404,6 +406,7 @@ bool GFileSystemBase<Imp>::TryToRemoveFolderContent(GPathName const& folder, int
 template<class Imp>
 bool GFileSystemBase<Imp>::RecursiveRemoveFolder(GPathName const& folder, int kinds, int descend)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
     static GString const theDS_StoreString(".DS_Store");
     GTable<GPathName> const entries = EntriesOf(folder);
@@ -416,7 +419,8 @@ bool GFileSystemBase<Imp>::RecursiveRemoveFolder(GPathName const& folder, int ki
         {
             bool const hidden = !(kinds & cHidden) && Imp::IsHidden(entry);
             int const kind = isAlias ? cAliases : cFiles;
-            if (entry.GetLeaf() == theDS_StoreString || ((kinds & kind) && !hidden))
+            // The name is looked at only when the masks keep the file.
+            if (((kinds & kind) && !hidden) || entry.GetLeaf() == theDS_StoreString)
                 Imp::RemoveFile(entry);
             else
                 nothingLeft = false;
@@ -523,6 +527,7 @@ template<class Imp>
 void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const& destParent, GPathName& result,
                                         bool overwrite)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
     ThrowIfRelative(destParent);
     result = Child(destParent, source.GetLeaf());
@@ -547,6 +552,7 @@ void GFileSystemBase<Imp>::CopyFolderTo(GPathName const& source, GPathName const
 template<class Imp>
 void GFileSystemBase<Imp>::CopyFolderContentsTo(GPathName const& source, GPathName const& dest, bool overwrite)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
     ThrowIfRelative(dest);
     ThrowIfInside<Imp>(dest, source);
@@ -631,6 +637,7 @@ void GFileSystemBase<Imp>::SetModificationDateTime(GPathName const& path, GDateT
 template<class Imp>
 void GFileSystemBase<Imp>::CopyDateTimeInfo(GPathName const& source, GPathName const& destination)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(source);
     ThrowIfRelative(destination);
     GDateTime date(false);
@@ -661,6 +668,7 @@ void CopyRecursive(GPathName const& source, GPathName const& dest, Copy copy)
 template<class Imp>
 void GFileSystemBase<Imp>::CopyDateTimeInfoRecursive(GPathName const& sourceFolder, GPathName const& destFolder)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(sourceFolder);
     ThrowIfRelative(destFolder);
     CopyRecursive<Imp>(sourceFolder, destFolder,
@@ -731,6 +739,7 @@ void GFileSystemBase<Imp>::CopyAliasPermissions(GPathName const& source, GPathNa
 template<class Imp>
 void GFileSystemBase<Imp>::CopyPermissionsRecursive(GPathName const& sourceFolder, GPathName const& destFolder)
 {
+    typename Imp::OperationScope const scope;
     ThrowIfRelative(sourceFolder);
     ThrowIfRelative(destFolder);
     CopyRecursive<Imp>(sourceFolder, destFolder,

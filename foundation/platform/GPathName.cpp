@@ -53,6 +53,27 @@ void NamesOf(GString const& path, GTable<GString>& names)
     }
 }
 
+// Whether the text has neither a "." nor a ".." component nor a trailing "/" (other than the
+// root's): then normalising changes nothing, and most paths are like that.
+bool IsNormalText(GBuffer const& utf8)
+{
+    unsigned char const* const bytes = utf8.GetPtr();
+    int const length = utf8.GetLength();
+    if (length >= 2 && bytes[length - 1] == '/')
+        return false;
+    int start = 0;
+    for (int i = 0; i <= length; ++i)
+    {
+        if (i < length && bytes[i] != '/')
+            continue;
+        int const size = i - start;
+        if (size >= 1 && size <= 2 && bytes[start] == '.' && (size == 1 || bytes[start + 1] == '.'))
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
 // The leaf's last "." as a position in the leaf; -1 when there is none.
 int LastDotOf(GString const& leaf)
 {
@@ -113,6 +134,8 @@ void GPathName::Normalize() const
     if (fText.IsEmpty())
         return;
     GBuffer const utf8 = fText.GetBuffer(GUTF8Encoding::GetInstance());
+    if (IsNormalText(utf8))
+        return;
     bool const absolute = !utf8.IsEmpty() && utf8.GetPtr()[0] == '/';
     GTable<unsigned char> separators;
     separators.AddItem('/');
@@ -196,11 +219,12 @@ GPathName GPathName::GetRelativePath() const
 
 GString GPathName::GetLeaf() const
 {
-    int const leafStart = GetLeafStartPosition();
-    if (leafStart < 0)
+    // One look at the units gives both where the leaf starts and the leaf.
+    GPathText const path(fText);
+    if (path.GetCount() == 0 || path.EndsWith(cSlash))
         return GString();
     GString native;
-    ConvertPortableToNative(PathOf(GPathText(fText), leafStart, -1), native);
+    ConvertPortableToNative(PathOf(path, path.FindLast(cSlash) + 1, -1), native);
     return native;
 }
 

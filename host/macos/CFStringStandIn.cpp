@@ -150,6 +150,141 @@ iconv_t OpenIconv(char const* to, char const* from)
     return cache.Get(to, from);
 }
 
+// UTF-8 is converted here rather than by iconv: paths cross between UTF-8 and UTF-16 on every file
+// call, and a short text costs iconv more in its set-up than in its work. Both directions follow the
+// strict reading iconv has: no overlong forms, no encoded surrogates, nothing above U+10FFFF.
+bool DecodeUTF8(UInt8 const* bytes, CFIndex byteCount, std::vector<UniChar>& units)
+{
+    units.clear();
+    units.reserve(static_cast<std::size_t>(byteCount));
+    UInt8 const* const end = bytes + byteCount;
+    for (UInt8 const* at = bytes; at < end;)
+    {
+        unsigned const lead = *at;
+        if (lead < 0x80)
+        {
+            units.push_back(static_cast<UniChar>(lead));
+            ++at;
+            continue;
+        }
+        int length = 0;
+        std::uint32_t code = 0;
+        std::uint32_t minimum = 0;
+        if (lead >= 0xC2 && lead <= 0xDF)
+        {
+            length = 2;
+            code = lead & 0x1F;
+            minimum = 0x80;
+        }
+        else if (lead >= 0xE0 && lead <= 0xEF)
+        {
+            length = 3;
+            code = lead & 0x0F;
+            minimum = 0x800;
+        }
+        else if (lead >= 0xF0 && lead <= 0xF4)
+        {
+            length = 4;
+            code = lead & 0x07;
+            minimum = 0x10000;
+        }
+        else
+            return false;
+        if (end - at < length)
+            return false;
+        for (int i = 1; i < length; ++i)
+        {
+            if ((at[i] & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (at[i] & 0x3F);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        if (code >= 0x10000)
+        {
+            code -= 0x10000;
+            units.push_back(static_cast<UniChar>(0xD800 | code >> 10));
+            units.push_back(static_cast<UniChar>(0xDC00 | (code & 0x3FF)));
+        }
+        else
+            units.push_back(static_cast<UniChar>(code));
+        at += length;
+    }
+    return true;
+}
+
+// Units into UTF-8 with the rules of EncodeUnits: an unpaired surrogate is the one unit UTF-8 cannot
+// hold.
+CFIndex EncodeUTF8(UniChar const* units, CFIndex count, UInt8 replacement, UInt8* buffer, CFIndex capacity,
+                   CFIndex* written)
+{
+    CFIndex used = 0;
+    CFIndex index = 0;
+    while (index < count)
+    {
+        UniChar unit;
+        std::memcpy(&unit, units + index, sizeof unit);
+        UInt8 bytes[4];
+        int length = 0;
+        CFIndex step = 1;
+        if (unit < 0x80)
+        {
+            bytes[0] = static_cast<UInt8>(unit);
+            length = 1;
+        }
+        else if (unit < 0x800)
+        {
+            bytes[0] = static_cast<UInt8>(0xC0 | unit >> 6);
+            bytes[1] = static_cast<UInt8>(0x80 | (unit & 0x3F));
+            length = 2;
+        }
+        else if (IsHighSurrogate(unit) || IsLowSurrogate(unit))
+        {
+            UniChar next = 0;
+            if (index + 1 < count)
+                std::memcpy(&next, units + index + 1, sizeof next);
+            if (IsHighSurrogate(unit) && IsLowSurrogate(next))
+            {
+                std::uint32_t const code = 0x10000 + ((std::uint32_t(unit) - 0xD800) << 10) + (next - 0xDC00);
+                bytes[0] = static_cast<UInt8>(0xF0 | code >> 18);
+                bytes[1] = static_cast<UInt8>(0x80 | ((code >> 12) & 0x3F));
+                bytes[2] = static_cast<UInt8>(0x80 | ((code >> 6) & 0x3F));
+                bytes[3] = static_cast<UInt8>(0x80 | (code & 0x3F));
+                length = 4;
+                step = 2;
+            }
+        }
+        else
+        {
+            bytes[0] = static_cast<UInt8>(0xE0 | unit >> 12);
+            bytes[1] = static_cast<UInt8>(0x80 | ((unit >> 6) & 0x3F));
+            bytes[2] = static_cast<UInt8>(0x80 | (unit & 0x3F));
+            length = 3;
+        }
+        if (length == 0)
+        {
+            if (replacement == 0 || (buffer && used >= capacity))
+                break;
+            if (buffer)
+                buffer[used] = replacement;
+            ++used;
+            ++index;
+            continue;
+        }
+        if (buffer)
+        {
+            if (capacity - used < length)
+                break;
+            std::memcpy(buffer + used, bytes, static_cast<std::size_t>(length));
+        }
+        used += length;
+        index += step;
+    }
+    if (written)
+        *written = used;
+    return index;
+}
+
 // Decodes bytes of a code page into units; false when a byte sequence does not read.
 bool DecodeBytes(char const* iconvName, UInt8 const* bytes, CFIndex byteCount, std::vector<UniChar>& units)
 {
@@ -328,7 +463,8 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, UInt8 const* bytes, CFIndex 
     else
     {
         char const* name = IconvName(encoding);
-        if (!name || !DecodeBytes(name, bytes, byteCount, units))
+        if (encoding == kCFStringEncodingUTF8 ? !DecodeUTF8(bytes, byteCount, units)
+                                              : !name || !DecodeBytes(name, bytes, byteCount, units))
             return nullptr;
     }
     __CFString* string = new __CFString;
@@ -377,6 +513,8 @@ CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding enc
     UniChar const* units = string->Units() + range.location;
     if (encoding == kCFStringEncodingUnicode)
         return CopyUnits(units, range.length, external, buffer, capacity, written);
+    if (encoding == kCFStringEncodingUTF8)
+        return EncodeUTF8(units, range.length, replacement, buffer, capacity, written);
     char const* name = IconvName(encoding);
     if (!name)
         return 0;
@@ -456,13 +594,13 @@ Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex capacity, C
 std::string CFStringStandInGetUTF8(CFStringRef string)
 {
     CFIndex const length = CFStringGetLength(string);
-    CFIndex needed = 0;
-    CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &needed);
-    std::string text(static_cast<std::size_t>(needed), '\0');
+    if (length == 0)
+        return std::string();
+    // No unit takes more than three bytes (a pair of them takes four): one pass fills the room.
+    std::string text(static_cast<std::size_t>(length) * 3, '\0');
     CFIndex used = 0;
-    if (needed > 0)
-        CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
-                         reinterpret_cast<UInt8*>(&text[0]), needed, &used);
+    EncodeUTF8(string->Units(), length, 0, reinterpret_cast<UInt8*>(&text[0]),
+               static_cast<CFIndex>(text.size()), &used);
     text.resize(static_cast<std::size_t>(used));
     return text;
 }

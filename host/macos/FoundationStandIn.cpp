@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <ctime>
 #include <string>
 
@@ -14,7 +15,41 @@ using foundationstandin::Autoreleased;
 namespace
 {
 thread_local NSAutoreleasePool* sInnermostPool = nullptr;
+
+// Plain storage, so that it needs nothing done when the thread ends.
+constexpr unsigned cKeptPools = 8;
+struct alignas(std::max_align_t) PoolRoom
+{
+    unsigned char fBytes[256];
+};
+thread_local PoolRoom tPoolRooms[cKeptPools];
+thread_local unsigned tPoolRoomsInUse = 0;
 } // namespace
+
+void* NSAutoreleasePool::operator new(std::size_t size)
+{
+    static_assert(sizeof(NSAutoreleasePool) <= sizeof(PoolRoom), "a pool fits its room");
+    for (unsigned i = 0; i < cKeptPools && size <= sizeof(PoolRoom); ++i)
+    {
+        if (!(tPoolRoomsInUse & 1u << i))
+        {
+            tPoolRoomsInUse |= 1u << i;
+            return &tPoolRooms[i];
+        }
+    }
+    return ::operator new(size);
+}
+
+void NSAutoreleasePool::operator delete(void* pool)
+{
+    PoolRoom* const room = static_cast<PoolRoom*>(pool);
+    if (room >= tPoolRooms && room < tPoolRooms + cKeptPools)
+    {
+        tPoolRoomsInUse &= ~(1u << (room - tPoolRooms));
+        return;
+    }
+    ::operator delete(pool);
+}
 
 NSAutoreleasePool::NSAutoreleasePool() : fOuter(sInnermostPool)
 {
@@ -25,6 +60,8 @@ void NSAutoreleasePool::drain()
 {
     while (sInnermostPool && sInnermostPool != this)
         sInnermostPool->drain();
+    for (std::size_t i = 0; i < fFewCount; ++i)
+        CFRelease(fFew[i]);
     for (CFTypeRef object : fObjects)
         CFRelease(object);
     sInnermostPool = fOuter;
@@ -34,7 +71,13 @@ void NSAutoreleasePool::drain()
 CFTypeRef CFAutorelease(CFTypeRef object)
 {
     if (object && sInnermostPool)
-        sInnermostPool->fObjects.push_back(object);
+    {
+        NSAutoreleasePool* const pool = sInnermostPool;
+        if (pool->fFewCount < NSAutoreleasePool::cFew)
+            pool->fFew[pool->fFewCount++] = object;
+        else
+            pool->fObjects.push_back(object);
+    }
     return object;
 }
 
@@ -92,7 +135,15 @@ CFStringRef const NSFileSystemFileNumber = CFSTR("NSFileSystemFileNumber");
 
 NSNumber* NSNumber::numberWithBool(bool value)
 {
-    return Autoreleased(new NSNumber(value ? 1 : 0));
+    // As on the platform, the two truth values are shared objects that live as long as the process.
+    static NSNumber* const sFalse = new NSNumber(0);
+    static NSNumber* const sTrue = new NSNumber(1);
+    return value ? sTrue : sFalse;
+}
+
+bool NSNumber::IsSharedTruth(CFTypeRef object)
+{
+    return object && (object == numberWithBool(false) || object == numberWithBool(true));
 }
 
 NSNumber* NSNumber::numberWithInt(int value)

@@ -47,11 +47,20 @@ public:
 
     void drain();
 
+    // Pools are opened and drained around nearly every platform call, innermost first: a thread
+    // keeps the room of a few of them instead of asking the heap each time.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pool);
+
 private:
     ~NSAutoreleasePool() = default;
     friend CFTypeRef CFAutorelease(CFTypeRef);
 
+    // Most pools hold a few objects: those are kept in the pool itself, the rest in fObjects.
+    static constexpr std::size_t cFew = 16;
     NSAutoreleasePool* fOuter;
+    CFTypeRef fFew[cFew];
+    std::size_t fFewCount = 0;
     std::vector<CFTypeRef> fObjects;
 };
 
@@ -64,7 +73,9 @@ CFTypeRef CFAutorelease(CFTypeRef object);
 class NSNumber : public CFStandInObject
 {
 public:
+    // The two truth values are shared objects that are never destroyed.
     static NSNumber* numberWithBool(bool value);
+    static bool IsSharedTruth(CFTypeRef object);
     static NSNumber* numberWithInt(int value);
     static NSNumber* numberWithUnsignedInt(unsigned int value);
     static NSNumber* numberWithLongLong(long long value);
@@ -288,7 +299,8 @@ class NSURL : public CFStandInObject
 {
 public:
     // A file URL; a relative path is taken from the current folder. A folder's URL (the item is one,
-    // or isDirectory says so) ends in "/". Null for a null or empty path.
+    // or isDirectory says so) ends in "/"; without isDirectory the item is looked at only when the URL's
+    // text or folder form is first asked for. Null for a null or empty path.
     static NSURL* fileURLWithPath(CFStringRef path);
     static NSURL* fileURLWithPath(CFStringRef path, bool isDirectory);
     // Any absolute URL ("scheme:..."); null for text without a scheme.
@@ -307,7 +319,7 @@ public:
                                   NSURLBookmarkFileCreationOptions options, NSError** error);
 
     bool isFileURL() const { return fIsFile; }
-    bool hasDirectoryPath() const { return fIsDirectory; }
+    bool hasDirectoryPath() const;
     // Null for a URL that is no file URL or a path that is not UTF-8.
     CFStringRef path() const;
     CFStringRef lastPathComponent() const;
@@ -323,22 +335,39 @@ public:
     // Whether something is there (a symbolic link counts, whether or not its target is).
     bool checkResourceIsReachableAndReturnError(NSError** error) const;
     // Values that do not apply are null with the answer true; a missing item gives the error 260.
+    // As on the platform, the URL object keeps what it read: a value asked again of the same object
+    // is answered from that cache (several values come from one look at the item), until the value
+    // is removed from the cache or a value is set through this object. A new URL object reads afresh.
     bool getResourceValue(CFTypeRef* value, CFStringRef key, NSError** error) const;
-    // Keys that cannot be set are ignored, as on the platform.
+    // Keys that cannot be set are ignored, as on the platform. Empties the object's cache.
     bool setResourceValue(CFTypeRef value, CFStringRef key, NSError** error) const;
+    void removeCachedResourceValueForKey(CFStringRef key) const;
+    void removeAllCachedResourceValues() const;
 
     bool IsEqualTo(CFStandInObject const& other) const override;
+
+    ~NSURL() override;
 
 private:
     NSURL() = default;
     friend class NSFileManager;
+    struct ResourceCache;
     static NSURL* MakeFileURL(std::string const& path, bool isDirectory);
+    // A file URL whose folder form is decided when it is first needed, so that making the URL does
+    // not touch the disk.
+    static NSURL* MakeFileURL(std::string const& path);
+    // An entry of a folder listing, whose kind the listing told (a dirent type; DT_UNKNOWN for none).
+    static NSURL* MakeListedFileURL(std::string const& path, unsigned char kind);
+    void DecideDirectory() const;
+    ResourceCache& Cache() const;
 
     bool fIsFile = false;
-    bool fIsDirectory = false;
+    mutable bool fDirectoryDecided = true;
+    mutable bool fIsDirectory = false;
     // A file URL's POSIX path, without a trailing "/" except for the root.
     std::string fPath;
-    std::string fText;
+    mutable std::string fText;
+    mutable ResourceCache* fCache = nullptr;
 };
 
 // --- the file manager ---

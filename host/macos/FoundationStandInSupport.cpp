@@ -3,6 +3,7 @@
 
 #include "VolumesStandIn.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <pthread.h>
 #include <pwd.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -92,18 +94,21 @@ bool CanKeepAttributes(std::string const& path)
 
 // Runs change on the item's attributes. Linux asks for write permission where the platform lets the
 // owner change the Finder information and flags of a read-only item, so the owner gets it for the
-// moment of the change. 0 or the errno.
+// moment of the change. An item that cannot keep attributes takes nothing and reports no error; that
+// is found out only when the change fails, since it mostly does not. 0 or the errno.
 template<class Change>
 int ChangeAttributes(std::string const& path, Change change)
 {
-    if (!CanKeepAttributes(path))
-        return Exists(path) ? 0 : ENOENT;
     if (change() == 0)
         return 0;
     int error = errno;
     struct stat status;
-    if (error == EACCES && lstat(path.c_str(), &status) == 0 && status.st_uid == geteuid() &&
-        !(status.st_mode & S_IWUSR) && chmod(path.c_str(), (status.st_mode & 07777) | S_IWUSR) == 0)
+    if (lstat(path.c_str(), &status) != 0)
+        return ENOENT;
+    if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+        return 0;
+    if (error == EACCES && status.st_uid == geteuid() && !(status.st_mode & S_IWUSR) &&
+        chmod(path.c_str(), (status.st_mode & 07777) | S_IWUSR) == 0)
     {
         error = change() == 0 ? 0 : errno;
         chmod(path.c_str(), status.st_mode & 07777);
@@ -347,8 +352,39 @@ CFStringRef MakeString(std::string const& text)
                                 static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false));
 }
 
+namespace
+{
+// Absolute, without empty or "." steps and without a trailing "/": the form AbsolutePath gives.
+bool IsAbsoluteForm(std::string const& path)
+{
+    char const* const begin = path.data();
+    std::size_t const length = path.size();
+    if (length == 0 || begin[0] != '/')
+        return false;
+    if (length == 1)
+        return true;
+    if (begin[length - 1] == '/')
+        return false;
+    char const* const end = begin + length;
+    for (char const* slash = begin; slash < end;)
+    {
+        char const* next =
+            static_cast<char const*>(std::memchr(slash + 1, '/', static_cast<std::size_t>(end - slash - 1)));
+        if (!next)
+            next = end;
+        std::size_t const size = static_cast<std::size_t>(next - slash - 1);
+        if (size == 0 || (size == 1 && slash[1] == '.'))
+            return false;
+        slash = next;
+    }
+    return true;
+}
+} // namespace
+
 std::string AbsolutePath(std::string const& path)
 {
+    if (IsAbsoluteForm(path))
+        return path;
     std::string full = path;
     if (full.empty() || full[0] != '/')
     {
@@ -362,15 +398,19 @@ std::string AbsolutePath(std::string const& path)
         full = std::string(folder.data()) + "/" + full;
     }
     std::string normal;
+    normal.reserve(full.size());
     std::size_t start = 0;
     while (start <= full.size())
     {
         std::size_t end = full.find('/', start);
         if (end == std::string::npos)
             end = full.size();
-        std::string const name = full.substr(start, end - start);
-        if (!name.empty() && name != ".")
-            normal += "/" + name;
+        std::size_t const length = end - start;
+        if (length != 0 && !(length == 1 && full[start] == '.'))
+        {
+            normal += '/';
+            normal.append(full, start, length);
+        }
         start = end + 1;
     }
     return normal.empty() ? "/" : normal;
@@ -416,9 +456,30 @@ bool Exists(std::string const& path)
     return StatusOf(path, status);
 }
 
+// Nearly every change asks whether the process is the superuser, and asking the system costs as
+// much as looking at a file. The answer is kept: only the process itself can change its user, which
+// this system does in a child right after it forks, where the kept answer is dropped.
+namespace
+{
+std::atomic<int> sSuperUser{-1};
+
+void ForgetUserInChild()
+{
+    sSuperUser.store(-1, std::memory_order_relaxed);
+}
+} // namespace
+
 bool IsSuperUser()
 {
-    return geteuid() == 0;
+    int known = sSuperUser.load(std::memory_order_relaxed);
+    if (known < 0)
+    {
+        static int const sRegistered = pthread_atfork(nullptr, nullptr, &ForgetUserInChild);
+        (void)sRegistered;
+        known = geteuid() == 0 ? 1 : 0;
+        sSuperUser.store(known, std::memory_order_relaxed);
+    }
+    return known == 1;
 }
 
 FinderInfo ReadFinderInfo(std::string const& path)
@@ -428,6 +489,45 @@ FinderInfo ReadFinderInfo(std::string const& path)
     if (ReadAttribute(path, cFinderInfoAttribute, bytes) && bytes.size() == sizeof info.fBytes)
         std::memcpy(info.fBytes, bytes.data(), sizeof info.fBytes);
     return info;
+}
+
+unsigned AttributesPresent(std::string const& path)
+{
+    char names[1024];
+    std::string longer;
+    char const* list = names;
+    ssize_t size = llistxattr(path.c_str(), names, sizeof names);
+    while (size < 0 && errno == ERANGE)
+    {
+        size = llistxattr(path.c_str(), nullptr, 0);
+        if (size < 0)
+            break;
+        longer.assign(static_cast<std::size_t>(size) + 1, '\0');
+        size = llistxattr(path.c_str(), &longer[0], longer.size());
+        list = longer.data();
+    }
+    unsigned present = 0;
+    for (ssize_t at = 0; at < size;)
+    {
+        char const* const name = list + at;
+        std::size_t const length = strnlen(name, static_cast<std::size_t>(size - at));
+        if (std::strcmp(name, cFinderInfoAttribute) == 0)
+            present |= cHasFinderInfo;
+        else if (std::strcmp(name, cLockedAttribute) == 0)
+            present |= cHasLock;
+        else if (std::strcmp(name, cCustomIconAttribute) == 0)
+            present |= cHasCustomIcon;
+        else if (std::strcmp(name, cCreationDateAttribute) == 0)
+            present |= cHasCreationDate;
+        at += static_cast<ssize_t>(length) + 1;
+    }
+    return present;
+}
+
+bool StoredCreationDate(std::string const& path, double& seconds)
+{
+    std::string text;
+    return ReadAttribute(path, cCreationDateAttribute, text) && ReadSecondsText(text, seconds);
 }
 
 int WriteFinderInfo(std::string const& path, FinderInfo const& info)
@@ -514,11 +614,10 @@ void CopyAttributes(std::string const& source, std::string const& destination)
     close(from);
 }
 
-double CreationDateOf(std::string const& path, struct stat const& status)
+double CreationDateOf(std::string const& path, struct stat const& status, bool stored)
 {
-    std::string text;
     double seconds = 0;
-    if (ReadAttribute(path, cCreationDateAttribute, text) && ReadSecondsText(text, seconds))
+    if (stored && StoredCreationDate(path, seconds))
         return seconds;
     struct statx extended;
     if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &extended) == 0 &&

@@ -77,6 +77,18 @@ constexpr std::uint16_t cFinderFlagLabelMask = 0x000E;
 
 // All zero when the item has none.
 FinderInfo ReadFinderInfo(std::string const& path);
+// Which of the attributes kept beside the item it has, from one listing of their names; none when
+// the item cannot be asked.
+enum : unsigned
+{
+    cHasFinderInfo = 1,
+    cHasLock = 2,
+    cHasCustomIcon = 4,
+    cHasCreationDate = 8
+};
+unsigned AttributesPresent(std::string const& path);
+// The creation date kept beside the item; false when there is none that reads.
+bool StoredCreationDate(std::string const& path, double& seconds);
 // 0 or the errno of the failure; where the item cannot keep attributes nothing is written and 0 comes back.
 int WriteFinderInfo(std::string const& path, FinderInfo const& info);
 bool IsLocked(std::string const& path);
@@ -91,8 +103,8 @@ bool ChangeRefused(std::string const& path);
 void CopyAttributes(int source, int destination);
 void CopyAttributes(std::string const& source, std::string const& destination);
 
-// Seconds since 1970.
-double CreationDateOf(std::string const& path, struct stat const& status);
+// Seconds since 1970. Without stored, the item is known to keep no creation date beside it.
+double CreationDateOf(std::string const& path, struct stat const& status, bool stored = true);
 double ModificationDateOf(struct stat const& status);
 int SetCreationDate(std::string const& path, double seconds);
 int SetModificationDate(std::string const& path, double seconds);

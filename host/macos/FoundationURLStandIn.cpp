@@ -9,7 +9,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace foundationstandin;
@@ -76,9 +78,9 @@ bool IsFolder(std::string const& path)
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool IsPackage(std::string const& path, struct stat const& status)
+bool IsPackage(std::string const& path, mode_t type, FinderInfo const& info)
 {
-    if (!S_ISDIR(status.st_mode))
+    if (!S_ISDIR(type))
         return false;
     std::string const leaf = LeafOf(path);
     std::size_t const dot = leaf.rfind('.');
@@ -93,10 +95,10 @@ bool IsPackage(std::string const& path, struct stat const& status)
                 return true;
         }
     }
-    if (ReadFinderInfo(path).Flags() & cFinderFlagHasBundle)
+    if (info.Flags() & cFinderFlagHasBundle)
         return true;
-    struct stat info;
-    return stat((path + "/Contents/Info.plist").c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    struct stat status;
+    return stat((path + "/Contents/Info.plist").c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool Accessible(std::string const& path, int mode)
@@ -134,45 +136,247 @@ NSNumber* Truth(bool value)
     return NSNumber::numberWithBool(value);
 }
 
-// The value of a volume key for the item's volume; false when the key is no volume key.
-bool VolumeValue(std::string const& path, CFStringRef key, CFTypeRef& value)
-{
-    bool const isVolumeKey = IsKey(key, NSURLVolumeIdentifierKey) || IsKey(key, NSURLVolumeNameKey) ||
-                             IsKey(key, NSURLVolumeURLKey) || IsKey(key, NSURLVolumeIsLocalKey) ||
-                             IsKey(key, NSURLVolumeIsInternalKey) || IsKey(key, NSURLVolumeIsRemovableKey) ||
-                             IsKey(key, NSURLVolumeIsReadOnlyKey) ||
-                             IsKey(key, NSURLVolumeURLForRemountingKey);
-    if (!isVolumeKey)
-        return false;
-    Volume volume;
-    if (!VolumeOf(LocationOf(path), volume))
-        return true;
-    if (IsKey(key, NSURLVolumeIdentifierKey))
-        value = MakeData(volume.fMountPath.data(), volume.fMountPath.size());
-    else if (IsKey(key, NSURLVolumeNameKey))
-        value = MakeString(volume.fName);
-    else if (IsKey(key, NSURLVolumeURLKey))
-        value = NSURL::fileURLWithPath(MakeString(volume.fMountPath), true);
-    else if (IsKey(key, NSURLVolumeIsLocalKey))
-        value = Truth(volume.fLocal);
-    else if (IsKey(key, NSURLVolumeIsInternalKey))
-        value = Truth(volume.fInternal);
-    else if (IsKey(key, NSURLVolumeIsRemovableKey))
-        value = Truth(volume.fRemovable);
-    else if (IsKey(key, NSURLVolumeIsReadOnlyKey))
-        value = Truth(volume.fReadOnly);
-    else
-    {
-        std::string const text = RemountingText(volume);
-        value = text.empty() ? nullptr : NSURL::URLWithString(MakeString(text));
-    }
-    return true;
-}
-
 NSDate const* DateValue(CFTypeRef value)
 {
     return As<NSDate>(value);
 }
+
+// The keys a URL answers, in the order of the slots of its cache.
+enum class Key
+{
+    cIsDirectory,
+    cIsRegularFile,
+    cIsSymbolicLink,
+    cIsAliasFile,
+    cIsHidden,
+    cIsUserImmutable,
+    cIsReadable,
+    cIsWritable,
+    cIsExecutable,
+    cIsPackage,
+    cCreationDate,
+    cContentModificationDate,
+    cLabelNumber,
+    cLabelColor,
+    cCustomIcon,
+    cFileResourceIdentifier,
+    cVolumeIdentifier,
+    cVolumeName,
+    cVolumeURL,
+    cVolumeIsLocal,
+    cVolumeIsInternal,
+    cVolumeIsRemovable,
+    cVolumeIsReadOnly,
+    cVolumeURLForRemounting,
+    cOther
+};
+constexpr std::size_t cKeyCount = static_cast<std::size_t>(Key::cOther);
+
+bool IsVolumeKey(Key key)
+{
+    return key >= Key::cVolumeIdentifier && key <= Key::cVolumeURLForRemounting;
+}
+
+// Callers pass the key constants, so the key is first looked for by identity, then by its text.
+Key KeyOf(CFStringRef key)
+{
+    static CFStringRef const* const cKeys[cKeyCount] = {
+        &NSURLIsDirectoryKey,      &NSURLIsRegularFileKey,
+        &NSURLIsSymbolicLinkKey,   &NSURLIsAliasFileKey,
+        &NSURLIsHiddenKey,         &NSURLIsUserImmutableKey,
+        &NSURLIsReadableKey,       &NSURLIsWritableKey,
+        &NSURLIsExecutableKey,     &NSURLIsPackageKey,
+        &NSURLCreationDateKey,     &NSURLContentModificationDateKey,
+        &NSURLLabelNumberKey,      &NSURLLabelColorKey,
+        &NSURLCustomIconKey,       &NSURLFileResourceIdentifierKey,
+        &NSURLVolumeIdentifierKey, &NSURLVolumeNameKey,
+        &NSURLVolumeURLKey,        &NSURLVolumeIsLocalKey,
+        &NSURLVolumeIsInternalKey, &NSURLVolumeIsRemovableKey,
+        &NSURLVolumeIsReadOnlyKey, &NSURLVolumeURLForRemountingKey};
+    for (std::size_t i = 0; i < cKeyCount; ++i)
+    {
+        if (key == *cKeys[i])
+            return static_cast<Key>(i);
+    }
+    for (std::size_t i = 0; i < cKeyCount; ++i)
+    {
+        if (IsKey(key, *cKeys[i]))
+            return static_cast<Key>(i);
+    }
+    return Key::cOther;
+}
+
+mode_t TypeOfListed(unsigned char kind)
+{
+    switch (kind)
+    {
+    case DT_REG:
+        return S_IFREG;
+    case DT_DIR:
+        return S_IFDIR;
+    case DT_LNK:
+        return S_IFLNK;
+    case DT_FIFO:
+        return S_IFIFO;
+    case DT_SOCK:
+        return S_IFSOCK;
+    case DT_CHR:
+        return S_IFCHR;
+    case DT_BLK:
+        return S_IFBLK;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+// What a URL object has read of its item. The item is looked at once for its kind, status and dates
+// (a listing may already have told the kind), once for the names of its attributes, once for its
+// volume; each value made from them is kept in its slot until the cache is emptied.
+struct NSURL::ResourceCache
+{
+    enum class Status
+    {
+        cUnknown,
+        cKindOnly,
+        cFull,
+        cMissing
+    };
+
+    ~ResourceCache() { ForgetValues(); }
+
+    void ForgetValues()
+    {
+        for (std::size_t i = 0; i < cKeyCount; ++i)
+        {
+            if (fValues[i])
+                CFRelease(fValues[i]);
+            fValues[i] = nullptr;
+            fHasValue[i] = false;
+        }
+    }
+
+    void ForgetItem()
+    {
+        fStatus = Status::cUnknown;
+        fAttributesRead = false;
+        fFinderInfoRead = false;
+        fVolumeRead = false;
+    }
+
+    // Looks at the item unless what is known suffices: its kind, or its whole status. False (with
+    // errno set) when nothing is there.
+    bool Look(std::string const& path, bool whole)
+    {
+        if (fStatus == Status::cMissing)
+        {
+            errno = fError;
+            return false;
+        }
+        if (fStatus == Status::cFull || (fStatus == Status::cKindOnly && !whole))
+            return true;
+        if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &fInfo) != 0)
+        {
+            fError = errno;
+            fStatus = Status::cMissing;
+            return false;
+        }
+        fType = fInfo.stx_mode & S_IFMT;
+        fStatus = Status::cFull;
+        return true;
+    }
+
+    unsigned Attributes(std::string const& path)
+    {
+        if (!fAttributesRead)
+        {
+            fAttributes = AttributesPresent(path);
+            fAttributesRead = true;
+        }
+        return fAttributes;
+    }
+
+    FinderInfo const& Finder(std::string const& path)
+    {
+        if (!fFinderInfoRead)
+        {
+            fFinderInfo = (Attributes(path) & cHasFinderInfo) ? ReadFinderInfo(path) : FinderInfo();
+            fFinderInfoRead = true;
+        }
+        return fFinderInfo;
+    }
+
+    // False when no volume holds the item.
+    bool VolumeOfItem(std::string const& path, Volume const*& volume)
+    {
+        if (!fVolumeRead)
+        {
+            fHasVolume = VolumeOf(LocationOf(path), fVolume);
+            fVolumeRead = true;
+        }
+        volume = &fVolume;
+        return fHasVolume;
+    }
+
+    double ModificationDate() const
+    {
+        return static_cast<double>(fInfo.stx_mtime.tv_sec) + fInfo.stx_mtime.tv_nsec / 1e9;
+    }
+
+    double CreationDate(std::string const& path)
+    {
+        double seconds = 0;
+        if ((Attributes(path) & cHasCreationDate) && StoredCreationDate(path, seconds))
+            return seconds;
+        if (fInfo.stx_mask & STATX_BTIME)
+            return static_cast<double>(fInfo.stx_btime.tv_sec) + fInfo.stx_btime.tv_nsec / 1e9;
+        return ModificationDate();
+    }
+
+    Status fStatus = Status::cUnknown;
+    int fError = 0;
+    mode_t fType = 0;
+    struct statx fInfo;
+    bool fAttributesRead = false;
+    unsigned fAttributes = 0;
+    bool fFinderInfoRead = false;
+    FinderInfo fFinderInfo;
+    bool fVolumeRead = false;
+    bool fHasVolume = false;
+    Volume fVolume;
+    CFTypeRef fValues[cKeyCount] = {};
+    bool fHasValue[cKeyCount] = {};
+};
+
+namespace
+{
+// The value of a volume key for the volume.
+CFTypeRef VolumeValue(Volume const& volume, Key key)
+{
+    switch (key)
+    {
+    case Key::cVolumeIdentifier:
+        return MakeData(volume.fMountPath.data(), volume.fMountPath.size());
+    case Key::cVolumeName:
+        return MakeString(volume.fName);
+    case Key::cVolumeURL:
+        return NSURL::fileURLWithPath(MakeString(volume.fMountPath), true);
+    case Key::cVolumeIsLocal:
+        return Truth(volume.fLocal);
+    case Key::cVolumeIsInternal:
+        return Truth(volume.fInternal);
+    case Key::cVolumeIsRemovable:
+        return Truth(volume.fRemovable);
+    case Key::cVolumeIsReadOnly:
+        return Truth(volume.fReadOnly);
+    default:
+    {
+        std::string const text = RemountingText(volume);
+        return text.empty() ? nullptr : NSURL::URLWithString(MakeString(text));
+    }
+    }
+}
+
 } // namespace
 
 NSURL* NSURL::MakeFileURL(std::string const& path, bool isDirectory)
@@ -181,8 +385,66 @@ NSURL* NSURL::MakeFileURL(std::string const& path, bool isDirectory)
     url->fIsFile = true;
     url->fIsDirectory = isDirectory;
     url->fPath = path;
-    url->fText = "file://" + PercentEncoded(path) + (isDirectory && path != "/" ? "/" : "");
     return Autoreleased(url);
+}
+
+NSURL* NSURL::MakeFileURL(std::string const& path)
+{
+    NSURL* const url = MakeFileURL(path, false);
+    url->fDirectoryDecided = false;
+    return url;
+}
+
+NSURL* NSURL::MakeListedFileURL(std::string const& path, unsigned char kind)
+{
+    mode_t type = TypeOfListed(kind);
+    NSURL* const url = MakeFileURL(path, false);
+    if (type == 0)
+    {
+        // The file system did not tell: the entry itself is looked at, as a listing must.
+        struct stat status;
+        if (!StatusOf(path, status))
+            return url;
+        type = status.st_mode & S_IFMT;
+    }
+    url->fIsDirectory = S_ISDIR(type);
+    ResourceCache& cache = url->Cache();
+    cache.fType = type;
+    cache.fStatus = ResourceCache::Status::cKindOnly;
+    return url;
+}
+
+NSURL::~NSURL()
+{
+    delete fCache;
+}
+
+NSURL::ResourceCache& NSURL::Cache() const
+{
+    if (!fCache)
+        fCache = new ResourceCache;
+    return *fCache;
+}
+
+void NSURL::DecideDirectory() const
+{
+    if (fDirectoryDecided)
+        return;
+    // A link's own kind does not say what it leads to; the folder form follows links.
+    if (fCache &&
+        (fCache->fStatus == ResourceCache::Status::cKindOnly ||
+         fCache->fStatus == ResourceCache::Status::cFull) &&
+        !S_ISLNK(fCache->fType))
+        fIsDirectory = S_ISDIR(fCache->fType);
+    else
+        fIsDirectory = IsFolder(fPath);
+    fDirectoryDecided = true;
+}
+
+bool NSURL::hasDirectoryPath() const
+{
+    DecideDirectory();
+    return fIsDirectory;
 }
 
 NSURL* NSURL::fileURLWithPath(CFStringRef path)
@@ -192,7 +454,7 @@ NSURL* NSURL::fileURLWithPath(CFStringRef path)
     std::string const absolute = AbsolutePath(CFStringStandInGetUTF8(path));
     if (absolute.empty())
         return nullptr;
-    return MakeFileURL(absolute, IsFolder(absolute));
+    return MakeFileURL(absolute);
 }
 
 NSURL* NSURL::fileURLWithPath(CFStringRef path, bool isDirectory)
@@ -247,6 +509,11 @@ CFStringRef NSURL::lastPathComponent() const
 
 CFStringRef NSURL::absoluteString() const
 {
+    if (fIsFile && fText.empty())
+    {
+        DecideDirectory();
+        fText = "file://" + PercentEncoded(fPath) + (fIsDirectory && fPath != "/" ? "/" : "");
+    }
     return MakeString(fText);
 }
 
@@ -259,14 +526,19 @@ NSURL* NSURL::URLByAppendingPathComponent(CFStringRef component) const
 {
     if (!fIsFile || !component)
         return nullptr;
-    std::string const path = AbsolutePath(fPath + "/" + CFStringStandInGetUTF8(component));
-    return MakeFileURL(path, IsFolder(path));
+    return MakeFileURL(AbsolutePath(fPath + "/" + CFStringStandInGetUTF8(component)));
 }
 
 bool NSURL::IsEqualTo(CFStandInObject const& other) const
 {
     NSURL const* url = dynamic_cast<NSURL const*>(&other);
-    return url && url->fText == fText;
+    if (!url)
+        return false;
+    if (fIsFile != url->fIsFile)
+        return false;
+    if (!fIsFile)
+        return url->fText == fText;
+    return url->fPath == fPath && url->hasDirectoryPath() == hasDirectoryPath();
 }
 
 bool NSURL::checkResourceIsReachableAndReturnError(NSError** error) const
@@ -285,53 +557,120 @@ bool NSURL::getResourceValue(CFTypeRef* value, CFStringRef key, NSError** error)
     *value = nullptr;
     if (!fIsFile)
         return Fail(error, MakeError(NSFileReadUnknownError, "The URL is no file URL."));
-    struct stat status;
-    if (!StatusOf(fPath, status))
+    Key const which = KeyOf(key);
+    ResourceCache& cache = Cache();
+    std::size_t const slot = static_cast<std::size_t>(which);
+    if (which != Key::cOther && cache.fHasValue[slot])
+    {
+        CFTypeRef const cached = cache.fValues[slot];
+        *value = !cached || NSNumber::IsSharedTruth(cached) ? cached : CFAutorelease(CFRetain(cached));
+        return true;
+    }
+    bool const whole = which == Key::cCreationDate || which == Key::cContentModificationDate ||
+                       which == Key::cFileResourceIdentifier;
+    if (!cache.Look(fPath, whole))
         return Fail(error, FileError(Operation::cRead, errno, fPath));
 
-    if (IsKey(key, NSURLIsDirectoryKey))
-        *value = Truth(S_ISDIR(status.st_mode));
-    else if (IsKey(key, NSURLIsRegularFileKey))
-        *value = Truth(S_ISREG(status.st_mode));
-    else if (IsKey(key, NSURLIsSymbolicLinkKey) || IsKey(key, NSURLIsAliasFileKey))
-        *value = Truth(S_ISLNK(status.st_mode));
-    else if (IsKey(key, NSURLIsHiddenKey))
-        *value = Truth((ReadFinderInfo(fPath).Flags() & cFinderFlagIsInvisible) || LeafOf(fPath)[0] == '.');
-    else if (IsKey(key, NSURLIsUserImmutableKey))
-        *value = Truth(IsLocked(fPath));
-    else if (IsKey(key, NSURLIsReadableKey))
+    mode_t const type = cache.fType;
+    switch (which)
+    {
+    case Key::cIsDirectory:
+        *value = Truth(S_ISDIR(type));
+        break;
+    case Key::cIsRegularFile:
+        *value = Truth(S_ISREG(type));
+        break;
+    case Key::cIsSymbolicLink:
+    case Key::cIsAliasFile:
+        *value = Truth(S_ISLNK(type));
+        break;
+    case Key::cIsHidden:
+        // A name that begins with "." is hidden whatever the Finder information says.
+        *value = Truth(LeafOf(fPath)[0] == '.' || (cache.Finder(fPath).Flags() & cFinderFlagIsInvisible));
+        break;
+    case Key::cIsUserImmutable:
+        *value = Truth(cache.Attributes(fPath) & cHasLock);
+        break;
+    case Key::cIsReadable:
         *value = Truth(Accessible(fPath, R_OK));
-    else if (IsKey(key, NSURLIsWritableKey))
-        *value = Truth(Accessible(fPath, W_OK) && !ChangeRefused(fPath));
-    else if (IsKey(key, NSURLIsExecutableKey))
+        break;
+    case Key::cIsWritable:
+        *value = Truth(Accessible(fPath, W_OK) && !(!IsSuperUser() && (cache.Attributes(fPath) & cHasLock)));
+        break;
+    case Key::cIsExecutable:
         *value = Truth(Accessible(fPath, X_OK));
-    else if (IsKey(key, NSURLIsPackageKey))
-        *value = Truth(IsPackage(fPath, status));
-    else if (IsKey(key, NSURLCreationDateKey))
-        *value = NSDate::dateWithTimeIntervalSince1970(CreationDateOf(fPath, status));
-    else if (IsKey(key, NSURLContentModificationDateKey))
-        *value = NSDate::dateWithTimeIntervalSince1970(ModificationDateOf(status));
-    else if (IsKey(key, NSURLLabelNumberKey) || IsKey(key, NSURLLabelColorKey))
+        break;
+    case Key::cIsPackage:
+        *value = Truth(S_ISDIR(type) && IsPackage(fPath, type, cache.Finder(fPath)));
+        break;
+    case Key::cCreationDate:
+        *value = NSDate::dateWithTimeIntervalSince1970(cache.CreationDate(fPath));
+        break;
+    case Key::cContentModificationDate:
+        *value = NSDate::dateWithTimeIntervalSince1970(cache.ModificationDate());
+        break;
+    case Key::cLabelNumber:
+    case Key::cLabelColor:
     {
-        int const label = (ReadFinderInfo(fPath).Flags() & cFinderFlagLabelMask) >> 1;
-        *value = label == 0 && IsKey(key, NSURLLabelColorKey) ? nullptr : NSNumber::numberWithInt(label);
+        int const label = (cache.Finder(fPath).Flags() & cFinderFlagLabelMask) >> 1;
+        *value = label == 0 && which == Key::cLabelColor ? nullptr : NSNumber::numberWithInt(label);
+        break;
     }
-    else if (IsKey(key, NSURLCustomIconKey))
+    case Key::cCustomIcon:
     {
-        std::string const icon = ReadCustomIcon(fPath);
+        std::string const icon =
+            (cache.Attributes(fPath) & cHasCustomIcon) ? ReadCustomIcon(fPath) : std::string();
         *value = icon.empty() ? nullptr : MakeData(icon.data(), icon.size());
+        break;
     }
-    else if (IsKey(key, NSURLFileResourceIdentifierKey))
+    case Key::cFileResourceIdentifier:
     {
-        std::uint64_t const identity[2] = {static_cast<std::uint64_t>(status.st_dev),
-                                           static_cast<std::uint64_t>(status.st_ino)};
+        std::uint64_t const identity[2] = {
+            static_cast<std::uint64_t>(makedev(cache.fInfo.stx_dev_major, cache.fInfo.stx_dev_minor)),
+            static_cast<std::uint64_t>(cache.fInfo.stx_ino)};
         *value = MakeData(identity, sizeof identity);
+        break;
     }
-    else
+    case Key::cOther:
+        // Keys this stand-in does not know have no value.
+        return true;
+    default:
     {
-        VolumeValue(fPath, key, *value);
+        Volume const* volume = nullptr;
+        if (IsVolumeKey(which) && cache.VolumeOfItem(fPath, volume))
+            *value = VolumeValue(*volume, which);
+        break;
     }
+    }
+    cache.fValues[slot] = *value ? CFRetain(*value) : nullptr;
+    cache.fHasValue[slot] = true;
     return true;
+}
+
+void NSURL::removeCachedResourceValueForKey(CFStringRef key) const
+{
+    if (!fCache || !key)
+        return;
+    Key const which = KeyOf(key);
+    if (which != Key::cOther)
+    {
+        std::size_t const slot = static_cast<std::size_t>(which);
+        if (fCache->fValues[slot])
+            CFRelease(fCache->fValues[slot]);
+        fCache->fValues[slot] = nullptr;
+        fCache->fHasValue[slot] = false;
+    }
+    // What the value was made of is read again when it is asked for; the other values stay as they
+    // were read.
+    fCache->ForgetItem();
+}
+
+void NSURL::removeAllCachedResourceValues() const
+{
+    if (!fCache)
+        return;
+    fCache->ForgetValues();
+    fCache->ForgetItem();
 }
 
 bool NSURL::setResourceValue(CFTypeRef value, CFStringRef key, NSError** error) const
@@ -340,37 +679,42 @@ bool NSURL::setResourceValue(CFTypeRef value, CFStringRef key, NSError** error) 
         return Fail(error, MakeError(NSFileWriteUnknownError, "No key was given."));
     if (!fIsFile)
         return Fail(error, MakeError(NSFileWriteUnknownError, "The URL is no file URL."));
-    if (!Exists(fPath))
-        return Fail(error, FileError(Operation::cSave, ENOENT, fPath));
+    // Whatever happens, what this object read may no longer hold.
+    removeAllCachedResourceValues();
 
+    Key const which = KeyOf(key);
+    // The writes below fail on a missing item as the check would; the check is made where nothing
+    // would be written, and before the value is found wrong, so that a missing item says so first.
+    auto const missing = [this, error]()
+    { return !Exists(fPath) && !Fail(error, FileError(Operation::cSave, ENOENT, fPath)); };
     NSNumber const* const number = As<NSNumber>(value);
     int result = 0;
-    if (IsKey(key, NSURLIsUserImmutableKey))
+    if (which == Key::cIsUserImmutable)
     {
         if (!number)
-            return Fail(error, FileError(Operation::cSave, EINVAL, fPath));
+            return !missing() && Fail(error, FileError(Operation::cSave, EINVAL, fPath));
         // Unlocking is the one change a locked item takes.
         if (number->boolValue() && ChangeRefused(fPath))
-            return Fail(error, FileError(Operation::cSave, EPERM, fPath));
+            return !missing() && Fail(error, FileError(Operation::cSave, EPERM, fPath));
         result = SetLocked(fPath, number->boolValue());
         return result == 0 || Fail(error, FileError(Operation::cSave, result, fPath));
     }
 
-    bool const settable = IsKey(key, NSURLIsHiddenKey) || IsKey(key, NSURLCreationDateKey) ||
-                          IsKey(key, NSURLContentModificationDateKey) || IsKey(key, NSURLLabelNumberKey) ||
-                          IsKey(key, NSURLLabelColorKey) || IsKey(key, NSURLCustomIconKey);
+    bool const settable = which == Key::cIsHidden || which == Key::cCreationDate ||
+                          which == Key::cContentModificationDate || which == Key::cLabelNumber ||
+                          which == Key::cLabelColor || which == Key::cCustomIcon;
     if (!settable)
-        return true;
+        return !missing();
     if (ChangeRefused(fPath))
-        return Fail(error, FileError(Operation::cSave, EPERM, fPath));
+        return !missing() && Fail(error, FileError(Operation::cSave, EPERM, fPath));
 
-    if (IsKey(key, NSURLIsHiddenKey) || IsKey(key, NSURLLabelNumberKey) || IsKey(key, NSURLLabelColorKey))
+    if (which == Key::cIsHidden || which == Key::cLabelNumber || which == Key::cLabelColor)
     {
-        bool const isColor = IsKey(key, NSURLLabelColorKey);
+        bool const isColor = which == Key::cLabelColor;
         if (!number && !(isColor && !value))
-            return Fail(error, FileError(Operation::cSave, EINVAL, fPath));
+            return !missing() && Fail(error, FileError(Operation::cSave, EINVAL, fPath));
         FinderInfo info = ReadFinderInfo(fPath);
-        if (IsKey(key, NSURLIsHiddenKey))
+        if (which == Key::cIsHidden)
         {
             info.SetFlag(cFinderFlagIsInvisible, number->boolValue());
         }
@@ -378,24 +722,24 @@ bool NSURL::setResourceValue(CFTypeRef value, CFStringRef key, NSError** error) 
         {
             int const label = number ? number->intValue() : 0;
             if (label < 0 || label > 7)
-                return Fail(error, FileError(Operation::cSave, EINVAL, fPath));
+                return !missing() && Fail(error, FileError(Operation::cSave, EINVAL, fPath));
             info.SetFlags(static_cast<std::uint16_t>((info.Flags() & ~cFinderFlagLabelMask) | (label << 1)));
         }
         result = WriteFinderInfo(fPath, info);
     }
-    else if (IsKey(key, NSURLCreationDateKey) || IsKey(key, NSURLContentModificationDateKey))
+    else if (which == Key::cCreationDate || which == Key::cContentModificationDate)
     {
         NSDate const* const date = DateValue(value);
         if (!date)
-            return Fail(error, FileError(Operation::cSave, EINVAL, fPath));
-        result = IsKey(key, NSURLCreationDateKey) ? SetCreationDate(fPath, date->timeIntervalSince1970())
-                                                  : SetModificationDate(fPath, date->timeIntervalSince1970());
+            return !missing() && Fail(error, FileError(Operation::cSave, EINVAL, fPath));
+        result = which == Key::cCreationDate ? SetCreationDate(fPath, date->timeIntervalSince1970())
+                                             : SetModificationDate(fPath, date->timeIntervalSince1970());
     }
     else
     {
         CFDataRef const icon = static_cast<CFDataRef>(value);
         if (value && !CFDataStandInIsData(value))
-            return Fail(error, FileError(Operation::cSave, EINVAL, fPath));
+            return !missing() && Fail(error, FileError(Operation::cSave, EINVAL, fPath));
         result =
             WriteCustomIcon(fPath, icon ? std::string(reinterpret_cast<char const*>(CFDataGetBytePtr(icon)),
                                                       static_cast<std::size_t>(CFDataGetLength(icon)))
@@ -411,13 +755,13 @@ NSURL* NSURL::URLByResolvingAliasFileAtURL(NSURL* url, NSURLBookmarkResolutionOp
         Fail(error, MakeError(NSFileReadUnknownError, "The URL is no file URL."));
         return nullptr;
     }
-    struct stat status;
-    if (!StatusOf(url->fPath, status))
+    // What the URL object knows of its item is its view of it, as for its resource values.
+    if (!url->Cache().Look(url->fPath, false))
     {
         Fail(error, FileError(Operation::cRead, errno, url->fPath));
         return nullptr;
     }
-    if (!S_ISLNK(status.st_mode))
+    if (!S_ISLNK(url->Cache().fType))
         return url;
     char* const real = realpath(url->fPath.c_str(), nullptr);
     if (!real)
@@ -430,7 +774,7 @@ NSURL* NSURL::URLByResolvingAliasFileAtURL(NSURL* url, NSURLBookmarkResolutionOp
     }
     std::string const target = real;
     std::free(real);
-    return MakeFileURL(target, IsFolder(target));
+    return MakeFileURL(target);
 }
 
 CFDataRef NSURL::bookmarkDataWithContentsOfURL(NSURL* bookmarkFileURL, NSError** error)

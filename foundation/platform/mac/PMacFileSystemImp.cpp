@@ -48,6 +48,10 @@ constexpr int cUnmappedErrorID = 2450;
 constexpr short cUserDomain = -32763;
 constexpr short cLocalDomain = -32765;
 
+// The questions whose answers an operation asks for more than once.
+constexpr int cFileExistsQuestion = 0;
+constexpr int cFolderExistsQuestion = 1;
+
 // A four-character code as the number the platform keeps it in.
 constexpr unsigned int FourCharCode(char const (&code)[5])
 {
@@ -74,6 +78,21 @@ constexpr ErrorMapping cErrorMappings[] = {
     {-1309, 40036}, {-1310, 40037}, {-1401, 40038}, {-1402, 40039}, {-1403, 40040}, {-1404, 40041},
     {-1405, 40042}, {-1406, 40043}, {-1407, 40044}, {-1409, 40045}, {-1410, 40046}, {-1411, 40047},
     {-1421, 40048}, {-1422, 40049}, {-1423, 40050}, {-1424, 40051}, {-5000, 40064},
+};
+
+// One operation on paths: the error context that names them, and one look at each item for all the
+// questions the operation asks about it (PMacFileSystemImpCocoa::OperationScope).
+class Operation
+{
+public:
+    template<class... Names>
+    explicit Operation(Names const&... names) : fLocation(names...)
+    {
+    }
+
+private:
+    PMacFileSystemImpCocoa::OperationScope fScope;
+    GExceptionLocation fLocation;
 };
 
 std::string NativeBytes(GPathName const& path)
@@ -159,6 +178,7 @@ int MergedMode(int mode, int userMask, bool read, bool write, bool execute)
 template<class IsRoot>
 void FindRoot(GPathName const& path, GPathName& root, IsRoot isRoot, int notFoundID)
 {
+    Cocoa::OperationScope const scope;
     root = path;
     for (;;)
     {
@@ -196,45 +216,62 @@ void PMacFileSystemImp::CheckForErrors(short code)
 
 short PMacFileSystemImp::ResolveAlias(GPathName const& path, GPathName& resolved, bool* wasAlias)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     return Cocoa::ResolveAlias(path, resolved, wasAlias);
 }
 
 bool PMacFileSystemImp::FolderExists(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
+    // Asked again within one operation, with nothing changed since: answered as before.
+    bool answer = false;
+    if (Cocoa::RecallAnswer(cFolderExistsQuestion, path, answer))
+        return answer;
     GPathName resolved;
     short const code = Cocoa::ResolveAlias(path, resolved, nullptr);
     if (code == cAccessDenied || code == cFileNotFound || code == cNoSuchVolume)
-        return false;
-    CheckForErrors(code);
-    return Cocoa::FolderExists(resolved);
+        answer = false;
+    else
+    {
+        CheckForErrors(code);
+        answer = Cocoa::FolderExists(resolved);
+    }
+    Cocoa::KeepAnswer(cFolderExistsQuestion, path, answer);
+    return answer;
 }
 
 bool PMacFileSystemImp::FileExists(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
+    bool answer = false;
+    if (Cocoa::RecallAnswer(cFileExistsQuestion, path, answer))
+        return answer;
     GPathName resolved;
     short const code = Cocoa::ResolveAlias(path, resolved, nullptr);
     if (code == cAccessDenied)
-        return false;
+        answer = false;
     // A broken alias is a file.
-    if (code == cFileNotFound)
-        return true;
-    bool isFolder = true;
-    Cocoa::IsFolder(resolved, &isFolder);
-    return !isFolder;
+    else if (code == cFileNotFound)
+        answer = true;
+    else
+    {
+        bool isFolder = true;
+        Cocoa::IsFolder(resolved, &isFolder);
+        answer = !isFolder;
+    }
+    Cocoa::KeepAnswer(cFileExistsQuestion, path, answer);
+    return answer;
 }
 
 bool PMacFileSystemImp::IsAlias(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     return Cocoa::IsAlias(path);
 }
 
 bool PMacFileSystemImp::AliasHasTarget(GPathName const& alias, GPathName& target)
 {
-    GExceptionLocation location(alias);
+    Operation const operation(alias);
     bool wasAlias = false;
     short const code = Cocoa::ResolveAlias(alias, target, &wasAlias);
     if (code == cFileNotFound)
@@ -245,7 +282,7 @@ bool PMacFileSystemImp::AliasHasTarget(GPathName const& alias, GPathName& target
 
 bool PMacFileSystemImp::GetAliasTarget(GPathName const& path, GPathName& target)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     bool wasAlias = false;
     CheckForErrors(Cocoa::ResolveAlias(path, target, &wasAlias));
     return wasAlias;
@@ -253,7 +290,7 @@ bool PMacFileSystemImp::GetAliasTarget(GPathName const& path, GPathName& target)
 
 bool PMacFileSystemImp::IsHidden(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GString const leaf = path.GetLeaf();
     if (!leaf.IsEmpty() && leaf.GetSubstring(0, 1) == GString("."))
         return true;
@@ -262,7 +299,7 @@ bool PMacFileSystemImp::IsHidden(GPathName const& path)
 
 void PMacFileSystemImp::SetHidden(GPathName const& path, bool hidden)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetHidden(path, hidden);
 }
 
@@ -279,7 +316,7 @@ bool PMacFileSystemImp::IsSameFileOrFolder(GPathName const& first, GPathName con
 
 bool PMacFileSystemImp::IsMacPackage(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GPathName const resolved = Resolved(path);
     bool isFolder = false;
     if (Cocoa::IsFolder(resolved, &isFolder) != 0 || !isFolder)
@@ -297,7 +334,7 @@ bool PMacFileSystemImp::IsMacPackage(GPathName const& path)
 
 bool PMacFileSystemImp::IsMacFramework(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GPathName const resolved = Resolved(path);
     bool isFolder = false;
     return Cocoa::IsFolder(resolved, &isFolder) == 0 && isFolder && resolved.GetExtension() == GString("framework");
@@ -317,7 +354,7 @@ void PMacFileSystemImp::FindMacFrameworkRoot(GPathName const& path, GPathName& r
 
 bool PMacFileSystemImp::CreateFile(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GPathName parent = path.GetMachOBranch();
     bool parentExists = false;
     try
@@ -343,6 +380,7 @@ bool PMacFileSystemImp::CreateFile(GPathName const& path)
 
 bool PMacFileSystemImp::CreateFile(GPathName& path, GFileType const* type, bool replaceExtension)
 {
+    Cocoa::OperationScope const scope;
     if (type && replaceExtension)
         SetExtensionFromType(path, type);
     bool const created = CreateFile(path);
@@ -359,13 +397,13 @@ void PMacFileSystemImp::SetExtensionFromType(GPathName& path, GFileType const* t
 
 void PMacFileSystemImp::SetMacCreatorAndType(GPathName const& path, unsigned int creator, unsigned int type)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetMacCreatorAndType(path, creator, type);
 }
 
 bool PMacFileSystemImp::CreateFolder(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (path.GetCrossPlatformString() == GString("/"))
         return false;
     GPathName parent = path.GetMachOBranch();
@@ -393,6 +431,7 @@ bool PMacFileSystemImp::CreateFolder(GPathName const& path)
 
 bool PMacFileSystemImp::CreateParentFolder(GPathName const& path)
 {
+    Cocoa::OperationScope const scope;
     GPathName const branch = path.GetMachOBranch();
     try
     {
@@ -407,7 +446,7 @@ bool PMacFileSystemImp::CreateParentFolder(GPathName const& path)
 
 void PMacFileSystemImp::CreateAlias(GPathName const& alias, GPathName const& target, GString const& name)
 {
-    GExceptionLocation location(cCreatingAliasID, alias, target);
+    Operation const operation(cCreatingAliasID, alias, target);
     short const code = Cocoa::CreateAlias(alias, target, name);
     if (code == cFileNotFound)
         CreateSymLink(alias, target);
@@ -417,18 +456,20 @@ void PMacFileSystemImp::CreateAlias(GPathName const& alias, GPathName const& tar
 
 void PMacFileSystemImp::CreateSymLink(GPathName const& link, GPathName const& target)
 {
-    GExceptionLocation location(cCreatingAliasID, link, target);
+    Operation const operation(cCreatingAliasID, link, target);
     if (FileExists(link))
         throw GSimpleException(cDuplicateFileID);
     errno = 0;
-    PUNIXFileSystemImp::CheckErrno(symlink(NativeBytes(target).c_str(), NativeBytes(link).c_str()) == 0);
+    bool const made = symlink(NativeBytes(target).c_str(), NativeBytes(link).c_str()) == 0;
+    Cocoa::ItemChanged(link, false);
+    PUNIXFileSystemImp::CheckErrno(made);
 }
 
 // --- removal ---
 
 bool PMacFileSystemImp::RemoveFile(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (FileExists(path))
         return RemoveFileNoCheckIfFile(path);
     if (FolderExists(path))
@@ -438,14 +479,14 @@ bool PMacFileSystemImp::RemoveFile(GPathName const& path)
 
 bool PMacFileSystemImp::RemoveFileNoCheckIfFile(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     RemoveUnlocked(path, Cocoa::cDeleteAny);
     return true;
 }
 
 bool PMacFileSystemImp::RemoveFolderOnly(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (FolderExists(path))
     {
         // Only "already gone" counts as done: a refused removal leaves the folder there.
@@ -463,11 +504,16 @@ bool PMacFileSystemImp::TryUnlinkFile(GPathName const& path, GPathName& finalPat
     {
         finalPath = path;
         if (unlink(NativeBytes(path).c_str()) == 0)
+        {
+            Cocoa::ItemChanged(path, false);
             return true;
+        }
         if (errno != ENAMETOOLONG)
             return false;
         Cocoa::MoveObjectToTrash(path, finalPath);
-        return unlink(NativeBytes(finalPath).c_str()) == 0;
+        bool const unlinked = unlink(NativeBytes(finalPath).c_str()) == 0;
+        Cocoa::ItemChanged(finalPath, false);
+        return unlinked;
     }
     catch (GException const&) // the Try form answers false for any failure of the trash move
     {
@@ -477,7 +523,7 @@ bool PMacFileSystemImp::TryUnlinkFile(GPathName const& path, GPathName& finalPat
 
 void PMacFileSystemImp::MoveFolderToTrash(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GPathName trashed;
     Cocoa::MoveObjectToTrash(path, trashed);
 }
@@ -507,7 +553,7 @@ bool ClearLandingPlace(GPathName const& source, GPathName const& result, bool ov
         return true;
     if (same || !overwrite)
     {
-        GExceptionLocation location(result);
+        Operation const operation(result);
         throw GSimpleException(cDuplicateFileID);
     }
     if (folderThere)
@@ -521,8 +567,9 @@ template<class Move, class Fallback>
 void MoveObject(GPathName const& source, GPathName const& destFolder, GPathName& result, bool overwrite,
                 bool isFolder, Move move, Fallback fallback)
 {
+    Cocoa::OperationScope const scope;
     {
-        GExceptionLocation location(source);
+        Operation const operation(source);
         if (isFolder ? PMacFileSystemImp::FileExists(source) : PMacFileSystemImp::FolderExists(source))
             throw GSimpleException(cFileNotFoundID);
     }
@@ -540,7 +587,7 @@ void MoveObject(GPathName const& source, GPathName const& destFolder, GPathName&
         destination = destFolder;
         result = Child(destination, source.GetLeaf());
     }
-    GExceptionLocation location(cMovingID, source, result);
+    Operation const operation(cMovingID, source, result);
     bool const locked = IsLockedByFlag(source);
     if (locked)
         Cocoa::SetAliasObjectLocked(source, false);
@@ -597,9 +644,10 @@ void PMacFileSystemImp::MoveFolderTo(GPathName const& source, GPathName const& d
 void PMacFileSystemImp::CopyFileTo(GPathName const& source, GPathName const& destFolder, GPathName& result,
                                    bool overwrite, bool resolveSource)
 {
+    Cocoa::OperationScope const scope;
     GPathName const from = resolveSource ? Resolved(source) : source;
     result = LandingPlace(source, destFolder);
-    GExceptionLocation location(cCopyingID, from, result);
+    Operation const operation(cCopyingID, from, result);
     ClearLandingPlace(from, result, overwrite, true);
     CreateParentFolder(result);
     Cocoa::CopyFileTo(from, result);
@@ -615,7 +663,7 @@ void PMacFileSystemImp::CopyAndRenameFile(GPathName const& source, GPathName con
                                           bool followLinks)
 {
     GPathName target = destination;
-    GExceptionLocation location(cCopyingID, source, target);
+    Operation const operation(cCopyingID, source, target);
     if (followLinks && FileExists(target))
         GetTarget(destination, target);
     GPathName from = source;
@@ -642,7 +690,7 @@ void PMacFileSystemImp::CopyAndRenameFile(GPathName const& source, GPathName con
 
 void PMacFileSystemImp::GetTarget(GPathName const& path, GPathName& target)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GPathName found;
     short const code = Cocoa::GetTarget(path, found);
     struct stat info;
@@ -684,7 +732,7 @@ void PMacFileSystemImp::RenameFile(GPathName& path, GString const& newName, GFil
     GPathName target = Child(path.GetBranch(), newName);
     if (type && replaceExtension)
         target.ReplaceExtension(type->GetExtension());
-    GExceptionLocation location(cMovingID, path, target);
+    Operation const operation(cMovingID, path, target);
     if (!FileExists(path))
         throw GSimpleException(cFileNotFoundID);
     Cocoa::RenameItem(path, target);
@@ -696,7 +744,7 @@ void PMacFileSystemImp::RenameFile(GPathName& path, GString const& newName, GFil
 void PMacFileSystemImp::RenameFolder(GPathName& path, GString const& newName)
 {
     GPathName const target = Child(path.GetBranch(), newName);
-    GExceptionLocation location(cMovingID, path, target);
+    Operation const operation(cMovingID, path, target);
     if (!FolderExists(path))
         throw GSimpleException(cFileNotFoundID);
     Cocoa::RenameItem(path, target);
@@ -705,7 +753,7 @@ void PMacFileSystemImp::RenameFolder(GPathName& path, GString const& newName)
 
 bool PMacFileSystemImp::ReplaceItem(GPathName const& item, GPathName const& replacement)
 {
-    GExceptionLocation location(cMovingID, replacement, item);
+    Operation const operation(cMovingID, replacement, item);
     return Cocoa::ReplaceItem(NativeBytes(item).c_str(), NativeBytes(replacement).c_str());
 }
 
@@ -713,25 +761,25 @@ bool PMacFileSystemImp::ReplaceItem(GPathName const& item, GPathName const& repl
 
 void PMacFileSystemImp::GetCreationDateTime(GPathName const& path, GDateTime& date)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::GetFileSystemDateTime(Cocoa::cCreationDate, path, date);
 }
 
 void PMacFileSystemImp::SetCreationDateTime(GPathName const& path, GDateTime const& date)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetFileSystemDateTime(Cocoa::cCreationDate, path, date);
 }
 
 void PMacFileSystemImp::GetModificationDateTime(GPathName const& path, GDateTime& date)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::GetFileSystemDateTime(Cocoa::cModificationDate, path, date);
 }
 
 void PMacFileSystemImp::SetModificationDateTime(GPathName const& path, GDateTime const& date)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetFileSystemDateTime(Cocoa::cModificationDate, path, date);
 }
 
@@ -739,20 +787,20 @@ void PMacFileSystemImp::SetModificationDateTime(GPathName const& path, GDateTime
 
 void PMacFileSystemImp::GetPermissions(GPathName const& path, int userType, bool* read, bool* write, bool* execute)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GetAliasPermissions(Resolved(path), userType, read, write, execute);
 }
 
 void PMacFileSystemImp::SetPermissions(GPathName const& path, int userMask, bool read, bool write, bool execute)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     SetAliasPermissions(Resolved(path), userMask, read, write, execute);
 }
 
 void PMacFileSystemImp::GetAliasPermissions(GPathName const& path, int userType, bool* read, bool* write,
                                             bool* execute)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (userType == cCurrentUser)
     {
         Cocoa::GetAliasPermissions(path, true, read, write, execute);
@@ -771,7 +819,7 @@ void PMacFileSystemImp::GetAliasPermissions(GPathName const& path, int userType,
 void PMacFileSystemImp::SetAliasPermissions(GPathName const& path, int userMask, bool read, bool write,
                                             bool execute)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (userMask & cCurrentUser)
         userMask = PUNIXFileSystemImp::GetCurrentUserEffectiveType(userMask, StatOf(path));
     int const mode = Cocoa::GetAliasPermissions(path, false, nullptr, nullptr, nullptr);
@@ -780,7 +828,7 @@ void PMacFileSystemImp::SetAliasPermissions(GPathName const& path, int userMask,
 
 void PMacFileSystemImp::CopyPermissions(GPathName const& source, GPathName const& destination)
 {
-    GExceptionLocation location(cCopyingPermissionsID, source, destination);
+    Operation const operation(cCopyingPermissionsID, source, destination);
     GPathName const from = Resolved(source);
     GPathName const to = Resolved(destination);
     Cocoa::SetAliasPermissions(to, Cocoa::GetAliasPermissions(from, false, nullptr, nullptr, nullptr));
@@ -788,49 +836,49 @@ void PMacFileSystemImp::CopyPermissions(GPathName const& source, GPathName const
 
 void PMacFileSystemImp::CopyAliasPermissions(GPathName const& source, GPathName const& destination)
 {
-    GExceptionLocation location(cCopyingPermissionsID, source, destination);
+    Operation const operation(cCopyingPermissionsID, source, destination);
     Cocoa::SetAliasPermissions(destination, Cocoa::GetAliasPermissions(source, false, nullptr, nullptr, nullptr));
 }
 
 void PMacFileSystemImp::GetOwnerAndGroup(GPathName const& path, int& owner, int& group)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::GetOwnerAndGroup(Resolved(path), owner, group);
 }
 
 void PMacFileSystemImp::SetOwnerAndGroup(GPathName const& path, int owner, int group)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetOwnerAndGroup(Resolved(path), owner, group);
 }
 
 bool PMacFileSystemImp::CheckIfOwner(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     return CheckAliasIfOwner(Resolved(path));
 }
 
 bool PMacFileSystemImp::CheckAliasIfOwner(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     return PUNIXFileSystemImp::GetCurrentUserEffectiveType(cCurrentUser, StatOf(path)) & cOwner;
 }
 
 int PMacFileSystemImp::GetObjectLocked(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     return GetAliasObjectLocked(Resolved(path));
 }
 
 void PMacFileSystemImp::SetObjectLocked(GPathName const& path, bool locked)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetAliasObjectLocked(Resolved(path), locked);
 }
 
 int PMacFileSystemImp::GetAliasObjectLocked(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (Cocoa::GetFileLockStatus(path))
         return 2;
     return Cocoa::GetVolumeLockStatusByFilePath(path) ? 4 : 1;
@@ -838,12 +886,13 @@ int PMacFileSystemImp::GetAliasObjectLocked(GPathName const& path)
 
 void PMacFileSystemImp::SetAliasObjectLocked(GPathName const& path, bool locked)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::SetAliasObjectLocked(path, locked);
 }
 
 bool PMacFileSystemImp::IsWritable(GPathName const& path)
 {
+    Cocoa::OperationScope const scope;
     if (GetObjectLocked(path) == 2)
         return false;
     bool write = false;
@@ -853,7 +902,7 @@ bool PMacFileSystemImp::IsWritable(GPathName const& path)
 
 void PMacFileSystemImp::SetWritable(GPathName const& path, bool writable)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     bool read = false;
     bool write = false;
     bool execute = false;
@@ -881,7 +930,7 @@ void PMacFileSystemImp::SetWritable(GPathName const& path, bool writable)
 
 bool PMacFileSystemImp::FileInUse(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (GetObjectLocked(path) != 1)
         return true;
     return PUNIXFileSystemImp::FileInUse(path);
@@ -889,7 +938,7 @@ bool PMacFileSystemImp::FileInUse(GPathName const& path)
 
 bool PMacFileSystemImp::IsBeingCopied(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (GetFileTypePtr(path)->GetType() == GBuffer("brok"))
         return true;
     unsigned int creator = 0;
@@ -903,7 +952,7 @@ bool PMacFileSystemImp::IsBeingCopied(GPathName const& path)
 
 void PMacFileSystemImp::CopyAttributes(GPathName const& source, GPathName const& destination)
 {
-    GExceptionLocation location(cCopyingID, source, destination);
+    Operation const operation(cCopyingID, source, destination);
     Cocoa::CopyAttributes(source, destination);
 }
 
@@ -911,7 +960,7 @@ void PMacFileSystemImp::CopyAttributes(GPathName const& source, GPathName const&
 
 GFileType const* PMacFileSystemImp::GetFileTypePtr(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GString const extension = path.GetExtension();
     if (FileExists(path) || FolderExists(path))
     {
@@ -927,7 +976,7 @@ GFileType const* PMacFileSystemImp::GetFileTypePtr(GPathName const& path)
 
 void PMacFileSystemImp::SetFileType(GPathName& path, GFileType const& type, bool replaceExtension)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (IsAlias(path))
         path = Resolved(path);
     if (replaceExtension && path.GetExtension() != type.GetExtension())
@@ -954,7 +1003,7 @@ void PMacFileSystemImp::UInt32ToBytes(unsigned int value, unsigned char bytes[4]
 
 int PMacFileSystemImp::GetVolumeType(GPathName const& path, bool resolveAlias)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     GPathName const item = resolveAlias ? Resolved(path) : path;
     if (Cocoa::IsVolumeLocal(item))
         return 1;
@@ -965,7 +1014,7 @@ int PMacFileSystemImp::GetVolumeType(GPathName const& path, bool resolveAlias)
 
 bool PMacFileSystemImp::IsOnSameVolume(GPathName const& first, GPathName const& second)
 {
-    GExceptionLocation location(first);
+    Operation const operation(first);
     return Cocoa::IsOnSameVolume(Resolved(first), Resolved(second));
 }
 
@@ -976,7 +1025,7 @@ bool PMacFileSystemImp::VolumeNameExists(GString const& name)
 
 GString PMacFileSystemImp::GetVolumeUrlForRemounting(GPathName const& path)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     return Cocoa::GetVolumeUrlForRemounting(path);
 }
 
@@ -1043,14 +1092,14 @@ void PMacFileSystemImp::GetResourceFolder(GPathName& folder)
 
 void PMacFileSystemImp::GetApplicationVersion(GPathName const& path, int& major, int& minor)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     if (!Cocoa::GetApplicationVersion(Resolved(path), major, minor))
         throw GSimpleException(cNoVersionID);
 }
 
 void PMacFileSystemImp::FindRealExecutable(GPathName const& path, GPathName& executable)
 {
-    GExceptionLocation location(path);
+    Operation const operation(path);
     Cocoa::FindRealExecutable(path, executable);
 }
 

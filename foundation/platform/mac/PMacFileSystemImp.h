@@ -7,6 +7,7 @@
 
 #include "GString.h"
 #include "GTable.h"
+#include "PMacFileSystemImpCocoa.h"
 
 class GDateTime;
 class GFileType;
@@ -26,6 +27,10 @@ public:
         cOthers = 4,
         cCurrentUser = 8
     };
+
+    // Held for the length of an operation made of several of the operations below: each item's
+    // answers are read once for all of them (every operation here holds one of its own as well).
+    using OperationScope = PMacFileSystemImpCocoa::OperationScope;
 
     // 0 returns; a classic file-error code throws GSimpleException with the id that describes it
     // (40000 to 40064), any other code GException 2450.

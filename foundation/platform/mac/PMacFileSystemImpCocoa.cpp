@@ -5,15 +5,21 @@
 #include "GDateTime.h"
 #include "GPathName.h"
 #include "GSimpleException.h"
+#include "GUTF8Encoding.h"
+#include "GUnicodeEncoding.h"
 #include "PMacAutoReleasePool.h"
 #include "PMacCFRef.h"
 #include "PSystem.h"
 #include "macos/FoundationStandIn.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace
@@ -75,16 +81,376 @@ CFStringRef StringOfUTF8(char const* text)
                 : nullptr;
 }
 
-CFStringRef StringOf(GString const& text)
+std::string NativeUTF8Of(GPathName const& path)
 {
-    return Autoreleased(PSystem::CreateCFStringRefFromGString(text));
+    GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
+    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()),
+                       static_cast<std::size_t>(bytes.GetLength()));
+}
+
+// An absolute path in the one form Foundation gives it (no empty, "." or ".." steps, no trailing
+// "/"), so that equal texts are equal paths and a text's folders are its leading texts.
+bool IsPlainAbsolute(std::string const& text)
+{
+    char const* const begin = text.data();
+    std::size_t const length = text.size();
+    if (length == 0 || begin[0] != '/')
+        return false;
+    if (length == 1)
+        return true;
+    if (begin[length - 1] == '/' || std::memchr(begin, '\0', length))
+        return false;
+    char const* const end = begin + length;
+    for (char const* slash = begin; slash < end;)
+    {
+        char const* next =
+            static_cast<char const*>(std::memchr(slash + 1, '/', static_cast<std::size_t>(end - slash - 1)));
+        if (!next)
+            next = end;
+        std::size_t const size = static_cast<std::size_t>(next - slash - 1);
+        if (size == 0 || (size <= 2 && slash[1] == '.' && (size == 1 || slash[2] == '.')))
+            return false;
+        slash = next;
+    }
+    return true;
+}
+
+std::string FolderText(std::string const& text)
+{
+    std::size_t const slash = text.rfind('/');
+    return slash == 0 || slash == std::string::npos ? std::string("/") : text.substr(0, slash);
+}
+
+// The URL objects of the operation open on this thread, by path. Changes are told apart by place only
+// while no folder on any kept path is a link: then every path names an item of its own, and a change
+// at one path can only touch that path, what lies below it and its folder. Otherwise, and for a
+// change in place of a file (which another path may name as a hard link), everything is let go.
+class URLShare
+{
+public:
+    static constexpr int cQuestions = 4;
+
+    struct Entry
+    {
+        NSURL* fURL = nullptr;
+        // The answers callers kept, good while fAnswersSince is the count of changes.
+        unsigned long fAnswersSince = 0;
+        signed char fAnswers[cQuestions] = {-1, -1, -1, -1};
+        // -1 not known yet, else whether no folder on the path is a link (plain), and whether the
+        // item is a real folder on such a path itself.
+        signed char fPlain = -1;
+        signed char fRealFolder = -1;
+    };
+
+    // Past this many URLs the share starts afresh, which costs only reading again.
+    static constexpr std::size_t cMaximumEntries = 4096;
+
+    ~URLShare() { Clear(); }
+
+    bool IsOpen() const { return fDepth > 0; }
+    void Open() { ++fDepth; }
+    void Close()
+    {
+        if (--fDepth != 0)
+            return;
+        Clear();
+        fLastText = GString();
+        fLastUTF8.clear();
+    }
+
+    // Answers kept for a path hold until the next change, whatever it changed.
+    bool Recall(int question, GPathName const& path, bool& answer)
+    {
+        if (question < 0 || question >= cQuestions)
+            return false;
+        auto const found = fEntries.find(UTF8Of(path));
+        if (found == fEntries.end() || found->second.fAnswersSince != fChanges ||
+            found->second.fAnswers[question] < 0)
+            return false;
+        answer = found->second.fAnswers[question];
+        return true;
+    }
+
+    void KeepAnswer(int question, GPathName const& path, bool answer)
+    {
+        if (question < 0 || question >= cQuestions)
+            return;
+        auto const found = fEntries.find(UTF8Of(path));
+        if (found == fEntries.end())
+            return;
+        Entry& entry = found->second;
+        if (entry.fAnswersSince != fChanges)
+        {
+            std::fill(std::begin(entry.fAnswers), std::end(entry.fAnswers), -1);
+            entry.fAnswersSince = fChanges;
+        }
+        entry.fAnswers[question] = answer;
+    }
+
+    // An operation hands the same path to one service after another: its text is converted once.
+    std::string const& UTF8Of(GPathName const& path)
+    {
+        GString const& text = path.GetCrossPlatformString();
+        if (fLastText.IsEmpty() || text.GetEncoding().Get() != fLastText.GetEncoding().Get() ||
+            !(text == fLastText))
+        {
+            fLastUTF8 = NativeUTF8Of(path);
+            fLastText = text;
+        }
+        return fLastUTF8;
+    }
+
+    // Only texts in Foundation's form are kept, so a text found needs no look at its form.
+    NSURL* Find(std::string const& text)
+    {
+        auto const found = fEntries.find(text);
+        return found == fEntries.end() ? nullptr : found->second.fURL;
+    }
+
+    // plain: whether the caller knows the path's folders to be real folders (-1 when it does not).
+    void Keep(std::string const& text, NSURL* url, int plain = -1)
+    {
+        if (fEntries.size() >= cMaximumEntries)
+            Clear();
+        Entry& entry = fEntries[text];
+        CFRetain(url);
+        if (entry.fURL)
+            CFRelease(entry.fURL);
+        entry = Entry();
+        entry.fURL = url;
+        if (text == "/")
+            return;
+        // Entries mostly come in listings, one folder after another.
+        std::size_t const slash = text.rfind('/');
+        if (fLastFolder.size() != std::max<std::size_t>(slash, 1) ||
+            text.compare(0, fLastFolder.size(), fLastFolder) != 0)
+        {
+            fLastFolder = FolderText(text);
+            fFoldersWithEntries.insert(fLastFolder);
+        }
+        // Known at once when its folder is known; else looked at again at the next change.
+        if (plain == 1)
+            entry.fPlain = 1;
+        else if (!Plain(text))
+        {
+            entry.fPlain = -1;
+            fUnchecked.push_back(text);
+        }
+    }
+
+    // The folder is a real folder on a path without links: no alias lies on the way to it.
+    bool IsPlainRealFolder(std::string const& text) { return RealFolder(text); }
+
+    // Something was made, removed or renamed at text (names), or its item changed in place.
+    void Changed(std::string const& text, bool names)
+    {
+        ++fChanges;
+        if (fEntries.empty())
+            return;
+        auto const found = fEntries.find(text);
+        bool const known = found != fEntries.end();
+        if ((!known && !IsPlainAbsolute(text)) || !AllPlain() ||
+            !(known && found->second.fPlain == 1 ? true : Plain(text)))
+        {
+            Clear();
+            return;
+        }
+        if (!names)
+        {
+            // Another path of the same file (a hard link) would not see the change: only a folder's
+            // change is kept to itself and what lies below it.
+            if (!RealFolder(text))
+            {
+                Clear();
+                return;
+            }
+            Drop(text, false);
+            DropBelow(text);
+            return;
+        }
+        DropBelow(text);
+        if (known)
+        {
+            // DropBelow erased only what lies below, so the entry found is still where it was.
+            found->second.fURL->removeAllCachedResourceValues();
+            CFRelease(found->second.fURL);
+            fEntries.erase(found);
+        }
+        if (text == "/")
+            return;
+        std::string const folder = FolderText(text);
+        ForgetEntriesOf(folder);
+        // A folder is a package by what its "Contents" folder holds.
+        if (folder.size() > 9 && folder.compare(folder.size() - 9, 9, "/Contents") == 0)
+            ForgetEntriesOf(FolderText(folder));
+    }
+
+    void Clear()
+    {
+        for (auto& entry : fEntries)
+        {
+            entry.second.fURL->removeAllCachedResourceValues();
+            CFRelease(entry.second.fURL);
+        }
+        fEntries.clear();
+        fUnchecked.clear();
+        fFoldersWithEntries.clear();
+        fLastFolder.clear();
+        ++fChanges;
+    }
+
+private:
+    // Forgets what the URL read; with entirely, the URL goes too. What the item is (a real folder
+    // or not) stays known when the URL stays.
+    void Drop(std::string const& text, bool entirely)
+    {
+        auto const found = fEntries.find(text);
+        if (found == fEntries.end())
+            return;
+        found->second.fURL->removeAllCachedResourceValues();
+        if (!entirely)
+            return;
+        CFRelease(found->second.fURL);
+        fEntries.erase(found);
+    }
+
+    // A folder whose entries changed has a new modification date, and may have become a package;
+    // nothing else of it changed.
+    void ForgetEntriesOf(std::string const& text)
+    {
+        auto const found = fEntries.find(text);
+        if (found == fEntries.end())
+            return;
+        found->second.fURL->removeCachedResourceValueForKey(NSURLContentModificationDateKey);
+        found->second.fURL->removeCachedResourceValueForKey(NSURLIsPackageKey);
+    }
+
+    void DropBelow(std::string const& text)
+    {
+        if (!fFoldersWithEntries.count(text))
+            return;
+        std::string const prefix = text == "/" ? text : text + "/";
+        for (auto it = fEntries.begin(); it != fEntries.end();)
+        {
+            if (it->first.size() > prefix.size() && it->first.compare(0, prefix.size(), prefix) == 0)
+            {
+                it->second.fURL->removeAllCachedResourceValues();
+                CFRelease(it->second.fURL);
+                it = fEntries.erase(it);
+            }
+            else
+                ++it;
+        }
+    }
+
+    bool AllPlain()
+    {
+        for (std::string const& text : fUnchecked)
+        {
+            if (fEntries.count(text) && !Plain(text))
+                return false;
+        }
+        fUnchecked.clear();
+        return true;
+    }
+
+    // No folder on the path is a link. A folder that is not there counts: nothing can appear there
+    // but through a change at it or above it, which drops what lies below.
+    bool Plain(std::string const& text)
+    {
+        if (text == "/")
+            return true;
+        auto const found = fEntries.find(text);
+        if (found != fEntries.end() && found->second.fPlain >= 0)
+            return found->second.fPlain;
+        std::string const folder = FolderText(text);
+        bool const plain = NoLink(folder) && Plain(folder);
+        if (found != fEntries.end())
+            found->second.fPlain = plain;
+        return plain;
+    }
+
+    // A folder the share has no URL for is not known to be no link.
+    bool NoLink(std::string const& text)
+    {
+        if (text == "/")
+            return true;
+        auto const found = fEntries.find(text);
+        if (found == fEntries.end())
+            return false;
+        CFTypeRef value = nullptr;
+        if (!found->second.fURL->getResourceValue(&value, NSURLIsSymbolicLinkKey, nullptr))
+            return true;
+        return value && !static_cast<NSNumber const*>(value)->boolValue();
+    }
+
+    // Asks the folder's URL when it is not known yet; a folder the share has no URL for is not
+    // known to be one.
+    bool RealFolder(std::string const& text)
+    {
+        if (text == "/")
+            return true;
+        auto const found = fEntries.find(text);
+        if (found == fEntries.end())
+            return false;
+        Entry& entry = found->second;
+        if (entry.fRealFolder < 0)
+        {
+            CFTypeRef value = nullptr;
+            // A link is no directory here: the kind is the item's own.
+            bool const folder = entry.fURL->getResourceValue(&value, NSURLIsDirectoryKey, nullptr) && value &&
+                                static_cast<NSNumber const*>(value)->boolValue();
+            entry.fRealFolder = folder && Plain(text);
+        }
+        return entry.fRealFolder;
+    }
+
+    int fDepth = 0;
+    std::unordered_map<std::string, Entry> fEntries;
+    // Paths kept since their folders were last found to be real folders.
+    std::vector<std::string> fUnchecked;
+    // Folders that have had entries kept below them: only their changes look for what lies below.
+    std::unordered_set<std::string> fFoldersWithEntries;
+    std::string fLastFolder;
+    // Counts the changes, so that kept answers tell whether one came since.
+    unsigned long fChanges = 1;
+    GString fLastText;
+    std::string fLastUTF8;
+};
+
+thread_local URLShare tShare;
+
+// The native text of the path as UTF-8 (the portable text is the native one, as the path's own
+// conversion says).
+std::string NativeUTF8(GPathName const& path)
+{
+    return tShare.IsOpen() ? tShare.UTF8Of(path) : NativeUTF8Of(path);
+}
+
+// The file URL of a native UTF-8 path; null when the text gives no string or no URL. Within an
+// operation the same path gives the same URL object (plain: the caller knows the text to be in
+// Foundation's form).
+NSURL* URLOfText(std::string const& text, bool plain = false)
+{
+    if (tShare.IsOpen())
+    {
+        if (NSURL* const url = tShare.Find(text))
+            return Autoreleased(static_cast<NSURL const*>(CFRetain(url)));
+    }
+    bool const shared = tShare.IsOpen() && (plain || IsPlainAbsolute(text));
+    CFStringRef const string = Autoreleased(
+        CFStringCreateWithBytes(kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(text.data()),
+                                static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false));
+    NSURL* const url = string ? NSURL::fileURLWithPath(string) : nullptr;
+    if (shared && url)
+        tShare.Keep(text, url);
+    return url;
 }
 
 // The path's file URL; null when its native text gives no string or no URL.
 NSURL* TryURLOf(GPathName const& path)
 {
-    CFStringRef const text = StringOf(path.GetNativePathString());
-    return text ? NSURL::fileURLWithPath(text) : nullptr;
+    return URLOfText(NativeUTF8(path));
 }
 
 NSURL* URLOf(GPathName const& path)
@@ -97,12 +463,37 @@ NSURL* URLOf(GPathName const& path)
 
 NSURL* URLOfUTF8(char const* path)
 {
-    CFStringRef const text = StringOfUTF8(path);
-    NSURL* const url = text ? NSURL::fileURLWithPath(text) : nullptr;
+    NSURL* const url = path ? URLOfText(path) : nullptr;
     if (!url)
         throw GCustomException(cBadPathID);
     return url;
 }
+
+// Tells the share of a change at the URL's item when its scope closes, and empties the URL's own
+// cache, so that the caller's URL object reads the item afresh too.
+class ChangeAt
+{
+public:
+    ChangeAt(NSURL* url, bool names) : fURL(url), fNames(names) {}
+    ~ChangeAt() { Now(); }
+    ChangeAt(ChangeAt const&) = delete;
+    ChangeAt& operator=(ChangeAt const&) = delete;
+
+    // Before the scope closes, for a caller that looks at the item again.
+    void Now()
+    {
+        if (!fURL)
+            return;
+        fURL->removeAllCachedResourceValues();
+        if (tShare.IsOpen())
+            tShare.Changed(fURL->fileSystemRepresentation(), fNames);
+        fURL = nullptr;
+    }
+
+private:
+    NSURL* fURL;
+    bool fNames;
+};
 
 std::string UTF8Of(CFStringRef text)
 {
@@ -125,9 +516,49 @@ void SetPath(GPathName& path, CFStringRef text)
     path.SetMachOPathString(PSystem::GetGStringFromCFStringRef(text));
 }
 
+// A listed entry's path; an entry whose name is no text throws 40004.
+void SetPathOfEntry(GPathName& path, NSURL* entry)
+{
+    char const* const bytes = entry->fileSystemRepresentation();
+    std::size_t const length = std::strlen(bytes);
+    if (std::find_if(bytes, bytes + length, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) !=
+        bytes + length)
+    {
+        CFStringRef const text = entry->path();
+        if (!text)
+            throw GCustomException(cBadPathID);
+        SetPath(path, text);
+        return;
+    }
+    // ASCII reads as itself on every step from Foundation's string to the path's units: the units
+    // are made at once.
+    GBuffer units;
+    units.SetLength(static_cast<int>(length) * 2);
+    unsigned char* const out = units.GetWritePtr();
+    for (std::size_t i = 0; i < length; ++i)
+    {
+        UniChar const unit = static_cast<unsigned char>(bytes[i]);
+        std::memcpy(out + 2 * i, &unit, 2);
+    }
+    path.SetMachOPathString(GString(units, GUnicodeEncoding::GetInstance(), false));
+}
+
+// Lets every shared URL go when its scope closes, for changes whose places cannot be told.
+class ForgetAllURLs
+{
+public:
+    ForgetAllURLs() = default;
+    ~ForgetAllURLs() { tShare.Clear(); }
+    ForgetAllURLs(ForgetAllURLs const&) = delete;
+    ForgetAllURLs& operator=(ForgetAllURLs const&) = delete;
+};
+
+// Something is there when a value of it can be read: asked through the resource values, the URL
+// object's look at the item answers it.
 bool IsReachable(NSURL* url)
 {
-    return url && url->checkResourceIsReachableAndReturnError(nullptr);
+    CFTypeRef value = nullptr;
+    return url && url->getResourceValue(&value, NSURLIsAliasFileKey, nullptr);
 }
 
 CFTypeRef ResourceValue(NSURL* url, CFStringRef key)
@@ -229,6 +660,36 @@ int IntValueOf(std::string const& part)
 }
 } // namespace
 
+// --- sharing within one operation ---
+
+PMacFileSystemImpCocoa::OperationScope::OperationScope()
+{
+    tShare.Open();
+}
+
+PMacFileSystemImpCocoa::OperationScope::~OperationScope()
+{
+    tShare.Close();
+}
+
+bool PMacFileSystemImpCocoa::RecallAnswer(int question, GPathName const& path, bool& answer)
+{
+    return tShare.IsOpen() && tShare.Recall(question, path, answer);
+}
+
+void PMacFileSystemImpCocoa::KeepAnswer(int question, GPathName const& path, bool answer)
+{
+    if (tShare.IsOpen())
+        tShare.KeepAnswer(question, path, answer);
+}
+
+void PMacFileSystemImpCocoa::ItemChanged(GPathName const& path, bool attributesOnly)
+{
+    PMacAutoReleasePool pool;
+    if (tShare.IsOpen())
+        tShare.Changed(NativeUTF8(path), !attributesOnly);
+}
+
 // --- copying, moving and removing ---
 
 bool PMacFileSystemImpCocoa::ReplaceItem(char const* target, char const* replacement)
@@ -236,6 +697,8 @@ bool PMacFileSystemImpCocoa::ReplaceItem(char const* target, char const* replace
     PMacAutoReleasePool pool;
     NSURL* const targetURL = URLOfUTF8(target);
     NSURL* const replacementURL = URLOfUTF8(replacement);
+    ChangeAt const targetChange(targetURL, true);
+    ChangeAt const replacementChange(replacementURL, true);
     NSURL* resulting = nullptr;
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->replaceItemAtURL(targetURL, replacementURL, nullptr,
@@ -255,6 +718,8 @@ void PMacFileSystemImpCocoa::CopyFileTo(GPathName const& source, GPathName const
     PMacAutoReleasePool pool;
     NSURL* const from = URLOf(source);
     NSURL* const to = URLOf(destination);
+    // A new item with the values set here: the change is one of names.
+    ChangeAt const change(to, true);
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->copyItemAtURL(from, to, &error))
         ThrowFoundationError(error);
@@ -273,8 +738,13 @@ short PMacFileSystemImpCocoa::MoveFileTo(GPathName const& source, GPathName cons
     NSURL* const to = TryURLOf(destination);
     if (!from || !to)
         return cBadName;
+    ChangeAt fromChange(from, true);
+    ChangeAt toChange(to, true);
     // A failed move is answered, not thrown: the caller copies instead.
-    if (!NSFileManager::defaultManager()->moveItemAtPath(from->path(), to->path(), nullptr))
+    bool const moved = NSFileManager::defaultManager()->moveItemAtPath(from->path(), to->path(), nullptr);
+    fromChange.Now();
+    toChange.Now();
+    if (!moved)
         return cMoveFailed;
     if (IsReachable(from) || !IsReachable(to))
         return cMoveFailed;
@@ -286,6 +756,8 @@ bool PMacFileSystemImpCocoa::MoveFolderTo(GPathName const& source, GPathName con
     PMacAutoReleasePool pool;
     NSURL* const from = URLOf(source);
     NSURL* const to = URLOf(destination);
+    ChangeAt const fromChange(from, true);
+    ChangeAt const toChange(to, true);
     // A failed move is answered, not thrown: the caller copies instead.
     return NSFileManager::defaultManager()->moveItemAtPath(from->path(), to->path(), nullptr);
 }
@@ -295,6 +767,8 @@ void PMacFileSystemImpCocoa::RenameItem(GPathName const& from, GPathName const& 
     PMacAutoReleasePool pool;
     NSURL* const fromURL = URLOf(from);
     NSURL* const toURL = URLOf(to);
+    ChangeAt const fromChange(fromURL, true);
+    ChangeAt const toChange(toURL, true);
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->moveItemAtURL(fromURL, toURL, &error))
         ThrowFoundationError(error);
@@ -304,6 +778,8 @@ void PMacFileSystemImpCocoa::MoveObjectToTrash(GPathName const& path, GPathName&
 {
     PMacAutoReleasePool pool;
     NSURL* const url = URLOf(path);
+    // The trash itself may have been made on the way.
+    ForgetAllURLs const forget;
     NSURL* resulting = nullptr;
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->trashItemAtURL(url, &resulting, &error))
@@ -327,6 +803,7 @@ short PMacFileSystemImpCocoa::RemoveItem(GPathName const& path, DeleteItemType t
     if (type == cDeleteFile && !BoolValue(url, NSURLIsRegularFileKey) &&
         !BoolValue(url, NSURLIsAliasFileKey) && !BoolValue(url, NSURLIsSymbolicLinkKey))
         return cNotFound;
+    ChangeAt const change(url, true);
     if (!NSFileManager::defaultManager()->removeItemAtPath(url->path(), nullptr))
         return cAccessDenied;
     return cNoError;
@@ -340,6 +817,7 @@ short PMacFileSystemImpCocoa::CreateFile(GPathName const& path)
         return cBadName;
     if (IsReachable(url))
         return cDuplicateName;
+    ChangeAt const change(url, true);
     if (!NSFileManager::defaultManager()->createFileAtPath(url->path(), nullptr, nullptr))
         return cIOError;
     return cNoError;
@@ -351,6 +829,7 @@ short PMacFileSystemImpCocoa::CreateFolder(GPathName const& path)
     NSURL* const url = TryURLOf(path);
     if (!url)
         return cBadName;
+    ChangeAt const change(url, true);
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->createDirectoryAtURL(url, false, nullptr, &error))
     {
@@ -367,7 +846,12 @@ bool PMacFileSystemImpCocoa::FolderExists(GPathName const& path)
 {
     PMacAutoReleasePool pool;
     NSURL* const url = URLOf(path);
-    if (!NSFileManager::defaultManager()->fileExistsAtPath(url->path()))
+    // Whether something is there, links followed. What is no link answers that from the look at it
+    // already taken: nothing there, or the item itself.
+    CFTypeRef isLink = nullptr;
+    bool const there = url->getResourceValue(&isLink, NSURLIsSymbolicLinkKey, nullptr);
+    bool const followed = there && isLink && static_cast<NSNumber const*>(isLink)->boolValue();
+    if (!there || (followed && !NSFileManager::defaultManager()->fileExistsAtPath(url->path())))
         throw GSimpleException(cMissingFolderID);
     return BoolValue(url, NSURLIsDirectoryKey);
 }
@@ -407,7 +891,9 @@ void PMacFileSystemImpCocoa::SetMacCreatorAndType(GPathName const& path, unsigne
                                                   unsigned int type)
 {
     PMacAutoReleasePool pool;
-    SetAttributes(URLOf(path), {NSFileHFSCreatorCode, NSFileHFSTypeCode},
+    NSURL* const url = URLOf(path);
+    ChangeAt const change(url, false);
+    SetAttributes(url, {NSFileHFSCreatorCode, NSFileHFSTypeCode},
                   {NSNumber::numberWithUnsignedInt(creator), NSNumber::numberWithUnsignedInt(type)});
 }
 
@@ -428,7 +914,9 @@ bool PMacFileSystemImpCocoa::IsHidden(GPathName const& path)
 void PMacFileSystemImpCocoa::SetHidden(GPathName const& path, bool hidden)
 {
     PMacAutoReleasePool pool;
-    SetResourceValue(URLOf(path), NSNumber::numberWithBool(hidden), NSURLIsHiddenKey);
+    NSURL* const url = URLOf(path);
+    ChangeAt const change(url, false);
+    SetResourceValue(url, NSNumber::numberWithBool(hidden), NSURLIsHiddenKey);
 }
 
 bool PMacFileSystemImpCocoa::GetFileLockStatus(GPathName const& path)
@@ -440,7 +928,9 @@ bool PMacFileSystemImpCocoa::GetFileLockStatus(GPathName const& path)
 void PMacFileSystemImpCocoa::SetAliasObjectLocked(GPathName const& path, bool locked)
 {
     PMacAutoReleasePool pool;
-    SetResourceValue(URLOf(path), NSNumber::numberWithBool(locked), NSURLIsUserImmutableKey);
+    NSURL* const url = URLOf(path);
+    ChangeAt const change(url, false);
+    SetResourceValue(url, NSNumber::numberWithBool(locked), NSURLIsUserImmutableKey);
 }
 
 void PMacFileSystemImpCocoa::GetOwnerAndGroup(GPathName const& path, int& owner, int& group)
@@ -456,7 +946,9 @@ void PMacFileSystemImpCocoa::GetOwnerAndGroup(GPathName const& path, int& owner,
 void PMacFileSystemImpCocoa::SetOwnerAndGroup(GPathName const& path, int owner, int group)
 {
     PMacAutoReleasePool pool;
-    SetAttributes(URLOf(path), {NSFileOwnerAccountID, NSFileGroupOwnerAccountID},
+    NSURL* const url = URLOf(path);
+    ChangeAt const change(url, false);
+    SetAttributes(url, {NSFileOwnerAccountID, NSFileGroupOwnerAccountID},
                   {NSNumber::numberWithInt(owner), NSNumber::numberWithInt(group)});
 }
 
@@ -482,7 +974,9 @@ short PMacFileSystemImpCocoa::GetAliasPermissions(GPathName const& path, bool fo
 void PMacFileSystemImpCocoa::SetAliasPermissions(GPathName const& path, short permissions)
 {
     PMacAutoReleasePool pool;
-    SetAttributes(URLOf(path), {NSFilePosixPermissions}, {NSNumber::numberWithInt(permissions & 07777)});
+    NSURL* const url = URLOf(path);
+    ChangeAt const change(url, false);
+    SetAttributes(url, {NSFilePosixPermissions}, {NSNumber::numberWithInt(permissions & 07777)});
 }
 
 void PMacFileSystemImpCocoa::CopyAttributes(GPathName const& source, GPathName const& destination)
@@ -490,6 +984,7 @@ void PMacFileSystemImpCocoa::CopyAttributes(GPathName const& source, GPathName c
     PMacAutoReleasePool pool;
     NSURL* const from = URLOf(source);
     NSURL* const to = URLOf(destination);
+    ChangeAt const change(to, false);
     for (CFStringRef key : {NSURLLabelColorKey, NSURLCustomIconKey})
     {
         if (CFTypeRef const value = ResourceValue(from, key))
@@ -553,6 +1048,7 @@ void PMacFileSystemImpCocoa::SetFileSystemDateTime(DateTimeType type, GPathName 
     NSDate* const value = UTCCalendar()->dateFromComponents(parts.Get());
     if (!value)
         throw GCustomException(cFoundationErrorID);
+    ChangeAt const change(url, false);
     SetResourceValue(url, value, DateKey(type));
 }
 
@@ -769,6 +1265,8 @@ void PMacFileSystemImpCocoa::GetSpecialFolder(short domain, unsigned int folderT
     default:
         throw GSimpleException(cBadFolderTypeID);
     }
+    // Folders may be made on the way to the one asked for.
+    ForgetAllURLs const forget;
     NSError* error = nullptr;
     NSURL* const url =
         NSFileManager::defaultManager()->URLForDirectory(directory, mask, nullptr, create, &error);
@@ -799,33 +1297,47 @@ bool PMacFileSystemImpCocoa::IsAlias(GPathName const& path)
 short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& resolved, bool* wasAlias)
 {
     PMacAutoReleasePool pool;
-    NSURL* const url = TryURLOf(path);
+    std::string const native = NativeUTF8(path);
+    NSURL* const url = URLOfText(native);
     if (!url)
         return cBadName;
     std::string const given = url->fileSystemRepresentation();
     std::string current;
+    current.reserve(given.size());
     bool metAlias = false;
     bool broken = false;
     std::string::size_type start = 1;
+    // Folders this operation found to be real folders, with no link on the way, are no aliases: the
+    // walk takes up after them.
+    if (tShare.IsOpen() && (tShare.Find(given) || IsPlainAbsolute(given)))
+    {
+        std::string::size_type const slash = given.rfind('/');
+        if (slash > 0 && tShare.IsPlainRealFolder(given.substr(0, slash)))
+        {
+            current.assign(given, 0, slash);
+            start = slash + 1;
+        }
+    }
     while (start <= given.size() && !broken)
     {
         std::string::size_type end = given.find('/', start);
         if (end == std::string::npos)
             end = given.size();
-        std::string const component = given.substr(start, end - start);
+        std::string::size_type const length = end - start;
+        std::string::size_type const from = start;
         start = end + 1;
-        if (component.empty() || component == ".")
+        if (length == 0 || given.compare(from, length, ".") == 0)
             continue;
-        if (component == "..")
+        if (given.compare(from, length, "..") == 0)
         {
             // Whatever came before is free of aliases by now, so its parent is its text's parent.
             std::string::size_type const slash = current.rfind('/');
-            current = slash == std::string::npos ? std::string() : current.substr(0, slash);
+            current.resize(slash == std::string::npos ? 0 : slash);
             continue;
         }
-        current += "/" + component;
-        CFStringRef const text = StringOfUTF8(current.c_str());
-        NSURL* const step = text ? NSURL::fileURLWithPath(text) : nullptr;
+        current += '/';
+        current.append(given, from, length);
+        NSURL* const step = URLOfText(current, true);
         if (!step)
             return cBadName;
         CFTypeRef isAlias = nullptr;
@@ -855,11 +1367,15 @@ short PMacFileSystemImpCocoa::ResolveAlias(GPathName const& path, GPathName& res
     }
     if (current.empty())
         current = "/";
-    CFStringRef const text = StringOfUTF8(current.c_str());
-    if (!text)
+    NSURL* const result = URLOfText(current, true);
+    if (!result)
         return cBadName;
-    SetPath(resolved, text);
-    if (IsReachable(NSURL::fileURLWithPath(text)))
+    // Without an alias on the way the path was already in Foundation's form: it is its own result.
+    if (!metAlias && current == native)
+        resolved = path;
+    else
+        SetPath(resolved, result->path());
+    if (IsReachable(result))
         return cNoError;
     return IsReachable(url) ? cNotFound : cAccessDenied;
 }
@@ -907,6 +1423,7 @@ short PMacFileSystemImpCocoa::CreateAlias(GPathName const& aliasPath, GPathName 
         return cDuplicateName;
     if (!IsReachable(targetURL))
         return cNotFound;
+    ChangeAt const change(aliasURL, true);
     NSError* error = nullptr;
     CFDataRef const bookmark = targetURL->bookmarkDataWithOptions(
         NSURLBookmarkCreationSuitableForBookmarkFile, nullptr, nullptr, &error);
@@ -929,17 +1446,27 @@ bool PMacFileSystemImpCocoa::FillCache(GTable<IteratorCacheItem>& cache, GPathNa
         return false;
     // Filled aside, so that a failing entry leaves the caller's listing as it was.
     GTable<IteratorCacheItem> listing;
+    listing.ExpandTo(static_cast<int>(CFArrayGetCount(entries)));
+    // The operation's questions about the entries go to the URL objects of the listing, unless it
+    // asked about an entry before. An entry's path is the folder's and its name.
+    bool const share = tShare.IsOpen() && IsPlainAbsolute(url->fileSystemRepresentation());
+    int const plain = share && tShare.IsPlainRealFolder(url->fileSystemRepresentation()) ? 1 : -1;
     for (CFIndex i = 0; i < CFArrayGetCount(entries); ++i)
     {
-        NSURL* const entry = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(entries, i)));
-        CFStringRef const entryPath = entry->path();
-        if (!entryPath)
-            throw GCustomException(cBadPathID);
+        NSURL* entry = static_cast<NSURL*>(const_cast<void*>(CFArrayGetValueAtIndex(entries, i)));
+        if (share)
+        {
+            std::string const text = entry->fileSystemRepresentation();
+            if (NSURL* const known = tShare.Find(text))
+                entry = known;
+            else
+                tShare.Keep(text, entry, plain);
+        }
         IteratorCacheItem item;
-        SetPath(item.fPath, entryPath);
+        SetPathOfEntry(item.fPath, entry);
         item.fIsFolder = BoolValue(entry, NSURLIsDirectoryKey);
-        item.fIsHidden =
-            BoolValue(entry, NSURLIsHiddenKey) || UTF8Of(entry->lastPathComponent()).compare(0, 1, ".") == 0;
+        item.fIsHidden = BoolValue(entry, NSURLIsHiddenKey) ||
+                         std::strrchr(entry->fileSystemRepresentation(), '/')[1] == '.';
         item.fIsAlias = BoolValue(entry, NSURLIsAliasFileKey);
         listing.AddItem(item);
     }

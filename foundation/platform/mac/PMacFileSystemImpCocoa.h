@@ -34,6 +34,27 @@ public:
         cDeleteAny = 2
     };
 
+    // While one is open on a thread, the services hand out one URL object per path, so that what one
+    // of them read of an item (its kind, its attributes, its volume) answers the next question about
+    // it within the same operation, as the URL objects of one operation would on the platform. A
+    // change made through the services, or told with ItemChanged, drops whatever it may have made
+    // untrue. Only the outermost scope of a thread counts; it lets the URL objects go when it closes.
+    class OperationScope
+    {
+    public:
+        OperationScope();
+        ~OperationScope();
+        OperationScope(OperationScope const&) = delete;
+        OperationScope& operator=(OperationScope const&) = delete;
+    };
+    // Tells the open scope that the item at path was changed by other means than these services:
+    // made, removed or renamed, or (attributesOnly) changed in place.
+    static void ItemChanged(GPathName const& path, bool attributesOnly);
+    // Within an open scope, the answer a caller kept for a question (a number of its own, 0 to 3) about the
+    // path, as long as nothing has changed since through the services; false when there is none.
+    static bool RecallAnswer(int question, GPathName const& path, bool& answer);
+    static void KeepAnswer(int question, GPathName const& path, bool answer);
+
     // One entry of a folder listing.
     struct IteratorCacheItem
     {

@@ -34,6 +34,7 @@ PMacFileSystemIteratorImp::~PMacFileSystemIteratorImp()
 
 bool PMacFileSystemIteratorImp::BeginIterate(GPathName const& folder, int kinds, int descend)
 {
+    PMacFileSystemImpCocoa::OperationScope const scope;
     if (!GFileSystem::FolderExists(folder))
         return false;
     GPathName resolved;
@@ -117,6 +118,7 @@ bool PMacFileSystemIteratorImp::GetNextFileOrFolder(GPathName& path)
             return false;
         case cAliasPending:
         {
+            PMacFileSystemImpCocoa::OperationScope const scope;
             GFileSystem::GetAliasTarget(fPendingAlias, path);
             if (CheckObject(path, GFileSystem::FolderExists(path), GFileSystem::IsHidden(path), false))
                 return true;

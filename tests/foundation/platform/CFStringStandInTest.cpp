@@ -1,5 +1,5 @@
-// The CoreFoundation string stand-in: code pages through iconv, normalisation through ICU, the
-// system encoding switch, and the ownership rules of its strings.
+// The CoreFoundation string stand-in: code pages through iconv and UTF-8 of its own, normalisation
+// through ICU, the system encoding switch, and the ownership rules of its strings.
 #include "macos/CFStringStandIn.h"
 
 #include <cstdlib>
@@ -91,6 +91,15 @@ std::vector<CodePageCase> const cCodePageCases = {
      kCFStringEncodingDOSChineseSimplif,
      {0xD6, 0xD0, 0xCE, 0xC4, 0x80},
      u"\u4E2D\u6587\u20AC"},
+    {"UTF-8 of one to four bytes",
+     kCFStringEncodingUTF8,
+     {0x41, 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98, 0x80},
+     u"A\u00E9\u20AC\U0001F600"},
+    {"UTF-8 at the edges of each length",
+     kCFStringEncodingUTF8,
+     {0x00, 0x7F, 0xC2, 0x80, 0xDF, 0xBF, 0xE0, 0xA0, 0x80, 0xED, 0x9F, 0xBF, 0xEE,
+      0x80, 0x80, 0xEF, 0xBF, 0xBF, 0xF0, 0x90, 0x80, 0x80, 0xF4, 0x8F, 0xBF, 0xBF},
+     std::u16string(u"\0\u007F\u0080\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF", 12)},
 };
 
 class SystemEncodingTest : public ::testing::Test
@@ -144,6 +153,14 @@ TEST(CFStringStandInTest, StopsAtTheFirstCharacterTheEncodingCannotHold)
          u"C",
          {0x41, 0x42},
          2},
+        {"unpaired high surrogate in UTF-8",
+         kCFStringEncodingUTF8,
+         u"\u00E9\xD800"
+         u"C",
+         {0xC3, 0xA9},
+         1},
+        {"unpaired low surrogate in UTF-8", kCFStringEncodingUTF8, u"A\xDC00", {0x41}, 1},
+        {"high surrogate ending the text in UTF-8", kCFStringEncodingUTF8, u"AB\xD800", {0x41, 0x42}, 2},
         {"nothing convertible", kCFStringEncodingMacRoman, u"\u4E00A", {}, 0},
     };
     for (Case const& c : cases)
@@ -166,6 +183,15 @@ TEST(CFStringStandInTest, LossByteStandsForEachCharacterTheEncodingCannotHold)
     EXPECT_EQ(converted, 6);
 }
 
+TEST(CFStringStandInTest, UTF8LossByteStandsForEachUnpairedSurrogate)
+{
+    StringHolder string(MakeString(u"A\xDC00\U0001F600\xD800"));
+    CFIndex converted = 0;
+    EXPECT_EQ(BytesOf(string.Get(), kCFStringEncodingUTF8, converted, '?'),
+              (Bytes{'A', '?', 0xF0, 0x9F, 0x98, 0x80, '?'}));
+    EXPECT_EQ(converted, 5);
+}
+
 TEST(CFStringStandInTest, StopsWhereTheBufferIsFull)
 {
     StringHolder string(MakeString(u"\u3042\u3044"));
@@ -182,6 +208,18 @@ TEST(CFStringStandInTest, StopsWhereTheBufferIsFull)
                                &used),
               1);
     EXPECT_EQ(used, 2);
+
+    // Neither does a character of four UTF-8 bytes, nor its pair of units.
+    StringHolder wide(MakeString(u"A\U0001F600"));
+    UInt8 bytes[5] = {0, 0, 0, 0, 0xEE};
+    EXPECT_EQ(
+        CFStringGetBytes(wide.Get(), CFRangeMake(0, 3), kCFStringEncodingUTF8, 0, false, bytes, 4, &used), 1);
+    EXPECT_EQ(used, 1);
+    EXPECT_EQ(
+        CFStringGetBytes(wide.Get(), CFRangeMake(0, 3), kCFStringEncodingUTF8, '?', false, bytes, 4, &used),
+        1);
+    EXPECT_EQ(used, 1);
+    EXPECT_EQ(bytes[4], 0xEE) << "wrote past maxBufLen";
 }
 
 TEST(CFStringStandInTest, ConvertsOnlyTheRangeAskedFor)
@@ -214,6 +252,15 @@ TEST(CFStringStandInTest, RefusesBytesThatDoNotReadAsText)
         {"Shift-JIS byte that is no code", kCFStringEncodingMacJapanese, {0x41, 0xFF}},
         {"code page 936 lead byte at the end", kCFStringEncodingDOSChineseSimplif, {0xD6}},
         {"code page 936 byte that is no code", kCFStringEncodingDOSChineseSimplif, {0xFF}},
+        {"UTF-8 overlong slash", kCFStringEncodingUTF8, {0xC0, 0xAF}},
+        {"UTF-8 overlong three-byte form", kCFStringEncodingUTF8, {0xE0, 0x80, 0xAF}},
+        {"UTF-8 encoded surrogate", kCFStringEncodingUTF8, {0x41, 0xED, 0xA0, 0x80}},
+        {"UTF-8 above U+10FFFF", kCFStringEncodingUTF8, {0xF4, 0x90, 0x80, 0x80}},
+        {"UTF-8 five-byte form", kCFStringEncodingUTF8, {0xF8, 0x88, 0x80, 0x80, 0x80}},
+        {"UTF-8 sequence cut at the end", kCFStringEncodingUTF8, {0x41, 0xE2, 0x82}},
+        {"UTF-8 continuation byte alone", kCFStringEncodingUTF8, {0x80, 0x41}},
+        {"UTF-8 lead byte before an ASCII byte", kCFStringEncodingUTF8, {0xC3, 0x41}},
+        {"UTF-8 byte that is never used", kCFStringEncodingUTF8, {0xFF}},
         {"an encoding the stand-in does not know", 0x0500, {0x41}},
     };
     for (Case const& c : cases)

@@ -456,6 +456,83 @@ TEST_F(FoundationStandInTest, FileURLsArePercentEncodedAndMarkFolders)
     EXPECT_EQ(NSURL::URLWithString(String("file:///bad%2")), nullptr);
 }
 
+TEST_F(FoundationStandInTest, AURLObjectKeepsTheValuesItReadUntilTheyAreRemoved)
+{
+    WriteFile(fFiles / "file", "");
+    auto const setModified = [&](time_t seconds)
+    {
+        timespec const times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, (fFiles / "file").c_str(), times, 0), 0);
+    };
+    auto const modified = [](NSURL* url)
+    {
+        CFTypeRef value = nullptr;
+        EXPECT_TRUE(url->getResourceValue(&value, NSURLContentModificationDateKey, nullptr));
+        return value ? static_cast<NSDate const*>(value)->timeIntervalSince1970() : -1.0;
+    };
+    auto const isDirectory = [](NSURL* url)
+    {
+        CFTypeRef value = nullptr;
+        return url->getResourceValue(&value, NSURLIsDirectoryKey, nullptr) &&
+               static_cast<NSNumber const*>(value)->boolValue();
+    };
+    setModified(1000);
+    NSURL* const url = URLOf(fFiles / "file");
+    EXPECT_EQ(modified(url), 1000.0);
+    EXPECT_FALSE(isDirectory(url));
+
+    // Changed behind the object's back: the object answers what it read, a new object reads afresh.
+    setModified(2000);
+    fs::remove(fFiles / "file");
+    fs::create_directory(fFiles / "file");
+    EXPECT_EQ(modified(url), 1000.0);
+    EXPECT_FALSE(isDirectory(url));
+    EXPECT_TRUE(isDirectory(URLOf(fFiles / "file")));
+
+    // A value removed from the cache is read again; the others stay as they were read.
+    url->removeCachedResourceValueForKey(NSURLIsDirectoryKey);
+    EXPECT_TRUE(isDirectory(url));
+    EXPECT_EQ(modified(url), 1000.0);
+    url->removeAllCachedResourceValues();
+    EXPECT_NE(modified(url), 1000.0);
+
+    // Setting a value through the object empties its cache.
+    CFTypeRef hidden = nullptr;
+    ASSERT_TRUE(url->getResourceValue(&hidden, NSURLIsHiddenKey, nullptr));
+    EXPECT_FALSE(static_cast<NSNumber const*>(hidden)->boolValue());
+    ASSERT_TRUE(url->setResourceValue(NSDate::dateWithTimeIntervalSince1970(3000),
+                                      NSURLContentModificationDateKey, nullptr));
+    EXPECT_EQ(modified(url), 3000.0);
+
+    // Nothing there yet: the object says so until told to look again.
+    NSURL* const later = URLOf(fFiles / "later");
+    CFTypeRef value = nullptr;
+    EXPECT_FALSE(later->getResourceValue(&value, NSURLIsDirectoryKey, nullptr));
+    WriteFile(fFiles / "later", "");
+    later->removeAllCachedResourceValues();
+    EXPECT_TRUE(later->getResourceValue(&value, NSURLIsDirectoryKey, nullptr));
+}
+
+TEST_F(FoundationStandInTest, AURLTakesItsFolderFormWhenItIsFirstAskedFor)
+{
+    NSURL* const url = URLOf(fFiles / "made later");
+    fs::create_directory(fFiles / "made later");
+    EXPECT_TRUE(url->hasDirectoryPath());
+    EXPECT_EQ(Text(url->absoluteString()), "file://" + fFiles.string() + "/made%20later/");
+
+    // Listed entries take theirs from the listing: a link to a folder is no folder.
+    fs::create_directory_symlink(fFiles / "made later", fFiles / "link");
+    CFArrayRef const entries = Manager()->contentsOfDirectoryAtURL(URLOf(fFiles), nullptr, 0, nullptr);
+    ASSERT_NE(entries, nullptr);
+    std::map<std::string, bool> folders;
+    for (CFIndex i = 0; i < CFArrayGetCount(entries); ++i)
+    {
+        NSURL const* const entry = static_cast<NSURL const*>(CFArrayGetValueAtIndex(entries, i));
+        folders[Text(entry->lastPathComponent())] = entry->hasDirectoryPath();
+    }
+    EXPECT_EQ(folders, (std::map<std::string, bool>{{"link", false}, {"made later", true}}));
+}
+
 TEST_F(FoundationStandInTest, CreationDatesLinuxCannotSetAreKeptBesideTheItem)
 {
     if (!KeepsAttributes(fFiles))

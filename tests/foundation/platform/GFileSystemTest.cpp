@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "ErrorOf.h"
@@ -685,4 +686,55 @@ TEST_F(GFileSystemTest, ErrorsNameThePathTheyHappenedOn)
         EXPECT_NE(full.find("folder"), std::string::npos) << full;
     }
     GStringPool::Finalize();
+}
+
+// --- one operation made of several ---
+
+TEST_F(GFileSystemTest, ExistenceAnswersWithinOneOperationFollowItsOwnChanges)
+{
+    fs::create_directory(Fs("folder"));
+    WriteFile(Fs("folder/file"), "x");
+    fs::create_symlink(Fs("target"), Fs("link"));
+    std::string const places[] = {"folder",     "folder/file", "folder/new", "other",
+                                  "other/file", "link",        "target"};
+    // What the facade answers inside the operation, and what it answers on a thread of its own.
+    auto const answers = [&]
+    {
+        std::string text;
+        for (std::string const& place : places)
+            text += place + (GFileSystem::FileExists(At(place)) ? " file" : "") +
+                    (GFileSystem::FolderExists(At(place)) ? " folder" : "") + ";";
+        return text;
+    };
+    auto const freshAnswers = [&]
+    {
+        std::string text;
+        std::thread([&] { text = answers(); }).join();
+        return text;
+    };
+    struct Step
+    {
+        char const* fLabel;
+        std::function<void()> fChange;
+    };
+    GPathName moved;
+    Step const steps[] = {
+        {"making what an alias leads to", [&] { GFileSystem::CreateFolder(At("target")); }},
+        {"making a file", [&] { GFileSystem::CreateFile(At("folder/new")); }},
+        {"removing a file", [&] { GFileSystem::RemoveFile(At("folder/file")); }},
+        {"making a folder where a file was", [&] { GFileSystem::CreateFolder(At("folder/file")); }},
+        {"moving a file into a new folder",
+         [&] { GFileSystem::MoveFileTo(At("folder/new"), At("other"), moved, false); }},
+        {"removing a folder", [&] { GFileSystem::RemoveFolderOnly(At("folder/file")); }},
+        {"removing a tree", [&] { GFileSystem::RemoveFolder(At("other"), -1, 10); }},
+        {"removing what the alias leads to", [&] { GFileSystem::RemoveFolderOnly(At("target")); }},
+    };
+    PMacFileSystemImp::OperationScope const operation;
+    EXPECT_EQ(answers(), freshAnswers());
+    for (Step const& step : steps)
+    {
+        SCOPED_TRACE(step.fLabel);
+        step.fChange();
+        EXPECT_EQ(answers(), freshAnswers());
+    }
 }

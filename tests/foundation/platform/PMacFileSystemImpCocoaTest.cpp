@@ -13,7 +13,9 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "GDateTime.h"
 #include "GException.h"
@@ -1028,4 +1030,173 @@ TEST_F(CocoaFileServicesTest, FolderTestsTellMissingItemsApart)
     GPathName folder;
     Cocoa::GetCurrentFolder(folder);
     EXPECT_EQ(TextOfPath(folder), fFiles.string());
+}
+
+// --- one operation's shared answers ---
+
+namespace
+{
+// What the services answer about a path, as text: asked inside an operation, it must be what a
+// thread with no operation open answers.
+std::string Answers(GPathName const& path)
+{
+    std::string text;
+    bool isFolder = false;
+    short const folderCode = Cocoa::IsFolder(path, &isFolder);
+    text += "folder " + std::to_string(folderCode) + (isFolder ? "+" : "-");
+    int const folderID = ThrownID([&] { isFolder = Cocoa::FolderExists(path); });
+    text += " exists " + (folderID ? std::to_string(folderID) : std::string(isFolder ? "+" : "-"));
+    bool flag = false;
+    int id = ThrownID([&] { flag = Cocoa::IsHidden(path); });
+    text += " hidden " + (id ? std::to_string(id) : std::string(flag ? "+" : "-"));
+    id = ThrownID([&] { flag = Cocoa::GetFileLockStatus(path); });
+    text += " locked " + (id ? std::to_string(id) : std::string(flag ? "+" : "-"));
+    id = ThrownID([&] { flag = Cocoa::IsAlias(path); });
+    text += " alias " + (id ? std::to_string(id) : std::string(flag ? "+" : "-"));
+    id = ThrownID([&] { flag = Cocoa::IsMacPackage(path); });
+    text += " package " + (id ? std::to_string(id) : std::string(flag ? "+" : "-"));
+    GPathName resolved;
+    bool wasAlias = false;
+    short const code = Cocoa::ResolveAlias(path, resolved, &wasAlias);
+    text += " resolved " + std::to_string(code) + " " + TextOfPath(resolved) + (wasAlias ? "+" : "-");
+    GTable<Cocoa::IteratorCacheItem> cache;
+    if (Cocoa::FillCache(cache, path))
+    {
+        std::map<std::string, std::string> entries;
+        for (int i = 0; i < cache.GetCount(); ++i)
+            entries[TextOfPath(cache[i].fPath)] = std::string(cache[i].fIsFolder ? "d" : "") +
+                                                  (cache[i].fIsHidden ? "h" : "") +
+                                                  (cache[i].fIsAlias ? "a" : "");
+        text += " lists";
+        for (auto const& entry : entries)
+            text += " " + entry.first + ":" + entry.second;
+    }
+    return text;
+}
+
+std::string FreshAnswers(GPathName const& path)
+{
+    std::string text;
+    std::thread([&] { text = Answers(path); }).join();
+    return text;
+}
+} // namespace
+
+TEST_F(CocoaFileServicesTest, AnOperationsSharedAnswersFollowItsOwnChanges)
+{
+    SkipWithoutAttributes();
+    fs::create_directories(fFiles / "a" / "x");
+    fs::create_directory(fFiles / "b");
+    WriteFile(fFiles / "a" / "y", "y");
+    fs::create_directory_symlink(fFiles / "a", fFiles / "link");
+    ASSERT_EQ(link((fFiles / "a" / "y").c_str(), (fFiles / "hard").c_str()), 0);
+    // The paths asked about; those through the link come last, and are asked about only in the end
+    // (a path through a link may name what another path names).
+    std::vector<fs::path> const places = {fFiles / "a",
+                                          fFiles / "b",
+                                          fFiles / "a" / "x",
+                                          fFiles / "a" / "y",
+                                          fFiles / "a" / "x" / "z",
+                                          fFiles / "b" / "y",
+                                          fFiles / "hard",
+                                          fFiles / "c",
+                                          fFiles / "c" / "y",
+                                          fFiles / "b" / "Contents",
+                                          fFiles / "b" / "Contents" / "Info.plist",
+                                          fFiles / "link",
+                                          fFiles / "link" / "y",
+                                          fFiles / "link" / "x" / "z"};
+    std::size_t const plainPlaces = places.size() - 3;
+    std::size_t asked = plainPlaces;
+    auto const at = [&](unsigned index) { return PathOf(places[index % asked]); };
+    auto const askAll = [&](std::string const& step)
+    {
+        for (std::size_t i = 0; i < asked; ++i)
+        {
+            SCOPED_TRACE(step + ", asked of " + places[i].string());
+            std::string const shared = Answers(PathOf(places[i]));
+            ASSERT_EQ(shared, FreshAnswers(PathOf(places[i])));
+        }
+    };
+
+    struct Step
+    {
+        char const* fLabel;
+        std::function<void()> fChange;
+    };
+    // What one path changes, the others that name the same item or rest on it see.
+    Step const steps[] = {
+        {"hiding a file with two names", [&] { Cocoa::SetHidden(at(3), true); }},
+        {"locking it by its other name", [&] { Cocoa::SetAliasObjectLocked(at(6), true); }},
+        {"making a package's contents", [&] { Cocoa::CreateFolder(at(9)); }},
+        {"making a package's description", [&] { Cocoa::CreateFile(at(10)); }},
+        {"removing the description", [&] { Cocoa::RemoveItem(at(10), Cocoa::cDeleteAny); }},
+        {"moving a file into another folder", [&] { EXPECT_EQ(Cocoa::MoveFileTo(at(6), at(5)), 0); }},
+        {"renaming a folder with entries", [&] { Cocoa::RenameItem(at(0), at(7)); }},
+        {"making a file behind the services' back",
+         [&]
+         {
+             WriteFile(places[0], "");
+             Cocoa::ItemChanged(at(0), false);
+         }},
+        {"removing a folder with entries", [&] { Cocoa::RemoveItem(at(7), Cocoa::cDeleteAny); }},
+        {"making it again", [&] { Cocoa::CreateFolder(at(7)); }},
+    };
+    // Changes of every kind, in an order no one chose.
+    std::vector<std::function<void(unsigned, unsigned)>> const changes = {
+        [&](unsigned p, unsigned) { Cocoa::CreateFile(at(p)); },
+        [&](unsigned p, unsigned) { Cocoa::CreateFolder(at(p)); },
+        [&](unsigned p, unsigned) { Cocoa::RemoveItem(at(p), Cocoa::cDeleteAny); },
+        [&](unsigned p, unsigned q) { Cocoa::RenameItem(at(p), at(q)); },
+        [&](unsigned p, unsigned q) { Cocoa::MoveFileTo(at(p), at(q)); },
+        [&](unsigned p, unsigned q) { Cocoa::CopyFileTo(at(p), at(q)); },
+        [&](unsigned p, unsigned q) { Cocoa::SetHidden(at(p), q % 2); },
+        [&](unsigned p, unsigned q) { Cocoa::SetAliasObjectLocked(at(p), q % 2); },
+    };
+    unsigned seed = 20240611;
+    auto const next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    auto const walk = [&]
+    {
+        for (int step = 0; step < 30 && !HasFatalFailure(); ++step)
+        {
+            unsigned const kind = next() % changes.size();
+            unsigned const p = next();
+            unsigned const q = next();
+            // Changes that fail (nothing there, something in the way) are changes too.
+            ThrownID([&] { changes[kind](p, q); });
+            askAll("change " + std::to_string(kind) + " at " + places[p % asked].string());
+        }
+    };
+
+    Cocoa::OperationScope const operation;
+    askAll("before any change");
+    for (Step const& step : steps)
+    {
+        if (HasFatalFailure())
+            return;
+        step.fChange();
+        askAll(step.fLabel);
+    }
+    walk();
+
+    asked = places.size();
+    fs::remove_all(fFiles / "a");
+    fs::create_directories(fFiles / "a" / "x");
+    Cocoa::ItemChanged(PathOf(fFiles / "a"), false);
+    askAll("paths through the link asked about");
+    Step const linkSteps[] = {
+        {"removing what the link leads to", [&] { Cocoa::RemoveItem(at(2), Cocoa::cDeleteAny); }},
+        {"making it through the link", [&] { Cocoa::CreateFolder(PathOf(fFiles / "link" / "x")); }},
+        {"making inside it by its own path", [&] { Cocoa::CreateFolder(at(4)); }},
+        {"making a file through the link", [&] { Cocoa::CreateFile(at(12)); }},
+        {"hiding it by its own path", [&] { Cocoa::SetHidden(at(3), true); }},
+    };
+    for (Step const& step : linkSteps)
+    {
+        if (HasFatalFailure())
+            return;
+        step.fChange();
+        askAll(step.fLabel);
+    }
+    walk();
 }

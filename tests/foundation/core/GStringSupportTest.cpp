@@ -469,6 +469,53 @@ TEST(GStringSupportTest, QuotesWithTheEscapeCodes)
     EXPECT_EQ(UnitsOf(none), u"\"\"");
 }
 
+TEST(GStringSupportTest, EscapesComposedTextAndNeverComposesTheEscapes)
+{
+    LineEnding crAlone(true, false);
+    struct Case
+    {
+        std::u16string text;
+        std::u16string escaped;
+        std::u16string unescaped;
+    };
+    // A combining mark after a tab, a line end or a backslash stays apart from the escape's letter;
+    // one after a letter is composed with it before escaping.
+    Case const cases[] = {
+        {u"a\n\u0300", u"a\\n\u0300", u"a\r\u0300"},
+        {u"\t\u0301x", u"\\t\u0301x", u"\t\u0301x"},
+        {u"\\\u0308", u"\\\\\u0308", u"\\\u0308"},
+        {u"e\u0301\n", u"\u00E9\\n", u"\u00E9\r"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        GString escaped(reinterpret_cast<unsigned char const*>(c.text.data()), int(2 * c.text.size()),
+                        GUnicodeEncoding::GetInstance(), false);
+        GString quoted(escaped);
+        GStringSupport::ReplaceSpecialChars(escaped);
+        EXPECT_EQ(UnitsOf(escaped), c.escaped);
+        GStringSupport::QuoteString(quoted);
+        EXPECT_EQ(UnitsOf(quoted), u"\"" + c.escaped + u"\"");
+        GStringSupport::SetSpecialCharacters(escaped);
+        EXPECT_EQ(UnitsOf(escaped), c.unescaped);
+    }
+}
+
+TEST(GStringSupportTest, QuotesStandOnWholeUnitsWhenUTF16EndsInHalfAUnit)
+{
+    unsigned char const bytes[] = {'c', 0, '"', 0, 'd'};
+    for (int length : {1, 3, 5})
+    {
+        SCOPED_TRACE(length);
+        GString text(bytes, length, GUnicodeEncoding::GetInstance(), true);
+        GStringSupport::QuoteString(text);
+        GBuffer const quoted = text.GetBuffer(GUnicodeEncoding::GetInstance());
+        ASSERT_EQ(quoted.GetLength() % 2, 0);
+        std::u16string const expected = length == 1 ? u"\"\"" : (length == 3 ? u"\"c\"" : u"\"c\\\"\"");
+        EXPECT_EQ(UnitsOf(text), expected);
+    }
+}
+
 TEST(GStringSupportTest, LineEndsBecomeTheDefaultCharacter)
 {
     std::u16string const d(1, char16_t(static_cast<unsigned char>(GEncoding::GetDefaultCharacter())));
@@ -678,9 +725,10 @@ TEST(GStringSupportTest, MatchesByEqualityOccurrenceOrRegularExpression)
         {u"^\\d+$", u"12345", false, false, true, true},
         {u"caf.", u"caf\u00E9", false, false, true, false},
         {u"caf..", u"caf\u00E9", false, false, true, true},
-        // A pattern the engine rejects is no match.
+        // A pattern the engine rejects is no match, and so is one it gives up on.
         {u"(", u"(", false, false, true, false},
         {u"[a-", u"abc", false, true, true, false},
+        {u"(a+)+$", u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", false, true, true, false},
     };
     for (Case const& c : cases)
     {

@@ -92,6 +92,21 @@ private:
     GMemoryInStream fInner;
 };
 
+// Delivers at most a given number of bytes per read and cannot step back: the inner stream of a
+// block decorator.
+class ShortReadStream : public GInStream
+{
+public:
+    ShortReadStream(GBuffer const& bytes, int mostPerRead) : fInner(bytes), fMostPerRead(mostPerRead) {}
+    GInStream* CreateClone() const override { return nullptr; }
+    int Read(GBuffer& out, int count) override { return fInner.Read(out, std::min(count, fMostPerRead)); }
+    void Reset() override { fInner.Reset(); }
+
+private:
+    GMemoryInStream fInner;
+    int fMostPerRead;
+};
+
 // Lines end in a carriage return alone here; the escape "\n" reads as that.
 class GBin2TextStreamTest : public ::testing::Test
 {
@@ -709,6 +724,35 @@ TEST_F(GBin2TextStreamTest, ReadsThroughABlockDecoratorAsFromAFile)
         ASSERT_EQ(U16(line), U16(GString(("line " + std::to_string(i)).c_str())));
     }
     EXPECT_FALSE(reader.ReadLine(line));
+}
+
+TEST_F(GBin2TextStreamTest, ReadsEverythingThroughADecoratorOverShortReads)
+{
+    // The reader pushes back up to a whole chunk; over blocks only partly filled by short reads
+    // the decorator could not step back that far, and text was lost.
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += std::string(static_cast<std::size_t>(i * 37 % 700), char('a' + i % 26)) + "\r\"q" +
+                std::to_string(i) + "\\n\"\r";
+    for (int mostPerRead : {1, 3, 100, 511})
+    {
+        SCOPED_TRACE(mostPerRead);
+        GBuffer bytes = BufferOf(text);
+        ShortReadStream inner(bytes, mostPerRead);
+        GBin2TextStream reader(new GBufferedInStreamDecorator(inner, GBin2TextStream::cMaxUnread),
+                               GASCIIEncoding::GetInstance());
+        GString s;
+        for (int i = 0; i < 40; ++i)
+        {
+            ASSERT_TRUE(reader.ReadLine(s));
+            ASSERT_EQ(U16(s), std::u16string(static_cast<std::size_t>(i * 37 % 700), char16_t('a' + i % 26)));
+            ASSERT_TRUE(reader.ReadQuotedString(s));
+            ASSERT_EQ(U16(s), u"q" + U16(GString(std::to_string(i).c_str())) + u"\r");
+            ASSERT_TRUE(reader.ReadLine(s));
+            ASSERT_TRUE(s.IsEmpty());
+        }
+        EXPECT_FALSE(reader.ReadLine(s));
+    }
 }
 
 // Random bytes behind each kind of start, read with random operations: every operation ends, one

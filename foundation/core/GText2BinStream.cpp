@@ -1,6 +1,7 @@
 // The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
 #include "GText2BinStream.h"
 
+#include "GBufferSupport.h"
 #include "GEncoding.h"
 #include "GString.h"
 #include "GStringSupport.h"
@@ -61,6 +62,7 @@ void GText2BinStream::SetEncoding(GEncoding* encoding, bool writeMark)
     }
     GString("\r").GetBuffer(fCR, encoding);
     GString("\n").GetBuffer(fLF, encoding);
+    fLeadBytes = GLeadByteSet(encoding);
 }
 
 int GText2BinStream::Write(GBuffer const& bytes)
@@ -92,8 +94,39 @@ int GText2BinStream::WriteEOL()
 
 int GText2BinStream::WriteQuotedString(GString const& text)
 {
-    GString quoted(text);
-    GStringSupport::QuoteString(quoted);
+    if (fLeadBytes.IsEmpty())
+    {
+        GString quoted(text);
+        GStringSupport::QuoteString(quoted);
+        return Write(quoted);
+    }
+    // Composed before it is encoded, as QuoteString does, since an escape never is.
+    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
+    GBuffer const bytes = GString(text.GetBuffer(unicode), unicode, true).GetBuffer(fEncoding);
+    GBuffer const quote = GString("\"").GetBuffer(fEncoding);
+    GBuffer quoted(quote);
+    // Runs of single-byte characters are escaped as 8-bit text; a character of two bytes is copied.
+    unsigned char const* p = bytes.GetPtr();
+    int const count = bytes.GetLength();
+    int runStart = 0;
+    auto const escapeRun = [&](int end)
+    {
+        GBuffer run(p + runStart, end - runStart);
+        GBufferSupport::ASCIIReplaceSpecialChars(run);
+        quoted += run;
+    };
+    for (int at = 0; at < count; ++at)
+    {
+        if (!fLeadBytes.Contains(p[at]))
+            continue;
+        escapeRun(at);
+        int const length = at + 1 < count ? 2 : 1;
+        quoted.AppendByteArray(p + at, length);
+        at += length - 1;
+        runStart = at + 1;
+    }
+    escapeRun(count);
+    quoted += quote;
     return Write(quoted);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "GBuffer.h"
+#include "GLeadByteSet.h"
 #include "GOutStream.h"
 
 class GEncoding;
@@ -33,7 +34,10 @@ public:
     int Write(char const* text);
     // The platform's line end in the writer's encoding: a carriage return alone here.
     int WriteEOL();
-    // The text between double quotes, its tabs, line breaks, quotes and backslashes escaped.
+    // The text between double quotes, its tabs, line breaks, quotes and backslashes escaped. In an
+    // 8-bit encoding with characters of two bytes the escaping is done on the encoded characters,
+    // as the text reader undoes it: a second byte that equals a backslash stays as it is, and a
+    // character written as the backslash's byte (the yen sign in Shift-JIS) is escaped like it.
     int WriteQuotedString(GString const& text);
     void Flush() override;
 
@@ -45,4 +49,6 @@ private:
     bool fNeedsLF;
     GBuffer fCR;
     GBuffer fLF;
+    // Empty unless the encoding has characters of two bytes.
+    GLeadByteSet fLeadBytes;
 };

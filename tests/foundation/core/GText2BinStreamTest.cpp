@@ -14,6 +14,7 @@
 #include "GMemoryOutStream.h"
 #include "GPDFDocEncoding.h"
 #include "GPlatformEncoding.h"
+#include "GPlatformEncodingFactory.h"
 #include "GShiftJISEncoding.h"
 #include "GString.h"
 #include "GText2BinStream.h"
@@ -200,6 +201,38 @@ TEST(Text2BinStream, QuotesEmptyAndNonASCIIText)
         GMemoryOutStream out(target);
         GText2BinStream writer(out, c.fEncoding);
         writer.WriteQuotedString(c.fText);
+        EXPECT_EQ(c.fExpected, BytesOf(target));
+    }
+}
+
+TEST(Text2BinStream, EscapesWholeCharactersOfShiftJISAndTheChineseCodePage)
+{
+    struct Case
+    {
+        char const* fName;
+        GEncoding* fEncoding;
+        GString fText;
+        Bytes fExpected;
+    };
+    // The second byte 5C of "表" and "乗" is no backslash and stays single; the yen sign is the
+    // backslash's byte in Shift-JIS and is escaped like a backslash.
+    Case const cases[] = {
+        {"Shift-JIS",
+         GShiftJISEncoding::GetInstance(),
+         GString(u"\u8868\u00a5\t\"", false),
+         {'"', 0x95, 0x5C, '\\', 0x5C, '\\', 't', '\\', '"', '"'}},
+        {"Chinese",
+         GPlatformEncodingFactory::GetInstance()->GetPRCEncoding(),
+         GString(u"\u4e57\\\r\n", false),
+         {'"', 0x81, 0x5C, '\\', '\\', '\\', 'n', '"'}},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        GBuffer target;
+        GMemoryOutStream out(target);
+        GText2BinStream writer(out, c.fEncoding);
+        EXPECT_EQ(static_cast<int>(c.fExpected.size()), writer.WriteQuotedString(c.fText));
         EXPECT_EQ(c.fExpected, BytesOf(target));
     }
 }

@@ -18,6 +18,7 @@
 #include "GMemoryInStream.h"
 #include "GPDFDocEncoding.h"
 #include "GPlatformEncoding.h"
+#include "GPlatformEncodingFactory.h"
 #include "GShiftJISEncoding.h"
 #include "GString.h"
 #include "GUTF8Encoding.h"
@@ -492,6 +493,65 @@ TEST_F(GBin2TextStreamTest, ReadsQuotedStringWithEscapes)
             r.fReader.ReadString(after);
             EXPECT_EQ(U16(after), c.fAfter);
         }
+    }
+}
+
+TEST_F(GBin2TextStreamTest, SecondBytesOfTwoByteCharactersAreNeverQuotesEscapesOrTerminators)
+{
+    // 95 5C is "表" in Shift-JIS and 81 5C "乗" in the Chinese code page: the 5C is no backslash.
+    struct Case
+    {
+        char const* fName;
+        GEncoding* fEncoding;
+        Bytes fLead;
+        std::u16string fCharacter;
+    };
+    Case const cases[] = {
+        {"Shift-JIS", GShiftJISEncoding::GetInstance(), {0x95}, u"\u8868"},
+        {"Chinese", GPlatformEncodingFactory::GetInstance()->GetPRCEncoding(), {0x81}, u"\u4e57"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        std::u16string const backslash = U16(GString("\\", c.fEncoding, true));
+        auto const character = [&](Bytes bytes)
+        {
+            bytes.insert(bytes.end(), c.fLead.begin(), c.fLead.end());
+            bytes.push_back(0x5C);
+            return bytes;
+        };
+        // Quoted: the character alone, after an escape, after a backslash that escapes nothing,
+        // and with its lead byte ending the reader's first chunk.
+        Bytes data = character({'"'});
+        data.insert(data.end(), {'"', ' ', '"', '\\', '\\'});
+        data = character(data);
+        data.insert(data.end(), {'"', ' ', '"', '\\'});
+        data = character(data);
+        data.insert(data.end(), {'"', ' ', '"'});
+        data.insert(data.end(), 255, 'a');
+        data = character(data);
+        data.insert(data.end(), {'"', '\r'});
+        // Up to a terminator: the backslash.
+        data = character(data);
+        data.insert(data.end(), {'\\', 'x'});
+        ReaderOver r(BufferOf(data), c.fEncoding);
+        GString s;
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), c.fCharacter);
+        r.fReader.SkipWhitespace(false);
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), backslash + c.fCharacter);
+        r.fReader.SkipWhitespace(false);
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), backslash + c.fCharacter);
+        r.fReader.SkipWhitespace(false);
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), std::u16string(255, u'a') + c.fCharacter);
+        ASSERT_TRUE(r.fReader.ReadLine(s));
+        EXPECT_TRUE(s.IsEmpty());
+        ASSERT_TRUE(r.fReader.ReadTillTerminator(GString("\\"), s));
+        EXPECT_EQ(U16(s), c.fCharacter);
+        EXPECT_EQ(r.Left(), 2);
     }
 }
 

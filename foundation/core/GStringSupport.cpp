@@ -134,6 +134,8 @@ bool AssignMarkedEncoding(GBuffer const& bytes, GString& out)
     if (littleMark || bigMark)
     {
         GBuffer utf16 = bytes.GetSubBuffer(2, length - 2);
+        // Half a unit at the end is no character.
+        utf16.SetLength(utf16.GetLength() & ~1);
         if (bigMark != IsMachineBigEndian())
             GBufferSupport::SwapUnicodeBytes(utf16);
         GBufferSupport::RemoveUnicodeLanguageTags(utf16);
@@ -401,6 +403,8 @@ bool GStringSupport::AssignEncoding(GBuffer const& bytes, GString& out, GTable<G
             continue;
         GBuffer copy(bytes);
         bool const wide = encoding == static_cast<GEncoding*>(unicode);
+        if (wide)
+            copy.SetLength(copy.GetLength() & ~1);
         GBufferSupport::StripTrailingZeroes(copy, wide);
         if (wide)
             GuessUnicodeByteOrder(copy);

@@ -57,7 +57,8 @@ public:
 
     // Gives out the bytes with the encoding they are judged to be in: a byte-order mark first, then
     // the candidates in order (the default list when empty; only UTF-16 when zero bytes lie inside
-    // the text). False, and out cleared, when no encoding fits.
+    // the text). False, and out cleared, when no encoding fits. UTF-16 text is whole units: an odd
+    // last byte is dropped.
     static bool AssignEncoding(GBuffer const& bytes, GString& out, GTable<GEncoding*> const& candidates);
     static bool AssignEncoding(GBuffer const& bytes, GString& out);
     // The text in the first candidate (the default list when empty) that holds it completely;

@@ -365,6 +365,17 @@ TEST(GStringSupportTest, GuessesTheEncodingOfRawBytes)
          "WinAnsiEncoding",
          u"\u00FF"
          u"a"},
+        // Half a unit at the end is no character of UTF-16 text.
+        {"mark and half a unit",
+         std::string("\xFF\xFE"
+                     "A\0B",
+                     5),
+         {},
+         true,
+         "UnicodeEncoding",
+         u"A"},
+        {"zero bytes inside and half a unit", std::string("A\0B\0C", 5), {}, true, "UnicodeEncoding", u"AB"},
+        {"UTF-16 listed, one byte", "\x1B", {unicode}, true, "UnicodeEncoding", u""},
     };
     for (Case const& c : cases)
     {
@@ -376,6 +387,7 @@ TEST(GStringSupportTest, GuessesTheEncodingOfRawBytes)
         EXPECT_EQ(GStringSupport::AssignEncoding(Buffer(c.bytes), out, candidates), c.found);
         EXPECT_EQ(BytesOf(out.GetEncodingName()), c.encoding);
         EXPECT_EQ(UnitsOf(out), c.text);
+        EXPECT_EQ(out.GetBuffer(GUnicodeEncoding::GetInstance()).GetLength() % 2, 0);
     }
     // The two-argument form is the default list.
     GString out;

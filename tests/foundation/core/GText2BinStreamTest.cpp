@@ -193,6 +193,15 @@ TEST(Text2BinStream, QuotesEmptyAndNonASCIIText)
          GString(u"\u4e00\r\n", false),
          GUnicodeEncoding::GetInstance(),
          {0xFF, 0xFE, '"', 0, 0x00, 0x4E, '\\', 0, 'n', 0, '"', 0}},
+        // The platform's conversion ends at a character it cannot hold; the closing quote stays.
+        {"check mark in the platform encoding",
+         GString(u"a\\\u2713b", false),
+         GPlatformEncoding::GetInstance(),
+         {'"', 'a', '\\', '\\', '"'}},
+        {"half a unit in UTF-16",
+         GString(reinterpret_cast<unsigned char const*>("a\0b"), 3, GUnicodeEncoding::GetInstance(), true),
+         GUnicodeEncoding::GetInstance(),
+         {0xFF, 0xFE, '"', 0, 'a', 0, '"', 0}},
     };
     for (Case const& c : cases)
     {

@@ -19,6 +19,9 @@ public:
 
     bool IsEmpty() const { return fEmpty; }
     bool Contains(unsigned char byte) const { return (fBits[byte >> 6] >> (byte & 63)) & 1; }
+    // Whether the byte can be the second of a character: never below 0x40 in these encodings, so
+    // a lead byte before a quote, a blank or a line end (broken text) is a character of its own.
+    static bool CanFollow(unsigned char byte) { return byte >= 0x40; }
 
 private:
     std::uint64_t fBits[4];

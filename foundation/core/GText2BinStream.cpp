@@ -133,7 +133,7 @@ GBuffer GText2BinStream::EscapedText(GString const& text) const
         if (!fLeadBytes.Contains(p[at]))
             continue;
         escapeRun(at);
-        int const length = at + 1 < count ? 2 : 1;
+        int const length = at + 1 < count && GLeadByteSet::CanFollow(p[at + 1]) ? 2 : 1;
         out.AppendByteArray(p + at, length);
         at += length - 1;
         runStart = at + 1;

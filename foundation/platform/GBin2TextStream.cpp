@@ -117,17 +117,19 @@ private:
 int FindOutsideCharacters(UnitSet const& set, GLeadByteSet const& leadBytes, unsigned char const* p,
                           int count, bool& secondByteFirst)
 {
-    int at = secondByteFirst && count > 0 ? 1 : 0;
+    int at = secondByteFirst && count > 0 && GLeadByteSet::CanFollow(p[0]) ? 1 : 0;
     secondByteFirst = false;
     for (; at < count; ++at)
     {
         if (leadBytes.Contains(p[at]))
         {
-            if (++at == count)
+            if (at + 1 == count)
             {
                 secondByteFirst = true;
                 return count;
             }
+            if (GLeadByteSet::CanFollow(p[at + 1]))
+                ++at;
         }
         else if (set.Contains(p[at]))
             return at;
@@ -539,13 +541,14 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
         {
             if (i == units)
                 secondByteFirst = true;
-            else
+            else if (GLeadByteSet::CanFollow(static_cast<unsigned char>(UnitAt(p, i))))
                 AppendUnit(fQuotedText, UnitAt(p, i++));
         };
         if (secondByteFirst)
         {
             secondByteFirst = false;
-            AppendUnit(fQuotedText, UnitAt(p, i++));
+            if (GLeadByteSet::CanFollow(static_cast<unsigned char>(UnitAt(p, 0))))
+                AppendUnit(fQuotedText, UnitAt(p, i++));
         }
         else if (escaping)
         {

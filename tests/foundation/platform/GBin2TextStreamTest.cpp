@@ -555,6 +555,29 @@ TEST_F(GBin2TextStreamTest, SecondBytesOfTwoByteCharactersAreNeverQuotesEscapesO
     }
 }
 
+TEST_F(GBin2TextStreamTest, LeadByteBeforeABlankAQuoteOrALineEndIsACharacterOfItsOwn)
+{
+    // Broken Shift-JIS: 81 starts a character of two bytes, but a second byte is never below 0x40,
+    // so the blank, the quote and the line end after it keep their meaning.
+    Bytes const data = {0x81, ' ', 'a', ' ', '"', 'b', 0x81, '"', '\r', 'c', 0x81, '\r', 'd'};
+    GEncoding* shiftJIS = GShiftJISEncoding::GetInstance();
+    ReaderOver r(BufferOf(data), shiftJIS);
+    GString s;
+    ASSERT_TRUE(r.fReader.ReadString(s));
+    EXPECT_EQ(BufferOf(Bytes{0x81}), s.GetBuffer(shiftJIS));
+    ASSERT_TRUE(r.fReader.ReadString(s));
+    EXPECT_EQ(U16(s), u"a");
+    r.fReader.SkipWhitespace(false);
+    ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+    EXPECT_EQ(BufferOf(Bytes{'b', 0x81}), s.GetBuffer(shiftJIS));
+    ASSERT_TRUE(r.fReader.ReadLine(s));
+    EXPECT_TRUE(s.IsEmpty());
+    ASSERT_TRUE(r.fReader.ReadLine(s));
+    EXPECT_EQ(BufferOf(Bytes{'c', 0x81}), s.GetBuffer(shiftJIS));
+    ASSERT_TRUE(r.fReader.ReadLine(s));
+    EXPECT_EQ(U16(s), u"d");
+}
+
 TEST_F(GBin2TextStreamTest, NoQuoteAtThePositionConsumesNothing)
 {
     ReaderOver r(BufferOf(std::string("x\"a\"")));

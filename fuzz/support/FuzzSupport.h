@@ -133,6 +133,17 @@ inline std::string HeldBy(GString const& text, GEncoding const* encoding)
     return Composed(HeldText(text, encoding));
 }
 
+// Whether the encoding holds the text completely. Where it does not, what a reader gets back also
+// depends on the text around the lost characters (a single-byte table falls back on glyph names
+// only where every character of the text has one), so escaped text may lose them differently.
+inline bool HeldCompletely(GString const& text, GEncoding const* encoding)
+{
+    GUnicodeEncoding* unicode = GUnicodeEncoding::GetInstance();
+    GBuffer bytes;
+    return GString(text.GetBuffer(unicode), unicode, true).GetBuffer(bytes, encoding) ==
+           GEncodingResult::cComplete;
+}
+
 // The text with each line break written and read back as escapes do: CR, LF, CR LF and LF CR each
 // become one carriage return.
 inline GString WithEscapedLineEnds(GString const& text)

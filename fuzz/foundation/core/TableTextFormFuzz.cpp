@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     for (int i = 0; i < table.GetCount(); ++i)
     {
         std::string const expected = HeldBy(WithEscapedLineEnds(table[i]), writeIn);
-        Check(Composed(back[i]) == expected, "an item reads back as its encoding holds it",
+        Check(!HeldCompletely(table[i], writeIn) || Composed(back[i]) == expected,
+              "an item reads back as its encoding holds it",
               "item " + std::to_string(i) + " in " + BytesOf(writeIn->GetASCIIDescription()) + "\nexpected " +
                   Hex(expected) + "\ngot      " + Hex(Composed(back[i])));
     }

@@ -102,7 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
               "item " + std::to_string(i) + " of kind " + std::to_string(item.fKind) + " in " +
                   BytesOf(encoding->GetASCIIDescription()) + ": " + Hex(Composed(item.fText)) + "\nwritten " +
                   Hex(BytesOf(bytes)));
-        Check(got == expected, "an item reads back as the text its encoding holds",
+        // Quoted text is converted escaped, which may lose characters otherwise than the text alone.
+        bool const comparable = item.fKind != cQuoted || HeldCompletely(item.fText, encoding);
+        Check(!comparable || got == expected, "an item reads back as the text its encoding holds",
               "item " + std::to_string(i) + " of kind " + std::to_string(item.fKind) + " in " +
                   BytesOf(encoding->GetASCIIDescription()) + "\nexpected " + Hex(expected) + "\ngot      " +
                   Hex(got));

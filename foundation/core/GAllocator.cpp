@@ -1,6 +1,9 @@
 // The process-wide memory manager and the process's new-handler.
 #include "GAllocator.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 #include "GEmptyMessage.h"
@@ -9,10 +12,68 @@
 #include "GMutexLocker.h"
 #include "GSignal.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define SENDRIX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SENDRIX_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifdef SENDRIX_ADDRESS_SANITIZER
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
+#endif
+
 namespace
 {
 constexpr int cLowMemorySignal = 102;
 constexpr int cIdleReleaseCount = 1000;
+
+#ifdef SENDRIX_EXACT_ALLOCATION
+constexpr bool cExactBlocks = true;
+#else
+constexpr bool cExactBlocks = false;
+#endif
+
+// An exact block is preceded by a header that holds the size asked for. The header keeps the
+// block at the heap's alignment and is poisoned under AddressSanitizer, so that writing just
+// before the block is reported as well as writing just after it.
+constexpr std::size_t cExactHeader = 16;
+
+void* AllocExact(std::size_t size)
+{
+    std::size_t const usable = size == 0 ? 8 : size;
+    if (usable > SIZE_MAX - cExactHeader)
+        throw GMemoryException();
+    auto* header = new char[cExactHeader + usable];
+    std::memcpy(header, &size, sizeof size);
+#ifdef SENDRIX_ADDRESS_SANITIZER
+    ASAN_POISON_MEMORY_REGION(header, cExactHeader);
+#endif
+    return header + cExactHeader;
+}
+
+void FreeExact(void* block, std::size_t size)
+{
+    char* header = static_cast<char*>(block) - cExactHeader;
+#ifdef SENDRIX_ADDRESS_SANITIZER
+    ASAN_UNPOISON_MEMORY_REGION(header, cExactHeader);
+#endif
+    std::size_t asked;
+    std::memcpy(&asked, header, sizeof asked);
+    if (asked != size)
+    {
+        // A wrong size would put the block into another size class of the pooled allocator and
+        // hand it out again over its neighbours: stop here, where the caller is still known.
+        std::fprintf(stderr, "GAllocator::Free: block %p of %zu bytes freed as %zu bytes\n", block, asked,
+                     size);
+#ifdef SENDRIX_ADDRESS_SANITIZER
+        __sanitizer_print_stack_trace();
+#endif
+        std::abort();
+    }
+    delete[] header;
+}
 } // namespace
 
 GAllocator* GAllocator::sInstance = nullptr;
@@ -60,8 +121,15 @@ GAllocator* GAllocator::CreateInstance()
     return sInstance;
 }
 
+bool GAllocator::HandsOutExactBlocks()
+{
+    return cExactBlocks;
+}
+
 void* GAllocator::Alloc(std::size_t size)
 {
+    if (cExactBlocks)
+        return AllocExact(size);
     std::size_t const rounded = RoundUp(size);
     GMutexLocker lock(fMutex);
     if (rounded <= cSmallLimit)
@@ -85,7 +153,10 @@ void GAllocator::Free(void* block, std::size_t size)
         return;
     std::size_t const rounded = RoundUp(size);
     GMutexLocker lock(fMutex);
-    if (rounded <= cSmallLimit)
+    // Exact blocks count toward the release too, which then finds nothing cached.
+    if (cExactBlocks)
+        FreeExact(block, size);
+    else if (rounded <= cSmallLimit)
         fSizeClasses[rounded / 8]->FreeBlock(block);
     else if (rounded <= cMediumLimit)
         PushMedium(block, rounded);

@@ -1,6 +1,9 @@
 // The process-wide memory manager behind every buffer, string, table and dictionary: small
 // requests come from size classes carved out of 1 MiB chunks, medium ones are recycled on
 // per-size free lists, large ones go to the heap. It also installs the process's new-handler.
+// Built with SENDRIX_EXACT_ALLOCATION (the sanitizer and fuzz builds) it pools nothing: every
+// request gets a heap block of exactly its size, so that AddressSanitizer sees a byte written past
+// the size asked for, and Free checks the size it is given.
 #pragma once
 
 #include <cstddef>
@@ -33,8 +36,12 @@ public:
 
     // Never returns null. A request of 0 bytes is served as one of 8.
     void* Alloc(std::size_t size);
-    // size must be the one given to Alloc; a null pointer does nothing.
+    // size must be the one given to Alloc; a null pointer does nothing. A build that hands out
+    // exact blocks ends the process with a report when it is not.
     void Free(void* block, std::size_t size);
+    // Whether this build hands every request its own exact heap block instead of pooling; the
+    // chunk and cache counts below are then always 0.
+    static bool HandsOutExactBlocks();
     // Gives cached memory back to the heap: up to count medium blocks, largest sizes first, then,
     // when those ran out first, every empty chunk. -1 (or anything below 1) releases all.
     long ReleaseFreeLists(int count);

@@ -41,22 +41,17 @@ void Write(GDict<K, GString> const& dict, GText2BinStream& out)
 {
     GEncoding const* encoding = out.GetEncoding();
     GString const eol = GDictUtil::GetEOLString();
-    // The pieces between the texts, in the writer's encoding once for all pairs.
-    GBuffer const open = GString("\"").GetBuffer(encoding);
-    GBuffer const between = GString("\" \"").GetBuffer(encoding);
-    GBuffer const close = (GString("\"") + eol).GetBuffer(encoding);
+    // The pieces between the texts, in the writer's encoding once for all pairs. The texts are
+    // quoted by the writer, which escapes them as the reader of its encoding unescapes them.
+    GBuffer const between = GString(" ").GetBuffer(encoding);
+    GBuffer const close = eol.GetBuffer(encoding);
     out.Write(GString(cBeginDict) + eol);
     typename GDict<K, GString>::ConstEnumerator e(dict);
     while (e.Next())
     {
-        GString key = KeyText(e.GetKey());
-        GString value = e.GetValue();
-        GStringSupport::ReplaceSpecialChars(key);
-        GStringSupport::ReplaceSpecialChars(value);
-        out.Write(open);
-        out.Write(key);
+        out.WriteQuotedString(KeyText(e.GetKey()));
         out.Write(between);
-        out.Write(value);
+        out.WriteQuotedString(e.GetValue());
         out.Write(close);
     }
     out.Write(GString(cEndDict) + eol);

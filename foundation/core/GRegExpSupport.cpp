@@ -2,17 +2,36 @@
 #include "GRegExpSupport.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include <boost/regex.hpp>
 
 #include "GBuffer.h"
+#include "GSimpleException.h"
 #include "GString.h"
 #include "GTable.h"
 #include "GUTF8Encoding.h"
 
 namespace
 {
+constexpr int cInvalidParameterID = 40017;
+
+// Runs one Boost operation, compiling included; what Boost throws on the user's pattern becomes
+// the foundation's exception.
+template<class Operation>
+auto RunUserPattern(Operation operation) -> decltype(operation())
+{
+    try
+    {
+        return operation();
+    }
+    catch (std::runtime_error const&)
+    {
+        throw GSimpleException(cInvalidParameterID);
+    }
+}
+
 using Regex = boost::basic_regex<char, boost::regex_traits<char, boost::cpp_regex_traits<char>>>;
 
 // The bytes of a buffer up to its first zero byte.
@@ -82,42 +101,65 @@ bool MatchString(GString const& text, char const* pattern, GTable<GString>& grou
 
 bool GRegExpSupport::Match(GBuffer const& text, GBuffer const& pattern)
 {
-    Regex const regex = Compile(pattern);
-    Text const subject(text);
-    return boost::regex_match(subject.fBegin, subject.fEnd, regex);
+    return RunUserPattern(
+        [&]
+        {
+            Regex const regex = Compile(pattern);
+            Text const subject(text);
+            return boost::regex_match(subject.fBegin, subject.fEnd, regex);
+        });
 }
 
 bool GRegExpSupport::Search(GBuffer const& text, GBuffer const& pattern)
 {
-    Regex const regex = Compile(pattern);
-    Text const subject(text);
-    return boost::regex_search(subject.fBegin, subject.fEnd, regex);
+    return RunUserPattern(
+        [&]
+        {
+            Regex const regex = Compile(pattern);
+            Text const subject(text);
+            return boost::regex_search(subject.fBegin, subject.fEnd, regex);
+        });
 }
 
 GBuffer GRegExpSupport::Replace(GBuffer const& text, GBuffer const& pattern, GBuffer const& format)
 {
-    Regex const regex = Compile(pattern);
-    Text const subject(text);
-    Text const replacement(format);
-    std::string result;
-    boost::regex_replace(std::back_inserter(result), subject.fBegin, subject.fEnd, regex,
-                         std::string(replacement.fBegin, replacement.fEnd),
-                         boost::regex_constants::match_not_null);
+    std::string const result = RunUserPattern(
+        [&]
+        {
+            Regex const regex = Compile(pattern);
+            Text const subject(text);
+            Text const replacement(format);
+            std::string replaced;
+            boost::regex_replace(std::back_inserter(replaced), subject.fBegin, subject.fEnd, regex,
+                                 std::string(replacement.fBegin, replacement.fEnd),
+                                 boost::regex_constants::match_not_null);
+            return replaced;
+        });
     return GBuffer(reinterpret_cast<unsigned char const*>(result.data()), int(result.size()));
 }
 
 bool GRegExpSupport::Match(GString const& text, char const* pattern, GTable<GString>& groups)
 {
-    return MatchString(text, pattern, groups,
-                       [](char const* begin, char const* end, boost::cmatch& match, Regex const& regex)
-                       { return boost::regex_match(begin, end, match, regex); });
+    return RunUserPattern(
+        [&]
+        {
+            return MatchString(
+                text, pattern, groups,
+                [](char const* begin, char const* end, boost::cmatch& match, Regex const& regex)
+                { return boost::regex_match(begin, end, match, regex); });
+        });
 }
 
 bool GRegExpSupport::Search(GString const& text, char const* pattern, GTable<GString>& groups)
 {
-    return MatchString(text, pattern, groups,
-                       [](char const* begin, char const* end, boost::cmatch& match, Regex const& regex)
-                       { return boost::regex_search(begin, end, match, regex); });
+    return RunUserPattern(
+        [&]
+        {
+            return MatchString(
+                text, pattern, groups,
+                [](char const* begin, char const* end, boost::cmatch& match, Regex const& regex)
+                { return boost::regex_search(begin, end, match, regex); });
+        });
 }
 
 bool GRegExpSupport::Search(GBuffer const& text, char const* pattern, GTable<GBuffer>& groups)
@@ -125,13 +167,17 @@ bool GRegExpSupport::Search(GBuffer const& text, char const* pattern, GTable<GBu
     // A copy, since the text may be one of the table's buffers.
     GBuffer const subject(text);
     groups.Resize(0);
-    Regex const regex = Compile(pattern);
-    char const* begin = reinterpret_cast<char const*>(subject.GetPtr());
-    boost::cmatch match;
-    if (!boost::regex_search(begin, begin + subject.GetLength(), match, regex))
-        return false;
-    AddGroups(match, groups);
-    return true;
+    return RunUserPattern(
+        [&]
+        {
+            Regex const regex = Compile(pattern);
+            char const* begin = reinterpret_cast<char const*>(subject.GetPtr());
+            boost::cmatch match;
+            if (!boost::regex_search(begin, begin + subject.GetLength(), match, regex))
+                return false;
+            AddGroups(match, groups);
+            return true;
+        });
 }
 
 bool GRegExpSupport::IsValidRegExp(GBuffer const& pattern)
@@ -141,8 +187,9 @@ bool GRegExpSupport::IsValidRegExp(GBuffer const& pattern)
         char const* begin = reinterpret_cast<char const*>(pattern.GetPtr());
         Compile(begin, begin + pattern.GetLength());
     }
-    catch (boost::regex_error const&)
+    catch (std::runtime_error const&)
     {
+        // regex_error, or a limit Boost met while compiling: either way no usable pattern.
         return false;
     }
     return true;

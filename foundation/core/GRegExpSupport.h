@@ -12,8 +12,11 @@ class GRegExpSupport
 public:
     GRegExpSupport() = delete;
 
-    // A pattern that cannot be compiled, and Boost's complexity and recursion limits, throw
-    // boost::regex_error (a std::runtime_error) from every function but IsValidRegExp.
+    // Patterns are the user's, so every function that runs one turns Boost's failures into the
+    // foundation's exception: a pattern that does not compile (boost::regex_error) and one that
+    // exceeds Boost's complexity or memory limits on the text (Boost 1.74 throws a plain
+    // std::runtime_error for those, not regex_error) throw GSimpleException 40017 ("Invalid value
+    // passed a parameter"). IsValidRegExp alone answers false instead.
 
     // Text and pattern are the buffers' bytes up to their first zero byte.
     // Whether the whole text matches.

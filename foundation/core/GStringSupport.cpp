@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>
@@ -28,6 +27,7 @@
 #include "GRange.h"
 #include "GRegExpSupport.h"
 #include "GShiftJISEncoding.h"
+#include "GSimpleException.h"
 #include "GStreamSupport.h"
 #include "GString.h"
 #include "GTable.h"
@@ -87,6 +87,16 @@ void EditUnicodeForm(GString& text, void (*edit)(GBuffer&))
     text = FromUnicode(utf16);
 }
 
+// The composed UTF-16 form with its special characters escaped. The escaped text is not composed
+// again: a combining mark after a tab or a line end would merge with the escape's letter ("\n"
+// and U+0300 into a backslash and U+01F9), and the text would read back as something else.
+GBuffer EscapedUnicodeForm(GString const& text)
+{
+    GBuffer utf16 = FromUnicode(UnicodeForm(text)).GetBuffer(Unicode());
+    GBufferSupport::UniReplaceSpecialChars(utf16);
+    return utf16;
+}
+
 bool IsMachineBigEndian()
 {
     return PSystem::GetMachineByteOrder() == 1;
@@ -124,6 +134,8 @@ bool AssignMarkedEncoding(GBuffer const& bytes, GString& out)
     if (littleMark || bigMark)
     {
         GBuffer utf16 = bytes.GetSubBuffer(2, length - 2);
+        // Half a unit at the end is no character.
+        utf16.SetLength(utf16.GetLength() & ~1);
         if (bigMark != IsMachineBigEndian())
             GBufferSupport::SwapUnicodeBytes(utf16);
         GBufferSupport::RemoveUnicodeLanguageTags(utf16);
@@ -391,6 +403,8 @@ bool GStringSupport::AssignEncoding(GBuffer const& bytes, GString& out, GTable<G
             continue;
         GBuffer copy(bytes);
         bool const wide = encoding == static_cast<GEncoding*>(unicode);
+        if (wide)
+            copy.SetLength(copy.GetLength() & ~1);
         GBufferSupport::StripTrailingZeroes(copy, wide);
         if (wide)
             GuessUnicodeByteOrder(copy);
@@ -431,7 +445,7 @@ GBuffer GStringSupport::GetBuffer(GString const& text, GEncoding const* encoding
 
 void GStringSupport::ReplaceSpecialChars(GString& text)
 {
-    EditUnicodeForm(text, &GBufferSupport::UniReplaceSpecialChars);
+    text = GString(EscapedUnicodeForm(text), Unicode(), false);
 }
 
 void GStringSupport::SetSpecialCharacters(GString& text)
@@ -446,14 +460,16 @@ void GStringSupport::ReplaceSpecialEndCharsWithDefaultChar(GString& text)
 
 void GStringSupport::QuoteString(GString& text)
 {
-    GBuffer escaped = UnicodeForm(text);
-    GBufferSupport::UniReplaceSpecialChars(escaped);
+    GBuffer units = UnicodeForm(text);
+    // An odd last byte is half a unit, no character: the quotes must stay on whole units.
+    units.SetLength(units.GetLength() & ~1);
+    GBuffer const escaped = EscapedUnicodeForm(FromUnicode(units));
     GBuffer quoted;
     quoted.Allocate(escaped.GetLength() + 4);
     quoted += cQuote;
     quoted += escaped;
     quoted += cQuote;
-    text = FromUnicode(quoted);
+    text = GString(quoted, Unicode(), false);
 }
 
 bool GStringSupport::IsEqualIgnoreCase(GString const& a, GString const& b)
@@ -587,7 +603,7 @@ bool GStringSupport::MatchStrings(GString const& pattern, GString const& text, b
             matched = partial ? GRegExpSupport::Search(textBytes, patternBytes)
                               : GRegExpSupport::Match(textBytes, patternBytes);
         }
-        catch (std::runtime_error const&)
+        catch (GSimpleException const&)
         {
             // A pattern the engine rejects (or cannot run within its limits) matches nothing.
             matched = false;

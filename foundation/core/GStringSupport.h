@@ -57,7 +57,8 @@ public:
 
     // Gives out the bytes with the encoding they are judged to be in: a byte-order mark first, then
     // the candidates in order (the default list when empty; only UTF-16 when zero bytes lie inside
-    // the text). False, and out cleared, when no encoding fits.
+    // the text). False, and out cleared, when no encoding fits. UTF-16 text is whole units: an odd
+    // last byte is dropped.
     static bool AssignEncoding(GBuffer const& bytes, GString& out, GTable<GEncoding*> const& candidates);
     static bool AssignEncoding(GBuffer const& bytes, GString& out);
     // The text in the first candidate (the default list when empty) that holds it completely;
@@ -68,12 +69,15 @@ public:
     // up are left out.
     static void GetDefaultEncodings(GTable<GEncoding*>& out);
 
-    // Escaping with the escape codes of GBufferSupport, and back.
+    // Escaping with the escape codes of GBufferSupport, and back. Escaping composes the text first
+    // and leaves the escaped text as it is (UTF-16, not composed again), since composing after it
+    // would merge an escape's letter with a combining mark that follows.
     static void ReplaceSpecialChars(GString& text);
     static void SetSpecialCharacters(GString& text);
     // Each line end becomes one default character.
     static void ReplaceSpecialEndCharsWithDefaultChar(GString& text);
-    // Escapes, then encloses in double quotes.
+    // Escapes as ReplaceSpecialChars does, then encloses in double quotes. An odd last byte of a
+    // UTF-16 text is half a unit and is dropped, so that the quotes stand on whole units.
     static void QuoteString(GString& text);
 
     static bool IsEqualIgnoreCase(GString const& a, GString const& b);
@@ -96,7 +100,7 @@ public:
 
     // Equality or (partial) occurrence, optionally ignoring case; or, as a regular expression over
     // the UTF-8 bytes, a whole or a partial match. A pattern the regular-expression engine rejects
-    // is no match. invert negates the result.
+    // is no match, and so is one it cannot run within its limits. invert negates the result.
     static bool MatchStrings(GString const& pattern, GString const& text, bool ignoreCase, bool partial,
                              bool invert, bool useRegularExpression);
     // Natural order: where both texts have their first digit at the same place after equal text,

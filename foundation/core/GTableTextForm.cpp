@@ -61,7 +61,9 @@ void GTableTextForm::ToString(GTable<GString> const& table, GString& out)
         GText2BinStream writer(sink, unicode);
         WriteTo(table, writer);
     }
-    out.Set(bytes, unicode, true);
+    // Kept as written: composing the escaped text would merge an escape's letter with a combining
+    // mark that follows it.
+    out.Set(bytes, unicode, false);
 }
 
 void GTableTextForm::FromString(GTable<GString>& table, GString const& text)

@@ -1,6 +1,7 @@
 // The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
 #include "GText2BinStream.h"
 
+#include "GBufferSupport.h"
 #include "GEncoding.h"
 #include "GString.h"
 #include "GStringSupport.h"
@@ -61,6 +62,8 @@ void GText2BinStream::SetEncoding(GEncoding* encoding, bool writeMark)
     }
     GString("\r").GetBuffer(fCR, encoding);
     GString("\n").GetBuffer(fLF, encoding);
+    GString("\"").GetBuffer(fQuote, encoding);
+    fLeadBytes = GLeadByteSet(encoding);
 }
 
 int GText2BinStream::Write(GBuffer const& bytes)
@@ -92,9 +95,51 @@ int GText2BinStream::WriteEOL()
 
 int GText2BinStream::WriteQuotedString(GString const& text)
 {
-    GString quoted(text);
-    GStringSupport::QuoteString(quoted);
-    return Write(quoted);
+    // The quotes are written apart from the text: an encoding of the platform ends a conversion at
+    // the first character it cannot hold, and the closing quote must not end with it.
+    int written = fTarget->Write(fQuote);
+    written += fTarget->Write(EscapedText(text));
+    written += fTarget->Write(fQuote);
+    return written;
+}
+
+GBuffer GText2BinStream::EscapedText(GString const& text) const
+{
+    GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
+    // An odd last byte of UTF-16 is half a unit, no character, and would misalign the quote.
+    GBuffer units = text.GetBuffer(unicode);
+    units.SetLength(units.GetLength() & ~1);
+    GString escaped(units, unicode, true);
+    if (fLeadBytes.IsEmpty())
+    {
+        GStringSupport::ReplaceSpecialChars(escaped);
+        return escaped.GetBuffer(fEncoding);
+    }
+    // Composed before it is encoded, as ReplaceSpecialChars does; runs of single-byte characters
+    // are escaped as 8-bit text, and a character of two bytes is copied.
+    GBuffer const bytes = escaped.GetBuffer(fEncoding);
+    unsigned char const* p = bytes.GetPtr();
+    int const count = bytes.GetLength();
+    GBuffer out;
+    int runStart = 0;
+    auto const escapeRun = [&](int end)
+    {
+        GBuffer run(p + runStart, end - runStart);
+        GBufferSupport::ASCIIReplaceSpecialChars(run);
+        out += run;
+    };
+    for (int at = 0; at < count; ++at)
+    {
+        if (!fLeadBytes.Contains(p[at]))
+            continue;
+        escapeRun(at);
+        int const length = at + 1 < count && GLeadByteSet::CanFollow(p[at + 1]) ? 2 : 1;
+        out.AppendByteArray(p + at, length);
+        at += length - 1;
+        runStart = at + 1;
+    }
+    escapeRun(count);
+    return out;
 }
 
 void GText2BinStream::Flush()

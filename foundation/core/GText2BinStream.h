@@ -3,6 +3,7 @@
 #pragma once
 
 #include "GBuffer.h"
+#include "GLeadByteSet.h"
 #include "GOutStream.h"
 
 class GEncoding;
@@ -33,11 +34,19 @@ public:
     int Write(char const* text);
     // The platform's line end in the writer's encoding: a carriage return alone here.
     int WriteEOL();
-    // The text between double quotes, its tabs, line breaks, quotes and backslashes escaped.
+    // The text between double quotes, its tabs, line breaks, quotes and backslashes escaped (an
+    // odd last byte of UTF-16 text, half a unit, is left out). The quotes are there even when the
+    // encoding cannot hold all of the text. In an 8-bit encoding with characters of two bytes the
+    // escaping is done on the encoded characters, as the text reader undoes it: a second byte that
+    // equals a backslash stays as it is, and a character written as the backslash's byte (the yen
+    // sign in Shift-JIS) is escaped like it.
     int WriteQuotedString(GString const& text);
     void Flush() override;
 
 private:
+    // The text in the writer's encoding with its special characters escaped.
+    GBuffer EscapedText(GString const& text) const;
+
     GEncoding* fEncoding;
     GOutStream* fTarget;
     bool fOwnsTarget;
@@ -45,4 +54,7 @@ private:
     bool fNeedsLF;
     GBuffer fCR;
     GBuffer fLF;
+    GBuffer fQuote;
+    // Empty unless the encoding has characters of two bytes.
+    GLeadByteSet fLeadBytes;
 };

@@ -111,6 +111,32 @@ private:
     std::uint64_t fLow[4];
 };
 
+// The first of count bytes at p that is in the set and is not the second byte of a character of
+// two bytes. secondByteFirst says that p[0] is one (its lead byte ended the previous chunk); on
+// return it says that the last byte looked at is a lead byte whose second byte comes next.
+int FindOutsideCharacters(UnitSet const& set, GLeadByteSet const& leadBytes, unsigned char const* p,
+                          int count, bool& secondByteFirst)
+{
+    int at = secondByteFirst && count > 0 && GLeadByteSet::CanFollow(p[0]) ? 1 : 0;
+    secondByteFirst = false;
+    for (; at < count; ++at)
+    {
+        if (leadBytes.Contains(p[at]))
+        {
+            if (at + 1 == count)
+            {
+                secondByteFirst = true;
+                return count;
+            }
+            if (GLeadByteSet::CanFollow(p[at + 1]))
+                ++at;
+        }
+        else if (set.Contains(p[at]))
+            return at;
+    }
+    return count;
+}
+
 // The units of an encoded set, read in place: a set of 16-bit units comes from the allocator or a
 // caller's array of unsigned short, both aligned.
 unsigned short const* WordsOf(GBuffer const& set)
@@ -232,6 +258,7 @@ void GBin2TextStream::Settle(GEncoding* encoding)
         }
     }
     fUnitWidth = f16Bit ? 2 : 1;
+    fLeadBytes = GLeadByteSet(f16Bit ? nullptr : fEncoding);
     BuildSets();
 }
 
@@ -414,6 +441,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
     bool delivered = false;
     // Text that lies within the first chunk (most lines and tokens) goes to out directly.
     bool collected = false;
+    bool secondByteFirst = false;
     fQuotedText.SetLength(0);
     for (;;)
     {
@@ -421,7 +449,8 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
         if (units == 0)
             break;
         unsigned char const* p = fScratch.GetPtr();
-        int at = set.FindFirst(p, units);
+        int at = fLeadBytes.IsEmpty() ? set.FindFirst(p, units)
+                                      : FindOutsideCharacters(set, fLeadBytes, p, units, secondByteFirst);
         if (at == units)
         {
             fQuotedText.AppendByteArray(p, units * width);
@@ -482,13 +511,23 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
         PushBack(1, width);
         return false;
     }
-    // The two units that interrupt a run of plain text, encoded in the unit width.
+    // The units that interrupt a run of plain text, encoded in the unit width: the quote, the
+    // backslash, and in an encoding with characters of two bytes every byte that starts one.
     unsigned short const stopWords[] = {static_cast<unsigned short>(quote), GBufferSupport::cEscapeCharacter};
-    unsigned char const stopBytes[] = {static_cast<unsigned char>(quote), GBufferSupport::cEscapeCharacter};
-    UnitSet const stops(f16Bit ? reinterpret_cast<unsigned char const*>(stopWords) : stopBytes, 2, width);
+    unsigned char stopBytes[2 + 128] = {static_cast<unsigned char>(quote), GBufferSupport::cEscapeCharacter};
+    int stopCount = 2;
+    for (unsigned byte = 0x80; byte < 0x100 && !fLeadBytes.IsEmpty(); ++byte)
+    {
+        if (IsLeadUnit(byte))
+            stopBytes[stopCount++] = static_cast<unsigned char>(byte);
+    }
+    UnitSet const stops(f16Bit ? reinterpret_cast<unsigned char const*>(stopWords) : stopBytes, stopCount,
+                        width);
     fQuotedText.SetLength(0);
-    // A backslash that ended the previous chunk: its partner is the next chunk's first unit.
+    // What the previous chunk ended in: a backslash, whose partner is the next chunk's first unit,
+    // or the first byte of a character, whose second byte is.
     bool escaping = false;
+    bool secondByteFirst = false;
     for (;;)
     {
         int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
@@ -496,11 +535,28 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
             break;
         unsigned char const* p = fScratch.GetPtr();
         int i = 0;
-        if (escaping)
+        // A character of two bytes is text whatever its bytes: it is taken whole, also after a
+        // backslash (which then escapes nothing).
+        auto takeSecondByte = [&]
         {
-            AppendEscaped(UnitAt(p, 0));
+            if (i == units)
+                secondByteFirst = true;
+            else if (GLeadByteSet::CanFollow(static_cast<unsigned char>(UnitAt(p, i))))
+                AppendUnit(fQuotedText, UnitAt(p, i++));
+        };
+        if (secondByteFirst)
+        {
+            secondByteFirst = false;
+            if (GLeadByteSet::CanFollow(static_cast<unsigned char>(UnitAt(p, 0))))
+                AppendUnit(fQuotedText, UnitAt(p, i++));
+        }
+        else if (escaping)
+        {
             escaping = false;
-            i = 1;
+            unsigned const unit = UnitAt(p, i++);
+            AppendEscaped(unit);
+            if (IsLeadUnit(unit))
+                takeSecondByte();
         }
         while (i < units)
         {
@@ -508,19 +564,29 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
             fQuotedText.AppendByteArray(p + i * width, (stop - i) * width);
             if (stop == units)
                 break;
-            if (UnitAt(p, stop) == quote)
+            unsigned const unit = UnitAt(p, stop);
+            i = stop + 1;
+            if (unit == quote)
             {
-                PushBack(units - stop - 1, width);
+                PushBack(units - i, width);
                 out.Set(fQuotedText, fEncoding, true);
                 return true;
             }
-            if (stop + 1 == units)
+            if (unit != GBufferSupport::cEscapeCharacter)
+            {
+                AppendUnit(fQuotedText, unit);
+                takeSecondByte();
+                continue;
+            }
+            if (i == units)
             {
                 escaping = true;
                 break;
             }
-            AppendEscaped(UnitAt(p, stop + 1));
-            i = stop + 2;
+            unsigned const escaped = UnitAt(p, i++);
+            AppendEscaped(escaped);
+            if (IsLeadUnit(escaped))
+                takeSecondByte();
         }
     }
     if (escaping)

@@ -7,6 +7,7 @@
 
 #include "GBuffer.h"
 #include "GBufferedInStream.h"
+#include "GLeadByteSet.h"
 
 class GEncoding;
 class GString;
@@ -71,7 +72,9 @@ public:
     // One line; LF, CR and CR LF each end one, and the line end is consumed.
     bool ReadLine(GString& out);
     // A double-quoted string with backslash escapes; it may span lines. An unterminated one gives
-    // what was collected, and false.
+    // what was collected, and false. In an 8-bit encoding with characters of two bytes (Shift-JIS,
+    // the Chinese code page) quotes, escapes and terminators are looked for among whole
+    // characters, so a second byte that equals one of them is text.
     bool ReadQuotedString(GString& out);
 
 private:
@@ -91,6 +94,11 @@ private:
     void AppendUnit(GBuffer& text, unsigned unit) const;
     // What a backslash followed by unit stands for, appended to the quoted text.
     void AppendEscaped(unsigned unit);
+    // Whether the unit starts a character of two bytes in the stream's 8-bit encoding.
+    bool IsLeadUnit(unsigned unit) const
+    {
+        return unit < 256 && fLeadBytes.Contains(static_cast<unsigned char>(unit));
+    }
     // The common part of ReadTillTerminator and ReadLine; the latter also consumes a line end.
     bool ReadTill(GBuffer const& terminators, GString& out, bool consumeLineEnd);
     // The bytes as the string's text (copied), or an empty text when the encoding rejects them.
@@ -107,6 +115,8 @@ private:
     GBuffer fLF;
     GBuffer fScratch;
     GBuffer fQuotedText;
+    // Empty unless the encoding has characters of two bytes.
+    GLeadByteSet fLeadBytes;
     GBufferedInStream* fSource;
     bool fOwnsSource;
     GEncoding* fEncoding;

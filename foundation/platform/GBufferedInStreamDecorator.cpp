@@ -82,6 +82,12 @@ bool GBufferedInStreamDecorator::SwapAndFillBuffer()
         fSpareBlock.SetLength(0);
         return false;
     }
+    // A stream may deliver less than it was asked for before its end. The block is filled to at
+    // least the block size all the same (asking for whole blocks still): Unread reaches back over
+    // whole blocks, and readers rely on that reach (the text reader steps back 512 bytes at once).
+    GBuffer more;
+    while (fSpareBlock.GetLength() < fBlockSize && fInner->Read(more, fBlockSize) > 0)
+        fSpareBlock += more;
     // current -> previous, spare -> current, old previous -> spare.
     fPreviousBlock.Swap(fCurrentBlock);
     fCurrentBlock.Swap(fSpareBlock);

@@ -38,7 +38,8 @@ protected:
     // position and lowers wanted by the amount copied.
     void ReadFromCache(GBuffer& out, int& wanted);
     // Makes the next block current, reading from its start; false when the inner stream delivered
-    // nothing.
+    // nothing. A new block holds at least the block size unless the inner stream ends first,
+    // however little each of its reads delivers.
     bool SwapAndFillBuffer();
     // Adds n to the roll-back count while a roll-back point is set.
     void RegisterRollbackChars(int n);

@@ -52,7 +52,8 @@ public:
     bool IsEmpty() const { return fText.IsEmpty(); }
     void Clear();
     // Normalises the stored text in place: no "." component, ".." only where it cannot be taken
-    // back, no trailing "/" except in "/". An absolute path whose components all cancel is "/".
+    // back, one trailing "/" dropped except in "/" (of "a//" one stays, so normalising "a//" twice
+    // differs from once). An absolute path whose components all cancel is "/".
     void Normalize() const;
     // The position of the first ":" in text; -1 when there is none.
     static int CheckCrossPlatformString(GString const& text);

@@ -181,9 +181,12 @@ void PMacPathNameImpBase::ConvertPortableToDISpec(GString const& portable, GStri
             components.RemoveItemAt(2);
             components.RemoveItemAt(1);
         }
-        // The first component is empty, so the joined rest begins with "/".
-        result = GPathText::Concat(GString("/"), GetCFMVolumeName(mountPoint),
-                                   GPathText::Join(components, cSlash));
+        // The first component is empty, so the joined rest begins with "/". A "/" in the volume's
+        // name (mounted as ":") is written as ":" too, so that it is escaped below with the others;
+        // unescaped it would end the name.
+        result =
+            GPathText::Concat(GString("/"), GPathText(GetCFMVolumeName(mountPoint)).GetReplaced("/", ":"),
+                              GPathText::Join(components, cSlash));
     }
     out = GPathText(result).GetReplaced(":", "\\/");
 }
@@ -197,7 +200,10 @@ void PMacPathNameImpBase::ConvertDISpecToPortable(GString const& di, GString& ou
         return;
     }
     int const end = path.FindFirst(cSlash, 1);
-    GString const mountPath = GetMachOVolumeName(path.GetSubstring(1, end < 0 ? -1 : end - 1));
+    // An escaped slash in the volume's name is part of the name, which the volume lookup takes as
+    // the volume calls itself.
+    GString const volumeName = GPathText(path.GetSubstring(1, end < 0 ? -1 : end - 1)).GetReplaced(":", "/");
+    GString const mountPath = GetMachOVolumeName(volumeName);
     GString const rest =
         end < 0 ? GString() : path.GetSubstring(GPathText(mountPath).EndsWith(cSlash) ? end + 1 : end, -1);
     out = GPathText::Concat(mountPath, rest);

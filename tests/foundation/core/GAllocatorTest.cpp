@@ -26,14 +26,24 @@ std::uintptr_t Address(void* p)
     return reinterpret_cast<std::uintptr_t>(p);
 }
 
+// The sanitizer build hands out exact heap blocks; what only the pooled allocator does is tested
+// there by the pooled allocator's own test program, built against the library without the option.
+char const* const cPooledOnly = "exact-block build: the pooled allocator's test program runs this";
+
 // A private allocator: its chunks and free lists start empty whatever the rest of the process did.
-class GAllocatorTest : public ::testing::Test
+class GPooledAllocatorTest : public ::testing::Test
 {
 protected:
+    void SetUp() override
+    {
+        if (GAllocator::HandsOutExactBlocks())
+            GTEST_SKIP() << cPooledOnly;
+    }
+
     GAllocator fAllocator;
 };
 
-TEST_F(GAllocatorTest, SmallRequestsShareTheirRoundedSizeClass)
+TEST_F(GPooledAllocatorTest, SmallRequestsShareTheirRoundedSizeClass)
 {
     struct Case
     {
@@ -55,11 +65,18 @@ TEST_F(GAllocatorTest, SmallRequestsShareTheirRoundedSizeClass)
     }
 }
 
-TEST_F(GAllocatorTest, ZeroByteRequestIsServedAndFreedAsEightBytes)
+TEST(GAllocatorTest, ZeroByteRequestIsServedAsEightBytes)
+{
+    GAllocator allocator;
+    void* block = allocator.Alloc(0);
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0xAB, 8); // reported by AddressSanitizer if fewer were served
+    allocator.Free(block, 0);
+}
+
+TEST_F(GPooledAllocatorTest, ZeroByteRequestIsFreedIntoTheEightByteClass)
 {
     void* block = fAllocator.Alloc(0);
-    ASSERT_NE(block, nullptr);
-    std::memset(block, 0xAB, 8);
     EXPECT_EQ(fAllocator.GetChunkCount(8), 1);
     fAllocator.Free(block, 0);
     void* again = fAllocator.Alloc(8);
@@ -67,7 +84,7 @@ TEST_F(GAllocatorTest, ZeroByteRequestIsServedAndFreedAsEightBytes)
     fAllocator.Free(again, 8);
 }
 
-TEST_F(GAllocatorTest, MediumBlocksAreRecycledByRoundedSize)
+TEST_F(GPooledAllocatorTest, MediumBlocksAreRecycledByRoundedSize)
 {
     void* block = fAllocator.Alloc(129);
     EXPECT_EQ(fAllocator.GetChunkCount(128), 0);
@@ -83,26 +100,28 @@ TEST_F(GAllocatorTest, MediumBlocksAreRecycledByRoundedSize)
     EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 136 + 2048);
 }
 
-TEST_F(GAllocatorTest, LargeBlocksGoBackToTheHeapAtOnce)
+TEST(GAllocatorTest, LargeBlocksGoBackToTheHeapAtOnce)
 {
-    auto* block = static_cast<char*>(fAllocator.Alloc(2049));
+    GAllocator allocator;
+    auto* block = static_cast<char*>(allocator.Alloc(2049));
     std::memset(block, 1, 2049); // the whole request is usable
-    fAllocator.Free(block, 2049);
-    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 0);
+    allocator.Free(block, 2049);
+    EXPECT_EQ(allocator.ReleaseFreeLists(-1), 0);
 }
 
-TEST_F(GAllocatorTest, SizesNearTheTopOfSizeTBelongToNoClass)
+TEST(GAllocatorTest, SizesNearTheTopOfSizeTBelongToNoClass)
 {
+    GAllocator allocator;
     // Rounded up to a multiple of 8 they would wrap round to 0 and reach a class that does not exist.
     for (std::size_t size : {SIZE_MAX, SIZE_MAX - 3, SIZE_MAX - 7})
     {
         SCOPED_TRACE(size);
-        EXPECT_EQ(fAllocator.GetChunkCount(size), 0);
-        EXPECT_EQ(fAllocator.GetCachedBlockCount(size), 0);
+        EXPECT_EQ(allocator.GetChunkCount(size), 0);
+        EXPECT_EQ(allocator.GetCachedBlockCount(size), 0);
     }
 }
 
-TEST_F(GAllocatorTest, FullChunkStartsAnotherAndEmptyChunksAreReleased)
+TEST_F(GPooledAllocatorTest, FullChunkStartsAnotherAndEmptyChunksAreReleased)
 {
     std::size_t const perChunk = cChunk / 8;
     std::vector<void*> blocks;
@@ -124,7 +143,7 @@ TEST_F(GAllocatorTest, FullChunkStartsAnotherAndEmptyChunksAreReleased)
     EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), static_cast<long>(cChunk));
 }
 
-TEST_F(GAllocatorTest, FreedBlocksOfSeveralChunksReturnToTheirOwnChunk)
+TEST_F(GPooledAllocatorTest, FreedBlocksOfSeveralChunksReturnToTheirOwnChunk)
 {
     std::vector<void*> blocks;
     for (std::size_t i = 0; i < 3 * cChunk / 64; ++i)
@@ -146,7 +165,7 @@ TEST_F(GAllocatorTest, FreedBlocksOfSeveralChunksReturnToTheirOwnChunk)
     EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), static_cast<long>(3 * cChunk));
 }
 
-TEST_F(GAllocatorTest, CountedReleaseTakesLargestBlocksFirstAndLeavesChunks)
+TEST_F(GPooledAllocatorTest, CountedReleaseTakesLargestBlocksFirstAndLeavesChunks)
 {
     void* small = fAllocator.Alloc(16);
     fAllocator.Free(small, 16); // an empty chunk of the 16-byte class
@@ -164,7 +183,7 @@ TEST_F(GAllocatorTest, CountedReleaseTakesLargestBlocksFirstAndLeavesChunks)
     EXPECT_EQ(fAllocator.GetChunkCount(16), 0);
 }
 
-TEST_F(GAllocatorTest, EveryTenMillionthFreeReleasesAllCachedMemory)
+TEST_F(GPooledAllocatorTest, EveryTenMillionthFreeReleasesAllCachedMemory)
 {
     void* first = fAllocator.Alloc(200);
     void* second = fAllocator.Alloc(200);
@@ -192,6 +211,8 @@ public:
 
 TEST(GFastAllocatableTest, ObjectsComeFromTheSizeClassOfTheirSize)
 {
+    if (GAllocator::HandsOutExactBlocks())
+        GTEST_SKIP() << cPooledOnly;
     GAllocator* allocator = GAllocator::GetInstance();
     auto* object = new Recycled(7);
     EXPECT_EQ(object->fValue, 7);
@@ -295,6 +316,8 @@ TEST(GAllocatorNewHandlerTest, ReentryThrowsAtOnce)
 
 TEST(GAllocatorIdlerTest, IdleSignalReleasesCachedBlocks)
 {
+    if (GAllocator::HandsOutExactBlocks())
+        GTEST_SKIP() << cPooledOnly;
     GAllocator* allocator = GAllocator::GetInstance();
     GAllocatorIdler::SetInstance(new GAllocatorIdler);
     void* block = allocator->Alloc(1000);
@@ -310,6 +333,52 @@ TEST(GAllocatorIdlerTest, IdleSignalReleasesCachedBlocks)
     EXPECT_EQ(allocator->GetCachedBlockCount(1000), 1); // nobody listens any more
     allocator->ReleaseFreeLists(-1);
 }
+
+// The exact-block build exists so that the sanitizers see what pooling hides.
+class GExactAllocatorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!GAllocator::HandsOutExactBlocks())
+            GTEST_SKIP() << "this build pools its blocks";
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+    }
+
+    GAllocator fAllocator;
+};
+
+TEST_F(GExactAllocatorTest, EveryRequestIsItsOwnBlockAndNothingIsCached)
+{
+    for (std::size_t size : {std::size_t(8), std::size_t(200), std::size_t(5000)})
+    {
+        SCOPED_TRACE(size);
+        void* block = fAllocator.Alloc(size);
+        fAllocator.Free(block, size);
+        EXPECT_EQ(fAllocator.GetChunkCount(size), 0);
+        EXPECT_EQ(fAllocator.GetCachedBlockCount(size), 0);
+    }
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 0);
+}
+
+TEST_F(GExactAllocatorTest, FreeingWithAnotherSizeEndsTheProcess)
+{
+    void* block = fAllocator.Alloc(24);
+    // 24 and 20 share a size class of the pooled allocator, which would never notice.
+    EXPECT_DEATH(fAllocator.Free(block, 20), "of 24 bytes freed as 20 bytes");
+    fAllocator.Free(block, 24);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+TEST_F(GExactAllocatorTest, WritingPastTheRequestIsSeenByAddressSanitizer)
+{
+    // Inside a pooled block of the 24-byte class this byte would belong to nobody yet.
+    auto* block = static_cast<char volatile*>(fAllocator.Alloc(21));
+    EXPECT_DEATH(block[21] = 1, "heap-buffer-overflow");
+    EXPECT_DEATH(block[-1] = 1, "use-after-poison|heap-buffer-overflow");
+    fAllocator.Free(const_cast<char*>(block), 21);
+}
+#endif
 
 #ifdef ALLOCATOR_OOM_CHILD
 // Runs the helper under a small address-space limit and returns its exit status and output.

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "GASCIIEncoding.h"
@@ -93,7 +94,24 @@ Pairs const cPairs = {
     {u"#ENDDICT", u"keyword as a key"},
     {u"Blanks", u"  around  "},
     {u"Long", std::u16string(400, u'v') + u"\\\"" + std::u16string(200, u'w')},
+    // Combining marks after an escaped character stay apart from the escape's letter.
+    {u"Marks", u"tab\t\u0301 line\r\u0300"},
 };
+
+// The pairs as the encoding holds them; a key of bytes is read back as ASCII.
+template<class K>
+Pairs HeldBy(Pairs const& pairs, GEncoding const* encoding)
+{
+    Pairs held;
+    for (auto const& pair : pairs)
+    {
+        std::u16string key = textformtest::HeldBy(pair.first, encoding);
+        if (std::is_same<K, GBuffer>::value)
+            key = U16(KeyOf(key, static_cast<GBuffer const*>(nullptr)));
+        held[key] = textformtest::HeldBy(pair.second, encoding);
+    }
+    return held;
+}
 } // namespace
 
 TEST_F(GDictTextFormTest, WrittenDictionaryReadsBackPairForPair)
@@ -106,12 +124,12 @@ TEST_F(GDictTextFormTest, WrittenDictionaryReadsBackPairForPair)
         GEncoding* given = c.fEncoding == GUnicodeEncoding::GetInstance() ? nullptr : c.fEncoding;
         Pairs read;
         EXPECT_TRUE(ReadBack<GBuffer>(Written(DictOf<GBuffer>(pairs), c.fEncoding), given, read));
-        EXPECT_EQ(read, pairs);
+        EXPECT_EQ(read, HeldBy<GBuffer>(pairs, c.fEncoding));
 
         // String keys need not be ASCII.
         pairs[u"Key " + c.fExtra] = u"non-ASCII key";
         EXPECT_TRUE(ReadBack<GString>(Written(DictOf<GString>(pairs), c.fEncoding), given, read));
-        EXPECT_EQ(read, pairs);
+        EXPECT_EQ(read, HeldBy<GString>(pairs, c.fEncoding));
     }
 }
 

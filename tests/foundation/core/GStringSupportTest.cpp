@@ -365,6 +365,17 @@ TEST(GStringSupportTest, GuessesTheEncodingOfRawBytes)
          "WinAnsiEncoding",
          u"\u00FF"
          u"a"},
+        // Half a unit at the end is no character of UTF-16 text.
+        {"mark and half a unit",
+         std::string("\xFF\xFE"
+                     "A\0B",
+                     5),
+         {},
+         true,
+         "UnicodeEncoding",
+         u"A"},
+        {"zero bytes inside and half a unit", std::string("A\0B\0C", 5), {}, true, "UnicodeEncoding", u"AB"},
+        {"UTF-16 listed, one byte", "\x1B", {unicode}, true, "UnicodeEncoding", u""},
     };
     for (Case const& c : cases)
     {
@@ -376,6 +387,7 @@ TEST(GStringSupportTest, GuessesTheEncodingOfRawBytes)
         EXPECT_EQ(GStringSupport::AssignEncoding(Buffer(c.bytes), out, candidates), c.found);
         EXPECT_EQ(BytesOf(out.GetEncodingName()), c.encoding);
         EXPECT_EQ(UnitsOf(out), c.text);
+        EXPECT_EQ(out.GetBuffer(GUnicodeEncoding::GetInstance()).GetLength() % 2, 0);
     }
     // The two-argument form is the default list.
     GString out;
@@ -467,6 +479,53 @@ TEST(GStringSupportTest, QuotesWithTheEscapeCodes)
     GString none;
     GStringSupport::QuoteString(none);
     EXPECT_EQ(UnitsOf(none), u"\"\"");
+}
+
+TEST(GStringSupportTest, EscapesComposedTextAndNeverComposesTheEscapes)
+{
+    LineEnding crAlone(true, false);
+    struct Case
+    {
+        std::u16string text;
+        std::u16string escaped;
+        std::u16string unescaped;
+    };
+    // A combining mark after a tab, a line end or a backslash stays apart from the escape's letter;
+    // one after a letter is composed with it before escaping.
+    Case const cases[] = {
+        {u"a\n\u0300", u"a\\n\u0300", u"a\r\u0300"},
+        {u"\t\u0301x", u"\\t\u0301x", u"\t\u0301x"},
+        {u"\\\u0308", u"\\\\\u0308", u"\\\u0308"},
+        {u"e\u0301\n", u"\u00E9\\n", u"\u00E9\r"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        GString escaped(reinterpret_cast<unsigned char const*>(c.text.data()), int(2 * c.text.size()),
+                        GUnicodeEncoding::GetInstance(), false);
+        GString quoted(escaped);
+        GStringSupport::ReplaceSpecialChars(escaped);
+        EXPECT_EQ(UnitsOf(escaped), c.escaped);
+        GStringSupport::QuoteString(quoted);
+        EXPECT_EQ(UnitsOf(quoted), u"\"" + c.escaped + u"\"");
+        GStringSupport::SetSpecialCharacters(escaped);
+        EXPECT_EQ(UnitsOf(escaped), c.unescaped);
+    }
+}
+
+TEST(GStringSupportTest, QuotesStandOnWholeUnitsWhenUTF16EndsInHalfAUnit)
+{
+    unsigned char const bytes[] = {'c', 0, '"', 0, 'd'};
+    for (int length : {1, 3, 5})
+    {
+        SCOPED_TRACE(length);
+        GString text(bytes, length, GUnicodeEncoding::GetInstance(), true);
+        GStringSupport::QuoteString(text);
+        GBuffer const quoted = text.GetBuffer(GUnicodeEncoding::GetInstance());
+        ASSERT_EQ(quoted.GetLength() % 2, 0);
+        std::u16string const expected = length == 1 ? u"\"\"" : (length == 3 ? u"\"c\"" : u"\"c\\\"\"");
+        EXPECT_EQ(UnitsOf(text), expected);
+    }
 }
 
 TEST(GStringSupportTest, LineEndsBecomeTheDefaultCharacter)
@@ -678,9 +737,10 @@ TEST(GStringSupportTest, MatchesByEqualityOccurrenceOrRegularExpression)
         {u"^\\d+$", u"12345", false, false, true, true},
         {u"caf.", u"caf\u00E9", false, false, true, false},
         {u"caf..", u"caf\u00E9", false, false, true, true},
-        // A pattern the engine rejects is no match.
+        // A pattern the engine rejects is no match, and so is one it gives up on.
         {u"(", u"(", false, false, true, false},
         {u"[a-", u"abc", false, true, true, false},
+        {u"(a+)+$", u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", false, true, true, false},
     };
     for (Case const& c : cases)
     {

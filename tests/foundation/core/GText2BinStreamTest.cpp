@@ -14,6 +14,7 @@
 #include "GMemoryOutStream.h"
 #include "GPDFDocEncoding.h"
 #include "GPlatformEncoding.h"
+#include "GPlatformEncodingFactory.h"
 #include "GShiftJISEncoding.h"
 #include "GString.h"
 #include "GText2BinStream.h"
@@ -192,6 +193,15 @@ TEST(Text2BinStream, QuotesEmptyAndNonASCIIText)
          GString(u"\u4e00\r\n", false),
          GUnicodeEncoding::GetInstance(),
          {0xFF, 0xFE, '"', 0, 0x00, 0x4E, '\\', 0, 'n', 0, '"', 0}},
+        // The platform's conversion ends at a character it cannot hold; the closing quote stays.
+        {"check mark in the platform encoding",
+         GString(u"a\\\u2713b", false),
+         GPlatformEncoding::GetInstance(),
+         {'"', 'a', '\\', '\\', '"'}},
+        {"half a unit in UTF-16",
+         GString(reinterpret_cast<unsigned char const*>("a\0b"), 3, GUnicodeEncoding::GetInstance(), true),
+         GUnicodeEncoding::GetInstance(),
+         {0xFF, 0xFE, '"', 0, 'a', 0, '"', 0}},
     };
     for (Case const& c : cases)
     {
@@ -200,6 +210,38 @@ TEST(Text2BinStream, QuotesEmptyAndNonASCIIText)
         GMemoryOutStream out(target);
         GText2BinStream writer(out, c.fEncoding);
         writer.WriteQuotedString(c.fText);
+        EXPECT_EQ(c.fExpected, BytesOf(target));
+    }
+}
+
+TEST(Text2BinStream, EscapesWholeCharactersOfShiftJISAndTheChineseCodePage)
+{
+    struct Case
+    {
+        char const* fName;
+        GEncoding* fEncoding;
+        GString fText;
+        Bytes fExpected;
+    };
+    // The second byte 5C of "表" and "乗" is no backslash and stays single; the yen sign is the
+    // backslash's byte in Shift-JIS and is escaped like a backslash.
+    Case const cases[] = {
+        {"Shift-JIS",
+         GShiftJISEncoding::GetInstance(),
+         GString(u"\u8868\u00a5\t\"", false),
+         {'"', 0x95, 0x5C, '\\', 0x5C, '\\', 't', '\\', '"', '"'}},
+        {"Chinese",
+         GPlatformEncodingFactory::GetInstance()->GetPRCEncoding(),
+         GString(u"\u4e57\\\r\n", false),
+         {'"', 0x81, 0x5C, '\\', '\\', '\\', 'n', '"'}},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        GBuffer target;
+        GMemoryOutStream out(target);
+        GText2BinStream writer(out, c.fEncoding);
+        EXPECT_EQ(static_cast<int>(c.fExpected.size()), writer.WriteQuotedString(c.fText));
         EXPECT_EQ(c.fExpected, BytesOf(target));
     }
 }

@@ -8,6 +8,9 @@
 #include "BufferText.h"
 #include "GBuffer.h"
 #include "GMemoryOutStream.h"
+#include "GPlatformEncoding.h"
+#include "GPlatformEncodingFactory.h"
+#include "GShiftJISEncoding.h"
 #include "GString.h"
 #include "GText2BinStream.h"
 #include "GUTF8Encoding.h"
@@ -39,13 +42,26 @@ struct WriterCase
     std::u16string fExtra;
 };
 
+// The Japanese and Chinese texts hold characters whose second byte is that of the backslash ("表"
+// is 95 5C in Shift-JIS, "乗" 81 5C in the Chinese code page); the yen sign is written as the
+// backslash's byte in Shift-JIS.
 inline std::vector<WriterCase> WriterCases()
 {
     return {
         {"UTF-16", GUnicodeEncoding::GetInstance(), u"\u00e9\u20ac\U0001F600\u0d22"},
         {"UTF-8", GUTF8Encoding::GetInstance(), u"\u00e9\u20ac\U0001F600"},
         {"WinAnsi", GWinAnsiEncoding::GetInstance(), u"\u00e9\u20ac"},
+        {"Shift-JIS", GShiftJISEncoding::GetInstance(), u"\u8868\u30bd\u5341\"\u00a5t\u00a5\u8868"},
+        {"Chinese", GPlatformEncodingFactory::GetInstance()->GetPRCEncoding(), u"\u4e57\u4fd3\"\u4e57\\"},
     };
+}
+
+// The text as the encoding holds it: what reading it back can give at best (Shift-JIS reads the
+// backslash's byte as the yen sign, say).
+inline std::u16string HeldBy(std::u16string const& text, GEncoding const* encoding)
+{
+    GString const held(StringOf(text).GetBuffer(encoding), encoding, true);
+    return U16(held);
 }
 
 // The bytes of a table's or dictionary's text form written in an encoding.

@@ -18,6 +18,7 @@
 #include "GMemoryInStream.h"
 #include "GPDFDocEncoding.h"
 #include "GPlatformEncoding.h"
+#include "GPlatformEncodingFactory.h"
 #include "GShiftJISEncoding.h"
 #include "GString.h"
 #include "GUTF8Encoding.h"
@@ -90,6 +91,21 @@ public:
 
 private:
     GMemoryInStream fInner;
+};
+
+// Delivers at most a given number of bytes per read and cannot step back: the inner stream of a
+// block decorator.
+class ShortReadStream : public GInStream
+{
+public:
+    ShortReadStream(GBuffer const& bytes, int mostPerRead) : fInner(bytes), fMostPerRead(mostPerRead) {}
+    GInStream* CreateClone() const override { return nullptr; }
+    int Read(GBuffer& out, int count) override { return fInner.Read(out, std::min(count, fMostPerRead)); }
+    void Reset() override { fInner.Reset(); }
+
+private:
+    GMemoryInStream fInner;
+    int fMostPerRead;
 };
 
 // Lines end in a carriage return alone here; the escape "\n" reads as that.
@@ -480,6 +496,88 @@ TEST_F(GBin2TextStreamTest, ReadsQuotedStringWithEscapes)
     }
 }
 
+TEST_F(GBin2TextStreamTest, SecondBytesOfTwoByteCharactersAreNeverQuotesEscapesOrTerminators)
+{
+    // 95 5C is "表" in Shift-JIS and 81 5C "乗" in the Chinese code page: the 5C is no backslash.
+    struct Case
+    {
+        char const* fName;
+        GEncoding* fEncoding;
+        Bytes fLead;
+        std::u16string fCharacter;
+    };
+    Case const cases[] = {
+        {"Shift-JIS", GShiftJISEncoding::GetInstance(), {0x95}, u"\u8868"},
+        {"Chinese", GPlatformEncodingFactory::GetInstance()->GetPRCEncoding(), {0x81}, u"\u4e57"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        std::u16string const backslash = U16(GString("\\", c.fEncoding, true));
+        auto const character = [&](Bytes bytes)
+        {
+            bytes.insert(bytes.end(), c.fLead.begin(), c.fLead.end());
+            bytes.push_back(0x5C);
+            return bytes;
+        };
+        // Quoted: the character alone, after an escape, after a backslash that escapes nothing,
+        // and with its lead byte ending the reader's first chunk.
+        Bytes data = character({'"'});
+        data.insert(data.end(), {'"', ' ', '"', '\\', '\\'});
+        data = character(data);
+        data.insert(data.end(), {'"', ' ', '"', '\\'});
+        data = character(data);
+        data.insert(data.end(), {'"', ' ', '"'});
+        data.insert(data.end(), 255, 'a');
+        data = character(data);
+        data.insert(data.end(), {'"', '\r'});
+        // Up to a terminator: the backslash.
+        data = character(data);
+        data.insert(data.end(), {'\\', 'x'});
+        ReaderOver r(BufferOf(data), c.fEncoding);
+        GString s;
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), c.fCharacter);
+        r.fReader.SkipWhitespace(false);
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), backslash + c.fCharacter);
+        r.fReader.SkipWhitespace(false);
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), backslash + c.fCharacter);
+        r.fReader.SkipWhitespace(false);
+        ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+        EXPECT_EQ(U16(s), std::u16string(255, u'a') + c.fCharacter);
+        ASSERT_TRUE(r.fReader.ReadLine(s));
+        EXPECT_TRUE(s.IsEmpty());
+        ASSERT_TRUE(r.fReader.ReadTillTerminator(GString("\\"), s));
+        EXPECT_EQ(U16(s), c.fCharacter);
+        EXPECT_EQ(r.Left(), 2);
+    }
+}
+
+TEST_F(GBin2TextStreamTest, LeadByteBeforeABlankAQuoteOrALineEndIsACharacterOfItsOwn)
+{
+    // Broken Shift-JIS: 81 starts a character of two bytes, but a second byte is never below 0x40,
+    // so the blank, the quote and the line end after it keep their meaning.
+    Bytes const data = {0x81, ' ', 'a', ' ', '"', 'b', 0x81, '"', '\r', 'c', 0x81, '\r', 'd'};
+    GEncoding* shiftJIS = GShiftJISEncoding::GetInstance();
+    ReaderOver r(BufferOf(data), shiftJIS);
+    GString s;
+    ASSERT_TRUE(r.fReader.ReadString(s));
+    EXPECT_EQ(BufferOf(Bytes{0x81}), s.GetBuffer(shiftJIS));
+    ASSERT_TRUE(r.fReader.ReadString(s));
+    EXPECT_EQ(U16(s), u"a");
+    r.fReader.SkipWhitespace(false);
+    ASSERT_TRUE(r.fReader.ReadQuotedString(s));
+    EXPECT_EQ(BufferOf(Bytes{'b', 0x81}), s.GetBuffer(shiftJIS));
+    ASSERT_TRUE(r.fReader.ReadLine(s));
+    EXPECT_TRUE(s.IsEmpty());
+    ASSERT_TRUE(r.fReader.ReadLine(s));
+    EXPECT_EQ(BufferOf(Bytes{'c', 0x81}), s.GetBuffer(shiftJIS));
+    ASSERT_TRUE(r.fReader.ReadLine(s));
+    EXPECT_EQ(U16(s), u"d");
+}
+
 TEST_F(GBin2TextStreamTest, NoQuoteAtThePositionConsumesNothing)
 {
     ReaderOver r(BufferOf(std::string("x\"a\"")));
@@ -709,6 +807,35 @@ TEST_F(GBin2TextStreamTest, ReadsThroughABlockDecoratorAsFromAFile)
         ASSERT_EQ(U16(line), U16(GString(("line " + std::to_string(i)).c_str())));
     }
     EXPECT_FALSE(reader.ReadLine(line));
+}
+
+TEST_F(GBin2TextStreamTest, ReadsEverythingThroughADecoratorOverShortReads)
+{
+    // The reader pushes back up to a whole chunk; over blocks only partly filled by short reads
+    // the decorator could not step back that far, and text was lost.
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += std::string(static_cast<std::size_t>(i * 37 % 700), char('a' + i % 26)) + "\r\"q" +
+                std::to_string(i) + "\\n\"\r";
+    for (int mostPerRead : {1, 3, 100, 511})
+    {
+        SCOPED_TRACE(mostPerRead);
+        GBuffer bytes = BufferOf(text);
+        ShortReadStream inner(bytes, mostPerRead);
+        GBin2TextStream reader(new GBufferedInStreamDecorator(inner, GBin2TextStream::cMaxUnread),
+                               GASCIIEncoding::GetInstance());
+        GString s;
+        for (int i = 0; i < 40; ++i)
+        {
+            ASSERT_TRUE(reader.ReadLine(s));
+            ASSERT_EQ(U16(s), std::u16string(static_cast<std::size_t>(i * 37 % 700), char16_t('a' + i % 26)));
+            ASSERT_TRUE(reader.ReadQuotedString(s));
+            ASSERT_EQ(U16(s), u"q" + U16(GString(std::to_string(i).c_str())) + u"\r");
+            ASSERT_TRUE(reader.ReadLine(s));
+            ASSERT_TRUE(s.IsEmpty());
+        }
+        EXPECT_FALSE(reader.ReadLine(s));
+    }
 }
 
 // Random bytes behind each kind of start, read with random operations: every operation ends, one

@@ -59,7 +59,7 @@ public:
         if (fThrowOnRead == fLog.fReads)
             throw GSimpleException(40001);
         int const left = static_cast<int>(fBytes.size()) - fPosition;
-        int const n = std::min(count, left);
+        int const n = std::min({count, left, fMostPerRead});
         if (n <= 0)
         {
             out.SetLength(0);
@@ -76,6 +76,8 @@ public:
     }
 
     int fThrowOnRead = 0;
+    // Fewer bytes per read than asked for, as a pipe may deliver before its end.
+    int fMostPerRead = 1 << 30;
 
 private:
     Bytes fBytes;
@@ -196,6 +198,20 @@ TEST_F(DecoratorTest, UnreadsWithinAndAcrossTheBlockStart)
         EXPECT_EQ(c.fExpected, fStream->Unread(c.fUnread));
         EXPECT_EQ(Range(c.fNextByte, 12), Next(100));
     }
+}
+
+TEST_F(DecoratorTest, ShortReadsOfTheInnerStreamStillFillWholeBlocks)
+{
+    // Blocks of the few bytes each read delivers would leave Unread a reach of those few bytes.
+    Make(12, 4);
+    fInner->fMostPerRead = 1;
+    EXPECT_EQ(Range(0, 6), Next(6));
+    EXPECT_EQ(6, fStream->Unread(6));
+    EXPECT_EQ(Range(0, 12), Next(12));
+    EXPECT_EQ(8, fStream->Unread(12));
+    EXPECT_EQ(Range(4, 12), Next(100));
+    for (int request : fLog.fRequests)
+        EXPECT_EQ(4, request);
 }
 
 TEST_F(DecoratorTest, UnreadBeforeAnyReadStepsBackNothing)

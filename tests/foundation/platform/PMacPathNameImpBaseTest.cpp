@@ -190,6 +190,8 @@ TEST_F(MacPathTest, WritesAndReadsTheDeviceIndependentForm)
         {"/Users/x", "/Boot/Users/x"},
         {"/", "/Boot/"},
         {"/a:b", "/Boot/a\\/b"},
+        // A volume named "a/b" is mounted as "a:b"; its slash is escaped like any other.
+        {"/Volumes/a:b/x", "/a\\/b/x"},
     };
     for (TextCase const& c : toDI)
     {
@@ -200,6 +202,7 @@ TEST_F(MacPathTest, WritesAndReadsTheDeviceIndependentForm)
         {"/Boot/Users/x", "/Users/x"},
         {"/Data/a", "/Volumes/Data/a"},
         {"/Data/a\\/b", "/Volumes/Data/a:b"},
+        {"/a\\/b/x", "/Volumes/a:b/x"},
         {"a/b", "a/b"},
         {"/Boot", "/"},
         {"", ""},

@@ -168,6 +168,27 @@ bool EqualsWidenedASCII(unsigned char const* units, unsigned char const* bytes, 
 
 // Whether the UTF-16 form of ASCII bytes has a length a buffer can hold; longer texts go through the
 // encoding's conversion, which reports that they cannot.
+// Whether every byte is below 0x80, eight at a time.
+bool IsPlainASCII(GBuffer const& bytes)
+{
+    unsigned char const* p = bytes.GetPtr();
+    std::size_t const length = static_cast<std::size_t>(bytes.GetLength());
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < length; ++i)
+    {
+        if (p[i] & 0x80)
+            return false;
+    }
+    return true;
+}
+
 inline bool IsWidenable(GBuffer const& ascii)
 {
     return ascii.GetLength() <= int(GBuffer::cMaxCapacity / 2) - 2;
@@ -604,6 +625,14 @@ unsigned GString::GetBuffer(GBuffer& out, GEncoding const* target) const
     }
     if (IsUnicodeEncoding(target))
         return GetUnicodeForm(out);
+    // ASCII text is the same bytes in ASCII and in UTF-8.
+    bool const asciiAndUTF8 = (IsASCIIEncoding(encoding) && target == GUTF8Encoding::GetInstance()) ||
+                              (encoding == GUTF8Encoding::GetInstance() && IsASCIIEncoding(target));
+    if (asciiAndUTF8 && IsPlainASCII(fBytes))
+    {
+        out = fBytes;
+        return GEncodingResult::cComplete;
+    }
     return target->ConvertFrom(fBytes, encoding, out);
 }
 

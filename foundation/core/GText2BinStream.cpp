@@ -1,15 +1,24 @@
 // The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
 #include "GText2BinStream.h"
 
+#include "GASCIIEncoding.h"
 #include "GBufferSupport.h"
 #include "GEncoding.h"
 #include "GString.h"
 #include "GStringSupport.h"
+#include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
 #include "PSystem.h"
 
 namespace
 {
+// A character that is written as itself: ASCII, and none of the characters that are escaped (tab,
+// line feed, carriage return, quote, backslash). Nothing composes with ASCII either.
+bool IsPlain(unsigned unit)
+{
+    return unit < 0x80 && unit != 9 && unit != 10 && unit != 13 && unit != '"' && unit != '\\';
+}
+
 bool IsUTF16(GEncoding const* encoding)
 {
     GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
@@ -20,14 +29,14 @@ bool IsUTF16(GEncoding const* encoding)
 
 GText2BinStream::GText2BinStream(GOutStream& target, GEncoding* encoding)
     : fEncoding(nullptr), fTarget(&target), fOwnsTarget(false), fNeedsCR(PSystem::GetLineEndingNeedsCR()),
-      fNeedsLF(PSystem::GetLineEndingNeedsLF())
+      fNeedsLF(PSystem::GetLineEndingNeedsLF()), fPlainForm(cNoPlainForm)
 {
     SetEncoding(encoding, true);
 }
 
 GText2BinStream::GText2BinStream(GOutStream* target, GEncoding* encoding)
     : fEncoding(nullptr), fTarget(target), fOwnsTarget(true), fNeedsCR(PSystem::GetLineEndingNeedsCR()),
-      fNeedsLF(PSystem::GetLineEndingNeedsLF())
+      fNeedsLF(PSystem::GetLineEndingNeedsLF()), fPlainForm(cNoPlainForm)
 {
     try
     {
@@ -64,6 +73,11 @@ void GText2BinStream::SetEncoding(GEncoding* encoding, bool writeMark)
     GString("\n").GetBuffer(fLF, encoding);
     GString("\"").GetBuffer(fQuote, encoding);
     fLeadBytes = GLeadByteSet(encoding);
+    fPlainForm = cNoPlainForm;
+    if (IsUTF16(encoding))
+        fPlainForm = cPlainUnits;
+    else if (encoding && (encoding == GASCIIEncoding::GetInstance() || encoding == GUTF8Encoding::GetInstance()))
+        fPlainForm = cPlainBytes;
 }
 
 int GText2BinStream::Write(GBuffer const& bytes)
@@ -103,8 +117,45 @@ int GText2BinStream::WriteQuotedString(GString const& text)
     return written;
 }
 
+bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
+{
+    GEncoding const* source = text.GetEncoding().Get();
+    if (fPlainForm == cNoPlainForm || !source)
+        return false;
+    bool const narrow = source == GASCIIEncoding::GetInstance() || source == GUTF8Encoding::GetInstance();
+    if (!narrow && !IsUTF16(source))
+        return false;
+    GBuffer const bytes = text.GetBuffer(source);
+    unsigned char const* p = bytes.GetPtr();
+    int const count = narrow ? bytes.GetLength() : bytes.GetLength() / 2;
+    for (int i = 0; i < count; ++i)
+    {
+        if (!IsPlain(narrow ? p[i] : GBuffer::ReadUnit(p, i)))
+            return false;
+    }
+    if (narrow == (fPlainForm == cPlainBytes))
+    {
+        out = bytes;
+        out.SetLength(narrow ? count : 2 * count);
+        return true;
+    }
+    out.SetLength(fPlainForm == cPlainUnits ? 2 * count : count);
+    unsigned char* target = out.GetWritePtr();
+    for (int i = 0; i < count; ++i)
+    {
+        if (fPlainForm == cPlainUnits)
+            GBuffer::WriteUnit(target, i, p[i]);
+        else
+            target[i] = static_cast<unsigned char>(GBuffer::ReadUnit(p, i));
+    }
+    return true;
+}
+
 GBuffer GText2BinStream::EscapedText(GString const& text) const
 {
+    GBuffer plain;
+    if (PlainText(text, plain))
+        return plain;
     GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
     // An odd last byte of UTF-16 is half a unit, no character, and would misalign the quote.
     GBuffer units = text.GetBuffer(unicode);

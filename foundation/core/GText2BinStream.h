@@ -44,8 +44,19 @@ public:
     void Flush() override;
 
 private:
+    // How the writer's encoding writes plain ASCII text: not at all alike, byte for byte (ASCII,
+    // UTF-8), or one UTF-16 unit per byte.
+    enum PlainForm
+    {
+        cNoPlainForm,
+        cPlainBytes,
+        cPlainUnits
+    };
+
     // The text in the writer's encoding with its special characters escaped.
     GBuffer EscapedText(GString const& text) const;
+    // The same, at once, for text that needs no escape and no composition; false for other text.
+    bool PlainText(GString const& text, GBuffer& out) const;
 
     GEncoding* fEncoding;
     GOutStream* fTarget;
@@ -57,4 +68,5 @@ private:
     GBuffer fQuote;
     // Empty unless the encoding has characters of two bytes.
     GLeadByteSet fLeadBytes;
+    PlainForm fPlainForm;
 };

@@ -27,6 +27,9 @@ namespace
 {
 typedef PMacFileSystemImpCocoa Cocoa;
 
+constexpr short cUserDomain = Cocoa::cUserDomain;
+constexpr short cLocalDomain = Cocoa::cLocalDomain;
+
 constexpr short cNoSuchVolume = -35;
 constexpr short cFileNotFound = -43;
 constexpr short cDuplicateName = -48;
@@ -45,21 +48,11 @@ constexpr int cCopyingPermissionsID = 40077;
 constexpr int cCreatingAliasID = 40078;
 constexpr int cUnmappedErrorID = 2450;
 
-constexpr short cUserDomain = -32763;
-constexpr short cLocalDomain = -32765;
 
 // The questions whose answers an operation asks for more than once.
 constexpr int cFileExistsQuestion = 0;
 constexpr int cFolderExistsQuestion = 1;
 
-// A four-character code as the number the platform keeps it in.
-constexpr unsigned int FourCharCode(char const (&code)[5])
-{
-    return static_cast<unsigned int>(static_cast<unsigned char>(code[0])) << 24 |
-           static_cast<unsigned int>(static_cast<unsigned char>(code[1])) << 16 |
-           static_cast<unsigned int>(static_cast<unsigned char>(code[2])) << 8 |
-           static_cast<unsigned int>(static_cast<unsigned char>(code[3]));
-}
 
 struct ErrorMapping
 {
@@ -968,7 +961,7 @@ GFileType const* PMacFileSystemImp::GetFileTypePtr(GPathName const& path)
         unsigned int type = 0;
         Cocoa::GetMacCreatorAndType(Resolved(path), creator, type);
         // Text files of the print manager carry no kind of their own.
-        if ((creator || type) && !(creator == FourCharCode("LMAN") && type == FourCharCode("TEXT")))
+        if ((creator || type) && !(creator == Cocoa::FourCharCode("LMAN") && type == Cocoa::FourCharCode("TEXT")))
             return GFileType::GetFromCreatorAndType(creator, type, extension);
     }
     return GFileType::GetFromExtension(extension);
@@ -1124,57 +1117,57 @@ void PMacFileSystemImp::GetDebugFolder(GPathName& folder)
 
 void PMacFileSystemImp::GetTrashFolder(GPathName& folder)
 {
-    GetSpecialFolder(cUserDomain, FourCharCode("trsh"), folder);
+    GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("trsh"), folder);
 }
 
 void PMacFileSystemImp::GetUserHomeFolder(GPathName& folder)
 {
-    GetSpecialFolder(cUserDomain, FourCharCode("cusr"), folder);
+    GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("cusr"), folder);
 }
 
 void PMacFileSystemImp::GetUserDocumentsFolder(GPathName& folder)
 {
-    GetSpecialFolder(cUserDomain, FourCharCode("docs"), folder);
+    GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("docs"), folder);
 }
 
 void PMacFileSystemImp::GetDesktopFolder(GPathName& folder)
 {
-    GetSpecialFolder(cUserDomain, FourCharCode("desk"), folder);
+    GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("desk"), folder);
 }
 
 void PMacFileSystemImp::GetUserPreferenceFolder(GPathName& folder)
 {
-    GetSpecialFolder(cUserDomain, FourCharCode("pref"), folder);
+    GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("pref"), folder);
 }
 
 void PMacFileSystemImp::GetUserApplicationDataFolder(GPathName& folder)
 {
-    GetSpecialFolder(cUserDomain, FourCharCode("asup"), folder);
+    GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("asup"), folder);
 }
 
 void PMacFileSystemImp::GetApplicationsFolder(GPathName& folder)
 {
-    GetSpecialFolder(cLocalDomain, FourCharCode("apps"), folder);
+    GetSpecialFolder(cLocalDomain, Cocoa::FourCharCode("apps"), folder);
 }
 
 void PMacFileSystemImp::GetGlobalPreferenceFolder(GPathName& folder)
 {
-    GetSpecialFolder(cLocalDomain, FourCharCode("pref"), folder);
+    GetSpecialFolder(cLocalDomain, Cocoa::FourCharCode("pref"), folder);
 }
 
 void PMacFileSystemImp::GetCommonAppDataFolder(GPathName& folder)
 {
-    GetSpecialFolder(cLocalDomain, FourCharCode("asup"), folder);
+    GetSpecialFolder(cLocalDomain, Cocoa::FourCharCode("asup"), folder);
 }
 
 void PMacFileSystemImp::GetSystemFolder(GPathName& folder)
 {
-    GetSpecialFolder(cLocalDomain, FourCharCode("macs"), folder);
+    GetSpecialFolder(cLocalDomain, Cocoa::FourCharCode("macs"), folder);
 }
 
 void PMacFileSystemImp::GetLocalTempFolder(GPathName& folder)
 {
-    GetSpecialFolder(cLocalDomain, FourCharCode("temp"), folder);
+    GetSpecialFolder(cLocalDomain, Cocoa::FourCharCode("temp"), folder);
 }
 
 void PMacFileSystemImp::GetSpecialFolder(short domain, unsigned int folderType, GPathName& folder)

@@ -40,19 +40,10 @@ constexpr int cMissingItemDateID = 40278;
 constexpr int cMissingFolderID = 40281;
 constexpr int cBundleNotFoundID = 40010;
 
-constexpr short cUserDomain = -32763;
-constexpr short cLocalDomain = -32765;
 
-constexpr unsigned int FourCharCode(char const (&code)[5])
-{
-    return static_cast<unsigned int>(static_cast<unsigned char>(code[0])) << 24 |
-           static_cast<unsigned int>(static_cast<unsigned char>(code[1])) << 16 |
-           static_cast<unsigned int>(static_cast<unsigned char>(code[2])) << 8 |
-           static_cast<unsigned int>(static_cast<unsigned char>(code[3]));
-}
 
 // The type code the Finder gives a file that a copy is still writing into.
-constexpr unsigned int cBusyFileType = FourCharCode("brok");
+constexpr unsigned int cBusyFileType = PMacFileSystemImpCocoa::FourCharCode("brok");
 
 // Use the new item's metadata only.
 constexpr NSFileManagerItemReplacementOptions cReplaceUsingNewMetadata = 1;

@@ -55,6 +55,19 @@ public:
     static bool RecallAnswer(int question, GPathName const& path, bool& answer);
     static void KeepAnswer(int question, GPathName const& path, bool answer);
 
+    // The Folder Manager's domains of special folders.
+    static constexpr short cUserDomain = -32763;
+    static constexpr short cLocalDomain = -32765;
+
+    // A four-character code ("pref") as the number the platform keeps it in.
+    static constexpr unsigned int FourCharCode(char const (&code)[5])
+    {
+        return static_cast<unsigned int>(static_cast<unsigned char>(code[0])) << 24 |
+               static_cast<unsigned int>(static_cast<unsigned char>(code[1])) << 16 |
+               static_cast<unsigned int>(static_cast<unsigned char>(code[2])) << 8 |
+               static_cast<unsigned int>(static_cast<unsigned char>(code[3]));
+    }
+
     // One entry of a folder listing.
     struct IteratorCacheItem
     {

@@ -519,60 +519,51 @@ void GPathName::ConvertCFMToPortable(GString const& cfm, GString& out) const
         out = GPathText::Concat(mountPath, GString("/"), joined);
 }
 
+GString GPathName::Converted(GString const& text, Conversion convert) const
+{
+    GString converted;
+    (this->*convert)(text, converted);
+    return converted;
+}
+
 GString GPathName::GetNativePathString() const
 {
-    GString native;
-    ConvertPortableToNative(fText, native);
-    return native;
+    return Converted(fText, &GPathName::ConvertPortableToNative);
 }
 
 void GPathName::SetNativePathString(GString const& text)
 {
-    GString portable;
-    ConvertNativeToPortable(text, portable);
-    SetCrossPlatformString(portable);
+    SetCrossPlatformString(Converted(text, &GPathName::ConvertNativeToPortable));
 }
 
 GString GPathName::GetMachOPathString() const
 {
-    GString machO;
-    ConvertPortableToMachO(fText, machO);
-    return machO;
+    return Converted(fText, &GPathName::ConvertPortableToMachO);
 }
 
 void GPathName::SetMachOPathString(GString const& text)
 {
-    GString portable;
-    ConvertMachOToPortable(text, portable);
-    SetCrossPlatformString(portable);
+    SetCrossPlatformString(Converted(text, &GPathName::ConvertMachOToPortable));
 }
 
 GString GPathName::GetCFMPathString() const
 {
-    GString cfm;
-    ConvertPortableToCFM(fText, cfm);
-    return cfm;
+    return Converted(fText, &GPathName::ConvertPortableToCFM);
 }
 
 void GPathName::SetCFMPathString(GString const& text)
 {
-    GString portable;
-    ConvertCFMToPortable(text, portable);
-    SetCrossPlatformString(portable);
+    SetCrossPlatformString(Converted(text, &GPathName::ConvertCFMToPortable));
 }
 
 GString GPathName::GetWin32PathString() const
 {
-    GString win32;
-    ConvertPortableToWin32(fText, win32);
-    return win32;
+    return Converted(fText, &GPathName::ConvertPortableToWin32);
 }
 
 void GPathName::SetWin32PathString(GString const& text)
 {
-    GString portable;
-    ConvertWin32ToPortable(text, portable);
-    SetCrossPlatformString(portable);
+    SetCrossPlatformString(Converted(text, &GPathName::ConvertWin32ToPortable));
 }
 
 GString GPathName::GetDIPathString() const

@@ -128,6 +128,9 @@ public:
     static void CreateValidFileName(GString& name, int platforms, unsigned short replacement);
 
 private:
+    typedef void (GPathName::*Conversion)(GString const&, GString&) const;
+    GString Converted(GString const& text, Conversion convert) const;
+
     // Mutable: normalising and assigning the text as it is are const operations.
     mutable GString fText;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ErrorOf.h"
+#include "FileSystemFixture.h"
 #include "FileTree.h"
 #include "GDateTime.h"
 #include "GFileSystem.h"
@@ -26,15 +27,9 @@ using testsupport::ReadFile;
 using testsupport::Utf8Of;
 using testsupport::WriteFile;
 
-class GFileSystemCompoundTest : public ::testing::Test
+class GFileSystemCompoundTest : public FileSystemFixture
 {
 protected:
-    static void SetUpTestSuite() { GFileType::Initialize(); }
-    static void TearDownTestSuite() { GFileType::Finalize(); }
-
-    GPathName At(std::string const& relative) const { return PathOf(fRoot / relative); }
-    fs::path Fs(std::string const& relative) const { return fRoot / relative; }
-
     std::set<std::string> Names(std::string const& folder) const
     {
         std::set<std::string> names;
@@ -43,7 +38,6 @@ protected:
         return names;
     }
 
-    testsupport::TempFolder fRoot{"sendrix-compound"};
 };
 } // namespace
 

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "ErrorOf.h"
+#include "FileSystemFixture.h"
 #include "FileTree.h"
 #include "GException.h"
 #include "GFileSystem.h"
@@ -36,17 +37,7 @@ using testsupport::ReadFile;
 using testsupport::Utf8Of;
 using testsupport::WriteFile;
 
-class GFileSystemTest : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite() { GFileType::Initialize(); }
-    static void TearDownTestSuite() { GFileType::Finalize(); }
-
-    GPathName At(std::string const& relative) const { return PathOf(fRoot / relative); }
-    fs::path Fs(std::string const& relative) const { return fRoot / relative; }
-
-    testsupport::TempFolder fRoot{"sendrix-fs"};
-};
+using GFileSystemTest = FileSystemFixture;
 } // namespace
 
 // --- the facade's own rules ---

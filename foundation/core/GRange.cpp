@@ -94,7 +94,7 @@ public:
             bool ok;
             if (IsDigit(c))
             {
-                int value;
+                int value = -1;
                 pos += GRange::ReadNumber(fText, pos, value);
                 ok = value >= 0 && OnNumber(value);
             }

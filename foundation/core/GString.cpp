@@ -166,11 +166,12 @@ bool EqualsWidenedASCII(unsigned char const* units, unsigned char const* bytes, 
     return true;
 }
 
-// Whether the UTF-16 form of ASCII bytes has a length a buffer can hold; longer texts go through the
-// encoding's conversion, which reports that they cannot.
-// Whether every byte is below 0x80, eight at a time.
+// Whether every byte is one the ASCII encoding maps to itself (7 to 0x7F; it holds no character for
+// 0 to 6), eight at a time.
 bool IsPlainASCII(GBuffer const& bytes)
 {
+    constexpr std::uint64_t cOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t cHighBits = 0x8080808080808080ull;
     unsigned char const* p = bytes.GetPtr();
     std::size_t const length = static_cast<std::size_t>(bytes.GetLength());
     std::size_t i = 0;
@@ -178,17 +179,20 @@ bool IsPlainASCII(GBuffer const& bytes)
     {
         std::uint64_t word;
         std::memcpy(&word, p + i, sizeof word);
-        if (word & 0x8080808080808080ull)
+        // A high bit set, or a byte below 7 (the subtraction borrows into its high bit).
+        if ((word & cHighBits) || ((word - 7 * cOnes) & ~word & cHighBits))
             return false;
     }
     for (; i < length; ++i)
     {
-        if (p[i] & 0x80)
+        if (p[i] >= 0x80 || p[i] < 7)
             return false;
     }
     return true;
 }
 
+// Whether the UTF-16 form of ASCII bytes has a length a buffer can hold; longer texts go through the
+// encoding's conversion, which reports that they cannot.
 inline bool IsWidenable(GBuffer const& ascii)
 {
     return ascii.GetLength() <= int(GBuffer::cMaxCapacity / 2) - 2;

@@ -12,11 +12,12 @@
 
 namespace
 {
-// A character that is written as itself: ASCII, and none of the characters that are escaped (tab,
-// line feed, carriage return, quote, backslash). Nothing composes with ASCII either.
+// A character that is written as itself: ASCII that the ASCII encoding holds (it has nothing for 0
+// to 6), and none of the characters that are escaped (tab, line feed, carriage return, quote,
+// backslash). Nothing composes with ASCII either.
 bool IsPlain(unsigned unit)
 {
-    return unit < 0x80 && unit != 9 && unit != 10 && unit != 13 && unit != '"' && unit != '\\';
+    return unit >= 7 && unit < 0x80 && unit != 9 && unit != 10 && unit != 13 && unit != '"' && unit != '\\';
 }
 
 bool IsUTF16(GEncoding const* encoding)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "EncodingTestSupport.h"
@@ -70,6 +71,12 @@ Bytes Concat(Bytes a, Bytes const& b)
 }
 
 Bytes const cMark = {0xFF, 0xFE};
+
+std::string NameOf(GEncoding const* encoding)
+{
+    Bytes const name = BytesOf(encoding->GetASCIIDescription());
+    return std::string(name.begin(), name.end());
+}
 
 TEST(Text2BinStream, WritesTextAndLineEndsInEveryEncodingWithAMarkOnlyForUTF16)
 {
@@ -154,6 +161,51 @@ TEST(Text2BinStream, ConvertsNonASCIITextIntoTheWritersEncoding)
         GText2BinStream writer(out, c.fEncoding);
         writer.Write(text);
         EXPECT_EQ(c.fExpected, BytesOf(target));
+    }
+}
+
+// ASCII text skips the conversion through UTF-16 on its way between ASCII, UTF-8 and UTF-16, in
+// GString's conversions and in the writer's quoted strings; each ASCII byte, alone and inside a run long enough to be
+// checked eight bytes at a time, must come out as that conversion gives it (the ASCII encoding holds
+// nothing for the bytes 0 to 6).
+TEST(Text2BinStream, ASCIIShortcutsGiveTheBytesOfTheFullConversion)
+{
+    GEncoding* const unicode = GUnicodeEncoding::GetInstance();
+    GEncoding* const forms[] = {GASCIIEncoding::GetInstance(), GUTF8Encoding::GetInstance(), unicode};
+    for (int byte = 0; byte < 0x80; ++byte)
+    {
+        for (std::string const& ascii : {std::string(1, char(byte)), "abcdefghijk" + std::string(1, char(byte))})
+        {
+            for (GEncoding* source : forms)
+            {
+                GString const text(BufferOf(Encoded(ascii, source == unicode)), source, true);
+                GBuffer const utf16 = text.GetBuffer(unicode);
+                for (GEncoding* target : forms)
+                {
+                    SCOPED_TRACE(::testing::Message() << "byte " << byte << " in " << ascii.size() << " from "
+                                                      << NameOf(source) << " to " << NameOf(target));
+                    GBuffer expected;
+                    target->ConvertFrom(utf16, unicode, expected);
+                    // A string keeps its bytes when asked for them in its own encoding.
+                    if (target != source)
+                    {
+                        EXPECT_EQ(BytesOf(expected), BytesOf(text.GetBuffer(target)));
+                    }
+
+                    // Quoted, where the byte is not one that is escaped.
+                    if (std::string("\t\n\r\"\\").find(char(byte)) != std::string::npos)
+                        continue;
+                    GBuffer written;
+                    GMemoryOutStream out(written);
+                    GText2BinStream writer(out, target);
+                    writer.SetEncoding(target, false);
+                    writer.WriteQuotedString(text);
+                    Bytes const mark = target == unicode ? cMark : Bytes{};
+                    Bytes const quote = Encoded("\"", target == unicode);
+                    EXPECT_EQ(Concat(Concat(Concat(mark, quote), BytesOf(expected)), quote), BytesOf(written));
+                }
+            }
+        }
     }
 }
 

@@ -3,6 +3,8 @@
 // mktime and localtime_r.
 #include "GDateTime.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -416,7 +418,12 @@ int GDateTime::SetFromPDFDateTime(GBuffer const& text)
     unsigned year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     int result = 1;
     int read;
-    if (datePart.size() >= 3 && datePart[1] == '9' && datePart[2] == '1')
+    // The old form: "191" and the last two digits of the year, then the fields of two digits, so an
+    // odd number of digits; a year of four digits with its fields has an even number (1915 is not 2050).
+    std::size_t const digits = static_cast<std::size_t>(
+        std::find_if(datePart.begin(), datePart.end(), [](char c) { return c < '0' || c > '9'; }) -
+        datePart.begin());
+    if (digits >= 5 && digits % 2 == 1 && datePart.compare(0, 3, "191") == 0)
     {
         read =
             std::sscanf(datePart.c_str(), "%5u%2u%2u%2u%2u%2u", &year, &month, &day, &hour, &minute, &second);
@@ -447,10 +454,19 @@ int GDateTime::SetFromPDFDateTime(GBuffer const& text)
         else
         {
             int const sign = zoneMarker == '+' ? 1 : -1;
-            std::string const zonePart(reinterpret_cast<char const*>(bytes + marker + 1),
-                                       static_cast<std::size_t>(length - marker - 1));
+            // "HH'mm'", "HHmm" or "HH": two digits each (sscanf's %u would take a sign as well).
+            unsigned char const* zone = bytes + marker + 1;
+            int const zoneLength = length - marker - 1;
+            auto const twoDigits = [&](int at, unsigned& value)
+            {
+                if (at + 2 > zoneLength || !std::isdigit(zone[at]) || !std::isdigit(zone[at + 1]))
+                    return false;
+                value = static_cast<unsigned>((zone[at] - '0') * 10 + (zone[at + 1] - '0'));
+                return true;
+            };
             unsigned zoneHours = 0, zoneMinutes = 0;
-            std::sscanf(zonePart.c_str(), "%2u'%2u'", &zoneHours, &zoneMinutes);
+            if (twoDigits(0, zoneHours) && zoneLength > 2 && zone[2] == '\'')
+                twoDigits(3, zoneMinutes);
             SetZone(sign, static_cast<int>(zoneHours), static_cast<int>(zoneMinutes));
             utcHour -= sign * static_cast<long long>(zoneHours);
             utcMinute -= sign * static_cast<long long>(zoneMinutes);

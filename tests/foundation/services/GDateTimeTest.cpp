@@ -265,6 +265,17 @@ TEST(GDateTimeTest, ReadsPDFDatesAsWritten)
         {"D:20240315143000.123 and more", 1, {15, 3, 2024, 14, 30, 0}, 1, 3, 0},
         {"D:19124", 2, {1, 1, 2024, 0, 0, 0}, 1, 3, 0},
         {"D:191240315", 2, {15, 3, 2024, 0, 0, 0}, 1, 3, 0},
+        // The old form has an odd number of digits; an even number is a year of four digits (years
+        // 1910 to 1919 and those like 0912 read back as written).
+        {"D:1912", 1, {1, 1, 1912, 0, 0, 0}, 1, 3, 0},
+        {"D:19150315", 1, {15, 3, 1915, 0, 0, 0}, 1, 3, 0},
+        {"D:19100101100000Z", 1, {1, 1, 1910, 10, 0, 0}, 1, 0, 0},
+        {"D:09120101000000Z", 1, {1, 1, 912, 0, 0, 0}, 1, 0, 0},
+        {"D:191?4", 1, {1, 1, 191, 0, 0, 0}, 1, 3, 0},
+        {"D:0912037", 1, {7, 3, 912, 0, 0, 0}, 1, 3, 0},
+        // A zone's fields are two digits each, never signed numbers.
+        {"D:20240315143000--1'00'", 1, {15, 3, 2024, 14, 30, 0}, -1, 0, 0},
+        {"D:20240315143000+01'-5'", 1, {15, 3, 2024, 13, 30, 0}, 1, 1, 0},
         {"D:20240431", 1, {1, 5, 2024, 0, 0, 0}, 1, 3, 0},
     };
     TimeZoneScope const scope("Europe/Berlin");
@@ -299,7 +310,7 @@ TEST(GDateTimeTest, MalformedPDFDatesFailAndChangeNothing)
         "D:20240315236000",
         "D:20240315235960",
         "D:abcd",
-        "D:19150315",
+        "D:191503150",
         "\xff\xfe\x00\x00",
         "D:    ",
     };

@@ -933,6 +933,9 @@ void GFileSystemBase<Imp>::SetSpecialPathToDefault(int id)
     case 7:
         path = GetSpecialPath(11) / GPathName("CMap");
         break;
+    case cDebugFolderID:
+        Imp::GetDebugFolder(path);
+        break;
     case 11:
         Imp::GetResourceFolder(path);
         break;

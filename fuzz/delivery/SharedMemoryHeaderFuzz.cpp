@@ -20,13 +20,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBinaryShMemUtils.h"
 #include "GBufferShMemUtils.h"
 #include "GException.h"
-#include "GProcessInfo.h"
 #include "GSharedMemoryBase.h"
-#include "PMacXProcessInfo.h"
 #include "PUNIXSharedMemory.h"
 
 namespace
@@ -213,9 +211,7 @@ void UseOpened(Block& block, View const& view, int position, int count)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    testsupport::StartEncodings();
-    if (!GProcessInfo::GetInstance())
-        GProcessInfo::SetInstance(new PMacXProcessInfo);
+    GBasicFrameworkCoreLayer::Initialize();
     return 0;
 }
 

@@ -10,7 +10,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GASCIIEncoding.h"
 #include "GBuffer.h"
 #include "GMacRomanEncoding.h"
@@ -38,12 +38,12 @@ inline void Check(bool holds, char const* what, std::string const& detail = std:
         Fail(what, detail);
 }
 
-// The encodings and the line ending as the foundation's start-up leaves them, once per process.
+// The foundation started through its counted start-up, once per process.
 inline void StartOnce()
 {
     static bool const started = []
     {
-        testsupport::StartEncodings();
+        GBasicFrameworkCoreLayer::Initialize();
         return true;
     }();
     (void)started;

@@ -901,6 +901,12 @@ GPathName GFileSystemBase<Imp>::GetSpecialPath(int id)
 }
 
 template<class Imp>
+void GFileSystemBase<Imp>::GetDebugFolder(GPathName& folder)
+{
+    folder = GetSpecialPath(cDebugFolderID);
+}
+
+template<class Imp>
 void GFileSystemBase<Imp>::SetSpecialPathToDefault(int id)
 {
     GPathName path;

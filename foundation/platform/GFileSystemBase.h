@@ -138,7 +138,7 @@ public:
     static void GetApplicationVersion(GPathName const& path, int& major, int& minor);
     static void FindRealExecutable(GPathName const& path, GPathName& executable);
     // The folder registered under cDebugFolderID, by default "/tmp/ZolvaneDebug".
-    static void GetDebugFolder(GPathName& folder) { folder = GetSpecialPath(cDebugFolderID); }
+    static void GetDebugFolder(GPathName& folder);
     static bool IsPrivateFolder(GPathName const& folder) { return Imp::IsPrivateFolder(folder); }
     static void GetCurrentFolder(GPathName& folder) { Imp::GetCurrentFolder(folder); }
     static void GetResourceFolder(GPathName& folder) { Imp::GetResourceFolder(folder); }

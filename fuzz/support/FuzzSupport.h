@@ -1,4 +1,4 @@
-// What the fuzz programs share: bringing the encodings up once, the encodings a text may be read or
+// What the fuzz programs share: starting the foundation once, the encodings a text may be read or
 // written in, texts in and out of strings, and the check that ends a run with a report when a
 // property does not hold.
 #pragma once
@@ -38,12 +38,14 @@ inline void Check(bool holds, char const* what, std::string const& detail = std:
         Fail(what, detail);
 }
 
-// The foundation started through its counted start-up, once per process.
+// The foundation started through its counted start-up, once per process, and stopped at its exit so
+// that the leak checker sees nothing left.
 inline void StartOnce()
 {
     static bool const started = []
     {
         GBasicFrameworkCoreLayer::Initialize();
+        std::atexit([] { GBasicFrameworkCoreLayer::Finalize(); });
         return true;
     }();
     (void)started;

@@ -1,6 +1,7 @@
 // The delivery link's counted start-up and shut-down.
 #include "GCCLSendrixCoreLayer.h"
 
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GCCLSendrixCoreTexts.h"
 #include "GShMemID.h"
@@ -12,6 +13,7 @@ bool GCCLSendrixCoreLayer::Initialize()
 {
     if (sInitialized++ != 0)
         return true;
+    GBasicFrameworkCoreLayer::Initialize();
     GShMemID::Initialize();
     GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GCCLSendrixCoreTexts::sRows,
                                           GCCLSendrixCoreTexts::cCount, false);
@@ -21,7 +23,10 @@ bool GCCLSendrixCoreLayer::Initialize()
 void GCCLSendrixCoreLayer::Finalize()
 {
     if (sInitialized-- == 1)
+    {
         GShMemID::Finalize();
+        GBasicFrameworkCoreLayer::Finalize();
+    }
     if (sInitialized < 0)
         sInitialized = 0;
 }

@@ -9,10 +9,10 @@ class GCCLSendrixCoreLayer
 public:
     GCCLSendrixCoreLayer() = delete;
 
-    // Only the first call acts. Always true.
+    // Only the first call acts: it starts the foundation first. Always true.
     static bool Initialize();
-    // Only the call that balances the first Initialize acts; a call without an Initialize changes
-    // nothing, not even the count the next Initialize sees.
+    // Only the call that balances the first Initialize acts, stopping the foundation last; a call
+    // without an Initialize changes nothing, not even the count the next Initialize sees.
     static void Finalize();
 
     static std::int32_t GetInitializeCount() { return sInitialized; }

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBin2TextStream.h"
 #include "GBufferedInStreamDecorator.h"
 #include "GMemoryInStream.h"
@@ -100,12 +100,12 @@ BENCHMARK(BM_ReadLineBlockDecorator)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "ReadLine over a memory stream time / std::getline time",
                           "BM_ReadLineMemoryStream", "BM_StdGetline", "goal <= 3");
     bench::PrintTimeRatio(times, "ReadLine through the block decorator time / std::getline time",
                           "BM_ReadLineBlockDecorator", "BM_StdGetline", "goal <= 3");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBin2TextStream.h"
 #include "GBufferSupport.h"
 #include "GDict.h"
@@ -165,7 +165,7 @@ BENCHMARK(BM_GDictReadFromUTF8)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     GBufferSupport::SetLineEnding(true, false);
     bench::Times const times = bench::RunAll(argc, argv);
     for (char const* name :
@@ -179,6 +179,6 @@ int main(int argc, char** argv)
                           "BM_GDictTextFormUTF8", "BM_StdStreamLines", "no goal set");
     bench::PrintTimeRatio(times, "GDict text form (UTF-16) time / std::ostringstream and std::getline time",
                           "BM_GDictTextFormUTF16", "BM_StdStreamLines", "no goal set");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

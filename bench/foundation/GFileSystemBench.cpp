@@ -9,7 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GFileSystem.h"
 #include "GPathName.h"
 #include "GUTF8Encoding.h"
@@ -142,7 +142,7 @@ BENCHMARK(BM_FileExists);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "CopyFolderTo time / std::filesystem::copy time",
                           "BM_CopyFolderTo/iterations:3", "BM_StdCopy/iterations:3", "goal <= 2");
@@ -151,6 +151,6 @@ int main(int argc, char** argv)
                           "goal <= 2");
     bench::PrintTimeRatio(times, "FileExists time / stat time", "BM_FileExists", "BM_Stat",
                           "for information");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GPathName.h"
 #include "GPrefFileModule.h"
@@ -211,7 +211,7 @@ BENCHMARK(BM_PreferenceFileRead)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "Preference file write time / QSettings INI write time",
                           "BM_PreferenceFileWrite", "BM_QSettingsIniWrite", "goal <= 1");
@@ -230,6 +230,6 @@ int main(int argc, char** argv)
             ours / theirs);
     std::error_code error;
     std::filesystem::remove_all(Folder(), error);
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

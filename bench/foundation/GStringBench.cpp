@@ -3,7 +3,7 @@
 // std::unordered_map<std::u16string, int>. The same key texts in the same order on both sides.
 #include "BenchKeys.h"
 #include "BenchRatio.h"
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 
 #include <functional>
 #include <string>
@@ -172,7 +172,7 @@ BENCHMARK(BM_GDictLookupAscii);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "GString == (both UTF-16) / std::u16string ==", "BM_GStringEqualUtf16",
                           "BM_U16StringEqual", "no goal");
@@ -190,6 +190,6 @@ int main(int argc, char** argv)
                           "GDict<GString, int> lookup (ASCII probes) / "
                           "std::unordered_map<std::u16string, int> lookup",
                           "BM_GDictLookupAscii", "BM_UnorderedMapLookup", "no goal");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GString.h"
 #include "GStringPool.h"
@@ -91,11 +91,11 @@ BENCHMARK(BM_GStringPoolGetString);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times,
                           "GStringPool::GetString time / std::unordered_map<int, std::string> lookup time",
                           "BM_GStringPoolGetString", "BM_UnorderedMapGet", "goal <= 2");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

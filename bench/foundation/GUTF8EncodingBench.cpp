@@ -2,7 +2,7 @@
 // GUTF8Encoding against glibc's iconv ("UTF-8" to "UTF-16LE"); both write into storage kept from the
 // previous round, as a caller converting text after text would.
 #include "BenchRatio.h"
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 
 #include <iconv.h>
 
@@ -99,13 +99,13 @@ BENCHMARK(BM_GUTF8EncodingToUTF16);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
 
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(
         times, "UTF-8 to UTF-16, GUTF8Encoding rate / iconv rate (iconv time / GUTF8Encoding time)",
         "BM_IconvUTF8ToUTF16", "BM_GUTF8EncodingToUTF16", "goal >= 2");
 
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

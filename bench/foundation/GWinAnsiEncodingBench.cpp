@@ -3,7 +3,7 @@
 // string takes: into UTF-16 through the Unicode singleton's ConvertFrom, into WinAnsi through the
 // WinAnsi singleton's ConvertFrom with a UTF-16 source.
 #include "BenchRatio.h"
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 
 #include <iconv.h>
 
@@ -206,7 +206,7 @@ void CheckAgainstIconv()
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     CheckAgainstIconv();
     bench::Times const times = bench::RunAll(argc, argv);
     bench::PrintTimeRatio(times, "WinAnsi -> UTF-16 rate / iconv rate", "BM_IconvWinAnsiToUTF16",
@@ -215,6 +215,6 @@ int main(int argc, char** argv)
                           "BM_GUTF16ToWinAnsi", "goal >= 1.0");
     bench::PrintTimeRatio(times, "UTF-16 -> WinAnsi table step alone: rate / iconv rate",
                           "BM_IconvUTF16ToWinAnsi", "BM_GUTF16ToWinAnsiTableOnly", "for information");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

@@ -901,6 +901,12 @@ GPathName GFileSystemBase<Imp>::GetSpecialPath(int id)
 }
 
 template<class Imp>
+void GFileSystemBase<Imp>::GetDebugFolder(GPathName& folder)
+{
+    folder = GetSpecialPath(cDebugFolderID);
+}
+
+template<class Imp>
 void GFileSystemBase<Imp>::SetSpecialPathToDefault(int id)
 {
     GPathName path;
@@ -932,6 +938,9 @@ void GFileSystemBase<Imp>::SetSpecialPathToDefault(int id)
         break;
     case 7:
         path = GetSpecialPath(11) / GPathName("CMap");
+        break;
+    case cDebugFolderID:
+        Imp::GetDebugFolder(path);
         break;
     case 11:
         Imp::GetResourceFolder(path);

@@ -137,7 +137,9 @@ public:
     static void GetDllPath(GPathName& path);
     static void GetApplicationVersion(GPathName const& path, int& major, int& minor);
     static void FindRealExecutable(GPathName const& path, GPathName& executable);
-    static void GetDebugFolder(GPathName& folder) { Imp::GetDebugFolder(folder); }
+    // The folder registered under cDebugFolderID, by default "/tmp/ZolvaneDebug".
+    static void GetDebugFolder(GPathName& folder);
+    static bool IsPrivateFolder(GPathName const& folder) { return Imp::IsPrivateFolder(folder); }
     static void GetCurrentFolder(GPathName& folder) { Imp::GetCurrentFolder(folder); }
     static void GetResourceFolder(GPathName& folder) { Imp::GetResourceFolder(folder); }
     static void GetGlobalTempFolder(GPathName& folder) { Imp::GetGlobalTempFolder(folder); }
@@ -154,6 +156,8 @@ public:
     static void GetUserApplicationDataFolder(GPathName& folder) { Imp::GetUserApplicationDataFolder(folder); }
 
     // --- special paths ---
+    // The id under which the debug folder (trace settings and logs) is registered.
+    static constexpr int cDebugFolderID = -9;
     // Stores a copy under the id, replacing what was there; no checks.
     static void AddSpecialPath(int id, GPathName const& path);
     // The stored path; on a miss the id's default is stored first. An id without a default is the

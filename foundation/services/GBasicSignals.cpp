@@ -4,7 +4,25 @@
 #include "GEmptyMessage.h"
 #include "GSignal.h"
 
+namespace
+{
+void SendEmpty(int id)
+{
+    GSignal<GEmptyMessage>::GetSignal(id)->Send(GEmptyMessage());
+}
+} // namespace
+
+void GBasicSignals::DevoteTimeToIdlers()
+{
+    SendEmpty(cIdleTimeSignal);
+}
+
+void GBasicSignals::DevoteTimeToRepeaters()
+{
+    SendEmpty(cRepeaterTimeSignal);
+}
+
 void GBasicSignals::SendPreferencesChanged()
 {
-    GSignal<GEmptyMessage>::GetSignal(cPreferencesChangedSignal)->Send(GEmptyMessage());
+    SendEmpty(cPreferencesChangedSignal);
 }

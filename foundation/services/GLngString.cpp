@@ -1,11 +1,18 @@
 // A message with typed substitutes, rendered through the string pool when it is shown.
 #include "GLngString.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "GAllocator.h"
+#include "GAutoPtr.h"
 #include "GStringPool.h"
+#include "GUnicodeEncoding.h"
+#include "GUnitSupport.h"
 
 namespace
 {
@@ -42,6 +49,12 @@ void DeleteValue(GLngString::StringType type, void* value)
     case GLngString::cString:
         DeleteValue<GString>(value);
         break;
+    case GLngString::cPathName:
+        DeleteValue<GPathName>(value);
+        break;
+    case GLngString::cMeasurement:
+        DeleteValue<double>(value);
+        break;
     case GLngString::cLngString:
         DeleteValue<GLngString>(value);
         break;
@@ -57,6 +70,10 @@ void* CopyValue(GLngString::StringType type, void const* value)
         return NewValue(*static_cast<std::int32_t const*>(value));
     case GLngString::cString:
         return NewValue(*static_cast<GString const*>(value));
+    case GLngString::cPathName:
+        return NewValue(*static_cast<GPathName const*>(value));
+    case GLngString::cMeasurement:
+        return NewValue(*static_cast<double const*>(value));
     case GLngString::cLngString:
         return NewValue(*static_cast<GLngString const*>(value));
     }
@@ -72,6 +89,10 @@ bool AreEqualValues(GLngString::StringType type, void const* a, void const* b)
         return *static_cast<std::int32_t const*>(a) == *static_cast<std::int32_t const*>(b);
     case GLngString::cString:
         return *static_cast<GString const*>(a) == *static_cast<GString const*>(b);
+    case GLngString::cPathName:
+        return *static_cast<GPathName const*>(a) == *static_cast<GPathName const*>(b);
+    case GLngString::cMeasurement:
+        return *static_cast<double const*>(a) == *static_cast<double const*>(b);
     case GLngString::cLngString:
         return *static_cast<GLngString const*>(a) == *static_cast<GLngString const*>(b);
     }
@@ -142,9 +163,19 @@ void GLngString::AddString(GString const& text)
     AddSubstitute(cString, NewValue(text));
 }
 
+void GLngString::AddPathName(GPathName const& path)
+{
+    AddSubstitute(cPathName, NewValue(path));
+}
+
 void GLngString::AddLngString(GLngString const& message)
 {
     AddSubstitute(cLngString, NewValue(message));
+}
+
+void GLngString::AddMeasurement(double points)
+{
+    AddSubstitute(cMeasurement, NewValue(points));
 }
 
 void GLngString::AddSubstitute(StringType type, void* value)
@@ -233,6 +264,12 @@ bool GLngString::GetReadableString(GString const& language, GString& out) const
         case cString:
             texts.AddItem(*static_cast<GString const*>(value));
             break;
+        case cPathName:
+            texts.AddItem(static_cast<GPathName const*>(value)->GetCrossPlatformString());
+            break;
+        case cMeasurement:
+            texts.AddItem(GUnitSupport::FormatValueWithUnit(*static_cast<double const*>(value), 4));
+            break;
         case cLngString:
         {
             GString nested;
@@ -284,4 +321,294 @@ int GLngString::GetBaseStringID() const
             return id;
     }
     return 0;
+}
+
+namespace
+{
+std::uint32_t MeasurementHash(double value)
+{
+    if (value == 0)
+        return 0;
+    unsigned char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char byte : bytes)
+    {
+        hash ^= static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(byte)));
+        hash *= 1099511628211ULL;
+    }
+    return static_cast<std::uint32_t>(hash >> 32) ^ static_cast<std::uint32_t>(hash);
+}
+} // namespace
+
+int GLngString::GetHash() const
+{
+    std::uint32_t hash = static_cast<std::uint32_t>(fStringID) + static_cast<std::uint32_t>(fText.GetHash());
+    int count = fSubstitutes.GetCount();
+    for (int i = 0; i < count; ++i)
+    {
+        void const* value = fSubstitutes[i].second;
+        switch (fSubstitutes[i].first)
+        {
+        case cStringID:
+        case cInt32:
+            hash += static_cast<std::uint32_t>(*static_cast<std::int32_t const*>(value));
+            break;
+        case cString:
+            hash += static_cast<std::uint32_t>(static_cast<GString const*>(value)->GetHash());
+            break;
+        case cPathName:
+            hash += static_cast<std::uint32_t>(static_cast<GPathName const*>(value)->GetHash());
+            break;
+        case cLngString:
+            hash += static_cast<std::uint32_t>(static_cast<GLngString const*>(value)->GetHash());
+            break;
+        case cMeasurement:
+            hash += MeasurementHash(*static_cast<double const*>(value));
+            break;
+        }
+    }
+    return static_cast<int>(hash);
+}
+
+namespace
+{
+char const cLetters[] = " siSplm";
+
+// Texts of the form are counted in UTF-16 units.
+int UnitLength(GString const& text)
+{
+    GBuffer units;
+    text.GetBuffer(units, GUnicodeEncoding::GetInstance());
+    return units.GetLength() / 2;
+}
+
+void AppendCounted(GString& out, GString const& text)
+{
+    out += GString(UnitLength(text));
+    out += GString(" ");
+    out += text;
+}
+
+// The reading side of the text form: a cursor over the text's UTF-16 units.
+class FormReader
+{
+public:
+    explicit FormReader(GString const& text)
+    {
+        text.GetBuffer(fUnits, GUnicodeEncoding::GetInstance());
+        fCount = fUnits.GetLength() / 2;
+    }
+
+    bool AtEnd() const { return fPos >= fCount; }
+    int Remaining() const { return fCount - fPos; }
+
+    // The kind of the letter; letter and blank are removed, or everything when fewer than three
+    // units remain.
+    int ReadLetter()
+    {
+        if (AtEnd())
+            return 0;
+        std::uint16_t unit = UnitAt(fPos);
+        Remove(Remaining() < 3 ? Remaining() : 2);
+        for (int kind = 1; kind <= 6; ++kind)
+        {
+            if (unit == static_cast<unsigned char>(cLetters[kind]))
+                return kind;
+        }
+        return 0;
+    }
+
+    // The leading decimal number (blanks and one sign before it allowed, held to 32 bits); as many
+    // units as its canonical decimal form has, and one for the blank, are removed.
+    std::int32_t ReadInteger()
+    {
+        int i = fPos;
+        while (i < fCount && (UnitAt(i) == ' ' || UnitAt(i) == '\t'))
+            ++i;
+        bool negative = false;
+        if (i < fCount && (UnitAt(i) == '-' || UnitAt(i) == '+'))
+            negative = UnitAt(i++) == '-';
+        std::int64_t value = 0;
+        for (; i < fCount && UnitAt(i) >= '0' && UnitAt(i) <= '9'; ++i)
+        {
+            if (value <= INT32_MAX)
+                value = value * 10 + (UnitAt(i) - '0');
+        }
+        if (negative)
+            value = -value;
+        if (value > INT32_MAX)
+            value = INT32_MAX;
+        if (value < INT32_MIN)
+            value = INT32_MIN;
+        std::int32_t result = static_cast<std::int32_t>(value);
+        Remove(int(std::to_string(result).size()) + 1);
+        return result;
+    }
+
+    // A length and that many units; a length beyond what remains (or below 0) takes what remains.
+    GString ReadCountedText()
+    {
+        std::int32_t length = ReadInteger();
+        if (length < 0)
+            length = 0;
+        if (length > Remaining())
+            length = Remaining();
+        GString text(fUnits.GetSubBuffer(2 * fPos, 2 * length), GUnicodeEncoding::GetInstance(), true);
+        Remove(length + 1);
+        return text;
+    }
+
+    // A real: blanks, one sign, digits with at most one point, an exponent; removed with one blank.
+    double ReadReal()
+    {
+        std::string number;
+        int i = fPos;
+        while (i < fCount && UnitAt(i) == ' ')
+            number += char(UnitAt(i++));
+        if (i < fCount && (UnitAt(i) == '-' || UnitAt(i) == '+'))
+            number += char(UnitAt(i++));
+        bool point = false;
+        while (i < fCount && ((UnitAt(i) >= '0' && UnitAt(i) <= '9') || (UnitAt(i) == '.' && !point)))
+        {
+            point = point || UnitAt(i) == '.';
+            number += char(UnitAt(i++));
+        }
+        if (i < fCount && (UnitAt(i) == 'e' || UnitAt(i) == 'E'))
+        {
+            number += char(UnitAt(i++));
+            if (i < fCount && (UnitAt(i) == '-' || UnitAt(i) == '+'))
+                number += char(UnitAt(i++));
+            while (i < fCount && UnitAt(i) >= '0' && UnitAt(i) <= '9')
+                number += char(UnitAt(i++));
+        }
+        Remove(int(number.size()) + 1);
+        return std::strtod(number.c_str(), nullptr);
+    }
+
+private:
+    std::uint16_t UnitAt(int index) const
+    {
+        return reinterpret_cast<std::uint16_t const*>(fUnits.GetPtr())[index];
+    }
+    void Remove(int count)
+    {
+        fPos = count >= Remaining() ? fCount : fPos + count;
+    }
+
+    GBuffer fUnits;
+    int fCount = 0;
+    int fPos = 0;
+};
+
+void ReadForm(FormReader& in, GLngString& message, int depth);
+
+GLngString ReadNested(GString const& text, int depth)
+{
+    GLngString nested;
+    FormReader in(text);
+    ReadForm(in, nested, depth);
+    return nested;
+}
+
+void ReadForm(FormReader& in, GLngString& message, int depth)
+{
+    if (in.AtEnd() || depth > GLngString::cMaxNesting)
+        return;
+    int head = in.ReadLetter();
+    if (head == GLngString::cStringID)
+        message = GLngString(int(in.ReadInteger()));
+    else if (head == GLngString::cString)
+        message = GLngString(in.ReadCountedText());
+    else
+        return;
+    std::int32_t count = in.ReadInteger();
+    // Each substitute takes at least one unit, so the text that remains bounds the count.
+    for (std::int32_t i = 0; i < count && !in.AtEnd(); ++i)
+    {
+        switch (in.ReadLetter())
+        {
+        case GLngString::cStringID:
+            message.AddStringID(in.ReadInteger());
+            break;
+        case GLngString::cInt32:
+            message.AddInt32(in.ReadInteger());
+            break;
+        case GLngString::cString:
+            message.AddString(in.ReadCountedText());
+            break;
+        case GLngString::cPathName:
+        {
+            GPathName path;
+            path.SetCrossPlatformString(in.ReadCountedText());
+            message.AddPathName(path);
+            break;
+        }
+        case GLngString::cLngString:
+            message.AddLngString(ReadNested(in.ReadCountedText(), depth + 1));
+            break;
+        case GLngString::cMeasurement:
+            message.AddMeasurement(in.ReadReal());
+            break;
+        default:
+            break;
+        }
+    }
+}
+} // namespace
+
+void GLngString::ToString(GLngString const& message, GString& out)
+{
+    out.Clear();
+    if (message.fStringID != 0)
+    {
+        out += GString("s ");
+        out += GString(message.fStringID);
+    }
+    else
+    {
+        out += GString("S ");
+        AppendCounted(out, message.fText);
+    }
+    int count = message.fSubstitutes.GetCount();
+    out += GString(" ");
+    out += GString(count);
+    for (int i = 0; i < count; ++i)
+    {
+        StringType type = message.fSubstitutes[i].first;
+        void const* value = message.fSubstitutes[i].second;
+        char const letter[4] = {' ', cLetters[type], ' ', 0};
+        out += GString(letter);
+        switch (type)
+        {
+        case cStringID:
+        case cInt32:
+            out += GString(int(*static_cast<std::int32_t const*>(value)));
+            break;
+        case cString:
+            AppendCounted(out, *static_cast<GString const*>(value));
+            break;
+        case cPathName:
+            AppendCounted(out, static_cast<GPathName const*>(value)->GetCrossPlatformString());
+            break;
+        case cLngString:
+        {
+            GString nested;
+            ToString(*static_cast<GLngString const*>(value), nested);
+            AppendCounted(out, nested);
+            break;
+        }
+        case cMeasurement:
+            out += GString(*static_cast<double const*>(value), 9);
+            break;
+        }
+    }
+}
+
+GLngString* GLngString::FromString(GString const& text)
+{
+    GAutoPtr<GLngString> message(new GLngString);
+    FormReader in(text);
+    ReadForm(in, *message, 0);
+    return message.Release();
 }

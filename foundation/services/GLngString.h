@@ -3,6 +3,7 @@
 #pragma once
 
 #include "GPair.h"
+#include "GPathName.h"
 #include "GString.h"
 #include "GTable.h"
 
@@ -17,10 +18,13 @@ public:
         cStringID = 1,
         cInt32 = 2,
         cString = 3,
-        cLngString = 5
+        cPathName = 4,
+        cLngString = 5,
+        cMeasurement = 6
     };
     // Each value is a separate object owned by the message, of the type its kind names: an int for
-    // cStringID and cInt32, a GString for cString, a GLngString for cLngString.
+    // cStringID and cInt32, a GString for cString, a GPathName for cPathName, a GLngString for
+    // cLngString and a double (points) for cMeasurement.
     using Substitute = GPair<StringType, void*>;
 
     GLngString() : fStringID(0) {}
@@ -46,7 +50,10 @@ public:
     void AddStringID(int id);
     void AddInt32(int value);
     void AddString(GString const& text);
+    void AddPathName(GPathName const& path);
     void AddLngString(GLngString const& message);
+    // A length in points, shown in the user's default unit.
+    void AddMeasurement(double points);
 
     // Concatenation: an empty side gives the other side; otherwise this message becomes the
     // literal "%1%2" over copies of its former self and of other.
@@ -70,6 +77,19 @@ public:
     // The id when not 0, else the first non-zero id found through the substitutes in order (nested
     // messages by their own base id); 0 when none.
     int GetBaseStringID() const;
+    // A wrapping sum over the id, the literal and the substitutes.
+    int GetHash() const;
+
+    // The one-line text form: items separated by one blank; the head "s" id or "S" length literal,
+    // the number of substitutes, then per substitute its letter and value (texts, paths and nested
+    // messages as length and text, lengths in UTF-16 units).
+    static void ToString(GLngString const& message, GString& out);
+    // Reads the text form back into a new message that the caller owns. Never fails: damaged text
+    // gives a partial or empty message. Counts and lengths are bounded by the text that remains,
+    // and nesting deeper than cMaxNesting reads as an empty message.
+    static GLngString* FromString(GString const& text);
+
+    static constexpr int cMaxNesting = 64;
 
 private:
     void AddSubstitute(StringType type, void* value);

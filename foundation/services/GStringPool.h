@@ -76,6 +76,13 @@ public:
         GString fSaved;
     };
 
+    // Calls fn(language, table) for every table, "Neutral" included, in the dictionary's order.
+    template<class F>
+    static void ForEachTable(F&& fn)
+    {
+        sStringPoolTables.ForEach([&fn](GString const& language, GStringPoolTable* table) { fn(language, table); });
+    }
+
     static GString cEnglish;
     static GString cNeutral;
 

@@ -39,6 +39,12 @@ public:
     // Empties out, then copies every (id, text) into it.
     void GetAllStrings(GDict<int, GString>& out) const;
     int GetCount() const { return fStrings.GetCount(); }
+    // Calls fn(id, entry) for every entry, in the dictionary's order.
+    template<class F>
+    void ForEachEntry(F&& fn) const
+    {
+        fStrings.ForEach([&fn](std::int32_t id, Entry const* entry) { fn(id, *entry); });
+    }
 
 private:
     // Each entry is an object of its own: the dictionary moves its slots when it grows, and the

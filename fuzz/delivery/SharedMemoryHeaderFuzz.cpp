@@ -20,13 +20,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBinaryShMemUtils.h"
 #include "GBufferShMemUtils.h"
 #include "GException.h"
-#include "GProcessInfo.h"
 #include "GSharedMemoryBase.h"
-#include "PMacXProcessInfo.h"
 #include "PUNIXSharedMemory.h"
 
 namespace
@@ -213,9 +211,9 @@ void UseOpened(Block& block, View const& view, int position, int count)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    testsupport::StartEncodings();
-    if (!GProcessInfo::GetInstance())
-        GProcessInfo::SetInstance(new PMacXProcessInfo);
+    GBasicFrameworkCoreLayer::Initialize();
+    // Stopped at exit, so that the leak checker sees nothing of the foundation left.
+    std::atexit([] { GBasicFrameworkCoreLayer::Finalize(); });
     return 0;
 }
 

@@ -1,4 +1,4 @@
-// What the fuzz programs share: bringing the encodings up once, the encodings a text may be read or
+// What the fuzz programs share: starting the foundation once, the encodings a text may be read or
 // written in, texts in and out of strings, and the check that ends a run with a report when a
 // property does not hold.
 #pragma once
@@ -10,7 +10,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GASCIIEncoding.h"
 #include "GBuffer.h"
 #include "GMacRomanEncoding.h"
@@ -38,12 +38,14 @@ inline void Check(bool holds, char const* what, std::string const& detail = std:
         Fail(what, detail);
 }
 
-// The encodings and the line ending as the foundation's start-up leaves them, once per process.
+// The foundation started through its counted start-up, once per process, and stopped at its exit so
+// that the leak checker sees nothing left.
 inline void StartOnce()
 {
     static bool const started = []
     {
-        testsupport::StartEncodings();
+        GBasicFrameworkCoreLayer::Initialize();
+        std::atexit([] { GBasicFrameworkCoreLayer::Finalize(); });
         return true;
     }();
     (void)started;

@@ -1115,6 +1115,14 @@ void PMacFileSystemImp::GetDebugFolder(GPathName& folder)
         folder.Append(GString("ZolvaneDebug"));
 }
 
+bool PMacFileSystemImp::IsPrivateFolder(GPathName const& folder)
+{
+    struct stat info;
+    if (lstat(NativeBytes(folder).c_str(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 void PMacFileSystemImp::GetTrashFolder(GPathName& folder)
 {
     GetSpecialFolder(cUserDomain, Cocoa::FourCharCode("trsh"), folder);

@@ -170,6 +170,9 @@ public:
     static void GetGlobalTempFolder(GPathName& folder);
     // "/tmp/ZolvaneDebug".
     static void GetDebugFolder(GPathName& folder);
+    // A real folder (not a link to one) that the process's user owns and no one else may write
+    // into, so that nobody else can put a file or a link there. False on any error.
+    static bool IsPrivateFolder(GPathName const& folder);
     static void GetTrashFolder(GPathName& folder);
     static void GetUserHomeFolder(GPathName& folder);
     static void GetUserDocumentsFolder(GPathName& folder);

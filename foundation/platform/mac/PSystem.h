@@ -25,6 +25,8 @@ public:
     // Sets the path, volume and extension separators; until then all three are 0. Called once by
     // the framework start-up.
     static bool Initialize();
+    // Nothing to undo: the separators stay.
+    static void Finalize() {}
 
     // Lines written by the foundation end in a carriage return alone.
     static void GetLineEndingConventions(bool& needsCR, bool& needsLF);

@@ -53,6 +53,8 @@ void PUNIXFileImp::Open(int mode)
         flags |= O_WRONLY;
     else
         flags |= O_RDONLY;
+    if (mode & cNoFollow)
+        flags |= O_NOFOLLOW;
     if (mode & cCreate)
     {
         flags |= O_CREAT;

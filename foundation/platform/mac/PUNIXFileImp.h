@@ -25,7 +25,9 @@ public:
         // Empty the file; counts as write access.
         cTruncate = 8,
         cNoReadLock = 16,
-        cNoWriteLock = 32
+        cNoWriteLock = 32,
+        // Refuse a path whose last component is a symbolic link.
+        cNoFollow = 64
     };
 
     PUNIXFileImp() : fDescriptor(-1) {}

@@ -13,26 +13,33 @@
 #include "GProcessInfo.h"
 #include "GSystemInfo.h"
 #include "LineEndingScope.h"
-#include "PMacPlatformEncodingFactory.h"
 #include "PMacXBasicFrameworkCoreLayer.h"
 #include "macos/SysctlStandIn.h"
 
 namespace
 {
-// The rest of the test program runs with the encoding environment's factory installed; a shut-down
-// here removes it, so each test ends with a factory in place again.
+// The rest of the test program runs with the foundation up, the platform layer included. Each test
+// starts with the layer down and ends by starting it again as often as the program had it.
 class PlatformStartupTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_EQ(PMacXBasicFrameworkCoreLayer::GetInitializeCount(), 0); }
+    void SetUp() override
+    {
+        fSavedCount = PMacXBasicFrameworkCoreLayer::GetInitializeCount();
+        while (PMacXBasicFrameworkCoreLayer::GetInitializeCount() > 0)
+            PMacXBasicFrameworkCoreLayer::Finalize();
+    }
     void TearDown() override
     {
         while (PMacXBasicFrameworkCoreLayer::GetInitializeCount() > 0)
             PMacXBasicFrameworkCoreLayer::Finalize();
-        GPlatformEncodingFactory::SetInstance(new PMacPlatformEncodingFactory);
         GProcessInfo::SetInstance(nullptr);
         GSystemInfo::SetInstance(nullptr);
+        for (std::int32_t i = 0; i < fSavedCount; ++i)
+            PMacXBasicFrameworkCoreLayer::Initialize();
     }
+
+    std::int32_t fSavedCount = 0;
 };
 
 struct Services

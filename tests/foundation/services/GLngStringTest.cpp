@@ -6,7 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "GAutoPtr.h"
 #include "GLngString.h"
+#include "GPathName.h"
+#include "GUnitSupport.h"
 #include "GString.h"
 #include "GStringPool.h"
 #include "StringPoolTestSupport.h"
@@ -272,5 +275,97 @@ TEST_F(LngStringTest, BaseStringIdComesFromTheFirstSubstituteThatHasOne)
     literal.AddStringID(cMonth);
     EXPECT_EQ(literal.GetBaseStringID(), cFile);
     EXPECT_EQ(GLngString(GString("none")).GetBaseStringID(), 0);
+}
+
+TEST_F(LngStringTest, PathsAndMeasurementsRenderAsTheirTexts)
+{
+    GLngString message(GString("%1 is %2 wide"));
+    message.AddPathName(GPathName("/Users/me/a file.pdf"));
+    message.AddMeasurement(72.0);
+    EXPECT_EQ(Utf8(message.GetReadableString()),
+              "/Users/me/a file.pdf is " + Utf8(GUnitSupport::FormatValueWithUnit(72.0, 4)) + " wide");
+}
+
+TEST_F(LngStringTest, TextFormWritesItemsSeparatedByBlanks)
+{
+    GLngString withId(cError);
+    withId.AddInt32(5);
+    GLngString literal(GString("Hello"));
+    literal.AddString(GString("ab"));
+    GString text;
+    GLngString::ToString(withId, text);
+    EXPECT_EQ(Utf8(text), "s 2451 1 i 5");
+    GLngString::ToString(literal, text);
+    EXPECT_EQ(Utf8(text), "S 5 Hello 1 S 2 ab");
+}
+
+TEST_F(LngStringTest, TextFormReadsBackEveryKind)
+{
+    GLngString inner(cFile);
+    inner.AddString(FromUtf8("\xC3\xA9t\xC3\xA9 with blanks "));
+    GLngString message(GString("%1 %2 %3 %4 %5"));
+    message.AddStringID(cMonth);
+    message.AddInt32(-42);
+    message.AddPathName(GPathName("/a b/c"));
+    message.AddLngString(inner);
+    message.AddLngString(GLngString(GString("")));
+    GString text;
+    GLngString::ToString(message, text);
+    GAutoPtr<GLngString> back(GLngString::FromString(text));
+    EXPECT_TRUE(*back == message) << Utf8(text);
+    EXPECT_EQ(back->GetHash(), message.GetHash());
+
+    GLngString measured(cError);
+    measured.AddMeasurement(1.0 / 3.0);
+    GLngString::ToString(measured, text);
+    back.Reset(GLngString::FromString(text));
+    GLngString rounded(cError);
+    rounded.AddMeasurement(0.333333333);
+    EXPECT_TRUE(*back == rounded) << Utf8(text);
+}
+
+TEST_F(LngStringTest, DamagedTextFormsGivePartialOrEmptyMessages)
+{
+    struct Case
+    {
+        char const* text;
+        char const* expected;
+    };
+    std::vector<Case> const cases = {
+        {"", "S 0  0"},
+        {"i 5 0", "S 0  0"},
+        {"s 2451 2000000000 i 1", "s 2451 1 i 1"},
+        {"S -5 abc 0", "S 0  0"},
+        {"S 1000 abc", "S 3 abc 0"},
+        {"s 7 1 S -3 xyz", "s 7 1 S 0 "},
+        {"s 7 3 x 1 i 2", "s 7 1 i 2"},
+        {"s 7 1 l 99999 s", "s 7 1 l 6 S 0  0"},
+        {"s", "S 0  0"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        GAutoPtr<GLngString> message(GLngString::FromString(GString(c.text)));
+        GString text;
+        GLngString::ToString(*message, text);
+        EXPECT_EQ(Utf8(text), c.expected);
+    }
+}
+
+TEST_F(LngStringTest, DeepNestingInTheTextFormStopsAtTheLimit)
+{
+    // Each level wraps the one inside as a nested message, far deeper than the limit.
+    std::string text = "s 1 0";
+    for (int level = 0; level < 2000; ++level)
+        text = "s 1 1 l " + std::to_string(text.size()) + " " + text;
+    GAutoPtr<GLngString> message(GLngString::FromString(FromUtf8(text)));
+    GString written;
+    GLngString::ToString(*message, written);
+    std::string form = Utf8(written);
+    int levels = 0;
+    for (std::size_t at = form.find(" l "); at != std::string::npos; at = form.find(" l ", at + 1))
+        ++levels;
+    // Levels 0 to the limit keep their nested message; the one below reads as empty.
+    EXPECT_EQ(levels, GLngString::cMaxNesting + 1);
 }
 } // namespace

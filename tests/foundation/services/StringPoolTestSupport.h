@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GString.h"
 #include "GStringPool.h"
@@ -36,10 +37,20 @@ inline void Register(char const* language, std::vector<GStringPoolDataStruct> ro
     GStringPoolSupport::AddStringPoolData(GBuffer(language), encoding, rows.data(), int(rows.size()), hex);
 }
 
+// Each test gets a pool of its own, without the framework's built-in tables; the framework's strings
+// come back when it ends.
 class StringPoolFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override { GStringPool::Initialize(); }
-    void TearDown() override { GStringPool::Finalize(); }
+    void SetUp() override
+    {
+        GBasicFrameworkCoreLayer::FinalizeStrings();
+        GStringPool::Initialize();
+    }
+    void TearDown() override
+    {
+        GStringPool::Finalize();
+        GBasicFrameworkCoreLayer::InitializeStrings();
+    }
 };
 } // namespace stringpooltest

@@ -1,0 +1,26 @@
+// The traced scope.
+#include "GTraceBlock.h"
+
+#include "GException.h"
+
+GTraceBlock::GTraceBlock(GBuffer const& category, GBuffer const& message, GCodeLocation const& location)
+    : fCategory(category), fMessage(message), fLocation(location)
+{
+    if (GTrace* trace = GTrace::GetInstance())
+        trace->IncreaseDepth();
+}
+
+GTraceBlock::~GTraceBlock()
+{
+    GTrace* trace = GTrace::GetInstance();
+    if (!trace)
+        return;
+    trace->DecreaseDepth();
+    try
+    {
+        trace->Trace(fCategory, fLocation, GBuffer("Ending:") + fMessage);
+    }
+    catch (GException const&) // a log that cannot be written must not end the scope with an error
+    {
+    }
+}

@@ -1,0 +1,95 @@
+// The language cache file: a damaged or hostile file reads its complete blocks up to the first
+// damaged one without harm, and what was read, written and read again gives the same entries.
+#include "FuzzSupport.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "GException.h"
+#include "GLanguageInfoCache.h"
+
+using namespace fuzzsupport;
+
+namespace
+{
+std::filesystem::path const& Folder()
+{
+    static std::filesystem::path const folder = [] {
+        std::filesystem::path made = std::filesystem::temp_directory_path() /
+                                     ("LanguageCacheFuzz-" + std::to_string(getpid()));
+        std::filesystem::create_directories(made);
+        return made;
+    }();
+    return folder;
+}
+
+// Line ends as the dictionary text form gives them back: each one a carriage return.
+std::string LineEndsAsRead(std::string text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        char c = text[i];
+        if (c == '\r' || c == '\n')
+        {
+            if (i + 1 < text.size() && (text[i + 1] == '\r' || text[i + 1] == '\n') && text[i + 1] != c)
+                ++i;
+            out += '\r';
+        }
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string EntryText(GLanguageInfo const& info)
+{
+    return LineEndsAsRead(Composed(info.GetLanguageID())) + "|" +
+           LineEndsAsRead(Composed(info.GetLanguageNameRomanScript())) + "|" +
+           LineEndsAsRead(Composed(info.GetLanguageNameJapaneseScript()));
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    StartOnce();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size)
+{
+    std::filesystem::path const input = Folder() / "input.cache";
+    std::filesystem::path const output = Folder() / "output.cache";
+    std::FILE* file = std::fopen(input.c_str(), "wb");
+    if (!file)
+        return 0;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+    std::remove(output.c_str());
+    try
+    {
+        std::vector<std::string> first;
+        {
+            GLanguageInfoCache cache;
+            cache.SetCacheFile(GPathName(input.c_str()));
+            for (int i = 0; i < cache.GetCount(); ++i)
+                first.push_back(EntryText(cache.GetAt(i)));
+            // Written to another file when the cache goes.
+            cache.SetCacheFile(GPathName(output.c_str()));
+        }
+        GLanguageInfoCache back;
+        back.SetCacheFile(GPathName(output.c_str()));
+        // Setting the output file read nothing (it did not exist), so each entry was written once.
+        Check(back.GetCount() == int(first.size()), "the written cache holds every entry read");
+        for (int i = 0; i < back.GetCount(); ++i)
+            Check(EntryText(back.GetAt(i)) == first[std::size_t(i)], "an entry reads back as written",
+                  Hex(EntryText(back.GetAt(i))) + "\n" + Hex(first[std::size_t(i)]));
+        back.SetCacheFile(GPathName());
+    }
+    catch (GException const&)
+    {
+        Fail("a readable cache file never throws");
+    }
+    return 0;
+}

@@ -233,7 +233,7 @@ QString DecodeWordText(QByteArray const& charset, QByteArray const& decoded)
             return codec->toUnicode(decoded.constData(), decoded.size(), &state);
         }
     }
-    return QString::fromLatin1(decoded);
+    return QString::fromLatin1(decoded.constData(), decoded.size());
 }
 
 // Quoted-printable text of a Q-encoded word; false when an "=" is not followed by two hex digits.
@@ -368,7 +368,8 @@ QString GBQCEncode::fromLatin1(char const* bytes, int length)
 
 QString GBQCEncode::fromLatin1(QByteArray const& bytes)
 {
-    return QString::fromLatin1(bytes);
+    // Qt's own QByteArray form would stop at a zero byte.
+    return QString::fromLatin1(bytes.constData(), bytes.size());
 }
 
 QByteArray GBQCEncode::toLocalText(QString const& text)
@@ -507,7 +508,8 @@ QString GBQCEncode::normalizeColonInRelativePath(QString const& path)
 QString GBQCEncode::encodedWordDecode(QByteArray const& value, bool localText)
 {
     if (!value.contains("=?"))
-        return localText ? QString::fromLatin1(value) : QString::fromUtf8(value);
+        return localText ? QString::fromLatin1(value.constData(), value.size())
+                         : QString::fromUtf8(value.constData(), value.size());
     // Folded header lines are joined.
     QByteArray rest = value;
     rest.replace('\r', QByteArray()).replace('\n', QByteArray());

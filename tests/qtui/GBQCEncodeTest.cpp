@@ -51,6 +51,7 @@ TEST(GBQCEncodeTest, TheGuessDecidesByMarkValidityAndScore)
         {"a mark before text that is not UTF-8", "\xEF\xBB\xBF\xFF", u"\ufffd"},
         {"an encoded surrogate is not UTF-8", "\xED\xA0\x80", u"\u00ed\u00a0\u0080"},
         {"an overlong slash is not UTF-8", "\xC0\xAF", u"\u00c0\u00af"},
+        {"zero bytes are kept", std::string("a\0\xE9", 3), std::u16string(u"a\0\u00e9", 3)},
         {"Mac Roman words", "Gr\x9f\xa7" "e aus K\x9aln", u"Gr\u00fc\u00dfe aus K\u00f6ln"},
     };
     for (Case const& c : cases)

@@ -229,7 +229,11 @@ QString DecodeWordText(QByteArray const& charset, QByteArray const& decoded)
     {
         if (QTextCodec* const codec = QTextCodec::codecForName(charset))
         {
-            QTextCodec::ConverterState state;
+            // In UTF-8 a leading U+FEFF is text of the word (a writer splits text anywhere between
+            // characters), not a byte-order mark to drop.
+            constexpr int cUtf8Mib = 106;
+            QTextCodec::ConverterState state(codec->mibEnum() == cUtf8Mib ? QTextCodec::IgnoreHeader
+                                                                          : QTextCodec::DefaultConversion);
             return codec->toUnicode(decoded.constData(), decoded.size(), &state);
         }
     }

@@ -224,6 +224,8 @@ TEST(GBQCEncodeTest, WrittenWordsReadBackAsTheText)
     QString const texts[] = {
         Q(u"x"), Q(u"  spaces  "), Q(u"Gr\u00fc\u00dfe aus K\u00f6ln, \u65e5\u672c\u8a9e \U0001F600\U0001F601"),
         Q(u"line\r\nbreak"), QString(200, QChar(0x00e9)),
+        // A zero-width no-break space at the start of a word is text, not a byte-order mark.
+        Q(u"\ufeffA"), QString(40, QLatin1Char('a')) + Q(u"\ufeffb"),
     };
     for (QString const& text : texts)
     {

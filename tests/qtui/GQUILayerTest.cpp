@@ -16,7 +16,10 @@
 #include "GFileSystem.h"
 #include "GPrefMemoryModule.h"
 #include "GPreferences.h"
+#include "GQUIHelpHandler.h"
 #include "GQUILayer.h"
+#include "GSignal.h"
+#include "GEmptyMessage.h"
 #include "GQUIUserMessage.h"
 #include "GStringPool.h"
 #include "PSystem.h"
@@ -236,6 +239,45 @@ TEST_F(LayerTest, DialogsTakeTheActiveWindowOrTheWrapperOfTheMainWindowHook)
     GQUILayer::SetMainWindowHandler([]() -> void* { return nullptr; });
     GQUILayer::Finalize();
     EXPECT_EQ(GQUILayer::GetWidgetWrapper(), nullptr) << "the last stop deletes the wrapper";
+}
+
+namespace
+{
+// Counts the events of one custom type that reach it.
+class EventCounter : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            ++fCount;
+        return QObject::event(event);
+    }
+    int fCount = 0;
+};
+} // namespace
+
+TEST_F(LayerTest, TheRepeaterSignalDeliversPostedEventsOfAnApplicationTheLayerMade)
+{
+    GQUILayer::Initialize();
+    EventCounter receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    EXPECT_EQ(receiver.fCount, 0);
+    GSignal<GEmptyMessage>::GetSignal(GQUILayer::cRepeaterSignal)->Send(GEmptyMessage());
+    EXPECT_EQ(receiver.fCount, 1);
+    GQUILayer::Finalize();
+}
+
+TEST_F(LayerTest, TheHoverHelpListenerLivesFromTheFirstStartToTheLastStop)
+{
+    EXPECT_EQ(GQUIHelpHandler::GetListener(), nullptr);
+    GQUILayer::Initialize();
+    GQUILayer::Initialize();
+    EXPECT_NE(GQUIHelpHandler::GetListener(), nullptr);
+    GQUILayer::Finalize();
+    EXPECT_NE(GQUIHelpHandler::GetListener(), nullptr);
+    GQUILayer::Finalize();
+    EXPECT_EQ(GQUIHelpHandler::GetListener(), nullptr);
 }
 
 TEST_F(LayerTest, TheToolkitsTextsAreRegistered)

@@ -203,8 +203,8 @@ bool HoldsNonSpace(QString const& text)
 
 enum Separators
 {
-    cNameSeparators = 1,   // ":" and "/"
-    cOtherSystems = 2,     // "*", double quote, "<", ">", "|", and "?" outside a long-path prefix
+    cNameSeparators = 1, // ":" and "/"
+    cOtherSystems = 2,   // "*", double quote, "<", ">", "|", and "?" outside a long-path prefix
     cBackslash = 4,
 };
 
@@ -224,7 +224,8 @@ QString Clean(QString const& text, int separators)
         if (!replace && (separators & cNameSeparators))
             replace = c == ':' || c == '/';
         if (!replace && (separators & cOtherSystems))
-            replace = c == '*' || c == '"' || c == '<' || c == '>' || c == '|' || (c == '?' && !(longPathPrefix && i == 2));
+            replace = c == '*' || c == '"' || c == '<' || c == '>' || c == '|' ||
+                      (c == '?' && !(longPathPrefix && i == 2));
         if (!replace && (separators & cBackslash))
             replace = c == '\\';
         if (replace)
@@ -440,7 +441,8 @@ QByteArray GBQCEncode::toUnknownFilepath(QString const& text)
 QString GBQCEncode::fromLocalFilepath(char const* bytes, int length)
 {
     length = LengthOf(bytes, length);
-    bool const utf16 = length >= 2 && (std::memcmp(bytes, "\xFF\xFE", 2) == 0 || std::memcmp(bytes, "\xFE\xFF", 2) == 0);
+    bool const utf16 =
+        length >= 2 && (std::memcmp(bytes, "\xFF\xFE", 2) == 0 || std::memcmp(bytes, "\xFE\xFF", 2) == 0);
     return Decode(utf16 ? cUtf16 : cUtf8, bytes, length);
 }
 
@@ -592,7 +594,8 @@ QByteArray GBQCEncode::encodedWordEncode(QString const& text, QByteArray const& 
     while (i < text.size())
     {
         // One code point: a surrogate pair stays together.
-        int const units = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        int const units =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
         QByteArray bytes;
         if (utf8)
             bytes = QString(text.constData() + i, units).toUtf8();

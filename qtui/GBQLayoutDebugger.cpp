@@ -7,9 +7,7 @@
 #include <QPainter>
 #include <QWidget>
 
-GBQLayoutDebugger::GBQLayoutDebugger(QObject* parent) : QObject(parent)
-{
-}
+GBQLayoutDebugger::GBQLayoutDebugger(QObject* parent) : QObject(parent) {}
 
 bool GBQLayoutDebugger::eventFilter(QObject* watched, QEvent* event)
 {

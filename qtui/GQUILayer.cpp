@@ -50,13 +50,9 @@ QApplication* CurrentWidgetApplication()
 // The foundation's own counted start-up and shut-down belong here, before the application comes and
 // after it has gone. The framework layer that counts them is not part of the foundation yet, so the
 // host component brings the foundation up before the toolkit and down after it.
-void StartFoundation()
-{
-}
+void StartFoundation() {}
 
-void StopFoundation()
-{
-}
+void StopFoundation() {}
 } // namespace
 
 int GQUILayer::cDummyArgc = 1;
@@ -64,11 +60,13 @@ char* GQUILayer::cDummyArgv[2] = {sEmptyArgument, nullptr};
 char const* const GQUILayer::cStyleSheetFrom1015 =
     "QRadioButton { spacing:5px;} QRadioButton::indicator { bottom:1px; width: 15px; height: 24px; } "
     "QCheckBox { height: 20px; spacing:5px;}QCheckBox::indicator{ bottom:1px; width:15px; height: 20px; }"
-    "QToolButton::menu-indicator { right:200 } QSpinBox, QDoubleSpinBox { height:17px; padding-right: 4px; } ";
+    "QToolButton::menu-indicator { right:200 } QSpinBox, QDoubleSpinBox { height:17px; padding-right: 4px; "
+    "} ";
 char const* const GQUILayer::cStyleSheetOther =
     "QRadioButton { spacing:5px;} QRadioButton::indicator { width: 15px; height: 24px; } "
     "QCheckBox { height: 20px; spacing:5px;}QCheckBox::indicator{ width:15px; height: 20px; }"
-    "QToolButton::menu-indicator { right:200 } QSpinBox, QDoubleSpinBox { height:17px; padding-right: 4px; } ";
+    "QToolButton::menu-indicator { right:200 } QSpinBox, QDoubleSpinBox { height:17px; padding-right: 4px; "
+    "} ";
 
 GPathName GQUILayer::sPrefFileName;
 int GQUILayer::sInitialized = 0;
@@ -192,7 +190,8 @@ void GQUILayer::ApplyLook()
 {
     // Selected list rows keep their active colours while the window is not active.
     QPalette palette = QApplication::palette();
-    palette.setBrush(QPalette::Inactive, QPalette::Highlight, QBrush(palette.color(QPalette::Active, QPalette::Highlight)));
+    palette.setBrush(QPalette::Inactive, QPalette::Highlight,
+                     QBrush(palette.color(QPalette::Active, QPalette::Highlight)));
     palette.setBrush(QPalette::Inactive, QPalette::HighlightedText,
                      QBrush(palette.color(QPalette::Active, QPalette::HighlightedText)));
     QApplication::setPalette(palette, "QListWidget");
@@ -203,7 +202,8 @@ void GQUILayer::ApplyLook()
 
     // From macOS 10.15 on the indicators sit one pixel higher.
     constexpr int cMacOS1015 = 6016;
-    qApp->setStyleSheet(QString::fromLatin1(PSystem::GetOSCode() >= cMacOS1015 ? cStyleSheetFrom1015 : cStyleSheetOther));
+    qApp->setStyleSheet(
+        QString::fromLatin1(PSystem::GetOSCode() >= cMacOS1015 ? cStyleSheetFrom1015 : cStyleSheetOther));
 }
 
 void GQUILayer::HandleStartModalLoop(void* windowHandle)

@@ -36,7 +36,10 @@ public:
     static void SetStopModalLoopHandler(LoopHandler handler) { sStopModalLoopHandler = handler; }
     static void SetStartFloatingLoopHandler(LoopHandler handler) { sStartFloatingLoopHandler = handler; }
     static void SetStopFloatingLoopHandler(LoopHandler handler) { sStopFloatingLoopHandler = handler; }
-    static void SetWindowEventFloatingHandler(WindowEventHandler handler) { sWindowEventFloatingHandler = handler; }
+    static void SetWindowEventFloatingHandler(WindowEventHandler handler)
+    {
+        sWindowEventFloatingHandler = handler;
+    }
     // Each calls its hook, when one is set, with the same arguments.
     static void HandleStartModalLoop(void* windowHandle);
     static void HandleStopModalLoop(void* windowHandle);

@@ -17,7 +17,8 @@ public:
         {
             QWidget* const widget = static_cast<QWidget*>(receiver);
             if (!widget->testAttribute(Qt::WA_MacMiniSize) && !widget->testAttribute(Qt::WA_MacSmallSize) &&
-                !widget->testAttribute(Qt::WA_MacNormalSize) && !widget->testAttribute(Qt::WA_MacVariableSize))
+                !widget->testAttribute(Qt::WA_MacNormalSize) &&
+                !widget->testAttribute(Qt::WA_MacVariableSize))
             {
                 bool const normal = widget->qt_metacast("QTabWidget") || widget->qt_metacast("QTabBar") ||
                                     widget->qt_metacast("QMenu");

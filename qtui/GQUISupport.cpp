@@ -71,7 +71,8 @@ QString GQUISupport::CreateIconString(QString const& name)
 {
     QFileInfo info(name);
     if (info.isRelative())
-        info = QFileInfo(QDir(GQUIPathNameSupport::ConvertToUIQString(GFileSystem::GetSpecialPath(cArtworkFolder))), name);
+        info = QFileInfo(
+            QDir(GQUIPathNameSupport::ConvertToUIQString(GFileSystem::GetSpecialPath(cArtworkFolder))), name);
     return info.absoluteFilePath();
 }
 
@@ -163,7 +164,8 @@ void GQUISupport::MoveToMiddleOfScreen(QDialog& dialog)
     if (!screen)
         return;
     QRect const area = screen->geometry();
-    dialog.move(area.x() + area.width() / 2 - frame.width() / 2, area.y() + area.height() / 2 - frame.height() / 2);
+    dialog.move(area.x() + area.width() / 2 - frame.width() / 2,
+                area.y() + area.height() / 2 - frame.height() / 2);
 }
 
 QString GQUISupport::GetPrefsFile()
@@ -219,7 +221,8 @@ void GQUISupport::LoadExpandState(QTreeWidget* tree)
         (*it)->setExpanded(expanded[i].toBool());
 }
 
-void GQUISupport::ConvertToGTreePath(QTreeWidget const* tree, QTreeWidgetItem* item, GTable<unsigned int>& path)
+void GQUISupport::ConvertToGTreePath(QTreeWidget const* tree, QTreeWidgetItem* item,
+                                     GTable<unsigned int>& path)
 {
     path.Resize(0);
     while (item)
@@ -231,7 +234,8 @@ void GQUISupport::ConvertToGTreePath(QTreeWidget const* tree, QTreeWidgetItem* i
     }
 }
 
-QTreeWidgetItem* GQUISupport::ConvertToTreeWidgetItem(GTable<unsigned int> const& path, QTreeWidget const* tree)
+QTreeWidgetItem* GQUISupport::ConvertToTreeWidgetItem(GTable<unsigned int> const& path,
+                                                      QTreeWidget const* tree)
 {
     if (path.GetCount() == 0)
         return nullptr;
@@ -249,7 +253,8 @@ QTreeWidgetItem* GQUISupport::ConvertToTreeWidgetItem(GTable<unsigned int> const
     return item;
 }
 
-void GQUISupport::SubstituteWidgetsToParams(QString const& text, GTable<QWidget*> const& params, GTable<QWidget*>& out)
+void GQUISupport::SubstituteWidgetsToParams(QString const& text, GTable<QWidget*> const& params,
+                                            GTable<QWidget*>& out)
 {
     auto const addLabel = [&out](QString const& part)
     {
@@ -286,7 +291,8 @@ void GQUISupport::DrawCross(GSizeBase<int> const& size, QPixmap& pixmap)
     if (pixmap.isNull())
         return;
     QPainter painter(&pixmap);
-    painter.fillRect(QRect(QPoint(0, 0), QPoint(w - 2, h - 2)), QApplication::palette().brush(QPalette::Midlight));
+    painter.fillRect(QRect(QPoint(0, 0), QPoint(w - 2, h - 2)),
+                     QApplication::palette().brush(QPalette::Midlight));
     if (w < 3 || h < 3)
         return;
     painter.setRenderHint(QPainter::Antialiasing);

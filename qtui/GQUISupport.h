@@ -74,13 +74,16 @@ public:
     static void LoadExpandState(QTreeWidget* tree);
 
     // The indexes from the top level down to the item.
-    static void ConvertToGTreePath(QTreeWidget const* tree, QTreeWidgetItem* item, GTable<unsigned int>& path);
+    static void ConvertToGTreePath(QTreeWidget const* tree, QTreeWidgetItem* item,
+                                   GTable<unsigned int>& path);
     // The item at the path; null for an empty path or an index that is not there.
-    static QTreeWidgetItem* ConvertToTreeWidgetItem(GTable<unsigned int> const& path, QTreeWidget const* tree);
+    static QTreeWidgetItem* ConvertToTreeWidgetItem(GTable<unsigned int> const& path,
+                                                    QTreeWidget const* tree);
 
     // Splits text at its placeholders "%1" to "%9" into new labels (without parent) and the given
     // widgets, in order; a blank on either side of a placeholder is dropped.
-    static void SubstituteWidgetsToParams(QString const& text, GTable<QWidget*> const& params, GTable<QWidget*>& out);
+    static void SubstituteWidgetsToParams(QString const& text, GTable<QWidget*> const& params,
+                                          GTable<QWidget*>& out);
     // A (w - 1) x (h - 1) placeholder with a grey cross when w and h are at least 3.
     static void DrawCross(GSizeBase<int> const& size, QPixmap& pixmap);
 };

@@ -4,9 +4,7 @@
 #include <QChildEvent>
 #include <QCloseEvent>
 
-GQUIWidgetWrapper::GQUIWidgetWrapper() : QWidget(nullptr, Qt::WindowFlags())
-{
-}
+GQUIWidgetWrapper::GQUIWidgetWrapper() : QWidget(nullptr, Qt::WindowFlags()) {}
 
 bool GQUIWidgetWrapper::eventFilter(QObject* watched, QEvent* event)
 {

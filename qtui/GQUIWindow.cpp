@@ -32,7 +32,8 @@ QString WindowStateFile()
 } // namespace
 
 GQUIWindow::GQUIWindow(GString const& title, bool modal, QWidget* parent)
-    : QDialog(parent ? parent : GQUILayer::GetWidgetWrapper()), fModal(modal), fSettingsFile(WindowStateFile())
+    : QDialog(parent ? parent : GQUILayer::GetWidgetWrapper()), fModal(modal),
+      fSettingsFile(WindowStateFile())
 {
     if (modal)
     {
@@ -135,7 +136,8 @@ void GQUIWindow::SaveGeometryAndState()
     QSettings settings(fSettingsFile, QSettings::IniFormat);
     settings.setValue(key, saveGeometry());
     for (int i = fTrackedSplitters.GetCount() - 1; i >= 0; --i)
-        settings.setValue(key + QLatin1Char('/') + fTrackedSplitters[i]->objectName(), fTrackedSplitters[i]->saveState());
+        settings.setValue(key + QLatin1Char('/') + fTrackedSplitters[i]->objectName(),
+                          fTrackedSplitters[i]->saveState());
 }
 
 void GQUIWindow::LoadGeometryAndState()
@@ -171,7 +173,8 @@ void GQUIWindow::StopTrackState(QSplitter* splitter)
     if (!IsKeyBare())
     {
         QSettings settings(fSettingsFile, QSettings::IniFormat);
-        settings.setValue(GetSettingsKey() + QLatin1Char('/') + splitter->objectName(), splitter->saveState());
+        settings.setValue(GetSettingsKey() + QLatin1Char('/') + splitter->objectName(),
+                          splitter->saveState());
     }
     fTrackedSplitters.RemoveItem(splitter);
 }

@@ -20,7 +20,8 @@ QByteArray const& MacRomanText()
         QString const sentences = QString::fromUtf8(
             "Zwölf Boxkämpfer jagen Viktor quer über den großen Sylter Deich. "
             "Le cœur déçu mais l'âme plutôt naïve, Louÿs rêva de crapaüter en canoë au delà des îles. "
-            "El pingüino Wenceslao hizo kilómetros bajo exhaustiva lluvia y frío, añoraba a su querido cachorro. "
+            "El pingüino Wenceslao hizo kilómetros bajo exhaustiva lluvia y frío, añoraba a su querido "
+            "cachorro. "
             "The export runs while the dialog waits for the user. ");
         QByteArray const bytes = QTextCodec::codecForName("Apple Roman")->fromUnicode(sentences);
         QByteArray result;

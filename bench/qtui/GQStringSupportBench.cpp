@@ -50,7 +50,8 @@ void BM_QtFromUtf16(benchmark::State& state)
     GBuffer const units = Foundation(int(state.range(0))).GetBuffer(GUnicodeEncoding::GetInstance());
     for (auto _ : state)
     {
-        QString const text = QString::fromUtf16(reinterpret_cast<char16_t const*>(units.GetPtr()), units.GetLength() / 2);
+        QString const text =
+            QString::fromUtf16(reinterpret_cast<char16_t const*>(units.GetPtr()), units.GetLength() / 2);
         benchmark::DoNotOptimize(text.constData());
     }
 }
@@ -96,7 +97,8 @@ void PrintRoundTrip(bench::Times const& times, char const* size, char const* arg
     double const ours = times.at("BM_ToQString" + suffix) + times.at("BM_ToGString" + suffix);
     double const qt = times.at("BM_QtFromUtf16" + suffix) + times.at("BM_QtUtf16Copy" + suffix);
     bench::PrintFigure(std::string("GString to QString and back (") + size + "), time",
-                       "QString::fromUtf16 and QString::utf16 copy time", bench::FormatRatio(ours / qt), "goal <= 2");
+                       "QString::fromUtf16 and QString::utf16 copy time", bench::FormatRatio(ours / qt),
+                       "goal <= 2");
 }
 } // namespace
 
@@ -106,14 +108,14 @@ int main(int argc, char** argv)
     bench::Times const times = bench::RunAll(argc, argv);
     PrintRoundTrip(times, "short text", "0");
     PrintRoundTrip(times, "64 KiB", "1");
-    bench::PrintTimeRatio(times, "GString to QString (short text), time / QString::fromUtf16 time", "BM_ToQString/0",
-                          "BM_QtFromUtf16/0", "one direction, for information");
-    bench::PrintTimeRatio(times, "GString to QString (64 KiB), time / QString::fromUtf16 time", "BM_ToQString/1",
-                          "BM_QtFromUtf16/1", "one direction, for information");
-    bench::PrintTimeRatio(times, "QString to GString (short text), time / QString::utf16 copy time", "BM_ToGString/0",
-                          "BM_QtUtf16Copy/0", "one direction, for information");
-    bench::PrintTimeRatio(times, "QString to GString (64 KiB), time / QString::utf16 copy time", "BM_ToGString/1",
-                          "BM_QtUtf16Copy/1", "one direction, for information");
+    bench::PrintTimeRatio(times, "GString to QString (short text), time / QString::fromUtf16 time",
+                          "BM_ToQString/0", "BM_QtFromUtf16/0", "one direction, for information");
+    bench::PrintTimeRatio(times, "GString to QString (64 KiB), time / QString::fromUtf16 time",
+                          "BM_ToQString/1", "BM_QtFromUtf16/1", "one direction, for information");
+    bench::PrintTimeRatio(times, "QString to GString (short text), time / QString::utf16 copy time",
+                          "BM_ToGString/0", "BM_QtUtf16Copy/0", "one direction, for information");
+    bench::PrintTimeRatio(times, "QString to GString (64 KiB), time / QString::utf16 copy time",
+                          "BM_ToGString/1", "BM_QtUtf16Copy/1", "one direction, for information");
     testsupport::StopEncodings();
     return 0;
 }

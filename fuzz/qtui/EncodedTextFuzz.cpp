@@ -52,8 +52,10 @@ QString ExpectedGuess(QByteArray const& bytes)
 void CheckCleaners(QString const& name, QByteArray const& input)
 {
     auto const plain = [](ushort c) { return !IsControl(c) && c != 0xFFFD && c != 0xFFFC; };
-    Check(All(GBQCEncode::normalizeFilepathForLocal(name), plain), "a local path holds no control character", input);
-    Check(All(GBQCEncode::normalizeFilenameForLocal(name), [&](ushort c) { return plain(c) && c != ':' && c != '/'; }),
+    Check(All(GBQCEncode::normalizeFilepathForLocal(name), plain), "a local path holds no control character",
+          input);
+    Check(All(GBQCEncode::normalizeFilenameForLocal(name),
+              [&](ushort c) { return plain(c) && c != ':' && c != '/'; }),
           "a local name holds no separator", input);
     QString const forAny = GBQCEncode::normalizeFilenameForAny(name);
     bool const longPath = forAny.startsWith(QLatin1String("__?_"));
@@ -67,7 +69,8 @@ void CheckCleaners(QString const& name, QByteArray const& input)
     QString const path = GBQCEncode::normalizeFilepathForAny(name);
     Check(All(path, [&](ushort c) { return plain(c) && !QString("*\"<>|").contains(QChar(c)); }),
           "a path for any system holds no forbidden character", input);
-    Check(GBQCEncode::normalizeFilepathForLocalToUtf8(name) == GBQCEncode::normalizeFilepathForLocal(name).toUtf8(),
+    Check(GBQCEncode::normalizeFilepathForLocalToUtf8(name) ==
+              GBQCEncode::normalizeFilepathForLocal(name).toUtf8(),
           "the UTF-8 form of a local path is its text's", input);
     for (QString const& part : GBQCEncode::normalizeDotAtBegin(name).split(QLatin1Char('/')))
         Check(!part.startsWith(QLatin1Char('.')), "no part of a path begins with a dot", input);
@@ -95,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     if (QString::fromUtf8(guessed.toUtf8()) == guessed)
     {
         QByteArray const words = GBQCEncode::encodedWordEncode(guessed, "utf-8");
-        Check(GBQCEncode::encodedWordDecode(words, false) == guessed, "encoded words read back as their text", input);
+        Check(GBQCEncode::encodedWordDecode(words, false) == guessed, "encoded words read back as their text",
+              input);
         for (QByteArray const& line : words.split('\n'))
         {
             QByteArray const word = line.trimmed();

@@ -22,7 +22,8 @@ TEST(EncodedTextFuzzTest, KeepsToItsPropertiesOverTheSeedCorpus)
     for (auto const& entry : fs::directory_iterator(corpus))
     {
         std::ifstream file(entry.path(), std::ios::binary);
-        std::vector<std::uint8_t> const input((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::vector<std::uint8_t> const input((std::istreambuf_iterator<char>(file)),
+                                              std::istreambuf_iterator<char>());
         EXPECT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0) << entry.path();
         ++seeds;
     }
@@ -31,11 +32,46 @@ TEST(EncodedTextFuzzTest, KeepsToItsPropertiesOverTheSeedCorpus)
 
 TEST(EncodedTextFuzzTest, KeepsToItsPropertiesOverRandomPieces)
 {
-    std::vector<std::string> const pieces = {
-        "=?", "?=", "?Q?", "?B?", "?q?", "utf-8", "iso-8859-1", "US-ASCII", "=41", "=E9", "=Z", "_", " ", "\r\n",
-        "R3LDvA==", "w59l", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF", "\x8E", "\xE9", "\xC3\xA9", "\xF0\x9F\x98\x80",
-        "\xED\xA0\x80", "\\\\?\\", ":", "/", "\\", "*", "?", "<", ">", "|", "\"", ".", "\x01", std::string(1, '\0'),
-        "\xE2\x89\xAE", "a", "Z"};
+    std::vector<std::string> const pieces = {"=?",
+                                             "?=",
+                                             "?Q?",
+                                             "?B?",
+                                             "?q?",
+                                             "utf-8",
+                                             "iso-8859-1",
+                                             "US-ASCII",
+                                             "=41",
+                                             "=E9",
+                                             "=Z",
+                                             "_",
+                                             " ",
+                                             "\r\n",
+                                             "R3LDvA==",
+                                             "w59l",
+                                             "\xFF\xFE",
+                                             "\xFE\xFF",
+                                             "\xEF\xBB\xBF",
+                                             "\x8E",
+                                             "\xE9",
+                                             "\xC3\xA9",
+                                             "\xF0\x9F\x98\x80",
+                                             "\xED\xA0\x80",
+                                             "\\\\?\\",
+                                             ":",
+                                             "/",
+                                             "\\",
+                                             "*",
+                                             "?",
+                                             "<",
+                                             ">",
+                                             "|",
+                                             "\"",
+                                             ".",
+                                             "\x01",
+                                             std::string(1, '\0'),
+                                             "\xE2\x89\xAE",
+                                             "a",
+                                             "Z"};
     std::mt19937 engine(20261211);
     for (int round = 0; round < 3000; ++round)
     {
@@ -43,6 +79,7 @@ TEST(EncodedTextFuzzTest, KeepsToItsPropertiesOverRandomPieces)
         int const count = static_cast<int>(engine() % 12);
         for (int i = 0; i < count; ++i)
             input += pieces[engine() % pieces.size()];
-        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<std::uint8_t const*>(input.data()), input.size()), 0);
+        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<std::uint8_t const*>(input.data()), input.size()),
+                  0);
     }
 }

@@ -45,14 +45,21 @@ TEST(GBQCEncodeTest, TheGuessDecidesByMarkValidityAndScore)
         {"ASCII", "plain text", u"plain text"},
         {"a single FF is too short for a mark", "\xFF", u"\u00ff"},
         {"FE FF alone is big-endian UTF-16", "\xFE\xFF", u""},
-        {"little-endian UTF-16 with its mark", std::string("\xFF\xFE" "A\0\xE9\0", 6), u"A\u00e9"},
+        {"little-endian UTF-16 with its mark",
+         std::string("\xFF\xFE"
+                     "A\0\xE9\0",
+                     6),
+         u"A\u00e9"},
         {"big-endian UTF-16 with its mark", std::string("\xFE\xFF\0A\0\xE9", 6), u"A\u00e9"},
         {"UTF-8 with its mark", "\xEF\xBB\xBFZ\xC3\xBC", u"Z\u00fc"},
         {"a mark before text that is not UTF-8", "\xEF\xBB\xBF\xFF", u"\ufffd"},
         {"an encoded surrogate is not UTF-8", "\xED\xA0\x80", u"\u00ed\u00a0\u0080"},
         {"an overlong slash is not UTF-8", "\xC0\xAF", u"\u00c0\u00af"},
         {"zero bytes are kept", std::string("a\0\xE9", 3), std::u16string(u"a\0\u00e9", 3)},
-        {"Mac Roman words", "Gr\x9f\xa7" "e aus K\x9aln", u"Gr\u00fc\u00dfe aus K\u00f6ln"},
+        {"Mac Roman words",
+         "Gr\x9f\xa7"
+         "e aus K\x9aln",
+         u"Gr\u00fc\u00dfe aus K\u00f6ln"},
     };
     for (Case const& c : cases)
     {
@@ -118,7 +125,9 @@ TEST(GBQCEncodeTest, NamedConversions)
     EXPECT_EQ(GBQCEncode::toUtf8(Q(u"\u00e9"), true), B("\xEF\xBB\xBF\xC3\xA9"));
     EXPECT_EQ(GBQCEncode::fromUtf8(B("\xEF\xBB\xBF\xC3\xA9")), Q(u"\u00e9"));
     EXPECT_EQ(GBQCEncode::fromUtf8("x\xC3\xA9"), Q(u"x\u00e9"));
-    EXPECT_EQ(GBQCEncode::toUtf16(Q(u"A")), B(std::string("\xFF\xFE" "A\0", 4)));
+    EXPECT_EQ(GBQCEncode::toUtf16(Q(u"A")), B(std::string("\xFF\xFE"
+                                                          "A\0",
+                                                          4)));
     ushort const units[] = {'h', 0xE9, 0};
     EXPECT_EQ(GBQCEncode::fromUtf16(units), Q(u"h\u00e9"));
     EXPECT_EQ(GBQCEncode::fromUtf16(units, 1), Q(u"h"));
@@ -129,7 +138,10 @@ TEST(GBQCEncodeTest, NamedConversions)
     EXPECT_TRUE(GBQCEncode::fromEncoding("no such codec", "abc").isNull());
     EXPECT_TRUE(GBQCEncode::toEncoding("no such codec", Q(u"abc")).isNull());
     EXPECT_EQ(GBQCEncode::toUnknownFilepath(Q(u"a\u00e9")), B("a\xC3\xA9"));
-    EXPECT_EQ(GBQCEncode::fromLocalFilepath(B(std::string("\xFF\xFE" "a\0", 4))), Q(u"a"));
+    EXPECT_EQ(GBQCEncode::fromLocalFilepath(B(std::string("\xFF\xFE"
+                                                          "a\0",
+                                                          4))),
+              Q(u"a"));
     // Anything without a UTF-16 mark is read as UTF-8, even bytes that are not.
     EXPECT_EQ(GBQCEncode::fromLocalFilepath(B("\x8E\x8E")), Q(u"\ufffd\ufffd"));
 }
@@ -166,12 +178,20 @@ TEST(GBQCEncodeTest, EncodedWordsAreRead)
         bool localText;
         std::u16string expected;
     } const cases[] = {
-        {"no word, UTF-8", "Gr\xC3\xBC\xC3\x9F" "e", false, u"Gr\u00fc\u00dfe"},
-        {"no word, local text", "Gr\xFC\xDF" "e", true, u"Gr\u00fc\u00dfe"},
+        {"no word, UTF-8",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e",
+         false, u"Gr\u00fc\u00dfe"},
+        {"no word, local text",
+         "Gr\xFC\xDF"
+         "e",
+         true, u"Gr\u00fc\u00dfe"},
         {"empty", "", false, u""},
         {"Base64", "=?utf-8?B?R3LDvMOfZQ==?=", false, u"Gr\u00fc\u00dfe"},
-        {"lower-case markers", "=?UTF-8?b?R3LDvMOfZQ==?= =?iso-8859-1?q?K=F6ln?=", false, u"Gr\u00fc\u00dfeK\u00f6ln"},
-        {"Q with an underscore for a space", "=?iso-8859-1?Q?Gr=FC=DFe_aus_K=F6ln?=", false, u"Gr\u00fc\u00dfe aus K\u00f6ln"},
+        {"lower-case markers", "=?UTF-8?b?R3LDvMOfZQ==?= =?iso-8859-1?q?K=F6ln?=", false,
+         u"Gr\u00fc\u00dfeK\u00f6ln"},
+        {"Q with an underscore for a space", "=?iso-8859-1?Q?Gr=FC=DFe_aus_K=F6ln?=", false,
+         u"Gr\u00fc\u00dfe aus K\u00f6ln"},
         {"Q text beginning with =", "=?utf-8?Q?=C3=A9?=", false, u"\u00e9"},
         {"blank text between words disappears", "=?utf-8?Q?a?=   =?utf-8?Q?b?=", false, u"ab"},
         {"other text between words stays", "=?utf-8?Q?a?= and =?utf-8?Q?b?=", false, u"a and b"},
@@ -179,13 +199,18 @@ TEST(GBQCEncodeTest, EncodedWordsAreRead)
         {"folded lines are joined", "=?utf-8?B?R3LDvA==?=\r\n =?utf-8?B?w59l?=", false, u"Gr\u00fc\u00dfe"},
         {"an ASCII charset reads as Latin-1", "=?US-ASCII?Q?=E9?=", false, u"\u00e9"},
         {"an unknown charset reads as Latin-1", "=?x-unknown?Q?=E9?=", false, u"\u00e9"},
-        {"an empty encoded text", "=?utf-8?Q?" "?=x", false, u"x"},
-        {"bad quoted-printable keeps the rest", "ok =?utf-8?Q?a=ZZ?= more", false, u"ok =?utf-8?Q?a=ZZ?= more"},
+        {"an empty encoded text",
+         "=?utf-8?Q?"
+         "?=x",
+         false, u"x"},
+        {"bad quoted-printable keeps the rest", "ok =?utf-8?Q?a=ZZ?= more", false,
+         u"ok =?utf-8?Q?a=ZZ?= more"},
         {"a word without its end keeps the rest", "=?utf-8?Q?a?= =?utf-8?Q?b", false, u"a=?utf-8?Q?b"},
         {"no marker keeps the rest", "=?utf-8?X?a?= next", false, u"=?utf-8?X?a?= next"},
         {"an empty charset keeps the rest", "=??Q?a?=", false, u"=??Q?a?="},
         {"an = at the end of Q text", "=?utf-8?Q?a=?=", false, u"=?utf-8?Q?a=?="},
-        {"a zero byte in Q text", std::string("=?iso-8859-1?Q?a\0b?=", 20), false, std::u16string(u"a\0b", 3)},
+        {"a zero byte in Q text", std::string("=?iso-8859-1?Q?a\0b?=", 20), false,
+         std::u16string(u"a\0b", 3)},
         {"the tail ends at a zero byte", std::string("=?utf-8?Q?a?=b\0c", 16), false, u"ab"},
     };
     for (Case const& c : cases)
@@ -199,7 +224,8 @@ TEST(GBQCEncodeTest, EncodedWordsAreRead)
 TEST(GBQCEncodeTest, ManyWordsInATextAreDecodedInPlace)
 {
     EXPECT_EQ(GBQCEncode::encodedWordDecodeMany(Q(u"plain")), Q(u"plain"));
-    EXPECT_EQ(GBQCEncode::encodedWordDecodeMany(Q(u"Re: =?utf-8?B?w6k=?=  =?utf-8?Q?_x?= end")), Q(u"Re: \u00e9 x end"));
+    EXPECT_EQ(GBQCEncode::encodedWordDecodeMany(Q(u"Re: =?utf-8?B?w6k=?=  =?utf-8?Q?_x?= end")),
+              Q(u"Re: \u00e9 x end"));
     EXPECT_EQ(GBQCEncode::encodedWordDecodeMany(Q(u"=?utf-8*en?Q?a?=")), Q(u"a"));
 }
 
@@ -207,7 +233,8 @@ TEST(GBQCEncodeTest, EncodedWordsAreWrittenInWordsOfAtMostFortyBytes)
 {
     QByteArray const letters41(41, 'a');
     EXPECT_EQ(GBQCEncode::encodedWordEncode(QString::fromLatin1(letters41), "utf-8"),
-              "=?utf-8?B?" + QByteArray(40, 'a').toBase64() + "?=\r\n =?utf-8?B?" + QByteArray("a").toBase64() + "?=");
+              "=?utf-8?B?" + QByteArray(40, 'a').toBase64() + "?=\r\n =?utf-8?B?" +
+                  QByteArray("a").toBase64() + "?=");
     EXPECT_TRUE(GBQCEncode::encodedWordEncode(QString(), "utf-8").isEmpty());
     EXPECT_EQ(GBQCEncode::encodedWordEncode(Q(u"\u00e9"), "ISO-8859-1"), "=?ISO-8859-1?B?6Q==?=");
 
@@ -222,10 +249,14 @@ TEST(GBQCEncodeTest, EncodedWordsAreWrittenInWordsOfAtMostFortyBytes)
 TEST(GBQCEncodeTest, WrittenWordsReadBackAsTheText)
 {
     QString const texts[] = {
-        Q(u"x"), Q(u"  spaces  "), Q(u"Gr\u00fc\u00dfe aus K\u00f6ln, \u65e5\u672c\u8a9e \U0001F600\U0001F601"),
-        Q(u"line\r\nbreak"), QString(200, QChar(0x00e9)),
+        Q(u"x"),
+        Q(u"  spaces  "),
+        Q(u"Gr\u00fc\u00dfe aus K\u00f6ln, \u65e5\u672c\u8a9e \U0001F600\U0001F601"),
+        Q(u"line\r\nbreak"),
+        QString(200, QChar(0x00e9)),
         // A zero-width no-break space at the start of a word is text, not a byte-order mark.
-        Q(u"\ufeffA"), QString(40, QLatin1Char('a')) + Q(u"\ufeffb"),
+        Q(u"\ufeffA"),
+        QString(40, QLatin1Char('a')) + Q(u"\ufeffb"),
     };
     for (QString const& text : texts)
     {

@@ -24,8 +24,8 @@ protected:
         std::vector<void const*> values;
         for (char const* language : languages)
             values.push_back(CFStringCreateWithCString(kCFAllocatorDefault, language, kCFStringEncodingUTF8));
-        CFArrayRef const list = CFArrayCreate(kCFAllocatorDefault, values.data(), CFIndex(values.size()),
-                                              &kCFTypeArrayCallBacks);
+        CFArrayRef const list =
+            CFArrayCreate(kCFAllocatorDefault, values.data(), CFIndex(values.size()), &kCFTypeArrayCallBacks);
         for (void const* value : values)
             CFRelease(value);
         Store(list);
@@ -35,8 +35,8 @@ protected:
 private:
     static void Store(CFArrayRef list)
     {
-        CFPreferencesSetValue(CFSTR("AppleLanguages"), list, kCFPreferencesAnyApplication, kCFPreferencesCurrentUser,
-                              kCFPreferencesAnyHost);
+        CFPreferencesSetValue(CFSTR("AppleLanguages"), list, kCFPreferencesAnyApplication,
+                              kCFPreferencesCurrentUser, kCFPreferencesAnyHost);
     }
 };
 } // namespace

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "BufferText.h"
+#include "GMacRomanEncoding.h"
 #include "GQStringSupport.h"
 #include "GStringPool.h"
-#include "GMacRomanEncoding.h"
 #include "GStringPoolTable.h"
 #include "GUnicodeEncoding.h"
 #include "StringText.h"
@@ -69,7 +69,8 @@ TEST(GQStringSupportTest, LongTextWithLineEndsInEveryPlaceOfABlockConverts)
 
         std::u16string withZero(40, u'b');
         withZero[std::size_t(at)] = u'\0';
-        EXPECT_EQ(UnitsOf(GQStringSupport::ToQString(UnitsOf(withZero))), std::u16string(std::size_t(at), u'b'));
+        EXPECT_EQ(UnitsOf(GQStringSupport::ToQString(UnitsOf(withZero))),
+                  std::u16string(std::size_t(at), u'b'));
     }
 }
 
@@ -124,7 +125,8 @@ TEST(GQStringSupportTest, EightBitFormsStopAtTheFirstZero)
     EXPECT_EQ(GQStringSupport::ToQString(BufferOf(std::string("ab\0cd", 5))), Q(u"ab"));
     EXPECT_EQ(GQStringSupport::ToQString(UnitsOf(std::u16string(u"ab\0cd", 5))), Q(u"ab"));
     // ToGString keeps every unit, the zero too.
-    EXPECT_EQ(GQStringSupport::ToGString(text, false).GetBuffer(GUnicodeEncoding::GetInstance()).GetLength(), 10);
+    EXPECT_EQ(GQStringSupport::ToGString(text, false).GetBuffer(GUnicodeEncoding::GetInstance()).GetLength(),
+              10);
 }
 
 TEST(GQStringSupportTest, ByteArraysCopyEveryByte)
@@ -149,7 +151,8 @@ TEST(GQStringSupportTest, ListsKeepTheirOrderBothWays)
     GTable<GString> const strings = GQStringSupport::ToGStringTable(list);
     ASSERT_EQ(strings.GetCount(), 3);
     EXPECT_EQ(Utf8Of(strings[1]), "two\r");
-    EXPECT_EQ(GQStringSupport::ToQStringList(strings), (QStringList{Q(u"one"), Q(u"two\n"), Q(u"/Volumes/a b/c")}));
+    EXPECT_EQ(GQStringSupport::ToQStringList(strings),
+              (QStringList{Q(u"one"), Q(u"two\n"), Q(u"/Volumes/a b/c")}));
 
     GTable<GPathName> const paths = GQStringSupport::ToGPathNameTable({Q(u"/a/./b"), Q(u"c/d")});
     ASSERT_EQ(paths.GetCount(), 2);
@@ -164,7 +167,8 @@ TEST(GQStringSupportTest, PathsCrossAsTheirPortableText)
 {
     GPathName const path("/Volumes/Disk/Folder/File.txt");
     EXPECT_EQ(GQStringSupport::ToQString(path), Q(u"/Volumes/Disk/Folder/File.txt"));
-    EXPECT_EQ(GQStringSupport::ToGPathName(Q(u"/Volumes/Disk/Folder/"), true), GPathName("/Volumes/Disk/Folder"));
+    EXPECT_EQ(GQStringSupport::ToGPathName(Q(u"/Volumes/Disk/Folder/"), true),
+              GPathName("/Volumes/Disk/Folder"));
 }
 
 TEST(GQStringSupportTest, StringPoolTextsBecomeQtTextsListsAndToolTips)

@@ -13,14 +13,14 @@
 #include <memory>
 
 #include "GBQCSharedObject.h"
+#include "GEmptyMessage.h"
 #include "GFileSystem.h"
 #include "GPrefMemoryModule.h"
 #include "GPreferences.h"
 #include "GQUIHelpHandler.h"
 #include "GQUILayer.h"
-#include "GSignal.h"
-#include "GEmptyMessage.h"
 #include "GQUIUserMessage.h"
+#include "GSignal.h"
 #include "GStringPool.h"
 #include "PSystem.h"
 #include "QtuiTestSupport.h"
@@ -146,7 +146,8 @@ TEST_F(LayerTest, TheMakersLookIsApplied)
     EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetOther), 276u);
 
     QPalette const lists = QApplication::palette("QListWidget");
-    EXPECT_EQ(lists.color(QPalette::Inactive, QPalette::Highlight), lists.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(lists.color(QPalette::Inactive, QPalette::Highlight),
+              lists.color(QPalette::Active, QPalette::Highlight));
     EXPECT_EQ(lists.color(QPalette::Inactive, QPalette::HighlightedText),
               lists.color(QPalette::Active, QPalette::HighlightedText));
     EXPECT_EQ(QLocale().toString(1234567), QStringLiteral("1234567"));
@@ -288,8 +289,13 @@ TEST_F(LayerTest, TheToolkitsTextsAreRegistered)
         int id;
         char const* text;
     } const cases[] = {
-        {15, "Yes"}, {16, "No"}, {1100, "Don't show this message again"}, {2421, "Select \"%1\""},
-        {2443, "Passwords do not match"}, {11010032, "Pages"}, {1, "Framework DEBUG Alert\r\r%1\r\r"},
+        {15, "Yes"},
+        {16, "No"},
+        {1100, "Don't show this message again"},
+        {2421, "Select \"%1\""},
+        {2443, "Passwords do not match"},
+        {11010032, "Pages"},
+        {1, "Framework DEBUG Alert\r\r%1\r\r"},
         {11010144, "Move Down"},
     };
     for (Case const& c : cases)

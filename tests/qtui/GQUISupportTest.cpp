@@ -37,10 +37,7 @@ protected:
         GQUILayer::SetPrefFileName(GPathName());
     }
 
-    GPathName Path(char const* name) const
-    {
-        return GPathName(GString((fFolder / name).string().c_str()));
-    }
+    GPathName Path(char const* name) const { return GPathName(GString((fFolder / name).string().c_str())); }
     QString QPath(char const* name) const { return QString::fromStdString((fFolder / name).string()); }
     QSettings Settings() const { return QSettings(QPath("state.ini"), QSettings::IniFormat); }
 
@@ -289,9 +286,11 @@ TEST_F(GQUISupportTest, TheCrossPlaceholderIsGreyOnMidlight)
     EXPECT_EQ(pixmap.size(), QSize(1, 19));
     // The palette's colour, to the 8 bits a pixmap keeps.
     QRgb const midlight = QApplication::palette().color(QPalette::Midlight).rgb();
-    auto const isMidlight = [midlight](QImage const& image, int x, int y) {
+    auto const isMidlight = [midlight](QImage const& image, int x, int y)
+    {
         QRgb const pixel = image.pixel(x, y);
-        return std::abs(qRed(pixel) - qRed(midlight)) <= 1 && std::abs(qGreen(pixel) - qGreen(midlight)) <= 1 &&
+        return std::abs(qRed(pixel) - qRed(midlight)) <= 1 &&
+               std::abs(qGreen(pixel) - qGreen(midlight)) <= 1 &&
                std::abs(qBlue(pixel) - qBlue(midlight)) <= 1;
     };
     EXPECT_TRUE(isMidlight(pixmap.toImage(), 0, 10));

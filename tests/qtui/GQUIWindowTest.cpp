@@ -58,7 +58,10 @@ protected:
     }
 
     std::string StateFile() const { return (fFolder / "state.ini").string(); }
-    QSettings Settings() const { return QSettings(QString::fromStdString(StateFile()), QSettings::IniFormat); }
+    QSettings Settings() const
+    {
+        return QSettings(QString::fromStdString(StateFile()), QSettings::IniFormat);
+    }
     std::string StateText() const
     {
         std::ifstream in(StateFile());
@@ -71,12 +74,14 @@ protected:
     // accepts it.
     void AnswerNextModal(std::string& seenDuringLoop, int result = QDialog::Accepted)
     {
-        QTimer::singleShot(0, [&seenDuringLoop, result]() {
-            auto* const dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            seenDuringLoop = dialog ? HookLog::Calls("st") : "no modal dialog";
-            if (dialog)
-                dialog->done(result);
-        });
+        QTimer::singleShot(0,
+                           [&seenDuringLoop, result]()
+                           {
+                               auto* const dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                               seenDuringLoop = dialog ? HookLog::Calls("st") : "no modal dialog";
+                               if (dialog)
+                                   dialog->done(result);
+                           });
     }
 
     testsupport::TempFolder fFolder;
@@ -186,7 +191,8 @@ TEST_F(GQUIWindowTest, AWindowNeverShownSavesNothing)
 
 TEST_F(GQUIWindowTest, TrackedSplittersKeepTheirStateUnderTheWindowsKey)
 {
-    auto const build = [](TestDialog& window) {
+    auto const build = [](TestDialog& window)
+    {
         auto* const splitter = new QSplitter(&window);
         splitter->setObjectName("split");
         splitter->addWidget(new QWidget);
@@ -231,11 +237,13 @@ TEST_F(GQUIWindowTest, TheFirstShowCentresTheWindowOnTheScreenUnderThePointer)
     TestDialog window(false);
     window.resize(301, 201);
     window.show();
-    QRect const screen = QGuiApplication::screenAt(QCursor::pos()) ? QGuiApplication::screenAt(QCursor::pos())->geometry()
-                                                                    : QGuiApplication::primaryScreen()->geometry();
+    QRect const screen = QGuiApplication::screenAt(QCursor::pos())
+                             ? QGuiApplication::screenAt(QCursor::pos())->geometry()
+                             : QGuiApplication::primaryScreen()->geometry();
     QSize const frame = window.frameGeometry().size();
-    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(screen.x() + screen.width() / 2 - frame.width() / 2,
-                                                       screen.y() + screen.height() / 2 - frame.height() / 2));
+    EXPECT_EQ(window.frameGeometry().topLeft(),
+              QPoint(screen.x() + screen.width() / 2 - frame.width() / 2,
+                     screen.y() + screen.height() / 2 - frame.height() / 2));
 }
 
 TEST_F(GQUIWindowTest, WithoutSaveAndLoadOnlyHidingSaves)

@@ -25,8 +25,8 @@ public:
         GQUILayer::SetStopModalLoopHandler([](void* handle) { Record("stop modal", handle); });
         GQUILayer::SetStartFloatingLoopHandler([](void* handle) { Record("start floating", handle); });
         GQUILayer::SetStopFloatingLoopHandler([](void* handle) { Record("stop floating", handle); });
-        GQUILayer::SetWindowEventFloatingHandler(
-            [](void* handle, int event) { Record("event " + std::to_string(event), handle); });
+        GQUILayer::SetWindowEventFloatingHandler([](void* handle, int event)
+                                                 { Record("event " + std::to_string(event), handle); });
     }
     static void Uninstall()
     {

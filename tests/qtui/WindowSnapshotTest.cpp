@@ -114,7 +114,8 @@ TEST_F(WindowSnapshotTest, PlaceholdersCrossAndImageButtons)
     layout->addWidget(placeholder);
 
     auto* const buttons = new QHBoxLayout;
-    QColor const colours[] = {QColor(200, 40, 40), QColor(40, 160, 40), QColor(40, 40, 200), QColor(220, 200, 0)};
+    QColor const colours[] = {QColor(200, 40, 40), QColor(40, 160, 40), QColor(40, 40, 200),
+                              QColor(220, 200, 0)};
     char const* const names[] = {"on.png", "off.png", "hover-on.png", "hover-off.png"};
     for (int i = 0; i < 4; ++i)
     {

@@ -1,0 +1,385 @@
+// The toolkit's counted start-up and shut-down: the Qt application made, adopted and shared through
+// its user count, the host's hooks, the default parent of dialogs, the look and the texts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <cstdlib>
+#include <memory>
+
+#include "GBQCSharedObject.h"
+#include "GEmptyMessage.h"
+#include "GFileSystem.h"
+#include "GPrefMemoryModule.h"
+#include "GPreferences.h"
+#include "GQUIHelpHandler.h"
+#include "GQUILayer.h"
+#include "GQUIUserMessage.h"
+#include "GSignal.h"
+#include "GStringPool.h"
+#include "PSystem.h"
+#include "QtuiTestSupport.h"
+#include "StringText.h"
+
+using qtuitest::HookLog;
+using qtuitest::LayerTest;
+
+namespace
+{
+char const* RefCountProperty()
+{
+    return GBQCSharedObject::cRefCountProperty;
+}
+
+int argcOfHost = 1;
+char hostArgument[] = "host";
+char* argvOfHost[] = {hostArgument, nullptr};
+} // namespace
+
+TEST_F(LayerTest, TheFirstStartMakesTheApplicationAndTheLastStopDeletesIt)
+{
+    unsetenv("QT_MAC_WANTS_LAYER");
+    GQUILayer::Initialize();
+    QCoreApplication* const application = QCoreApplication::instance();
+    ASSERT_NE(qobject_cast<QApplication*>(application), nullptr);
+    EXPECT_STREQ(std::getenv("QT_MAC_WANTS_LAYER"), "1");
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(application), 1);
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_PluginApplication));
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeMenuBar));
+
+    GQUILayer::Initialize();
+    EXPECT_EQ(GQUILayer::GetInitializeCount(), 2);
+    EXPECT_EQ(QCoreApplication::instance(), application);
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(application), 1);
+
+    GQUILayer::Finalize();
+    EXPECT_EQ(QCoreApplication::instance(), application);
+    GQUILayer::Finalize();
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+    EXPECT_EQ(GQUILayer::GetInitializeCount(), 0);
+
+    // A stop without a start leaves the count at 0.
+    GQUILayer::Finalize();
+    EXPECT_EQ(GQUILayer::GetInitializeCount(), 0);
+}
+
+TEST_F(LayerTest, TwoStartersShareOneApplication)
+{
+    // Another component of the maker made the application first and holds one count on it.
+    auto* const other = new GQUINativeLookingApplication<QApplication>(argcOfHost, argvOfHost, QT_VERSION);
+    GBQCSharedObject::Acquire(other, 1);
+    QPointer<QObject> const watch(other);
+
+    GQUILayer::Initialize();
+    EXPECT_EQ(QCoreApplication::instance(), other);
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(other), 2);
+    GQUILayer::Finalize();
+    ASSERT_FALSE(watch.isNull());
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(other), 1);
+
+    // The other component leaves last and deletes it.
+    GBQCSharedObject::Release(other, 1);
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+}
+
+TEST_F(LayerTest, AHostApplicationCountedByOthersIsAdoptedAndLeftToThem)
+{
+    auto* const host = new QApplication(argcOfHost, argvOfHost);
+    host->setProperty(RefCountProperty(), 2u);
+    GQUILayer::Initialize();
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(host), 3);
+    GQUILayer::Finalize();
+    EXPECT_EQ(QCoreApplication::instance(), host);
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(host), 2);
+    delete host;
+}
+
+TEST_F(LayerTest, ASharedCoreApplicationIsReplacedByAWidgetApplicationKeepingItsUsers)
+{
+    auto* const core = new QCoreApplication(argcOfHost, argvOfHost);
+    core->setProperty(RefCountProperty(), 2u);
+    GQUILayer::Initialize();
+    QCoreApplication* const application = QCoreApplication::instance();
+    ASSERT_NE(qobject_cast<QApplication*>(application), nullptr);
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(application), 3);
+    GQUILayer::Finalize();
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(application), 2);
+    delete application;
+}
+
+TEST_F(LayerTest, AnUnsharedCoreApplicationIsLeftAlone)
+{
+    auto* const core = new QCoreApplication(argcOfHost, argvOfHost);
+    GQUILayer::Initialize();
+    EXPECT_EQ(QCoreApplication::instance(), core);
+    GQUILayer::Finalize();
+    EXPECT_EQ(QCoreApplication::instance(), core);
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(core), 0);
+    delete core;
+}
+
+TEST_F(LayerTest, AnUncountedHostApplicationGetsTheLookButIsNeitherCountedNorDeleted)
+{
+    auto* const host = new QApplication(argcOfHost, argvOfHost);
+    GQUILayer::Initialize();
+    EXPECT_FALSE(GBQCSharedObject::IsShared(host));
+    EXPECT_FALSE(host->styleSheet().isEmpty());
+    GQUILayer::Finalize();
+    EXPECT_EQ(QCoreApplication::instance(), host);
+    EXPECT_FALSE(GBQCSharedObject::IsShared(host));
+    delete host;
+}
+
+TEST_F(LayerTest, TheMakersLookIsApplied)
+{
+    GQUILayer::Initialize();
+    char const* const expected =
+        PSystem::GetOSCode() >= 6016 ? GQUILayer::cStyleSheetFrom1015 : GQUILayer::cStyleSheetOther;
+    EXPECT_EQ(qApp->styleSheet(), QString::fromLatin1(expected));
+    EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetFrom1015), 300u);
+    EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetOther), 276u);
+
+    QPalette const lists = QApplication::palette("QListWidget");
+    EXPECT_EQ(lists.color(QPalette::Inactive, QPalette::Highlight),
+              lists.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(lists.color(QPalette::Inactive, QPalette::HighlightedText),
+              lists.color(QPalette::Active, QPalette::HighlightedText));
+    EXPECT_EQ(QLocale().toString(1234567), QStringLiteral("1234567"));
+    EXPECT_EQ(QLocale().decimalPoint(), QLatin1Char('.'));
+    GQUILayer::Finalize();
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST_F(LayerTest, WithoutTheMakersStyleTheHostsLookStays)
+{
+    auto* const host = new QApplication(argcOfHost, argvOfHost);
+    host->setStyleSheet("QLabel { color: red; }");
+    GQUILayer::SetUseZolvaneStyle(false);
+    GQUILayer::Initialize();
+    EXPECT_EQ(host->styleSheet(), QStringLiteral("QLabel { color: red; }"));
+    GQUILayer::Finalize();
+    host->setStyleSheet(QString());
+    delete host;
+}
+
+TEST_F(LayerTest, WidgetsGetTheirControlSizeWhenPolished)
+{
+    GQUILayer::Initialize();
+    {
+        QMenu menu;
+        QTabBar tabs;
+        QPushButton button;
+        QPushButton mini;
+        mini.setAttribute(Qt::WA_MacMiniSize);
+        for (QWidget* widget : std::initializer_list<QWidget*>{&menu, &tabs, &button, &mini})
+            widget->ensurePolished();
+        EXPECT_TRUE(menu.testAttribute(Qt::WA_MacNormalSize));
+        EXPECT_TRUE(tabs.testAttribute(Qt::WA_MacNormalSize));
+        EXPECT_TRUE(button.testAttribute(Qt::WA_MacSmallSize));
+        EXPECT_TRUE(mini.testAttribute(Qt::WA_MacMiniSize));
+        EXPECT_FALSE(mini.testAttribute(Qt::WA_MacSmallSize));
+    }
+    GQUILayer::Finalize();
+}
+
+TEST_F(LayerTest, HooksAreCalledWithTheirArgumentsAndTheLoopHooksGoAtTheLastStop)
+{
+    HookLog::Install();
+    int window = 0;
+    GQUILayer::HandleStartModalLoop(&window);
+    GQUILayer::HandleStopModalLoop(&window);
+    GQUILayer::HandleStartFloatingLoop(&window);
+    GQUILayer::HandleStopFloatingLoop(&window);
+    GQUILayer::HandleWindowEventFloating(&window, 3);
+    EXPECT_EQ(HookLog::Calls(), "start modal, stop modal, start floating, stop floating, event 3");
+    for (void* handle : HookLog::Handles())
+        EXPECT_EQ(handle, &window);
+
+    GQUILayer::Initialize();
+    GQUILayer::Finalize();
+    HookLog::Clear();
+    GQUILayer::HandleStartModalLoop(&window);
+    GQUILayer::HandleStopModalLoop(&window);
+    GQUILayer::HandleStartFloatingLoop(&window);
+    GQUILayer::HandleStopFloatingLoop(&window);
+    GQUILayer::HandleWindowEventFloating(&window, 1);
+    EXPECT_EQ(HookLog::Calls(), "event 1");
+}
+
+TEST_F(LayerTest, DialogsTakeTheActiveWindowOrTheWrapperOfTheMainWindowHook)
+{
+    GQUILayer::Initialize();
+    EXPECT_EQ(GQUILayer::GetWidgetWrapper(), nullptr);
+    GQUILayer::SetMainWindowHandler([]() -> void* { return nullptr; });
+    QWidget* const wrapper = GQUILayer::GetWidgetWrapper();
+    ASSERT_NE(wrapper, nullptr);
+    EXPECT_EQ(wrapper->parentWidget(), nullptr);
+    QPointer<QWidget> const watch(wrapper);
+    GQUILayer::SetMainWindowHandler([]() -> void* { return nullptr; });
+    EXPECT_TRUE(watch.isNull()) << "a new hook replaces the wrapper";
+    EXPECT_NE(GQUILayer::GetWidgetWrapper(), nullptr);
+
+    QWidget active;
+    active.show();
+    QApplication::setActiveWindow(&active);
+    EXPECT_EQ(GQUILayer::GetWidgetWrapper(), &active);
+    GQUILayer::SetUseActiveWindowAsParent(false);
+    EXPECT_NE(GQUILayer::GetWidgetWrapper(), &active);
+    GQUILayer::SetUseActiveWindowAsParent(true);
+    active.hide();
+    QApplication::setActiveWindow(nullptr);
+
+    GQUILayer::SetMainWindowHandler(nullptr);
+    EXPECT_EQ(GQUILayer::GetWidgetWrapper(), nullptr);
+    GQUILayer::SetMainWindowHandler([]() -> void* { return nullptr; });
+    GQUILayer::Finalize();
+    EXPECT_EQ(GQUILayer::GetWidgetWrapper(), nullptr) << "the last stop deletes the wrapper";
+}
+
+namespace
+{
+// Counts the events of one custom type that reach it.
+class EventCounter : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            ++fCount;
+        return QObject::event(event);
+    }
+    int fCount = 0;
+};
+} // namespace
+
+TEST_F(LayerTest, TheRepeaterSignalDeliversPostedEventsOfAnApplicationTheLayerMade)
+{
+    GQUILayer::Initialize();
+    EventCounter receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    EXPECT_EQ(receiver.fCount, 0);
+    GSignal<GEmptyMessage>::GetSignal(GQUILayer::cRepeaterSignal)->Send(GEmptyMessage());
+    EXPECT_EQ(receiver.fCount, 1);
+    GQUILayer::Finalize();
+}
+
+TEST_F(LayerTest, TheHoverHelpListenerLivesFromTheFirstStartToTheLastStop)
+{
+    EXPECT_EQ(GQUIHelpHandler::GetListener(), nullptr);
+    GQUILayer::Initialize();
+    GQUILayer::Initialize();
+    EXPECT_NE(GQUIHelpHandler::GetListener(), nullptr);
+    GQUILayer::Finalize();
+    EXPECT_NE(GQUIHelpHandler::GetListener(), nullptr);
+    GQUILayer::Finalize();
+    EXPECT_EQ(GQUIHelpHandler::GetListener(), nullptr);
+}
+
+TEST_F(LayerTest, TheToolkitsTextsAreRegistered)
+{
+    GQUILayer::Initialize();
+    struct Case
+    {
+        int id;
+        char const* text;
+    } const cases[] = {
+        {15, "Yes"},
+        {16, "No"},
+        {1100, "Don't show this message again"},
+        {2421, "Select \"%1\""},
+        {2443, "Passwords do not match"},
+        {11010032, "Pages"},
+        {1, "Framework DEBUG Alert\r\r%1\r\r"},
+        {11010144, "Move Down"},
+    };
+    for (Case const& c : cases)
+        EXPECT_EQ(testsupport::Utf8Of(GStringPool::GetString(c.id)), c.text) << c.id;
+    GQUILayer::Finalize();
+}
+
+TEST_F(LayerTest, TheQtUserMessageServiceIsInstalledOnlyWhereNoneIs)
+{
+    GUserMessage::SetInstance(nullptr);
+    GQUILayer::Initialize();
+    EXPECT_NE(dynamic_cast<GQUIUserMessage*>(GUserMessage::GetInstance()), nullptr);
+    GQUILayer::Finalize();
+
+    GUserMessage* const own = new GUserMessage;
+    GUserMessage::SetInstance(own);
+    GQUILayer::Initialize();
+    EXPECT_EQ(GUserMessage::GetInstance(), own);
+    GQUILayer::Finalize();
+    GUserMessage::SetInstance(nullptr);
+}
+
+TEST_F(LayerTest, LayoutGuidesArePaintedOnlyWhenThePreferenceIsExactlyTrue)
+{
+    struct Case
+    {
+        char const* value;
+        bool guides;
+    } const cases[] = {{"true", true}, {"TRUE", false}, {"1", false}, {"", false}};
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.value);
+        auto* const module = new GPrefMemoryModule;
+        module->Set(GBuffer("General"), GBuffer("ShowQtLayoutDebugGuides"), GString(c.value));
+        GPreferences::SetPrefModule(GPreferences::cMemoryModuleID, module, true);
+        GQUILayer::Initialize();
+        {
+            QWidget widget;
+            widget.resize(40, 30);
+            QImage const picture = widget.grab().toImage();
+            EXPECT_EQ(picture.pixelColor(0, 0) == QColor(Qt::blue), c.guides);
+        }
+        GQUILayer::Finalize();
+        GPreferences::RemovePrefModule(GPreferences::cMemoryModuleID);
+    }
+}
+
+TEST_F(LayerTest, TheWindowStateFileIsTheOneSetOrTheDefaultInThePluginDataFolder)
+{
+    GPathName file;
+    GQUILayer::SetPrefFileName(GPathName(""));
+    GFileSystem::AddSpecialPath(36, GPathName("/Users/someone/Zolvane Prefs Folder/Plugin"));
+    GQUILayer::GetPrefFileName(file);
+    EXPECT_EQ(testsupport::Utf8Of(file.GetCrossPlatformString()),
+              "/Users/someone/Zolvane Prefs Folder/Plugin/UIGeometrySettingsQt5.ini");
+    GQUILayer::SetPrefFileName(GPathName("/tmp/state.ini"));
+    GQUILayer::GetPrefFileName(file);
+    EXPECT_EQ(testsupport::Utf8Of(file.GetCrossPlatformString()), "/tmp/state.ini");
+}
+
+TEST(GBQCSharedObjectTest, CountsLiveInThePropertyAndTheLastReleaseDeletes)
+{
+    EXPECT_FALSE(GBQCSharedObject::IsShared(nullptr));
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(nullptr), 0);
+    GBQCSharedObject::Acquire(nullptr, 1);
+    GBQCSharedObject::Release(nullptr, 1);
+
+    QPointer<QObject> object(new QObject);
+    EXPECT_FALSE(GBQCSharedObject::IsShared(object));
+    GBQCSharedObject::Acquire(object, 2);
+    EXPECT_EQ(object->property(RefCountProperty()).userType(), int(QMetaType::UInt));
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(object), 2);
+    GBQCSharedObject::Release(object, 1);
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(object), 1);
+    GBQCSharedObject::Release(object, 1);
+    EXPECT_TRUE(object.isNull());
+
+    // Without the property, and with a text that is no number, one release deletes.
+    object = new QObject;
+    GBQCSharedObject::Release(object, 1);
+    EXPECT_TRUE(object.isNull());
+    object = new QObject;
+    object->setProperty(RefCountProperty(), QStringLiteral("many"));
+    EXPECT_FALSE(GBQCSharedObject::IsShared(object));
+    GBQCSharedObject::Release(object, 1);
+    EXPECT_TRUE(object.isNull());
+}

@@ -1,0 +1,109 @@
+// What the toolkit's tests share: a log of the host's hooks, and a fixture that starts each test
+// without a Qt application and with the layer's settings as a fresh process has them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <string>
+#include <vector>
+
+#include "GQUILayer.h"
+#include "GQUINativeLookingApplication.h"
+
+namespace qtuitest
+{
+// The host's hooks as plain functions that record their calls.
+class HookLog
+{
+public:
+    static void Install()
+    {
+        Clear();
+        GQUILayer::SetStartModalLoopHandler([](void* handle) { Record("start modal", handle); });
+        GQUILayer::SetStopModalLoopHandler([](void* handle) { Record("stop modal", handle); });
+        GQUILayer::SetStartFloatingLoopHandler([](void* handle) { Record("start floating", handle); });
+        GQUILayer::SetStopFloatingLoopHandler([](void* handle) { Record("stop floating", handle); });
+        GQUILayer::SetWindowEventFloatingHandler([](void* handle, int event)
+                                                 { Record("event " + std::to_string(event), handle); });
+    }
+    static void Uninstall()
+    {
+        GQUILayer::SetStartModalLoopHandler(nullptr);
+        GQUILayer::SetStopModalLoopHandler(nullptr);
+        GQUILayer::SetStartFloatingLoopHandler(nullptr);
+        GQUILayer::SetStopFloatingLoopHandler(nullptr);
+        GQUILayer::SetWindowEventFloatingHandler(nullptr);
+    }
+    static void Clear()
+    {
+        Entries().clear();
+        HandleList().clear();
+    }
+    // The calls in order, separated by ", ".
+    static std::string Calls()
+    {
+        std::string out;
+        for (std::string const& entry : Entries())
+            out += (out.empty() ? "" : ", ") + entry;
+        return out;
+    }
+    // Only the calls whose text starts with prefix.
+    static std::string Calls(std::string const& prefix)
+    {
+        std::string out;
+        for (std::string const& entry : Entries())
+            if (entry.compare(0, prefix.size(), prefix) == 0)
+                out += (out.empty() ? "" : ", ") + entry;
+        return out;
+    }
+    static std::vector<void*> const& Handles() { return HandleList(); }
+
+private:
+    static void Record(std::string const& what, void* handle)
+    {
+        Entries().push_back(what);
+        HandleList().push_back(handle);
+    }
+    static std::vector<std::string>& Entries()
+    {
+        static std::vector<std::string> entries;
+        return entries;
+    }
+    static std::vector<void*>& HandleList()
+    {
+        static std::vector<void*> handles;
+        return handles;
+    }
+};
+
+// Every test starts and ends with no application, the layer down and its settings at their
+// defaults.
+class LayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QCoreApplication::instance(), nullptr);
+        ResetLayer();
+    }
+    void TearDown() override
+    {
+        while (GQUILayer::GetInitializeCount() > 0)
+            GQUILayer::Finalize();
+        ResetLayer();
+        HookLog::Uninstall();
+        delete QCoreApplication::instance();
+    }
+
+private:
+    static void ResetLayer()
+    {
+        GQUILayer::SetMainWindowHandler(nullptr);
+        GQUILayer::SetUseZolvaneStyle(true);
+        GQUILayer::SetUseActiveWindowAsParent(true);
+        GQUILayer::SetDefaultFloatingIsTool(true);
+    }
+};
+} // namespace qtuitest

@@ -1,6 +1,8 @@
 // The toolkit's counted start-up and shut-down and the shared Qt application.
 #include "GQUILayer.h"
 
+#include "GBasicFrameworkCoreLayer.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <QPalette>
@@ -47,12 +49,7 @@ QApplication* CurrentWidgetApplication()
     return qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
-// The foundation's own counted start-up and shut-down belong here, before the application comes and
-// after it has gone. The framework layer that counts them is not part of the foundation yet, so the
-// host component brings the foundation up before the toolkit and down after it.
-void StartFoundation() {}
 
-void StopFoundation() {}
 } // namespace
 
 int GQUILayer::cDummyArgc = 1;
@@ -84,7 +81,7 @@ void GQUILayer::Initialize()
 {
     if (sInitialized++ != 0)
         return;
-    StartFoundation();
+    GBasicFrameworkCoreLayer::Initialize();
 
     QCoreApplication* const existing = QCoreApplication::instance();
     if (!existing)
@@ -142,7 +139,7 @@ void GQUILayer::Finalize()
         sEventsSenderHelper->UnSubscribe(cRepeaterSignal);
     delete sQtPluginsFolder;
     sQtPluginsFolder = nullptr;
-    StopFoundation();
+    GBasicFrameworkCoreLayer::Finalize();
     delete sEventsSenderHelper;
     sEventsSenderHelper = nullptr;
     if (sApplicationObj)

@@ -5,12 +5,12 @@
 // from the foundation's allocator, whose lock makes a short copy out of Qt cost more than a plain
 // heap copy.
 #include "BenchRatio.h"
-#include "EncodingStartup.h"
 
 #include <QString>
 
 #include <string>
 
+#include "GBasicFrameworkCoreLayer.h"
 #include "GQStringSupport.h"
 #include "GUnicodeEncoding.h"
 
@@ -104,7 +104,7 @@ void PrintRoundTrip(bench::Times const& times, char const* size, char const* arg
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
     PrintRoundTrip(times, "short text", "0");
     PrintRoundTrip(times, "64 KiB", "1");
@@ -116,6 +116,6 @@ int main(int argc, char** argv)
                           "BM_ToGString/0", "BM_QtUtf16Copy/0", "one direction, for information");
     bench::PrintTimeRatio(times, "QString to GString (64 KiB), time / QString::utf16 copy time",
                           "BM_ToGString/1", "BM_QtUtf16Copy/1", "one direction, for information");
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

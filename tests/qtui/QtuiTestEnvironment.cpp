@@ -1,4 +1,4 @@
-// Runs the toolkit's tests with the encodings and the string pool up, and Qt on its offscreen
+// Runs the toolkit's tests with the foundation up, and Qt on its offscreen
 // platform unless the caller chose another one (a display under Xvfb, for pictures of the windows).
 #include <QString>
 #include <QtGlobal>
@@ -6,8 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "EncodingEnvironment.h"
-#include "GStringPool.h"
+#include "FoundationEnvironment.h"
 
 // Qt's offscreen platform does not delete the screens and the cursor it makes with each application;
 // the tests make many applications. Full stacks are needed to tell those blocks from the tests' own.
@@ -32,20 +31,18 @@ void FilterPlatformNotices(QtMsgType, QMessageLogContext const&, QString const& 
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-class QtuiEnvironment : public testsupport::EncodingEnvironment
+class QtuiEnvironment : public testsupport::FoundationEnvironment
 {
 public:
     void SetUp() override
     {
-        EncodingEnvironment::SetUp();
-        GStringPool::Initialize();
+        FoundationEnvironment::SetUp();
         qInstallMessageHandler(FilterPlatformNotices);
     }
     void TearDown() override
     {
         qInstallMessageHandler(nullptr);
-        GStringPool::Finalize();
-        EncodingEnvironment::TearDown();
+        FoundationEnvironment::TearDown();
     }
 };
 

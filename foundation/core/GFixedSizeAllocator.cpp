@@ -13,7 +13,7 @@ GFixedSizeAllocator::Chunk* GFixedSizeAllocator::FindChunkWithFreeBlock()
 {
     for (Chunk* chunk = fChunks; chunk; chunk = chunk->fNext)
     {
-        if (chunk->fFreeList)
+        if (chunk->fFreeCount > 0)
             return fCurrentChunk = chunk;
     }
 
@@ -24,15 +24,9 @@ GFixedSizeAllocator::Chunk* GFixedSizeAllocator::FindChunkWithFreeBlock()
     record->fCapacity = static_cast<std::int32_t>(cChunkBytes / fBlockSize);
     record->fFreeCount = record->fCapacity;
 
-    // Thread the blocks in address order; the last one ends the list.
-    unsigned char* const storage = record->fStorage;
-    for (std::int32_t i = 0; i < record->fCapacity; ++i)
-    {
-        auto* block = reinterpret_cast<FreeLink*>(storage + i * fBlockSize);
-        block->fNext =
-            i + 1 < record->fCapacity ? reinterpret_cast<FreeLink*>(storage + (i + 1) * fBlockSize) : nullptr;
-    }
-    record->fFreeList = reinterpret_cast<FreeLink*>(storage);
+    // Blocks are carved in address order as they are first asked for.
+    record->fFreeList = nullptr;
+    record->fCarved = 0;
 
     Chunk* chunk = record.release();
     chunk->fNext = fChunks;

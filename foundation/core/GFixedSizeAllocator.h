@@ -17,12 +17,16 @@ public:
     void* AllocBlock()
     {
         Chunk* chunk = fCurrentChunk;
-        if (!chunk || !chunk->fFreeList)
+        if (!chunk || chunk->fFreeCount == 0)
             chunk = FindChunkWithFreeBlock();
-        FreeLink* block = chunk->fFreeList;
-        chunk->fFreeList = block->fNext;
         --chunk->fFreeCount;
-        return block;
+        // Blocks given back first, while they are warm; then the next block never handed out.
+        if (FreeLink* block = chunk->fFreeList)
+        {
+            chunk->fFreeList = block->fNext;
+            return block;
+        }
+        return chunk->fStorage + chunk->fCarved++ * fBlockSize;
     }
 
     // The block must belong to this class.
@@ -52,7 +56,10 @@ private:
     struct Chunk
     {
         unsigned char* fStorage;
+        // Blocks given back; the blocks from fCarved on have never been handed out, and their pages
+        // are not touched until they are.
         FreeLink* fFreeList;
+        std::int64_t fCarved;
         std::uint64_t fBlockSize;
         std::int32_t fFreeCount;
         std::int32_t fCapacity;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "GEmptyMessage.h"
 #include "GFixedSizeAllocator.h"
@@ -73,6 +74,20 @@ void FreeExact(void* block, std::size_t size)
         std::abort();
     }
     delete[] header;
+}
+// A large block straight from the heap, which Resize can grow in place. As operator new does, a
+// failed request calls the new-handler (which frees memory or throws) and tries again.
+void* HeapBlock(void* block, std::size_t size)
+{
+    for (;;)
+    {
+        if (void* result = block ? std::realloc(block, size) : std::malloc(size))
+            return result;
+        std::new_handler handler = std::get_new_handler();
+        if (!handler)
+            throw std::bad_alloc();
+        handler();
+    }
 }
 } // namespace
 
@@ -144,7 +159,19 @@ void* GAllocator::Alloc(std::size_t size)
         }
         return new char[rounded];
     }
-    return new char[size];
+    return HeapBlock(nullptr, size);
+}
+
+void* GAllocator::Resize(void* block, std::size_t size, std::size_t newSize)
+{
+    if (!block)
+        return Alloc(newSize);
+    if (!cExactBlocks && RoundUp(size) > cMediumLimit && RoundUp(newSize) > cMediumLimit)
+        return HeapBlock(block, newSize);
+    void* result = Alloc(newSize);
+    std::memcpy(result, block, size < newSize ? size : newSize);
+    Free(block, size);
+    return result;
 }
 
 void GAllocator::Free(void* block, std::size_t size)
@@ -161,7 +188,7 @@ void GAllocator::Free(void* block, std::size_t size)
     else if (rounded <= cMediumLimit)
         PushMedium(block, rounded);
     else
-        delete[] static_cast<char*>(block);
+        std::free(block);
 
     if (fFreeCounter++ >= cFreesBetweenReleases)
     {

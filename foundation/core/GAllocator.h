@@ -39,6 +39,11 @@ public:
     // size must be the one given to Alloc; a null pointer does nothing. A build that hands out
     // exact blocks ends the process with a report when it is not.
     void Free(void* block, std::size_t size);
+    // A block of newSize bytes that begins with the first min(size, newSize) bytes of block, which
+    // is given up (size as given to Alloc; a null block is a plain Alloc). A large block grows in
+    // place where the heap can, without a copy, so that a buffer growing by appends does not copy
+    // and touch all of its pages again at every step.
+    void* Resize(void* block, std::size_t size, std::size_t newSize);
     // Whether this build hands every request its own exact heap block instead of pooling; the
     // chunk and cache counts below are then always 0.
     static bool HandsOutExactBlocks();

@@ -18,9 +18,13 @@ namespace
 char const* const cBeginDict = "#BEGINDICT";
 char const* const cEndDict = "#ENDDICT";
 
+// Borrows the key's bytes (and their terminator, which GetPtr guarantees), so that writing a pair
+// copies its key only into the output.
 GString KeyText(GBuffer const& key)
 {
-    return GString(key, GASCIIEncoding::GetInstance(), true);
+    GBuffer view;
+    view.SetFromStatic(reinterpret_cast<char const*>(key.GetPtr()), key.GetLength(), key.GetLength() + 2);
+    return GString(view, GASCIIEncoding::GetInstance(), true);
 }
 GString const& KeyText(GString const& key)
 {

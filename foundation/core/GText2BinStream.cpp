@@ -109,15 +109,16 @@ int GText2BinStream::WriteEOL()
 
 int GText2BinStream::WriteQuotedString(GString const& text)
 {
-    // The quotes are written apart from the text: an encoding of the platform ends a conversion at
-    // the first character it cannot hold, and the closing quote must not end with it.
-    int written = fTarget->Write(fQuote);
-    written += fTarget->Write(EscapedText(text));
-    written += fTarget->Write(fQuote);
-    return written;
+    // The quotes are put apart from the text: an encoding of the platform ends a conversion at the
+    // first character it cannot hold, and the closing quote must not end with it.
+    fQuoted.SetLength(0);
+    fQuoted += fQuote;
+    AppendEscaped(text, fQuoted);
+    fQuoted += fQuote;
+    return fTarget->Write(fQuoted);
 }
 
-bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
+bool GText2BinStream::AppendPlain(GString const& text, GBuffer& out) const
 {
     GEncoding const* source = text.GetEncoding().Get();
     if (fPlainForm == cNoPlainForm || !source)
@@ -125,7 +126,7 @@ bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
     bool const narrow = source == GASCIIEncoding::GetInstance() || source == GUTF8Encoding::GetInstance();
     if (!narrow && !IsUTF16(source))
         return false;
-    GBuffer const bytes = text.GetBuffer(source);
+    GBuffer const& bytes = text.GetBytes();
     unsigned char const* p = bytes.GetPtr();
     int const count = narrow ? bytes.GetLength() : bytes.GetLength() / 2;
     for (int i = 0; i < count; ++i)
@@ -135,12 +136,12 @@ bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
     }
     if (narrow == (fPlainForm == cPlainBytes))
     {
-        out = bytes;
-        out.SetLength(narrow ? count : 2 * count);
+        out.AppendByteArray(p, narrow ? count : 2 * count);
         return true;
     }
-    out.SetLength(fPlainForm == cPlainUnits ? 2 * count : count);
-    unsigned char* target = out.GetWritePtr();
+    int const start = out.GetLength();
+    out.SetLength(start + (fPlainForm == cPlainUnits ? 2 * count : count));
+    unsigned char* target = out.GetWritePtr() + start;
     for (int i = 0; i < count; ++i)
     {
         if (fPlainForm == cPlainUnits)
@@ -151,11 +152,10 @@ bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
     return true;
 }
 
-GBuffer GText2BinStream::EscapedText(GString const& text) const
+void GText2BinStream::AppendEscaped(GString const& text, GBuffer& out) const
 {
-    GBuffer plain;
-    if (PlainText(text, plain))
-        return plain;
+    if (AppendPlain(text, out))
+        return;
     GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
     // An odd last byte of UTF-16 is half a unit, no character, and would misalign the quote.
     GBuffer units = text.GetBuffer(unicode);
@@ -164,14 +164,14 @@ GBuffer GText2BinStream::EscapedText(GString const& text) const
     if (fLeadBytes.IsEmpty())
     {
         GStringSupport::ReplaceSpecialChars(escaped);
-        return escaped.GetBuffer(fEncoding);
+        out += escaped.GetBuffer(fEncoding);
+        return;
     }
     // Composed before it is encoded, as ReplaceSpecialChars does; runs of single-byte characters
     // are escaped as 8-bit text, and a character of two bytes is copied.
     GBuffer const bytes = escaped.GetBuffer(fEncoding);
     unsigned char const* p = bytes.GetPtr();
     int const count = bytes.GetLength();
-    GBuffer out;
     int runStart = 0;
     auto const escapeRun = [&](int end)
     {
@@ -190,7 +190,6 @@ GBuffer GText2BinStream::EscapedText(GString const& text) const
         runStart = at + 1;
     }
     escapeRun(count);
-    return out;
 }
 
 void GText2BinStream::Flush()

@@ -147,14 +147,14 @@ unsigned short const* WordsOf(GBuffer const& set)
 
 GBin2TextStream::GBin2TextStream(GBufferedInStream& source, GEncoding* encoding)
     : fSource(&source), fOwnsSource(false), fEncoding(nullptr), fSwapBytes(false), f16Bit(false),
-      fUnitWidth(1), fDroppedByte(0)
+      fUnitWidth(1), fDroppedByte(0), fChunk(nullptr)
 {
     Settle(encoding);
 }
 
 GBin2TextStream::GBin2TextStream(GBufferedInStream* source, GEncoding* encoding)
     : fSource(source), fOwnsSource(true), fEncoding(nullptr), fSwapBytes(false), f16Bit(false), fUnitWidth(1),
-      fDroppedByte(0)
+      fDroppedByte(0), fChunk(nullptr)
 {
     try
     {
@@ -295,10 +295,20 @@ void GBin2TextStream::BuildSets()
 int GBin2TextStream::ReadChunk(int byteCount, bool wide)
 {
     fDroppedByte = 0;
+    // Whole units in the machine's byte order are looked at where the source keeps them.
+    if (!(wide && fSwapBytes))
+    {
+        int const lent = fSource->Lend(byteCount, fChunk);
+        if (lent > 0 && !(wide && (lent & 1)))
+            return lent;
+        if (lent > 0)
+            fSource->Unread(lent);
+    }
     int n = fSource->Read(fScratch, byteCount);
     if (n <= 0)
     {
         fScratch.SetLength(0);
+        fChunk = fScratch.GetPtr();
         return 0;
     }
     if (wide && (n & 1))
@@ -316,6 +326,7 @@ int GBin2TextStream::ReadChunk(int byteCount, bool wide)
     }
     if (wide && fSwapBytes)
         GBufferSupport::SwapUnicodeBytes(fScratch);
+    fChunk = fScratch.GetPtr();
     return fScratch.GetLength();
 }
 
@@ -357,7 +368,7 @@ int GBin2TextStream::SkipUnits(Unit const* set, int count)
         int units = ReadChunk(wide ? cSkipChunk16 : cSkipChunk8, wide) / width;
         if (units == 0)
             return skipped;
-        int const i = members.FindFirstOutside(fScratch.GetPtr(), units);
+        int const i = members.FindFirstOutside(fChunk, units);
         skipped += i;
         if (i < units)
         {
@@ -407,7 +418,7 @@ int GBin2TextStream::Read(int count, GString& out)
     int kept = ReadChunk(bytes, f16Bit);
     if (kept == 0)
         return -1;
-    out.Set(fScratch, fEncoding, true);
+    out.Set(fChunk, kept, fEncoding, true);
     return kept / fUnitWidth;
 }
 
@@ -448,7 +459,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
         int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
         if (units == 0)
             break;
-        unsigned char const* p = fScratch.GetPtr();
+        unsigned char const* p = fChunk;
         int at = fLeadBytes.IsEmpty() ? set.FindFirst(p, units)
                                       : FindOutsideCharacters(set, fLeadBytes, p, units, secondByteFirst);
         if (at == units)
@@ -480,7 +491,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
         }
         PushBack(units - next, width);
         if (crAtChunkEnd && ReadChunk(width, f16Bit) == width &&
-            UnitAt(fScratch.GetPtr(), 0) != UnitAt(fLF.GetPtr(), 0))
+            UnitAt(fChunk, 0) != UnitAt(fLF.GetPtr(), 0))
             PushBack(1, width);
         break;
     }
@@ -506,7 +517,7 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
     if (ReadChunk(width, f16Bit) < width)
         return false;
     unsigned const quote = UnitAt(fQuote.GetPtr(), 0);
-    if (UnitAt(fScratch.GetPtr(), 0) != quote)
+    if (UnitAt(fChunk, 0) != quote)
     {
         PushBack(1, width);
         return false;
@@ -533,7 +544,7 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
         int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
         if (units == 0)
             break;
-        unsigned char const* p = fScratch.GetPtr();
+        unsigned char const* p = fChunk;
         int i = 0;
         // A character of two bytes is text whatever its bytes: it is taken whole, also after a
         // backslash (which then escapes nothing).

@@ -98,7 +98,7 @@ int GAllocator::sNewHandlerBudget = 1;
 
 GAllocator::GAllocator()
     : fSizeClasses{}, fFreeLists{}, fMoreMemoryFree(false), fFreeCounter(0),
-      fHandlesLowMemory(std::get_new_handler() != &GAllocator::NewHandler)
+      fHandlesLowMemory(std::get_new_handler() != &GAllocator::NewHandler), fLargeBlocks{}, fLargeCachedBytes(0)
 {
     for (std::size_t size = 8; size <= cSmallLimit; size += 8)
         fSizeClasses[size / 8] = new GFixedSizeAllocator(size);
@@ -159,7 +159,51 @@ void* GAllocator::Alloc(std::size_t size)
         }
         return new char[rounded];
     }
-    return HeapBlock(nullptr, size);
+    return AllocLargeLocked(size);
+}
+
+std::size_t GAllocator::LargeSize(std::size_t size)
+{
+    int shift = 0;
+    while ((size - 1) >> (shift + 4))
+        ++shift;
+    std::size_t const step = std::size_t(1) << shift;
+    // Near the top of size_t the request is taken as it is: rounding would wrap.
+    return size > SIZE_MAX - step ? size : (size + step - 1) & ~(step - 1);
+}
+
+void* GAllocator::AllocLargeLocked(std::size_t size)
+{
+    std::size_t const large = LargeSize(size);
+    for (LargeBlock& cached : fLargeBlocks)
+    {
+        if (cached.fBlock && cached.fSize == large)
+        {
+            void* block = cached.fBlock;
+            cached.fBlock = nullptr;
+            fLargeCachedBytes -= large;
+            return block;
+        }
+    }
+    return HeapBlock(nullptr, large);
+}
+
+void GAllocator::FreeLargeLocked(void* block, std::size_t size)
+{
+    std::size_t const large = LargeSize(size);
+    if (fLargeCachedBytes + large <= cLargeCacheBytes)
+    {
+        for (LargeBlock& cached : fLargeBlocks)
+        {
+            if (!cached.fBlock)
+            {
+                cached = {block, large};
+                fLargeCachedBytes += large;
+                return;
+            }
+        }
+    }
+    std::free(block);
 }
 
 void* GAllocator::Resize(void* block, std::size_t size, std::size_t newSize)
@@ -167,7 +211,7 @@ void* GAllocator::Resize(void* block, std::size_t size, std::size_t newSize)
     if (!block)
         return Alloc(newSize);
     if (!cExactBlocks && RoundUp(size) > cMediumLimit && RoundUp(newSize) > cMediumLimit)
-        return HeapBlock(block, newSize);
+        return HeapBlock(block, LargeSize(newSize));
     void* result = Alloc(newSize);
     std::memcpy(result, block, size < newSize ? size : newSize);
     Free(block, size);
@@ -188,7 +232,7 @@ void GAllocator::Free(void* block, std::size_t size)
     else if (rounded <= cMediumLimit)
         PushMedium(block, rounded);
     else
-        std::free(block);
+        FreeLargeLocked(block, size);
 
     if (fFreeCounter++ >= cFreesBetweenReleases)
     {
@@ -214,6 +258,16 @@ long GAllocator::ReleaseFreeListsLocked(int count)
 {
     bool const all = count < 1;
     long released = 0;
+    for (LargeBlock& cached : fLargeBlocks)
+    {
+        if (cached.fBlock)
+        {
+            std::free(cached.fBlock);
+            released += static_cast<long>(cached.fSize);
+            cached.fBlock = nullptr;
+        }
+    }
+    fLargeCachedBytes = 0;
     for (std::size_t size = cMediumLimit; size > cSmallLimit; size -= 8)
     {
         FreeBlock*& list = fFreeLists[size / 8];
@@ -259,10 +313,16 @@ int GAllocator::GetChunkCount(std::size_t size)
 int GAllocator::GetCachedBlockCount(std::size_t size)
 {
     std::size_t const rounded = RoundUp(size);
-    if (rounded <= cSmallLimit || rounded > cMediumLimit)
+    if (rounded <= cSmallLimit)
         return 0;
     GMutexLocker lock(fMutex);
     int count = 0;
+    if (rounded > cMediumLimit)
+    {
+        for (LargeBlock const& cached : fLargeBlocks)
+            count += cached.fBlock && cached.fSize == LargeSize(size) ? 1 : 0;
+        return count;
+    }
     for (FreeBlock* block = fFreeLists[rounded / 8]; block; block = block->fNext)
         ++count;
     return count;

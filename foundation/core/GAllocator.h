@@ -1,7 +1,8 @@
 // The process-wide memory manager behind every buffer, string, table and dictionary: small
 // requests come from size classes carved out of 1 MiB chunks, medium ones are recycled on
 // per-size free lists, large ones go to the heap in sizes of eight steps per power of two, and a
-// few freed ones wait there for the next request of their size. It also installs the process's new-handler.
+// few freed ones wait for the next request of their size. It also installs the process's
+// new-handler.
 // Built with SENDRIX_EXACT_ALLOCATION (the sanitizer and fuzz builds) it pools nothing: every
 // request gets a heap block of exactly its size, so that AddressSanitizer sees a byte written past
 // the size asked for, and Free checks the size it is given.

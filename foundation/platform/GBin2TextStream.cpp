@@ -32,8 +32,9 @@ bool IsMark(GBuffer const& bytes, unsigned char b0, unsigned char b1)
     return bytes.GetLength() == 2 && p[0] == b0 && p[1] == b1;
 }
 
-// An encoded set of units of one width. Small sets of bytes are searched with memchr, which scans
-// many bytes at once; otherwise a bit per unit below 256 decides with one load per unit.
+// An encoded set of units of one width. Small sets are searched many units at once: bytes with
+// memchr, 16-bit units four to a 64-bit word; otherwise a bit per unit below 256 decides with one
+// load per unit.
 class UnitSet
 {
 public:
@@ -78,7 +79,7 @@ public:
             }
             return limit;
         }
-        int at = 0;
+        int at = fWidth == 2 && fCount >= 1 && fCount <= cMemchrMembers ? SkipWordsWithout(p, count) : 0;
         while (at < count && !Contains(Load(p, at)))
             ++at;
         return at;
@@ -94,6 +95,28 @@ public:
 
 private:
     static constexpr int cMemchrMembers = 2;
+
+    // The index of the first group of four 16-bit units at p that may hold a member (a lane of the
+    // word equal to one), or where fewer than four remain; the units before it hold none.
+    int SkipWordsWithout(unsigned char const* p, int count) const
+    {
+        constexpr std::uint64_t cLaneOnes = 0x0001000100010001ull;
+        constexpr std::uint64_t cLaneHighs = 0x8000800080008000ull;
+        std::uint64_t const first = Load(fSet, 0) * cLaneOnes;
+        std::uint64_t const last = Load(fSet, fCount - 1) * cLaneOnes;
+        int at = 0;
+        for (; at + 4 <= count; at += 4)
+        {
+            std::uint64_t word;
+            std::memcpy(&word, p + 2 * at, sizeof word);
+            std::uint64_t const x = word ^ first;
+            std::uint64_t const y = word ^ last;
+            // A lane of x or y is zero where the word holds a member.
+            if ((((x - cLaneOnes) & ~x) | ((y - cLaneOnes) & ~y)) & cLaneHighs)
+                break;
+        }
+        return at;
+    }
 
     unsigned Load(unsigned char const* p, int index) const
     {
@@ -502,6 +525,12 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
 
 void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out) const
 {
+    // No text (the rest of most lines) is text of every encoding.
+    if (length <= 0)
+    {
+        out.Set(nullptr, 0, fEncoding, true);
+        return;
+    }
     GBuffer view;
     view.SetFromStatic(reinterpret_cast<char const*>(bytes), length);
     if (GString::AreCompatible(view, fEncoding))
@@ -572,6 +601,13 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
         while (i < units)
         {
             int stop = i + stops.FindFirst(p + i * width, units - i);
+            if (stop < units && UnitAt(p, stop) == quote && fQuotedText.IsEmpty())
+            {
+                // The whole text lies in this chunk and holds no escape: it is taken from there.
+                out.Set(p + i * width, (stop - i) * width, fEncoding, true);
+                PushBack(units - stop - 1, width);
+                return true;
+            }
             fQuotedText.AppendByteArray(p + i * width, (stop - i) * width);
             if (stop == units)
                 break;

@@ -164,8 +164,9 @@ void* GAllocator::Alloc(std::size_t size)
 
 std::size_t GAllocator::LargeSize(std::size_t size)
 {
+    // The step is an eighth of the highest power of two below size; a shift stays below the width.
     int shift = 0;
-    while ((size - 1) >> (shift + 4))
+    while (shift + 4 < int(sizeof(std::size_t) * 8) && ((size - 1) >> (shift + 4)))
         ++shift;
     std::size_t const step = std::size_t(1) << shift;
     // Near the top of size_t the request is taken as it is: rounding would wrap.

@@ -1,6 +1,9 @@
 // The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
 #include "GText2BinStream.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "GASCIIEncoding.h"
 #include "GBufferSupport.h"
 #include "GEncoding.h"
@@ -17,6 +20,31 @@ namespace
 bool IsPlain(unsigned unit)
 {
     return unit < 0x80 && unit != 9 && unit != 10 && unit != 13 && unit != '"' && unit != '\\';
+}
+
+// Whether the bytes at p are all plain, looked at eight at a time.
+bool ArePlainBytes(unsigned char const* p, int count)
+{
+    constexpr std::uint64_t cOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t cHighs = 0x8080808080808080ull;
+    int at = 0;
+    for (; at + 8 <= count; at += 8)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, p + at, sizeof word);
+        // A byte of x is zero where the word holds the byte b.
+        auto const holds = [word](unsigned char b)
+        {
+            std::uint64_t const x = word ^ (cOnes * b);
+            return (x - cOnes) & ~x;
+        };
+        if ((word | holds(9) | holds(10) | holds(13) | holds('"') | holds('\\')) & cHighs)
+            return false;
+    }
+    bool plain = true;
+    for (; at < count; ++at)
+        plain &= IsPlain(p[at]);
+    return plain;
 }
 
 bool IsUTF16(GEncoding const* encoding)
@@ -129,24 +157,32 @@ bool GText2BinStream::AppendPlain(GString const& text, GBuffer& out) const
     GBuffer const& bytes = text.GetBytes();
     unsigned char const* p = bytes.GetPtr();
     int const count = narrow ? bytes.GetLength() : bytes.GetLength() / 2;
-    for (int i = 0; i < count; ++i)
+    bool plain = true;
+    if (narrow)
+        plain = ArePlainBytes(p, count);
+    else
     {
-        if (!IsPlain(narrow ? p[i] : GBuffer::ReadUnit(p, i)))
-            return false;
+        for (int i = 0; i < count; ++i)
+            plain &= IsPlain(GBuffer::ReadUnit(p, i));
     }
+    if (!plain)
+        return false;
     if (narrow == (fPlainForm == cPlainBytes))
     {
         out.AppendByteArray(p, narrow ? count : 2 * count);
         return true;
     }
     int const start = out.GetLength();
-    out.SetLength(start + (fPlainForm == cPlainUnits ? 2 * count : count));
+    out.SetLength(start + (narrow ? 2 * count : count));
     unsigned char* target = out.GetWritePtr() + start;
-    for (int i = 0; i < count; ++i)
+    if (narrow)
     {
-        if (fPlainForm == cPlainUnits)
+        for (int i = 0; i < count; ++i)
             GBuffer::WriteUnit(target, i, p[i]);
-        else
+    }
+    else
+    {
+        for (int i = 0; i < count; ++i)
             target[i] = static_cast<unsigned char>(GBuffer::ReadUnit(p, i));
     }
     return true;

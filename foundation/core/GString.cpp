@@ -190,8 +190,8 @@ bool IsPlainASCII(GBuffer const& bytes)
 }
 
 // UTF-16 text of whole units that are all ASCII (a zero unit excepted, which the conversions
-// report), narrowed byte by byte into out: the same text in ASCII and in UTF-8. False, out
-// untouched, for any other text.
+// report), narrowed byte by byte into out: the same text in UTF-8. False, out untouched, for any
+// other text.
 bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out)
 {
     int const length = utf16.GetLength();
@@ -655,8 +655,8 @@ unsigned GString::GetBuffer(GBuffer& out, GEncoding const* target) const
         out = fBytes;
         return GEncodingResult::cComplete;
     }
-    if (IsUnicodeEncoding(encoding) && (IsASCIIEncoding(target) || target == GUTF8Encoding::GetInstance()) &&
-        NarrowPlainUnits(fBytes, out))
+    // (The ASCII encoding's table is not the identity on every unit below 0x80: UTF-8 only.)
+    if (IsUnicodeEncoding(encoding) && target == GUTF8Encoding::GetInstance() && NarrowPlainUnits(fBytes, out))
         return GEncodingResult::cComplete;
     return target->ConvertFrom(fBytes, encoding, out);
 }

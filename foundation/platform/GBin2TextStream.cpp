@@ -315,11 +315,11 @@ void GBin2TextStream::BuildSets()
 
 // --- chunks and units ---
 
-int GBin2TextStream::ReadChunk(int byteCount, bool wide)
+int GBin2TextStream::ReadChunk(int byteCount, bool wide, bool inPlace)
 {
     fDroppedByte = 0;
     // Whole units in the machine's byte order are looked at where the source keeps them.
-    if (!(wide && fSwapBytes))
+    if (inPlace && !(wide && fSwapBytes))
     {
         int const lent = fSource->Lend(byteCount, fChunk);
         if (lent > 0 && !(wide && (lent & 1)))
@@ -438,7 +438,7 @@ int GBin2TextStream::Read(int count, GString& out)
     if (count <= 0)
         return -1;
     int bytes = count > INT_MAX / fUnitWidth ? INT_MAX - (INT_MAX % fUnitWidth) : count * fUnitWidth;
-    int kept = ReadChunk(bytes, f16Bit);
+    int kept = ReadChunk(bytes, f16Bit, false);
     if (kept == 0)
         return -1;
     out.Set(fChunk, kept, fEncoding, true);

@@ -88,7 +88,8 @@ private:
     // Reads up to byteCount bytes and points fChunk at them: in place where the source lends them,
     // otherwise in the scratch buffer. Wide: whole 16-bit units only (an odd last byte of the data
     // is dropped), brought to the machine's order. Returns the bytes kept.
-    int ReadChunk(int byteCount, bool wide);
+    // inPlace false always copies, so that a decorator delivers the full count across its blocks.
+    int ReadChunk(int byteCount, bool wide, bool inPlace = true);
     // Steps the source back over units of the given width read by the last ReadChunk.
     void PushBack(int units, int width);
     unsigned UnitAt(unsigned char const* p, int index) const;

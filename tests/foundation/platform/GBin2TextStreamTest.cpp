@@ -732,6 +732,24 @@ TEST_F(GBin2TextStreamTest, ReadsCountedUnits)
     }
 }
 
+TEST_F(GBin2TextStreamTest, CountedUnitsAreReadAcrossTheBlocksOfADecorator)
+{
+    // A token first leaves the decorator's block partly used; the counted read that follows still
+    // gets its whole count, as from memory.
+    std::string const text = "x " + std::string(700, 'y');
+    GBuffer bytes = BufferOf(text);
+    ShortReadStream inner(bytes, 3);
+    GBin2TextStream reader(new GBufferedInStreamDecorator(inner, GBin2TextStream::cMaxUnread),
+                           GASCIIEncoding::GetInstance());
+    GString token;
+    ASSERT_TRUE(reader.ReadString(token));
+    ASSERT_EQ(reader.SkipWhitespace(false), 1);
+    GString counted;
+    EXPECT_EQ(reader.Read(600, counted), 600);
+    EXPECT_EQ(U16(counted), std::u16string(600, u'y'));
+    EXPECT_EQ(reader.Read(600, counted), 100);
+}
+
 TEST_F(GBin2TextStreamTest, PassesRawBytesAndStepsBackThroughItsSource)
 {
     ReaderOver r(BufferOf(std::string("abcdef")));

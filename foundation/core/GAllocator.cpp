@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "GEmptyMessage.h"
 #include "GFixedSizeAllocator.h"
@@ -74,6 +75,20 @@ void FreeExact(void* block, std::size_t size)
     }
     delete[] header;
 }
+// A large block straight from the heap, which Resize can grow in place. As operator new does, a
+// failed request calls the new-handler (which frees memory or throws) and tries again.
+void* HeapBlock(void* block, std::size_t size)
+{
+    for (;;)
+    {
+        if (void* result = block ? std::realloc(block, size) : std::malloc(size))
+            return result;
+        std::new_handler handler = std::get_new_handler();
+        if (!handler)
+            throw std::bad_alloc();
+        handler();
+    }
+}
 } // namespace
 
 GAllocator* GAllocator::sInstance = nullptr;
@@ -83,7 +98,7 @@ int GAllocator::sNewHandlerBudget = 1;
 
 GAllocator::GAllocator()
     : fSizeClasses{}, fFreeLists{}, fMoreMemoryFree(false), fFreeCounter(0),
-      fHandlesLowMemory(std::get_new_handler() != &GAllocator::NewHandler)
+      fHandlesLowMemory(std::get_new_handler() != &GAllocator::NewHandler), fLargeBlocks{}, fLargeCachedBytes(0)
 {
     for (std::size_t size = 8; size <= cSmallLimit; size += 8)
         fSizeClasses[size / 8] = new GFixedSizeAllocator(size);
@@ -144,7 +159,64 @@ void* GAllocator::Alloc(std::size_t size)
         }
         return new char[rounded];
     }
-    return new char[size];
+    return AllocLargeLocked(size);
+}
+
+std::size_t GAllocator::LargeSize(std::size_t size)
+{
+    // The step is an eighth of the highest power of two below size; a shift stays below the width.
+    int shift = 0;
+    while (shift + 4 < int(sizeof(std::size_t) * 8) && ((size - 1) >> (shift + 4)))
+        ++shift;
+    std::size_t const step = std::size_t(1) << shift;
+    // Near the top of size_t the request is taken as it is: rounding would wrap.
+    return size > SIZE_MAX - step ? size : (size + step - 1) & ~(step - 1);
+}
+
+void* GAllocator::AllocLargeLocked(std::size_t size)
+{
+    std::size_t const large = LargeSize(size);
+    for (LargeBlock& cached : fLargeBlocks)
+    {
+        if (cached.fBlock && cached.fSize == large)
+        {
+            void* block = cached.fBlock;
+            cached.fBlock = nullptr;
+            fLargeCachedBytes -= large;
+            return block;
+        }
+    }
+    return HeapBlock(nullptr, large);
+}
+
+void GAllocator::FreeLargeLocked(void* block, std::size_t size)
+{
+    std::size_t const large = LargeSize(size);
+    if (fLargeCachedBytes + large <= cLargeCacheBytes)
+    {
+        for (LargeBlock& cached : fLargeBlocks)
+        {
+            if (!cached.fBlock)
+            {
+                cached = {block, large};
+                fLargeCachedBytes += large;
+                return;
+            }
+        }
+    }
+    std::free(block);
+}
+
+void* GAllocator::Resize(void* block, std::size_t size, std::size_t newSize)
+{
+    if (!block)
+        return Alloc(newSize);
+    if (!cExactBlocks && RoundUp(size) > cMediumLimit && RoundUp(newSize) > cMediumLimit)
+        return HeapBlock(block, LargeSize(newSize));
+    void* result = Alloc(newSize);
+    std::memcpy(result, block, size < newSize ? size : newSize);
+    Free(block, size);
+    return result;
 }
 
 void GAllocator::Free(void* block, std::size_t size)
@@ -161,7 +233,7 @@ void GAllocator::Free(void* block, std::size_t size)
     else if (rounded <= cMediumLimit)
         PushMedium(block, rounded);
     else
-        delete[] static_cast<char*>(block);
+        FreeLargeLocked(block, size);
 
     if (fFreeCounter++ >= cFreesBetweenReleases)
     {
@@ -187,6 +259,16 @@ long GAllocator::ReleaseFreeListsLocked(int count)
 {
     bool const all = count < 1;
     long released = 0;
+    for (LargeBlock& cached : fLargeBlocks)
+    {
+        if (cached.fBlock)
+        {
+            std::free(cached.fBlock);
+            released += static_cast<long>(cached.fSize);
+            cached.fBlock = nullptr;
+        }
+    }
+    fLargeCachedBytes = 0;
     for (std::size_t size = cMediumLimit; size > cSmallLimit; size -= 8)
     {
         FreeBlock*& list = fFreeLists[size / 8];
@@ -232,10 +314,16 @@ int GAllocator::GetChunkCount(std::size_t size)
 int GAllocator::GetCachedBlockCount(std::size_t size)
 {
     std::size_t const rounded = RoundUp(size);
-    if (rounded <= cSmallLimit || rounded > cMediumLimit)
+    if (rounded <= cSmallLimit)
         return 0;
     GMutexLocker lock(fMutex);
     int count = 0;
+    if (rounded > cMediumLimit)
+    {
+        for (LargeBlock const& cached : fLargeBlocks)
+            count += cached.fBlock && cached.fSize == LargeSize(size) ? 1 : 0;
+        return count;
+    }
     for (FreeBlock* block = fFreeLists[rounded / 8]; block; block = block->fNext)
         ++count;
     return count;

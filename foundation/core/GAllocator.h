@@ -1,6 +1,8 @@
 // The process-wide memory manager behind every buffer, string, table and dictionary: small
 // requests come from size classes carved out of 1 MiB chunks, medium ones are recycled on
-// per-size free lists, large ones go to the heap. It also installs the process's new-handler.
+// per-size free lists, large ones go to the heap in sizes of eight steps per power of two, and a
+// few freed ones wait for the next request of their size. It also installs the process's
+// new-handler.
 // Built with SENDRIX_EXACT_ALLOCATION (the sanitizer and fuzz builds) it pools nothing: every
 // request gets a heap block of exactly its size, so that AddressSanitizer sees a byte written past
 // the size asked for, and Free checks the size it is given.
@@ -21,6 +23,9 @@ public:
     static constexpr std::size_t cSmallLimit = 128;
     static constexpr std::size_t cMediumLimit = 2048;
     static constexpr int cFreesBetweenReleases = 10000000;
+    // The most large blocks kept for reuse, and the most bytes they may hold together.
+    static constexpr int cLargeCacheBlocks = 16;
+    static constexpr std::size_t cLargeCacheBytes = 8 * cChunkSize;
 
     GAllocator();
     ~GAllocator();
@@ -39,11 +44,17 @@ public:
     // size must be the one given to Alloc; a null pointer does nothing. A build that hands out
     // exact blocks ends the process with a report when it is not.
     void Free(void* block, std::size_t size);
+    // A block of newSize bytes that begins with the first min(size, newSize) bytes of block, which
+    // is given up (size as given to Alloc; a null block is a plain Alloc). A large block grows in
+    // place where the heap can, without a copy, so that a buffer growing by appends does not copy
+    // and touch all of its pages again at every step.
+    void* Resize(void* block, std::size_t size, std::size_t newSize);
     // Whether this build hands every request its own exact heap block instead of pooling; the
     // chunk and cache counts below are then always 0.
     static bool HandsOutExactBlocks();
-    // Gives cached memory back to the heap: up to count medium blocks, largest sizes first, then,
-    // when those ran out first, every empty chunk. -1 (or anything below 1) releases all.
+    // Gives cached memory back to the heap: every large block, up to count medium blocks, largest
+    // sizes first, then, when those ran out first, every empty chunk. -1 (or anything below 1)
+    // releases all.
     long ReleaseFreeLists(int count);
     void DoIdleTime();
 
@@ -52,8 +63,8 @@ public:
 
     static void NewHandler();
 
-    // For tests and diagnostics: the chunks a size class holds, the medium blocks cached for a
-    // rounded size, and the free counter.
+    // For tests and diagnostics: the chunks a size class holds, the medium or large blocks cached
+    // for a size, and the free counter.
     int GetChunkCount(std::size_t size);
     int GetCachedBlockCount(std::size_t size);
     int GetFreeCounter() const { return fFreeCounter; }
@@ -65,6 +76,12 @@ private:
     {
         FreeBlock* fNext;
     };
+    // A freed large block and its size class; a null block marks a free place.
+    struct LargeBlock
+    {
+        void* fBlock;
+        std::size_t fSize;
+    };
 
     // Requests above the medium limit go to the heap as asked. Rounding them would wrap a size
     // near the top of size_t round to a small class.
@@ -72,7 +89,12 @@ private:
     {
         return size > cMediumLimit ? size : size == 0 ? 8 : (size + 7) & ~std::size_t(7);
     }
+    // The heap block size of a large request: rounded up to the next of eight steps per power of
+    // two (at most an eighth more), so that blocks of about one size serve each other.
+    static std::size_t LargeSize(std::size_t size);
     static GAllocator* CreateInstance();
+    void* AllocLargeLocked(std::size_t size);
+    void FreeLargeLocked(void* block, std::size_t size);
     void PushMedium(void* block, std::size_t rounded);
     long ReleaseFreeListsLocked(int count);
 
@@ -84,6 +106,8 @@ private:
     // The first allocator of the process keeps the reserve and the new-handler; one made beside
     // it (a test's private allocator) leaves them alone.
     bool fHandlesLowMemory;
+    LargeBlock fLargeBlocks[cLargeCacheBlocks];
+    std::size_t fLargeCachedBytes;
 
     static GAllocator* sInstance;
     static void* sReservedBuffer;

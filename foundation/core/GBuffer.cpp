@@ -153,11 +153,16 @@ bool GBuffer::Holds(unsigned char const* p) const
 void GBuffer::Reallocate(std::uint64_t blockSize) const
 {
     std::uint32_t capacity = CheckedCapacity(blockSize);
-    unsigned char* block = AllocBlock(capacity);
     std::uint32_t keep = std::min<std::uint32_t>(static_cast<std::uint32_t>(fLength), capacity - 2);
-    if (keep)
-        std::memcpy(block, fData, keep);
-    const_cast<GBuffer*>(this)->ReleaseStorage();
+    unsigned char* block;
+    if (IsOwned() && fData)
+        block = static_cast<unsigned char*>(GAllocator::GetInstance()->Resize(fData, GetCapacity(), capacity));
+    else
+    {
+        block = AllocBlock(capacity);
+        if (keep)
+            std::memcpy(block, fData, keep);
+    }
     fData = block;
     fCapacity = cOwnedFlag | capacity;
     fLength = static_cast<std::int32_t>(keep);
@@ -292,17 +297,21 @@ void GBuffer::AppendByteArray(unsigned char const* src, int len)
     std::uint64_t need = std::uint64_t(fLength) + std::uint64_t(len) + 2;
     if (IsOwned() && GetCapacity() >= need)
         std::memmove(fData + fLength, src, static_cast<std::size_t>(len));
-    else
+    else if (Holds(src))
     {
+        // src lies in the old block, which therefore goes last.
         std::uint32_t capacity = AppendCapacity(need);
         unsigned char* block = AllocBlock(capacity);
-        if (fLength)
-            std::memcpy(block, fData, static_cast<std::size_t>(fLength));
-        // src may lie in the old block, which therefore goes last.
+        std::memcpy(block, fData, static_cast<std::size_t>(fLength));
         std::memcpy(block + fLength, src, static_cast<std::size_t>(len));
         ReleaseStorage();
         fData = block;
         fCapacity = cOwnedFlag | capacity;
+    }
+    else
+    {
+        Reallocate(AppendCapacity(need));
+        std::memcpy(fData + fLength, src, static_cast<std::size_t>(len));
     }
     fLength += len;
 }

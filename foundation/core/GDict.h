@@ -171,39 +171,9 @@ public:
     }
 
     // Assigns the value to a present key, otherwise inserts the pair.
-    void Put(K const& key, V const& value)
-    {
-        if (fCapacity == 0)
-        {
-            std::int32_t capacity = GDictUtil::GetAllocation(5);
-            fSlots = AllocateSlots(capacity);
-            fCapacity = capacity;
-        }
-        int at;
-        std::int32_t home = GetIndex(key, at);
-        Slot* s = fSlots + at;
-        if (home >= 0)
-        {
-            s->Value() = value;
-            return;
-        }
-        home = ~home;
-        ::new (static_cast<void*>(s->fKey)) K(key);
-        try
-        {
-            ::new (static_cast<void*>(s->fValue)) V(value);
-        }
-        catch (...) // the slot stays free
-        {
-            s->Key().~K();
-            throw;
-        }
-        fSlots[home].fInfo += 1;
-        s->fInfo |= cOccupied;
-        ++fEntries;
-        if (fEntries >= 3 * fCapacity / 4)
-            Rebuild(GDictUtil::GetAllocation(2 * fCapacity));
-    }
+    void Put(K const& key, V const& value) { Store(key, value); }
+    // The same, taking the key and the value over instead of copying them.
+    void Put(K&& key, V&& value) { Store(std::move(key), std::move(value)); }
 
     void Remove(K const& key)
     {
@@ -337,6 +307,42 @@ public:
     }
 
 private:
+    // Put's work, for a pair that is copied or taken over.
+    template<class KeyArg, class ValueArg>
+    void Store(KeyArg&& key, ValueArg&& value)
+    {
+        if (fCapacity == 0)
+        {
+            std::int32_t capacity = GDictUtil::GetAllocation(5);
+            fSlots = AllocateSlots(capacity);
+            fCapacity = capacity;
+        }
+        int at;
+        std::int32_t home = GetIndex(key, at);
+        Slot* s = fSlots + at;
+        if (home >= 0)
+        {
+            s->Value() = std::forward<ValueArg>(value);
+            return;
+        }
+        home = ~home;
+        ::new (static_cast<void*>(s->fKey)) K(std::forward<KeyArg>(key));
+        try
+        {
+            ::new (static_cast<void*>(s->fValue)) V(std::forward<ValueArg>(value));
+        }
+        catch (...) // the slot stays free
+        {
+            s->Key().~K();
+            throw;
+        }
+        fSlots[home].fInfo += 1;
+        s->fInfo |= cOccupied;
+        ++fEntries;
+        if (fEntries >= 3 * fCapacity / 4)
+            Rebuild(GDictUtil::GetAllocation(2 * fCapacity));
+    }
+
     static constexpr bool cHasStringForm = std::is_same<K, GBuffer>::value && std::is_same<V, GString>::value;
     static constexpr bool cHasTextForm =
         cHasStringForm || (std::is_same<K, GString>::value && std::is_same<V, GString>::value);

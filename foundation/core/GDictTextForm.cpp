@@ -2,6 +2,8 @@
 // text reader.
 #include "GDictTextForm.h"
 
+#include <utility>
+
 #include "GASCIIEncoding.h"
 #include "GBin2TextStream.h"
 #include "GBuffer.h"
@@ -18,22 +20,27 @@ namespace
 char const* const cBeginDict = "#BEGINDICT";
 char const* const cEndDict = "#ENDDICT";
 
+// Borrows the key's bytes (and their terminator, which GetPtr guarantees), so that writing a pair
+// copies its key only into the output.
 GString KeyText(GBuffer const& key)
 {
-    return GString(key, GASCIIEncoding::GetInstance(), true);
+    GBuffer view;
+    view.SetFromStatic(reinterpret_cast<char const*>(key.GetPtr()), key.GetLength(), key.GetLength() + 2);
+    return GString(view, GASCIIEncoding::GetInstance(), true);
 }
 GString const& KeyText(GString const& key)
 {
     return key;
 }
 
-GBuffer KeyOf(GString const& text, GBuffer const*)
+// The key read as text, made into the dictionary's key; the text itself may be taken over.
+GBuffer TakeKey(GString& text, GBuffer const*)
 {
     return text.GetBuffer(GASCIIEncoding::GetInstance());
 }
-GString const& KeyOf(GString const& text, GString const*)
+GString TakeKey(GString& text, GString const*)
 {
-    return text;
+    return std::move(text);
 }
 
 template<class K>
@@ -85,7 +92,7 @@ bool Read(GDict<K, GString>& dict, GBin2TextStream& in)
         if (!in.ReadQuotedString(value))
             return false;
         in.ReadLine(rest);
-        dict.Put(KeyOf(key, static_cast<K const*>(nullptr)), value);
+        dict.Put(TakeKey(key, static_cast<K const*>(nullptr)), std::move(value));
     }
     in.ReadString(token);
     if (!IsKeyword(token))

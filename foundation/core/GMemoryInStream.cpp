@@ -45,6 +45,18 @@ int GMemoryInStream::Read(GBuffer& out, int count)
     return n;
 }
 
+int GMemoryInStream::Lend(int count, unsigned char const*& bytes)
+{
+    GBuffer const& source = GetSource();
+    int const n = std::min(count, source.GetLength() - fPosition);
+    bytes = nullptr;
+    if (n <= 0)
+        return 0;
+    bytes = source.GetPtr() + fPosition;
+    fPosition += n;
+    return n;
+}
+
 long long GMemoryInStream::Skip(long long count)
 {
     // The whole 64-bit count is limited, so a huge count reaches the end rather than wrapping.

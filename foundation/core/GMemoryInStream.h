@@ -33,6 +33,8 @@ public:
     // Returns to the mark and clears it; the result is the distance from the mark to where the
     // stream stood, or -1 (nothing changes) without a mark.
     int RollBack() override;
+    // The source's own bytes.
+    int Lend(int count, unsigned char const*& bytes) override;
 
     int GetLength() const;
     int GetPosition() const { return fPosition; }

@@ -191,6 +191,28 @@ bool IsPlainASCII(GBuffer const& bytes)
     return true;
 }
 
+// UTF-16 text of whole units that are all ASCII (a zero unit excepted, which the conversions
+// report), narrowed byte by byte into out: the same text in UTF-8. False, out untouched, for any
+// other text.
+bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out)
+{
+    int const length = utf16.GetLength();
+    if (length & 1)
+        return false;
+    unsigned char const* p = utf16.GetPtr();
+    for (int i = 0; i < length / 2; ++i)
+    {
+        unsigned const unit = GBuffer::ReadUnit(p, i);
+        if (unit == 0 || unit >= 0x80)
+            return false;
+    }
+    out.SetLength(length / 2);
+    unsigned char* target = out.GetWritePtr();
+    for (int i = 0; i < length / 2; ++i)
+        target[i] = static_cast<unsigned char>(GBuffer::ReadUnit(p, i));
+    return true;
+}
+
 // Whether the UTF-16 form of ASCII bytes has a length a buffer can hold; longer texts go through the
 // encoding's conversion, which reports that they cannot.
 inline bool IsWidenable(GBuffer const& ascii)
@@ -637,6 +659,9 @@ unsigned GString::GetBuffer(GBuffer& out, GEncoding const* target) const
         out = fBytes;
         return GEncodingResult::cComplete;
     }
+    // (The ASCII encoding's table is not the identity on every unit below 0x80: UTF-8 only.)
+    if (IsUnicodeEncoding(encoding) && target == GUTF8Encoding::GetInstance() && NarrowPlainUnits(fBytes, out))
+        return GEncodingResult::cComplete;
     return target->ConvertFrom(fBytes, encoding, out);
 }
 

@@ -72,6 +72,9 @@ public:
 
     // Only the byte length counts: a string with an encoding and no bytes is empty too.
     bool IsEmpty() const { return fBytes.IsEmpty(); }
+    // The stored bytes in the string's own encoding, without a copy; valid until the string next
+    // changes (the editing and search operations below rewrite it too).
+    GBuffer const& GetBytes() const { return fBytes; }
     GSharedObject<GEncoding> const& GetEncoding() const { return fEncoding; }
     // The encoding's ASCII description, or "NULL" without encoding.
     GBuffer const& GetEncodingName() const;

@@ -1,6 +1,9 @@
 // The text writer: strings into bytes of one encoding, line ends, byte-order mark and quoted strings.
 #include "GText2BinStream.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "GASCIIEncoding.h"
 #include "GBufferSupport.h"
 #include "GEncoding.h"
@@ -18,6 +21,31 @@ namespace
 bool IsPlain(unsigned unit)
 {
     return unit >= 7 && unit < 0x80 && unit != 9 && unit != 10 && unit != 13 && unit != '"' && unit != '\\';
+}
+
+// Whether the bytes at p are all plain, looked at eight at a time.
+bool ArePlainBytes(unsigned char const* p, int count)
+{
+    constexpr std::uint64_t cOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t cHighs = 0x8080808080808080ull;
+    int at = 0;
+    for (; at + 8 <= count; at += 8)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, p + at, sizeof word);
+        // A byte of x is zero where the word holds the byte b.
+        auto const holds = [word](unsigned char b)
+        {
+            std::uint64_t const x = word ^ (cOnes * b);
+            return (x - cOnes) & ~x;
+        };
+        if ((word | holds(9) | holds(10) | holds(13) | holds('"') | holds('\\')) & cHighs)
+            return false;
+    }
+    bool plain = true;
+    for (; at < count; ++at)
+        plain &= IsPlain(p[at]);
+    return plain;
 }
 
 bool IsUTF16(GEncoding const* encoding)
@@ -110,15 +138,16 @@ int GText2BinStream::WriteEOL()
 
 int GText2BinStream::WriteQuotedString(GString const& text)
 {
-    // The quotes are written apart from the text: an encoding of the platform ends a conversion at
-    // the first character it cannot hold, and the closing quote must not end with it.
-    int written = fTarget->Write(fQuote);
-    written += fTarget->Write(EscapedText(text));
-    written += fTarget->Write(fQuote);
-    return written;
+    // The quotes are put apart from the text: an encoding of the platform ends a conversion at the
+    // first character it cannot hold, and the closing quote must not end with it.
+    fQuoted.SetLength(0);
+    fQuoted += fQuote;
+    AppendEscaped(text, fQuoted);
+    fQuoted += fQuote;
+    return fTarget->Write(fQuoted);
 }
 
-bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
+bool GText2BinStream::AppendPlain(GString const& text, GBuffer& out) const
 {
     GEncoding const* source = text.GetEncoding().Get();
     if (fPlainForm == cNoPlainForm || !source)
@@ -126,37 +155,44 @@ bool GText2BinStream::PlainText(GString const& text, GBuffer& out) const
     bool const narrow = source == GASCIIEncoding::GetInstance() || source == GUTF8Encoding::GetInstance();
     if (!narrow && !IsUTF16(source))
         return false;
-    GBuffer const bytes = text.GetBuffer(source);
+    GBuffer const& bytes = text.GetBytes();
     unsigned char const* p = bytes.GetPtr();
     int const count = narrow ? bytes.GetLength() : bytes.GetLength() / 2;
-    for (int i = 0; i < count; ++i)
+    bool plain = true;
+    if (narrow)
+        plain = ArePlainBytes(p, count);
+    else
     {
-        if (!IsPlain(narrow ? p[i] : GBuffer::ReadUnit(p, i)))
-            return false;
+        for (int i = 0; i < count; ++i)
+            plain &= IsPlain(GBuffer::ReadUnit(p, i));
     }
+    if (!plain)
+        return false;
     if (narrow == (fPlainForm == cPlainBytes))
     {
-        out = bytes;
-        out.SetLength(narrow ? count : 2 * count);
+        out.AppendByteArray(p, narrow ? count : 2 * count);
         return true;
     }
-    out.SetLength(fPlainForm == cPlainUnits ? 2 * count : count);
-    unsigned char* target = out.GetWritePtr();
-    for (int i = 0; i < count; ++i)
+    int const start = out.GetLength();
+    out.SetLength(start + (narrow ? 2 * count : count));
+    unsigned char* target = out.GetWritePtr() + start;
+    if (narrow)
     {
-        if (fPlainForm == cPlainUnits)
+        for (int i = 0; i < count; ++i)
             GBuffer::WriteUnit(target, i, p[i]);
-        else
+    }
+    else
+    {
+        for (int i = 0; i < count; ++i)
             target[i] = static_cast<unsigned char>(GBuffer::ReadUnit(p, i));
     }
     return true;
 }
 
-GBuffer GText2BinStream::EscapedText(GString const& text) const
+void GText2BinStream::AppendEscaped(GString const& text, GBuffer& out) const
 {
-    GBuffer plain;
-    if (PlainText(text, plain))
-        return plain;
+    if (AppendPlain(text, out))
+        return;
     GUnicodeEncoding const* unicode = GUnicodeEncoding::GetInstance();
     // An odd last byte of UTF-16 is half a unit, no character, and would misalign the quote.
     GBuffer units = text.GetBuffer(unicode);
@@ -165,14 +201,14 @@ GBuffer GText2BinStream::EscapedText(GString const& text) const
     if (fLeadBytes.IsEmpty())
     {
         GStringSupport::ReplaceSpecialChars(escaped);
-        return escaped.GetBuffer(fEncoding);
+        out += escaped.GetBuffer(fEncoding);
+        return;
     }
     // Composed before it is encoded, as ReplaceSpecialChars does; runs of single-byte characters
     // are escaped as 8-bit text, and a character of two bytes is copied.
     GBuffer const bytes = escaped.GetBuffer(fEncoding);
     unsigned char const* p = bytes.GetPtr();
     int const count = bytes.GetLength();
-    GBuffer out;
     int runStart = 0;
     auto const escapeRun = [&](int end)
     {
@@ -191,7 +227,6 @@ GBuffer GText2BinStream::EscapedText(GString const& text) const
         runStart = at + 1;
     }
     escapeRun(count);
-    return out;
 }
 
 void GText2BinStream::Flush()

@@ -53,10 +53,11 @@ private:
         cPlainUnits
     };
 
-    // The text in the writer's encoding with its special characters escaped.
-    GBuffer EscapedText(GString const& text) const;
-    // The same, at once, for text that needs no escape and no composition; false for other text.
-    bool PlainText(GString const& text, GBuffer& out) const;
+    // The text in the writer's encoding with its special characters escaped, appended to out.
+    void AppendEscaped(GString const& text, GBuffer& out) const;
+    // The same, at once, for text that needs no escape and no composition; false (out unchanged)
+    // for other text.
+    bool AppendPlain(GString const& text, GBuffer& out) const;
 
     GEncoding* fEncoding;
     GOutStream* fTarget;
@@ -69,4 +70,7 @@ private:
     // Empty unless the encoding has characters of two bytes.
     GLeadByteSet fLeadBytes;
     PlainForm fPlainForm;
+    // A quoted string is put together here and goes to the target in one piece; kept to reuse its
+    // storage.
+    GBuffer fQuoted;
 };

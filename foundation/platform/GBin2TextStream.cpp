@@ -32,8 +32,9 @@ bool IsMark(GBuffer const& bytes, unsigned char b0, unsigned char b1)
     return bytes.GetLength() == 2 && p[0] == b0 && p[1] == b1;
 }
 
-// An encoded set of units of one width. Small sets of bytes are searched with memchr, which scans
-// many bytes at once; otherwise a bit per unit below 256 decides with one load per unit.
+// An encoded set of units of one width. Small sets are searched many units at once: bytes with
+// memchr, 16-bit units four to a 64-bit word; otherwise a bit per unit below 256 decides with one
+// load per unit.
 class UnitSet
 {
 public:
@@ -78,7 +79,7 @@ public:
             }
             return limit;
         }
-        int at = 0;
+        int at = fWidth == 2 && fCount >= 1 && fCount <= cMemchrMembers ? SkipWordsWithout(p, count) : 0;
         while (at < count && !Contains(Load(p, at)))
             ++at;
         return at;
@@ -94,6 +95,28 @@ public:
 
 private:
     static constexpr int cMemchrMembers = 2;
+
+    // The index of the first group of four 16-bit units at p that may hold a member (a lane of the
+    // word equal to one), or where fewer than four remain; the units before it hold none.
+    int SkipWordsWithout(unsigned char const* p, int count) const
+    {
+        constexpr std::uint64_t cLaneOnes = 0x0001000100010001ull;
+        constexpr std::uint64_t cLaneHighs = 0x8000800080008000ull;
+        std::uint64_t const first = Load(fSet, 0) * cLaneOnes;
+        std::uint64_t const last = Load(fSet, fCount - 1) * cLaneOnes;
+        int at = 0;
+        for (; at + 4 <= count; at += 4)
+        {
+            std::uint64_t word;
+            std::memcpy(&word, p + 2 * at, sizeof word);
+            std::uint64_t const x = word ^ first;
+            std::uint64_t const y = word ^ last;
+            // A lane of x or y is zero where the word holds a member.
+            if ((((x - cLaneOnes) & ~x) | ((y - cLaneOnes) & ~y)) & cLaneHighs)
+                break;
+        }
+        return at;
+    }
 
     unsigned Load(unsigned char const* p, int index) const
     {
@@ -147,14 +170,14 @@ unsigned short const* WordsOf(GBuffer const& set)
 
 GBin2TextStream::GBin2TextStream(GBufferedInStream& source, GEncoding* encoding)
     : fSource(&source), fOwnsSource(false), fEncoding(nullptr), fSwapBytes(false), f16Bit(false),
-      fUnitWidth(1), fDroppedByte(0)
+      fUnitWidth(1), fDroppedByte(0), fChunk(nullptr)
 {
     Settle(encoding);
 }
 
 GBin2TextStream::GBin2TextStream(GBufferedInStream* source, GEncoding* encoding)
     : fSource(source), fOwnsSource(true), fEncoding(nullptr), fSwapBytes(false), f16Bit(false), fUnitWidth(1),
-      fDroppedByte(0)
+      fDroppedByte(0), fChunk(nullptr)
 {
     try
     {
@@ -292,13 +315,23 @@ void GBin2TextStream::BuildSets()
 
 // --- chunks and units ---
 
-int GBin2TextStream::ReadChunk(int byteCount, bool wide)
+int GBin2TextStream::ReadChunk(int byteCount, bool wide, bool inPlace)
 {
     fDroppedByte = 0;
+    // Whole units in the machine's byte order are looked at where the source keeps them.
+    if (inPlace && !(wide && fSwapBytes))
+    {
+        int const lent = fSource->Lend(byteCount, fChunk);
+        if (lent > 0 && !(wide && (lent & 1)))
+            return lent;
+        if (lent > 0)
+            fSource->Unread(lent);
+    }
     int n = fSource->Read(fScratch, byteCount);
     if (n <= 0)
     {
         fScratch.SetLength(0);
+        fChunk = fScratch.GetPtr();
         return 0;
     }
     if (wide && (n & 1))
@@ -316,6 +349,7 @@ int GBin2TextStream::ReadChunk(int byteCount, bool wide)
     }
     if (wide && fSwapBytes)
         GBufferSupport::SwapUnicodeBytes(fScratch);
+    fChunk = fScratch.GetPtr();
     return fScratch.GetLength();
 }
 
@@ -357,7 +391,7 @@ int GBin2TextStream::SkipUnits(Unit const* set, int count)
         int units = ReadChunk(wide ? cSkipChunk16 : cSkipChunk8, wide) / width;
         if (units == 0)
             return skipped;
-        int const i = members.FindFirstOutside(fScratch.GetPtr(), units);
+        int const i = members.FindFirstOutside(fChunk, units);
         skipped += i;
         if (i < units)
         {
@@ -404,10 +438,10 @@ int GBin2TextStream::Read(int count, GString& out)
     if (count <= 0)
         return -1;
     int bytes = count > INT_MAX / fUnitWidth ? INT_MAX - (INT_MAX % fUnitWidth) : count * fUnitWidth;
-    int kept = ReadChunk(bytes, f16Bit);
+    int kept = ReadChunk(bytes, f16Bit, false);
     if (kept == 0)
         return -1;
-    out.Set(fScratch, fEncoding, true);
+    out.Set(fChunk, kept, fEncoding, true);
     return kept / fUnitWidth;
 }
 
@@ -448,7 +482,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
         int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
         if (units == 0)
             break;
-        unsigned char const* p = fScratch.GetPtr();
+        unsigned char const* p = fChunk;
         int at = fLeadBytes.IsEmpty() ? set.FindFirst(p, units)
                                       : FindOutsideCharacters(set, fLeadBytes, p, units, secondByteFirst);
         if (at == units)
@@ -480,7 +514,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
         }
         PushBack(units - next, width);
         if (crAtChunkEnd && ReadChunk(width, f16Bit) == width &&
-            UnitAt(fScratch.GetPtr(), 0) != UnitAt(fLF.GetPtr(), 0))
+            UnitAt(fChunk, 0) != UnitAt(fLF.GetPtr(), 0))
             PushBack(1, width);
         break;
     }
@@ -491,6 +525,12 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
 
 void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out) const
 {
+    // No text (the rest of most lines) is text of every encoding.
+    if (length <= 0)
+    {
+        out.Set(nullptr, 0, fEncoding, true);
+        return;
+    }
     GBuffer view;
     view.SetFromStatic(reinterpret_cast<char const*>(bytes), length);
     if (GString::AreCompatible(view, fEncoding))
@@ -506,7 +546,7 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
     if (ReadChunk(width, f16Bit) < width)
         return false;
     unsigned const quote = UnitAt(fQuote.GetPtr(), 0);
-    if (UnitAt(fScratch.GetPtr(), 0) != quote)
+    if (UnitAt(fChunk, 0) != quote)
     {
         PushBack(1, width);
         return false;
@@ -533,7 +573,7 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
         int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
         if (units == 0)
             break;
-        unsigned char const* p = fScratch.GetPtr();
+        unsigned char const* p = fChunk;
         int i = 0;
         // A character of two bytes is text whatever its bytes: it is taken whole, also after a
         // backslash (which then escapes nothing).
@@ -561,6 +601,13 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
         while (i < units)
         {
             int stop = i + stops.FindFirst(p + i * width, units - i);
+            if (stop < units && UnitAt(p, stop) == quote && fQuotedText.IsEmpty())
+            {
+                // The whole text lies in this chunk and holds no escape: it is taken from there.
+                out.Set(p + i * width, (stop - i) * width, fEncoding, true);
+                PushBack(units - stop - 1, width);
+                return true;
+            }
             fQuotedText.AppendByteArray(p + i * width, (stop - i) * width);
             if (stop == units)
                 break;

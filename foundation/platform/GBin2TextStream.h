@@ -85,9 +85,11 @@ private:
     // characters as units.
     GBuffer EncodeASCII(char const* s) const;
 
-    // Reads up to byteCount bytes into the scratch buffer. Wide: whole 16-bit units only (an odd last
-    // byte of the data is dropped), brought to the machine's order. Returns the bytes kept.
-    int ReadChunk(int byteCount, bool wide);
+    // Reads up to byteCount bytes and points fChunk at them: in place where the source lends them,
+    // otherwise in the scratch buffer. Wide: whole 16-bit units only (an odd last byte of the data
+    // is dropped), brought to the machine's order. Returns the bytes kept.
+    // inPlace false always copies, so that a decorator delivers the full count across its blocks.
+    int ReadChunk(int byteCount, bool wide, bool inPlace = true);
     // Steps the source back over units of the given width read by the last ReadChunk.
     void PushBack(int units, int width);
     unsigned UnitAt(unsigned char const* p, int index) const;
@@ -125,4 +127,6 @@ private:
     std::int32_t fUnitWidth;
     // 1 when the last chunk read ended in half a unit that was dropped.
     std::int32_t fDroppedByte;
+    // The bytes of the last chunk read, valid until the next call on the source.
+    unsigned char const* fChunk;
 };

@@ -118,6 +118,18 @@ int GBufferedInStreamDecorator::Read(GBuffer& out, int count)
     return delivered > 0 ? delivered : -1;
 }
 
+int GBufferedInStreamDecorator::Lend(int count, unsigned char const*& bytes)
+{
+    int const held = static_cast<int>(std::min<std::ptrdiff_t>(fBlockEnd - fReadPos, count > 0 ? count : 0));
+    bytes = nullptr;
+    if (held <= 0)
+        return 0;
+    bytes = fReadPos;
+    fReadPos += held;
+    RegisterRollbackChars(held);
+    return held;
+}
+
 void GBufferedInStreamDecorator::Reset()
 {
     if (fInner)

@@ -30,6 +30,8 @@ public:
     int Unread(int count) override;
     void SetRollBackPoint() override;
     int RollBack() override;
+    // What the current block still holds; nothing once it is used up (Read fetches the next).
+    int Lend(int count, unsigned char const*& bytes) override;
 
     int GetBlockSize() const { return fBlockSize; }
 

@@ -100,13 +100,57 @@ TEST_F(GPooledAllocatorTest, MediumBlocksAreRecycledByRoundedSize)
     EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 136 + 2048);
 }
 
-TEST(GAllocatorTest, LargeBlocksGoBackToTheHeapAtOnce)
+TEST_F(GPooledAllocatorTest, LargeBlocksWaitForTheNextRequestOfTheirSizeClassUpToABound)
+{
+    auto* block = static_cast<char*>(fAllocator.Alloc(5000));
+    std::memset(block, 1, 5000); // the whole request is usable
+    fAllocator.Free(block, 5000);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(5000), 1);
+    // 4,900 and 5,000 bytes both take a block of 5,120 (eight steps of 512 between 4 and 8 KiB);
+    // 5,200 bytes take the next step.
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(5200), 0);
+    void* again = fAllocator.Alloc(4900);
+    EXPECT_EQ(again, static_cast<void*>(block));
+    fAllocator.Free(again, 4900);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), 5120);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(5000), 0);
+
+    // Three blocks of 3 MiB: two fit below the bound, the third goes back to the heap at once.
+    std::size_t const size = 3 * cChunk;
+    void* blocks[3];
+    for (void*& each : blocks)
+        each = fAllocator.Alloc(size);
+    for (void* each : blocks)
+        fAllocator.Free(each, size);
+    EXPECT_EQ(fAllocator.GetCachedBlockCount(size), 2);
+    EXPECT_EQ(fAllocator.ReleaseFreeLists(-1), static_cast<long>(2 * size));
+}
+
+TEST(GAllocatorTest, ResizeKeepsTheBytesThatFitAcrossEverySizeRange)
 {
     GAllocator allocator;
-    auto* block = static_cast<char*>(allocator.Alloc(2049));
-    std::memset(block, 1, 2049); // the whole request is usable
-    allocator.Free(block, 2049);
-    EXPECT_EQ(allocator.ReleaseFreeLists(-1), 0);
+    std::size_t size = 100;
+    auto* block = static_cast<unsigned char*>(allocator.Alloc(size));
+    for (std::size_t i = 0; i < size; ++i)
+        block[i] = static_cast<unsigned char>(i * 7);
+    // Small to large, large to larger, down to medium and to small again.
+    for (std::size_t newSize : {std::size_t(5000), std::size_t(300000), std::size_t(3000), std::size_t(40)})
+    {
+        SCOPED_TRACE(newSize);
+        block = static_cast<unsigned char*>(allocator.Resize(block, size, newSize));
+        std::size_t const kept = std::min(size, newSize);
+        for (std::size_t i = 0; i < kept; ++i)
+            ASSERT_EQ(static_cast<unsigned char>(i * 7), block[i]) << i;
+        for (std::size_t i = kept; i < newSize; ++i)
+            block[i] = static_cast<unsigned char>(i * 7); // the whole new size is usable
+        size = newSize;
+    }
+    // The exact-block build checks that the block is freed with the size it has now.
+    allocator.Free(block, size);
+    void* fresh = allocator.Resize(nullptr, 0, 64);
+    ASSERT_NE(fresh, nullptr);
+    allocator.Free(fresh, 64);
+    allocator.ReleaseFreeLists(-1);
 }
 
 TEST(GAllocatorTest, SizesNearTheTopOfSizeTBelongToNoClass)

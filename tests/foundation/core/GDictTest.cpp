@@ -162,6 +162,32 @@ TEST(GDictTest, PutReplacesThePresentValue)
     EXPECT_FALSE(dict.Contains(2));
 }
 
+TEST(GDictTest, PutTakesOverAMovedPairAndReplacesByMoving)
+{
+    // A moved buffer hands its storage over: the dictionary holds the very bytes put in.
+    std::string const keyText(40, 'k');
+    GDict<GBuffer, GBuffer> dict;
+    GBuffer key(keyText.c_str());
+    GBuffer value(std::string(40, 'v').c_str());
+    unsigned char const* const keyBytes = key.GetPtr();
+    unsigned char const* const valueBytes = value.GetPtr();
+    dict.Put(std::move(key), std::move(value));
+    GDict<GBuffer, GBuffer>::ConstEnumerator e(dict);
+    ASSERT_TRUE(e.Next());
+    EXPECT_EQ(e.GetKey().GetPtr(), keyBytes);
+    EXPECT_EQ(e.GetValue().GetPtr(), valueBytes);
+    EXPECT_EQ(e.GetValue(), GBuffer(std::string(40, 'v').c_str()));
+
+    GBuffer replacement(std::string(50, 'w').c_str());
+    unsigned char const* const replacementBytes = replacement.GetPtr();
+    dict.Put(GBuffer(keyText.c_str()), std::move(replacement));
+    EXPECT_EQ(dict.GetCount(), 1);
+    GBuffer const* found = dict.Find(GBuffer(keyText.c_str()));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->GetPtr(), replacementBytes);
+    EXPECT_EQ(*found, GBuffer(std::string(50, 'w').c_str()));
+}
+
 TEST(GDictTest, RemoveAllKeepsTheCapacity)
 {
     GDict<int, std::string> dict;

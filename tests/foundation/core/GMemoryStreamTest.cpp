@@ -80,6 +80,28 @@ TEST_F(MemoryInStreamTest, UnreadStaysInsideTheData)
     }
 }
 
+TEST_F(MemoryInStreamTest, LendsItsOwnBytesInPlaceAndUnreadStepsBackOverThem)
+{
+    GBuffer out;
+    fStream.Read(out, 2);
+    unsigned char const* lent = nullptr;
+    ASSERT_EQ(5, fStream.Lend(5, lent));
+    EXPECT_EQ(fSource.GetPtr() + 2, lent); // no copy
+    EXPECT_EQ(Range(2, 7), Bytes(lent, lent + 5));
+    EXPECT_EQ(7, fStream.GetPosition());
+    EXPECT_EQ(2, fStream.Unread(2));
+    // What is left, then nothing: the caller falls back to Read, which reports the end.
+    EXPECT_EQ(5, fStream.Lend(100, lent));
+    EXPECT_EQ(Range(5, 10), Bytes(lent, lent + 5));
+    for (int count : {1, 0, -4})
+    {
+        SCOPED_TRACE(count);
+        EXPECT_EQ(0, fStream.Lend(count, lent));
+        EXPECT_EQ(nullptr, lent);
+    }
+    EXPECT_EQ(-1, fStream.Read(out, 1));
+}
+
 TEST_F(MemoryInStreamTest, SkipStaysInsideTheData)
 {
     struct Case

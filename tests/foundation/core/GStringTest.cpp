@@ -384,6 +384,8 @@ TEST(GStringTest, ConvertsWithResultCodes)
          2,
          {static_cast<unsigned char>(GEncoding::GetDefaultCharacter())}},
         {"UTF-16 to WinAnsi", Enc::Unicode, {0xE9, 0, 0xAC, 0x20}, Enc::WinAnsi, 1, {0xE9, 0x80}},
+        {"UTF-16 ASCII to UTF-8", Enc::Unicode, {'a', 0, 0x7F, 0}, Enc::UTF8, 1, {'a', 0x7F}},
+        {"UTF-16 ASCII then a high unit to UTF-8", Enc::Unicode, {'a', 0, 0xE9, 0}, Enc::UTF8, 1, {'a', 0xC3, 0xA9}},
         {"ASCII to UTF-8", Enc::ASCII, {'a', 'b'}, Enc::UTF8, 1, {'a', 'b'}},
         {"WinAnsi to MacRoman", Enc::WinAnsi, {0xE9}, Enc::MacRoman, 1, {0x8E}},
         {"UTF-16 to UTF-8", Enc::Unicode, {0xE9, 0}, Enc::UTF8, 1, {0xC3, 0xA9}},

@@ -496,6 +496,54 @@ TEST_F(GBin2TextStreamTest, ReadsQuotedStringWithEscapes)
     }
 }
 
+TEST_F(GBin2TextStreamTest, UTF16UnitsSharingAByteWithAQuoteOrALineEndAreText)
+{
+    // Units whose bytes equal a quote, a backslash, a carriage return or a line feed, before the
+    // quote and the line end at every position within groups of four units, in both byte orders
+    // (read in place, or brought to the machine's order), from memory and through a decorator
+    // whose blocks (of an odd size, so that one may end in half a unit) arrive three bytes at a
+    // time; a first line moves the text across a block's end.
+    std::u16string const lookalikes = u"\u2222\u0122\u5C5C\u0D0D\u0A00\u220D";
+    for (int length = 0; length < 10; ++length)
+    {
+        std::u16string value;
+        for (int i = 0; i < length; ++i)
+            value += lookalikes[static_cast<std::size_t>(i) % lookalikes.size()];
+        for (std::size_t padding : {std::size_t(0), std::size_t(248), std::size_t(251)})
+        {
+            std::u16string const first(padding, u'x');
+            std::u16string const text = first + u"\r\"" + value + u"\"" + value + u"\rnext";
+            for (bool bigEndian : {false, true})
+            {
+                for (bool decorated : {false, true})
+                {
+                    SCOPED_TRACE(::testing::Message() << length << " after " << padding
+                                                      << (bigEndian ? " big-endian" : " little-endian")
+                                                      << (decorated ? " decorated" : ""));
+                    GBuffer bytes = BufferOf(bigEndian ? Bytes{0xFE, 0xFF} : Bytes{0xFF, 0xFE});
+                    bytes += UTF16Of(text, bigEndian);
+                    ShortReadStream inner(bytes, 3);
+                    GBin2TextStream reader(
+                        decorated ? static_cast<GBufferedInStream*>(
+                                        new GBufferedInStreamDecorator(inner, GBin2TextStream::cMaxUnread + 1))
+                                  : new GMemoryInStream(bytes),
+                        nullptr);
+                    GString line;
+                    ASSERT_TRUE(reader.ReadLine(line));
+                    EXPECT_EQ(U16(line), first);
+                    GString quoted;
+                    ASSERT_TRUE(reader.ReadQuotedString(quoted));
+                    EXPECT_EQ(U16(quoted), value);
+                    ASSERT_TRUE(reader.ReadLine(line));
+                    EXPECT_EQ(U16(line), value);
+                    ASSERT_TRUE(reader.ReadString(line));
+                    EXPECT_EQ(U16(line), u"next");
+                }
+            }
+        }
+    }
+}
+
 TEST_F(GBin2TextStreamTest, SecondBytesOfTwoByteCharactersAreNeverQuotesEscapesOrTerminators)
 {
     // 95 5C is "表" in Shift-JIS and 81 5C "乗" in the Chinese code page: the 5C is no backslash.
@@ -682,6 +730,24 @@ TEST_F(GBin2TextStreamTest, ReadsCountedUnits)
         EXPECT_EQ(U16(text), u"de") << "left as it was at the end";
         EXPECT_EQ(r.fReader.Read(0, text), -1);
     }
+}
+
+TEST_F(GBin2TextStreamTest, CountedUnitsAreReadAcrossTheBlocksOfADecorator)
+{
+    // A token first leaves the decorator's block partly used; the counted read that follows still
+    // gets its whole count, as from memory.
+    std::string const text = "x " + std::string(700, 'y');
+    GBuffer bytes = BufferOf(text);
+    ShortReadStream inner(bytes, 3);
+    GBin2TextStream reader(new GBufferedInStreamDecorator(inner, GBin2TextStream::cMaxUnread),
+                           GASCIIEncoding::GetInstance());
+    GString token;
+    ASSERT_TRUE(reader.ReadString(token));
+    ASSERT_EQ(reader.SkipWhitespace(false), 1);
+    GString counted;
+    EXPECT_EQ(reader.Read(600, counted), 600);
+    EXPECT_EQ(U16(counted), std::u16string(600, u'y'));
+    EXPECT_EQ(reader.Read(600, counted), 100);
 }
 
 TEST_F(GBin2TextStreamTest, PassesRawBytesAndStepsBackThroughItsSource)

@@ -245,6 +245,27 @@ TEST_F(DecoratorTest, ReadingOnAfterSteppingBackFetchesNothingTwice)
     EXPECT_EQ(Range(10, 16), Next(6));
 }
 
+TEST_F(DecoratorTest, LendsWhatTheCurrentBlockHoldsAndCountsItTowardTheRollBackPoint)
+{
+    Make(12, 4);
+    unsigned char const* lent = nullptr;
+    // Before the first fetch there is no block: nothing is lent and nothing is fetched.
+    EXPECT_EQ(0, fStream->Lend(4, lent));
+    EXPECT_EQ(0, fLog.fReads);
+    EXPECT_EQ(Range(0, 1), Next(1));
+    fStream->SetRollBackPoint();
+    ASSERT_EQ(3, fStream->Lend(100, lent)); // the rest of the block only
+    EXPECT_EQ(Range(1, 4), Bytes(lent, lent + 3));
+    EXPECT_EQ(0, fStream->Lend(1, lent));
+    EXPECT_EQ(1, fStream->Unread(1));
+    ASSERT_EQ(1, fStream->Lend(1, lent));
+    EXPECT_EQ(3, *lent);
+    EXPECT_EQ(Range(4, 6), Next(2));
+    EXPECT_EQ(5, fStream->RollBack());
+    EXPECT_EQ(Range(1, 12), Next(100));
+    EXPECT_EQ(0, fStream->Lend(1, lent));
+}
+
 TEST_F(DecoratorTest, RollsBackToThePoint)
 {
     struct Case

@@ -39,7 +39,9 @@ bool ArePlainBytes(unsigned char const* p, int count)
             std::uint64_t const x = word ^ (cOnes * b);
             return (x - cOnes) & ~x;
         };
-        if ((word | holds(9) | holds(10) | holds(13) | holds('"') | holds('\\')) & cHighs)
+        // A byte below 7 borrows into its high bit when 7 is taken from it.
+        std::uint64_t const low = (word - cOnes * 7) & ~word;
+        if ((word | low | holds(9) | holds(10) | holds(13) | holds('"') | holds('\\')) & cHighs)
             return false;
     }
     bool plain = true;

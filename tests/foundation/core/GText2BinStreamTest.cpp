@@ -165,16 +165,17 @@ TEST(Text2BinStream, ConvertsNonASCIITextIntoTheWritersEncoding)
 }
 
 // ASCII text skips the conversion through UTF-16 on its way between ASCII, UTF-8 and UTF-16, in
-// GString's conversions and in the writer's quoted strings; each ASCII byte, alone and inside a run long enough to be
-// checked eight bytes at a time, must come out as that conversion gives it (the ASCII encoding holds
-// nothing for the bytes 0 to 6).
+// GString's conversions and in the writer's quoted strings; each ASCII byte, alone, inside a run
+// checked eight bytes at a time and after one, must come out as that conversion gives it (the ASCII
+// encoding holds nothing for the bytes 0 to 6).
 TEST(Text2BinStream, ASCIIShortcutsGiveTheBytesOfTheFullConversion)
 {
     GEncoding* const unicode = GUnicodeEncoding::GetInstance();
     GEncoding* const forms[] = {GASCIIEncoding::GetInstance(), GUTF8Encoding::GetInstance(), unicode};
     for (int byte = 0; byte < 0x80; ++byte)
     {
-        for (std::string const& ascii : {std::string(1, char(byte)), "abcdefghijk" + std::string(1, char(byte))})
+        std::string const alone(1, char(byte));
+        for (std::string const& ascii : {alone, "abcdefghijk" + alone, "abc" + alone + "defghijk"})
         {
             for (GEncoding* source : forms)
             {

@@ -255,10 +255,22 @@ int CopyOut(Bytes const& value, void* oldp, std::size_t* oldlenp)
     return copied < value.size() ? Fail(ENOMEM) : 0;
 }
 
-int ProcessTable(std::optional<uid_t> user, void* oldp, std::size_t* oldlenp)
+// The records of every process, of those of one effective user, or of the one process with an id.
+struct ProcessFilter
+{
+    std::optional<uid_t> fUser;
+    std::optional<pid_t> fPid;
+};
+
+int ProcessTable(ProcessFilter const& filter, void* oldp, std::size_t* oldlenp)
 {
     if (!oldlenp)
         return Fail(EINVAL);
+    if (!oldp && filter.fPid)
+    {
+        *oldlenp = sizeof(kinfo_proc);
+        return 0;
+    }
     if (!oldp)
     {
         std::optional<std::vector<pid_t>> const pids = ListProcesses(ProcRoot());
@@ -275,17 +287,18 @@ int ProcessTable(std::optional<uid_t> user, void* oldp, std::size_t* oldlenp)
         hook = state.fHook;
         context = state.fHookContext;
     }
-    if (hook)
+    if (hook && !filter.fPid)
         hook(context);
     std::string const root = ProcRoot();
-    std::optional<std::vector<pid_t>> const pids = ListProcesses(root);
+    std::optional<std::vector<pid_t>> const pids =
+        filter.fPid ? std::optional<std::vector<pid_t>>(std::vector<pid_t>{*filter.fPid}) : ListProcesses(root);
     if (!pids)
         return -1;
     std::vector<kinfo_proc> records;
     for (pid_t const pid : *pids)
     {
-        std::optional<ProcessFacts> const facts = ReadFacts(root, pid);
-        if (!facts || (user && facts->fEffectiveUser != *user))
+        std::optional<ProcessFacts> const facts = pid > 0 ? ReadFacts(root, pid) : std::nullopt;
+        if (!facts || (filter.fUser && facts->fEffectiveUser != *filter.fUser))
             continue;
         kinfo_proc record{};
         record.kp_proc.p_pid = facts->fPid;
@@ -458,9 +471,11 @@ int sysctl(int* name, unsigned namelen, void* oldp, std::size_t* oldlenp, void* 
     {
     case KERN_PROC:
         if (namelen == 3 && name[2] == KERN_PROC_ALL)
-            return ProcessTable(std::nullopt, oldp, oldlenp);
+            return ProcessTable({}, oldp, oldlenp);
         if (namelen == 4 && name[2] == KERN_PROC_UID)
-            return ProcessTable(static_cast<uid_t>(name[3]), oldp, oldlenp);
+            return ProcessTable({static_cast<uid_t>(name[3]), std::nullopt}, oldp, oldlenp);
+        if (namelen == 4 && name[2] == KERN_PROC_PID)
+            return ProcessTable({std::nullopt, static_cast<pid_t>(name[3])}, oldp, oldlenp);
         return Fail(EINVAL);
     case KERN_PROCARGS2:
         if (namelen != 3 || !oldlenp)

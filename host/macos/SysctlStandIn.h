@@ -14,6 +14,8 @@ constexpr int KERN_PROC = 14;
 constexpr int KERN_MAXFILESPERPROC = 29;
 constexpr int KERN_PROCARGS2 = 49;
 constexpr int KERN_PROC_ALL = 0;
+// The one process with the given id: its record, or nothing when there is none.
+constexpr int KERN_PROC_PID = 1;
 // The processes whose effective user is the given one.
 constexpr int KERN_PROC_UID = 5;
 

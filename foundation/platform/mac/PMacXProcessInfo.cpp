@@ -161,14 +161,13 @@ bool PMacXProcessInfo::IsRunning(int processID) const
 {
     if (processID <= 0)
         return false;
-    bool found = false;
-    ReadProcessTable(false,
-                     [&](kinfo_proc const& record)
-                     {
-                         if (record.kp_proc.p_pid == processID)
-                             found = true;
-                     });
-    return found;
+    // The kernel's record of that one process, without reading the whole table; none when the
+    // process is gone, and a failed read counts as gone, as an unreadable table does.
+    int name[4] = {CTL_KERN, KERN_PROC, KERN_PROC_PID, processID};
+    kinfo_proc record{};
+    std::size_t size = sizeof record;
+    return sysctl(name, 4, &record, &size, nullptr, 0) == 0 && size == sizeof record &&
+           record.kp_proc.p_pid == processID;
 }
 
 GTable<int> PMacXProcessInfo::GetChildProcessIDs(int parentID) const

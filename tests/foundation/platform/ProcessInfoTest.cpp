@@ -327,6 +327,8 @@ TEST_F(ProcessInfoTest, TellsWhichProcessesRun)
     EXPECT_TRUE(fInfo.IsRunning(pid));
     child.Reap();
     EXPECT_FALSE(fInfo.IsRunning(pid));
+    // Each answer asked the kernel about that one process, never for the whole table.
+    EXPECT_EQ(reads.fCount, 0);
 }
 
 TEST_F(ProcessInfoTest, TakesAProcessWhoseFilesFailToReadAsGone)

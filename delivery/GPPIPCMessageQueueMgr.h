@@ -70,6 +70,7 @@ public:
     GTable<GPair<int, int> > const& GetOwnRegistrations() const { return fOwnRegistrations; }
     Block& GetBlock() { return *fBlock; }
     int GetSession() const { return fSession; }
+    ManagerType GetManagerType() const { return fType; }
 
     static GBuffer GetMemoryPath(bool global);
     static GShMemID GetSpecialID(ManagerType type);

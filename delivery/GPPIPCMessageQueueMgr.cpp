@@ -92,7 +92,9 @@ int GPPIPCMessageQueueMgr::ReadEnd(Block& block)
 int GPPIPCMessageQueueMgr::DrawUnusedID()
 {
     GSharedMemoryLocker const lock(*fBlock);
-    std::int32_t const counter = Fields::ReadAt(*fBlock, cCounterOffset) + 1;
+    // Any value can stand there: the count wraps round instead of overflowing.
+    std::int32_t const counter =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(Fields::ReadAt(*fBlock, cCounterOffset)) + 1u);
     Fields::WriteAt(*fBlock, cCounterOffset, counter);
     unsigned seed = static_cast<unsigned>(counter);
     int const end = ReadEnd(*fBlock);

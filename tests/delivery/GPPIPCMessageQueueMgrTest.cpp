@@ -228,3 +228,11 @@ TEST_F(GPPIPCMessageQueueMgrTest, TwoProcessesRegisteringAtOnceGetDistinctIds)
     child.Tell('e');
     EXPECT_EQ(child.Wait(), 0);
 }
+
+TEST_F(GPPIPCMessageQueueMgrTest, TheDrawCounterWrapsRoundAtItsMaximum)
+{
+    auto const mgr = Make();
+    View()->SetField(cData + Mgr::cCounterOffset, 0x7fffffff);
+    EXPECT_NE(mgr->Register(1), 0);
+    EXPECT_EQ(View()->Field(cData + Mgr::cCounterOffset), static_cast<int>(0x80000000u));
+}

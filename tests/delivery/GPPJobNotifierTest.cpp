@@ -24,9 +24,9 @@ using deliverytest::PeerProcess;
 using deliverytest::TextOf;
 using Clock = std::chrono::steady_clock;
 
-// The sender's wait, shortened: 11 tests 30 ms apart.
+// The sender's wait, shortened: 11 tests 100 ms apart (long enough for a peer on a loaded machine).
 constexpr int cTakeTests = 11;
-constexpr int cTakeMilliseconds = 30;
+constexpr int cTakeMilliseconds = 100;
 constexpr double cWaitSeconds = cTakeTests * cTakeMilliseconds / 1000.0;
 
 class GPPJobNotifierTest : public ::testing::Test

@@ -2,6 +2,7 @@
 // shared-memory block's position, in the machine's byte order.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -49,6 +50,24 @@ public:
             throw GSimpleException(cCannotWrite);
         }
     }
+
+    // The 32-bit field at offset, read under the block's lock.
+    static std::int32_t ReadAt(GSharedMemoryBase<PUNIXSharedMemory>& block, int offset)
+    {
+        std::int32_t value = 0;
+        block.SetPosition(offset);
+        Read(block, value);
+        return value;
+    }
+    static void WriteAt(GSharedMemoryBase<PUNIXSharedMemory>& block, int offset, std::int32_t value)
+    {
+        block.SetPosition(offset);
+        Write(block, value);
+    }
+    // The version field at offset of a block another process may have just created: its creator
+    // writes the header under the block's lock after making the block, so a 0 there is waited for
+    // (with the lock let go) up to PUNIXSharedObjectSupport::cMakingSeconds.
+    static std::int32_t ReadMadeVersion(GSharedMemoryBase<PUNIXSharedMemory>& block, int offset);
 
     // "Not enough space left for the specified write operation"
     static constexpr int cNotEnoughSpace = 40160;

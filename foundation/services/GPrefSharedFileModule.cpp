@@ -32,6 +32,11 @@ void GPrefSharedFileModule::ReadDict()
     fReadIncomplete = false;
     if (!GFileSystem::TryFileExists(fPath))
         return;
+    if (IsUpdating())
+    {
+        ReadPrefsFile(fPath, nullptr);
+        return;
+    }
     GPathName lockPath;
     GetLockPathName(lockPath);
     GLockByFile lock(lockPath, GLockFile::cShared, true);
@@ -42,6 +47,11 @@ void GPrefSharedFileModule::WriteDict()
 {
     if (!fDirty)
         return;
+    if (IsUpdating())
+    {
+        WritePrefsFile(fPath);
+        return;
+    }
     GPathName lockPath;
     GetLockPathName(lockPath);
     // The lock file lies beside the file, so its folder must be there before the lock is taken.
@@ -50,4 +60,32 @@ void GPrefSharedFileModule::WriteDict()
         GFileSystem::CreateFolder(folder);
     GLockByFile lock(lockPath, GLockFile::cExclusive, true);
     WritePrefsFile(fPath);
+}
+
+void GPrefSharedFileModule::BeginUpdate()
+{
+    if (IsUpdating())
+        return;
+    GPathName lockPath;
+    GetLockPathName(lockPath);
+    GPathName const folder = fPath.GetBranch();
+    if (!GFileSystem::TryFolderExists(folder))
+        GFileSystem::CreateFolder(folder);
+    // The locks are the process's own: a second lock of this process on the lock file would change
+    // or release this one, so the reads and writes until EndUpdate take none.
+    fUpdateLock.Reset(new GLockByFile(lockPath, GLockFile::cExclusive, true));
+    try
+    {
+        ReadDict();
+    }
+    catch (GException const&)
+    {
+        fUpdateLock.Reset();
+        throw;
+    }
+}
+
+void GPrefSharedFileModule::EndUpdate()
+{
+    fUpdateLock.Reset();
 }

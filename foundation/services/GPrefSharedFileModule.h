@@ -5,6 +5,8 @@
 // others' changes calls Refresh before it changes and writes.
 #pragma once
 
+#include "GAutoPtr.h"
+#include "GLockByFile.h"
 #include "GPathName.h"
 #include "GPrefModule.h"
 
@@ -25,6 +27,15 @@ public:
     // The file's path with "lock" added to its extension.
     void GetLockPathName(GPathName& lockPath) const;
 
+    // Read, change and write as one step against the other processes: BeginUpdate takes the
+    // exclusive lock, waiting for it, and reads the file under it; until EndUpdate (or the module's
+    // end) ReadDict and WriteDict take no lock of their own, so nobody writes in between. A failed
+    // read lets go of the lock and throws.
+    void BeginUpdate();
+    void EndUpdate();
+    bool IsUpdating() const { return !fUpdateLock.IsNull(); }
+
 private:
     GPathName fPath;
+    GAutoPtr<GLockByFile> fUpdateLock;
 };

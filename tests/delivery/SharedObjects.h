@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "GBuffer.h"
+#include "GShMemID.h"
 
 namespace deliverytest
 {
@@ -116,6 +117,17 @@ private:
     int fDescriptor = -1;
     std::size_t fSize = 0;
     unsigned char* fBase = nullptr;
+};
+
+// The special ids that queue and registry names are built from, for the tests of one fixture
+// (the core layer's own tests need them absent before they start it).
+class SpecialIDScope
+{
+public:
+    SpecialIDScope() { GShMemID::Initialize(); }
+    ~SpecialIDScope() { GShMemID::Finalize(); }
+    SpecialIDScope(SpecialIDScope const&) = delete;
+    SpecialIDScope& operator=(SpecialIDScope const&) = delete;
 };
 
 // Hands out ids of this process's own ("D" + process id + a count) and unlinks, at the end of the

@@ -30,9 +30,13 @@ bool PMacLockFileImp::Lock(GLockFile::LockType type)
     GBuffer const native = fPath.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
     try
     {
-        boost::interprocess::file_lock opened(reinterpret_cast<char const*>(native.GetPtr()));
-        // The new lock file takes over; the one held before is closed with opened.
-        fLock.swap(opened);
+        {
+            boost::interprocess::file_lock opened(reinterpret_cast<char const*>(native.GetPtr()));
+            // The new lock file takes over; the one opened before (by an earlier try) is closed with
+            // opened, here, before the lock is taken: closing a descriptor of the lock file lets go
+            // of every lock this process holds on it, so a close after the lock would drop it again.
+            fLock.swap(opened);
+        }
         if (type == GLockFile::cShared)
             fState = fLock.try_lock_sharable() ? GLockFile::cShared : 0;
         else if (type == GLockFile::cExclusive)

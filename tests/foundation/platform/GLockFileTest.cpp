@@ -151,3 +151,23 @@ TEST_F(GLockFileTest, ALockFileThatCannotBeOpenedIsReported)
     EXPECT_TRUE(testsupport::RunsAsOtherUser(fRoot / "unrelated",
                                              [&] { return ErrorOf([&] { GLockByFile lock(path, GLockFile::cShared, true); }) == 40092; }));
 }
+
+TEST_F(GLockFileTest, ALockTakenOnALaterTryIsKept)
+{
+    auto const holder = Holder(GLockFile::cExclusive);
+    ASSERT_EQ(holder->Await(), 'L');
+    GLockFile lock(Lock());
+    EXPECT_FALSE(lock.Lock(GLockFile::cExclusive));
+    holder->Tell('g');
+    ASSERT_EQ(holder->Await(), 'U');
+    ASSERT_TRUE(lock.Lock(GLockFile::cExclusive));
+    // The descriptor of the first try is gone by now; the lock must not have gone with it.
+    GPathName const path = Lock();
+    ChildProcess other(
+        [path](ChildProcess::Child const&)
+        {
+            GLockFile mine(path);
+            return mine.Lock(GLockFile::cShared) ? 1 : 0;
+        });
+    EXPECT_EQ(other.Wait(), 0) << "another process took the lock this one holds";
+}

@@ -1,6 +1,7 @@
 // The delivery link's counted start-up for the plug-in's tools.
 #include "GPPRozorazIzivozadaLayer.h"
 
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GCCLSendrixCoreLayer.h"
 #include "GPPIPCManager.h"
@@ -13,8 +14,9 @@ bool GPPRozorazIzivozadaLayer::Initialize()
 {
     if (sInitialized++ != 0)
         return true;
-    // The core layer brings the foundation up first: the IPC manager needs its names and the
-    // process-information service.
+    // The foundation first, then the core layer: the IPC manager needs the names of shared objects
+    // and the process-information service.
+    GBasicFrameworkCoreLayer::Initialize();
     GCCLSendrixCoreLayer::Initialize();
     GPPIPCManager::Initialize();
     GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GPPRozorazIzivozadaTexts::sRows,
@@ -33,4 +35,5 @@ void GPPRozorazIzivozadaLayer::Finalize()
         return;
     GPPIPCManager::Finalize();
     GCCLSendrixCoreLayer::Finalize();
+    GBasicFrameworkCoreLayer::Finalize();
 }

@@ -7,7 +7,7 @@
 #include <mqueue.h>
 #include <vector>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GPPIPCMessageQueue.h"
 #include "GProcessInfo.h"
@@ -75,7 +75,7 @@ BENCHMARK(BM_PosixQueueSendReceive)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     GProcessInfo::SetInstance(new PMacXProcessInfo);
     GShMemID::Initialize();
     bench::Times const times = bench::RunAll(argc, argv);
@@ -84,6 +84,6 @@ int main(int argc, char** argv)
                           "BM_QueueAppendTake", "BM_PosixQueueSendReceive", "goal <= 2");
     GShMemID::Finalize();
     GProcessInfo::SetInstance(nullptr);
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

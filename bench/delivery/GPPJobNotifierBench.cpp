@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GPPIPCManager.h"
 #include "GPPJobInfo.h"
 #include "GPPJobNotifier.h"
@@ -97,7 +97,7 @@ BENCHMARK(BM_JobToPeerQueueSenderTime)->Iterations(12)->UseManualTime()->Unit(be
 
 int main(int argc, char** argv)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     GProcessInfo::SetInstance(new PMacXProcessInfo);
     GShMemID::Initialize();
     GPPIPCManager::Initialize();
@@ -136,6 +136,6 @@ int main(int argc, char** argv)
     GPPIPCManager::Finalize();
     GShMemID::Finalize();
     GProcessInfo::SetInstance(nullptr);
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return 0;
 }

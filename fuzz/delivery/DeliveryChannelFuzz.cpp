@@ -21,7 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GException.h"
 #include "GPPIPCManager.h"
 #include "GPPIPCMessageQueue.h"
@@ -231,7 +231,7 @@ void SendThroughTheManager(std::uint8_t const* bytes, std::size_t count)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     if (!GProcessInfo::GetInstance())
         GProcessInfo::SetInstance(new PMacXProcessInfo);
     GShMemID::Initialize();

@@ -21,7 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "EncodingStartup.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GBuffer.h"
 #include "GDict.h"
 #include "GException.h"
@@ -264,7 +264,7 @@ int main(int argc, char** argv)
     std::string const mode = argc > 2 ? argv[2] : "listen";
     int const poll = argc > 3 ? std::atoi(argv[3]) : 100;
     int const late = argc > 4 ? std::atoi(argv[4]) : 0;
-    testsupport::StartEncodings();
+    GBasicFrameworkCoreLayer::Initialize();
     GProcessInfo::SetInstance(new PMacXProcessInfo);
     int result = 1;
     try
@@ -280,6 +280,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "RozorazIzivozada: %s\n", exception.what());
     }
     GProcessInfo::SetInstance(nullptr);
-    testsupport::StopEncodings();
+    GBasicFrameworkCoreLayer::Finalize();
     return result;
 }

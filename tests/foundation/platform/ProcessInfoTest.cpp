@@ -410,7 +410,7 @@ TEST_F(ProcessInfoTest, DoesNotReadAgainAfterAnotherFailure)
             SysctlStandInSetProcRoot(v->fMissing.c_str());
         },
         &vanish);
-    EXPECT_FALSE(fInfo.IsRunning(1));
+    EXPECT_EQ(fInfo.GetChildProcessIDs(0).GetCount(), 0);
     EXPECT_EQ(vanish.fReads, 1);
 }
 } // namespace

@@ -150,6 +150,7 @@ bool PUNIXIPMutexImp::CreateOrOpen()
         return false;
     }
     fMaking = true;
+    Support::OpenToEveryone(fDescriptor);
     if (ftruncate(fDescriptor, cSegmentSize) != 0)
         Fail(cCannotResize);
     return true;

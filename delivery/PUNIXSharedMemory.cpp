@@ -121,6 +121,7 @@ PUNIXSharedMemory::PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const
         {
             fMaking = true;
             created = true;
+            Support::OpenToEveryone(fDescriptor);
             if (ftruncate(fDescriptor, total) != 0)
                 Fail(cCannotResize);
             void* mapping = mmap(nullptr, static_cast<std::size_t>(total), PROT_READ | PROT_WRITE, MAP_SHARED,

@@ -98,3 +98,9 @@ std::int32_t PUNIXSharedObjectSupport::GetCurrentProcessID()
         sProcessID.store(id, std::memory_order_relaxed);
     return id;
 }
+
+void PUNIXSharedObjectSupport::OpenToEveryone(int descriptor)
+{
+    // Where this fails the object stays usable by this user, as made.
+    (void)fchmod(descriptor, 0777);
+}

@@ -38,6 +38,9 @@ public:
     // The size of the open object, waiting up to cMakingSeconds for it to reach minimum: its creator
     // sizes it only after making it. Below minimum when it stays smaller; -1 when it cannot be read.
     static long long WaitForSize(int descriptor, long long minimum);
+    // Gives a new object the bits 0777 whatever the process's umask took from them at its creation,
+    // so that processes of other users (the peer may run under another account) can open it.
+    static void OpenToEveryone(int descriptor);
     // Unlinks name only while it still names the object open as descriptor: a name that another
     // process has unlinked and made again belongs to the new object.
     static void UnlinkIfNamed(GBuffer const& name, int descriptor);

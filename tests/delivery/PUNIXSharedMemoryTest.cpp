@@ -3,6 +3,8 @@
 // headers that another process damaged or never finished, and creators racing for one block.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -98,6 +100,26 @@ TEST_F(PUNIXSharedMemoryTest, ProcessesShareTheDataAndTheList)
     child->Tell('g');
     EXPECT_EQ(child->Wait(), 0);
     EXPECT_EQ(ListOf(id), std::vector<int>{getpid()});
+}
+
+// The peer may run under another account: the block and its mutex are open to every user whatever
+// the creator's umask.
+TEST_F(PUNIXSharedMemoryTest, ABlockAndItsMutexAreOpenToEveryUserWhateverTheUmask)
+{
+    std::string const id = NewID();
+    mode_t const previous = umask(077);
+    auto const block = Create(id, 16);
+    umask(previous);
+    for (std::string const& name : {DataName(id), LockName(id)})
+    {
+        SCOPED_TRACE(name);
+        int const descriptor = shm_open(name.c_str(), O_RDONLY, 0);
+        ASSERT_GE(descriptor, 0);
+        struct stat facts = {};
+        EXPECT_EQ(fstat(descriptor, &facts), 0);
+        close(descriptor);
+        EXPECT_EQ(facts.st_mode & 0777, 0777u);
+    }
 }
 
 TEST_F(PUNIXSharedMemoryTest, TheLastProcessOutRemovesTheBlock)

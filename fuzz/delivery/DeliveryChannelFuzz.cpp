@@ -30,6 +30,7 @@
 #include "GProcessInfo.h"
 #include "GShMemID.h"
 #include "GUTF8Encoding.h"
+#include "MappedSharedObject.h"
 #include "PMacXProcessInfo.h"
 #include "PUNIXSharedMemory.h"
 
@@ -80,46 +81,17 @@ bool Try(char const* what, Operation operation)
     }
 }
 
-// The whole POSIX object as another process maps it.
-class View
+// The whole POSIX object as another process maps it, with the block's data after its header.
+class View : public fuzzsupport::MappedSharedObject
 {
 public:
-    explicit View(std::string const& posixName)
-    {
-        int const descriptor = shm_open(posixName.c_str(), O_RDWR, 0);
-        if (descriptor < 0)
-            return;
-        struct stat status;
-        if (fstat(descriptor, &status) == 0 && status.st_size > 0)
-        {
-            void* base = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ | PROT_WRITE,
-                              MAP_SHARED, descriptor, 0);
-            if (base != MAP_FAILED)
-            {
-                fBase = static_cast<std::uint8_t*>(base);
-                fSize = static_cast<std::size_t>(status.st_size);
-            }
-        }
-        close(descriptor);
-    }
-    ~View()
-    {
-        if (fBase)
-            munmap(fBase, fSize);
-    }
-    View(View const&) = delete;
-    View& operator=(View const&) = delete;
+    using MappedSharedObject::MappedSharedObject;
 
-    std::uint8_t* Data() const { return fBase + PUNIXSharedMemory::cHeaderSize; }
+    std::uint8_t* Data() const { return Bytes() + PUNIXSharedMemory::cHeaderSize; }
     std::vector<std::uint8_t> Header() const
     {
-        return std::vector<std::uint8_t>(fBase, fBase + PUNIXSharedMemory::cHeaderSize);
+        return std::vector<std::uint8_t>(Bytes(), Bytes() + PUNIXSharedMemory::cHeaderSize);
     }
-    bool IsMapped() const { return fBase != nullptr; }
-
-private:
-    std::uint8_t* fBase = nullptr;
-    std::size_t fSize = 0;
 };
 
 // Lays bytes over a block's data, with a version of 0 made 2.

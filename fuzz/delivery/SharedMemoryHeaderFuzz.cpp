@@ -25,6 +25,7 @@
 #include "GBufferShMemUtils.h"
 #include "GException.h"
 #include "GSharedMemoryBase.h"
+#include "MappedSharedObject.h"
 #include "PUNIXSharedMemory.h"
 
 namespace
@@ -106,42 +107,7 @@ private:
 };
 
 // The block's bytes as another process maps them.
-class View
-{
-public:
-    explicit View(std::string const& posixName)
-    {
-        int const descriptor = shm_open(posixName.c_str(), O_RDWR, 0);
-        if (descriptor < 0)
-            return;
-        struct stat status;
-        if (fstat(descriptor, &status) == 0 && status.st_size > 0)
-        {
-            void* base = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ | PROT_WRITE,
-                              MAP_SHARED, descriptor, 0);
-            if (base != MAP_FAILED)
-            {
-                fBase = static_cast<std::uint8_t*>(base);
-                fSize = static_cast<std::size_t>(status.st_size);
-            }
-        }
-        close(descriptor);
-    }
-    ~View()
-    {
-        if (fBase)
-            munmap(fBase, fSize);
-    }
-    View(View const&) = delete;
-    View& operator=(View const&) = delete;
-
-    std::uint8_t* Bytes() const { return fBase; }
-    std::size_t Size() const { return fSize; }
-
-private:
-    std::uint8_t* fBase = nullptr;
-    std::size_t fSize = 0;
-};
+using View = fuzzsupport::MappedSharedObject;
 
 // A count for the transfers: the input's, kept within a few bytes of the data around it.
 int Count(std::uint32_t raw, int dataSize)

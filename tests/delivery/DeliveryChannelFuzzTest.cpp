@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "GPPIPCManager.h"
+#include "PeerProcess.h"
 #include "SharedObjects.h"
 
 extern "C" int DeliveryChannelFuzzTestOneInput(std::uint8_t const* data, std::size_t size);
@@ -30,6 +31,7 @@ protected:
     }
     void TearDown() override { GPPIPCManager::Finalize(); }
 
+    deliverytest::PeerLock fMachineWide;
     deliverytest::SpecialIDScope fSpecialIDs;
 };
 

@@ -17,6 +17,7 @@
 #include "GSharedMemoryBase.h"
 #include "GSignal.h"
 #include "GSignalBase.h"
+#include "PeerProcess.h"
 #include "PUNIXSharedMemory.h"
 #include "SharedObjects.h"
 
@@ -56,6 +57,7 @@ protected:
         return std::make_unique<GPPIPCMessageQueue>(Registry().GetSession(), getpid(), registration, created);
     }
 
+    deliverytest::PeerLock fMachineWide;
     deliverytest::SpecialIDScope fSpecialIDs;
     std::vector<int> fRegistrations;
 };

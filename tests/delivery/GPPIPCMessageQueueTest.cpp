@@ -46,6 +46,10 @@ protected:
         return queue;
     }
     std::unique_ptr<ObjectView> View() const { return std::make_unique<ObjectView>(fName); }
+    static std::vector<unsigned char> BytesOf(ObjectView const& view)
+    {
+        return std::vector<unsigned char>(view.Bytes(), view.Bytes() + view.Size());
+    }
     int End() const { return View()->Field(cData + Queue::cEndOffset); }
 
     deliverytest::SpecialIDScope fSpecialIDs;
@@ -176,13 +180,14 @@ TEST_F(GPPIPCMessageQueueTest, DamagedOffsetsAreAClearErrorAndNoWalkRunsAway)
         auto const queue = Make();
         ASSERT_TRUE(queue->TryToAddRawMessage(145, BufferOf("0123456789")));
         View()->SetField(cData + entry.fOffset, entry.fValue);
-        std::vector<unsigned char> const before(View()->Bytes(), View()->Bytes() + View()->Size());
+        // One mapping for each look: two would lie at different addresses.
+        std::vector<unsigned char> const before = BytesOf(*View());
         Messages messages;
         EXPECT_EQ(ErrorOf([&] { queue->ReadPendingMessages(messages); }), 40163);
         EXPECT_EQ(ErrorOf([&] { queue->ContainsRawMessage(145, BufferOf("0123456789")); }), 40163);
         EXPECT_EQ(ErrorOf([&] { queue->RemoveRawMessage(getpid(), 145, BufferOf("0123456789")); }), 40163);
         EXPECT_FALSE(queue->TryToAddRawMessageOnce(146, BufferOf("x")));
-        std::vector<unsigned char> const after(View()->Bytes(), View()->Bytes() + View()->Size());
+        std::vector<unsigned char> const after = BytesOf(*View());
         EXPECT_EQ(after, before) << "a damaged queue was changed";
     }
 }

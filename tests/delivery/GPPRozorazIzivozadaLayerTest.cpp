@@ -6,9 +6,11 @@
 #include "GPPIPCManager.h"
 #include "GPPRozorazIzivozadaLayer.h"
 #include "GStringPool.h"
+#include "PeerProcess.h"
 
 TEST(GPPRozorazIzivozadaLayerTest, ComesUpOnceAndGoesDownWithTheLastFinalize)
 {
+    deliverytest::PeerLock const machineWide;
     ASSERT_EQ(GPPRozorazIzivozadaLayer::GetInitializeCount(), 0);
     GPPRozorazIzivozadaLayer::Finalize();
     EXPECT_EQ(GPPRozorazIzivozadaLayer::GetInitializeCount(), 0) << "a Finalize without Initialize counted";

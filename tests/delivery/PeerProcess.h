@@ -22,7 +22,9 @@
 
 namespace deliverytest
 {
-// Held by every test that starts a peer, in whatever process it runs.
+// Held by every test that starts a peer or takes part in the machine-wide registry of receivers, in
+// whatever process (test shard) it runs: peers are found by their name and the registry is one for
+// the machine, so two such tests at once would see each other's processes and entries.
 class PeerLock
 {
 public:

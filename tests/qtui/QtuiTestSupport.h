@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "GPrefMemoryModule.h"
+#include "GPreferences.h"
 #include "GQUILayer.h"
 #include "GQUINativeLookingApplication.h"
 
@@ -105,5 +107,20 @@ private:
         GQUILayer::SetUseActiveWindowAsParent(true);
         GQUILayer::SetDefaultFloatingIsTool(true);
     }
+};
+// A user-preference module in memory for the scope's life, as the plug-in's own preferences are to
+// the toolkit: the default unit and remembered answers go there.
+class UserPreferencesScope
+{
+public:
+    UserPreferencesScope() { GPreferences::SetPrefModule(GPreferences::cUserModuleID, &fModule, false); }
+    ~UserPreferencesScope() { GPreferences::RemovePrefModule(GPreferences::cUserModuleID); }
+    UserPreferencesScope(UserPreferencesScope const&) = delete;
+    UserPreferencesScope& operator=(UserPreferencesScope const&) = delete;
+
+    GPrefMemoryModule& Module() { return fModule; }
+
+private:
+    GPrefMemoryModule fModule;
 };
 } // namespace qtuitest

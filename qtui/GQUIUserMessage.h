@@ -1,6 +1,6 @@
-// The toolkit's user-message service, installed by the toolkit's layer when nobody else has
-// installed one. Its Qt alerts and choosers come with the alert windows; until then it answers as
-// the plain service does.
+// The toolkit's user-message service, installed by the toolkit's layer when nobody else has installed
+// one: Qt message boxes, the remembering alert, the password dialogs and the open and save panels,
+// each run modally inside the host.
 #pragma once
 
 #include "GUserMessage.h"
@@ -9,4 +9,22 @@ class GQUIUserMessage : public GUserMessage
 {
 public:
     GQUIUserMessage() = default;
+
+    // The installed service, which may be another implementation.
+    static GUserMessage* GetInstance() { return GUserMessage::GetInstance(); }
+
+    // The installed service's warning.
+    bool ShowMessage(GString const& title, GString const& text) override;
+    void ShowInfoMessage(GString const& title, GString const& text) override;
+    void ShowErrorMessage(GString const& title, GString const& text) override;
+    // OK (the default) and Cancel: true unless OK was pressed.
+    bool ShowWarningMessage(GString const& title, GString const& text) override;
+    // Yes (the default) and No: true unless Yes was pressed.
+    bool ShowYesNoMessage(GString const& title, GString const& text) override;
+    // The same with the toolkit's icon of that name.
+    bool ShowYesNoMessage(GString const& title, GString const& text, GString const& iconName) const;
+    // True when the user cancelled; a checked "Don't show this message again" with OK sets
+    // doNotShowAgain, and a set doNotShowAgain answers false at once.
+    bool ShowPreferenceMessage(GString const& title, GString const& text, bool& doNotShowAgain,
+                               bool withCancel) override;
 };

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -108,6 +113,27 @@ private:
         GQUILayer::SetDefaultFloatingIsTool(true);
     }
 };
+// Runs the action on the modal window once its loop runs, as a user would answer it; looks again a
+// few times when the window is not up yet. The hooks seen while it runs are kept for the test.
+inline void WhenModal(std::function<void(QWidget*)> action, std::string* hooksDuringLoop = nullptr,
+                      int triesLeft = 100)
+{
+    QTimer::singleShot(triesLeft == 100 ? 0 : 10,
+                       [action, hooksDuringLoop, triesLeft]
+                       {
+                           QWidget* const modal = QApplication::activeModalWidget();
+                           if (!modal)
+                           {
+                               if (triesLeft > 0)
+                                   WhenModal(action, hooksDuringLoop, triesLeft - 1);
+                               return;
+                           }
+                           if (hooksDuringLoop)
+                               *hooksDuringLoop = HookLog::Calls("st");
+                           action(modal);
+                       });
+}
+
 // A user-preference module in memory for the scope's life, as the plug-in's own preferences are to
 // the toolkit: the default unit and remembered answers go there.
 class UserPreferencesScope

@@ -5,7 +5,9 @@
 
 #include "GQStringSupport.h"
 #include "GQUIAlertWindow.h"
+#include "GQUICreatePasswordDialog.h"
 #include "GQUILayer.h"
+#include "GQUIPasswordWindow.h"
 #include "GQUIPrefAlertDialog.h"
 #include "GQUISupport.h"
 
@@ -82,4 +84,14 @@ bool GQUIUserMessage::ShowPreferenceMessage(GString const& title, GString const&
     if (state == cTriStateAccepted)
         doNotShowAgain = true;
     return !accepted;
+}
+
+bool GQUIUserMessage::ShowPasswordDialog(GString const& title, GString const& text, GBuffer& password)
+{
+    return GQUIPasswordWindow::ShowDialog(title, text, password);
+}
+
+bool GQUIUserMessage::CreatePasswordDialog(GString const& title, GString const& text, GString& password)
+{
+    return GQUICreatePasswordDialog::ShowDialog(title, text, password);
 }

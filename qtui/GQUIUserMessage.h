@@ -27,4 +27,8 @@ public:
     // doNotShowAgain, and a set doNotShowAgain answers false at once.
     bool ShowPreferenceMessage(GString const& title, GString const& text, bool& doNotShowAgain,
                                bool withCancel) override;
+    // True when OK was pressed; the password in ASCII.
+    bool ShowPasswordDialog(GString const& title, GString const& text, GBuffer& password) override;
+    // True when two equal entries were confirmed.
+    bool CreatePasswordDialog(GString const& title, GString const& text, GString& password) override;
 };

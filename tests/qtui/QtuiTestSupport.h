@@ -134,6 +134,21 @@ inline void WhenModal(std::function<void(QWidget*)> action, std::string* hooksDu
                        });
 }
 
+// The same once the modal window is a T (the window before it may still be closing).
+template<class T>
+void WhenModalIs(std::function<void(T*)> action, std::string* hooksDuringLoop = nullptr, int triesLeft = 100)
+{
+    WhenModal(
+        [action, hooksDuringLoop, triesLeft](QWidget* modal)
+        {
+            if (T* const window = qobject_cast<T*>(modal))
+                action(window);
+            else if (triesLeft > 0)
+                WhenModalIs<T>(action, hooksDuringLoop, triesLeft - 1);
+        },
+        hooksDuringLoop, triesLeft == 100 ? 100 : 0);
+}
+
 // A user-preference module in memory for the scope's life, as the plug-in's own preferences are to
 // the toolkit: the default unit and remembered answers go there.
 class UserPreferencesScope

@@ -7,6 +7,7 @@
 #include "GQUIAlertWindow.h"
 #include "GQUICreatePasswordDialog.h"
 #include "GQUILayer.h"
+#include "GQUIOpenSavePanel.h"
 #include "GQUIPasswordWindow.h"
 #include "GQUIPrefAlertDialog.h"
 #include "GQUISupport.h"
@@ -94,4 +95,21 @@ bool GQUIUserMessage::ShowPasswordDialog(GString const& title, GString const& te
 bool GQUIUserMessage::CreatePasswordDialog(GString const& title, GString const& text, GString& password)
 {
     return GQUICreatePasswordDialog::ShowDialog(title, text, password);
+}
+
+bool GQUIUserMessage::ShowFileChooserDialog(GString const& title, GFileType const* type, GPathName& chosen)
+{
+    return !GQUIOpenSavePanel::ChooseOpen(chosen, title, type, GPathName());
+}
+
+bool GQUIUserMessage::ShowFileChooserDialog(GString const& title, GTable<GFileType const*> const& types,
+                                            GPathName& chosen)
+{
+    return !GQUIOpenSavePanel::ChooseOpen(chosen, title, types, GPathName());
+}
+
+bool GQUIUserMessage::ChooseSave(GString const& title, GString const& defaultName, GFileType const* type,
+                                 GPathName& chosen)
+{
+    return GQUIOpenSavePanel::ChooseSave(chosen, title, defaultName, type);
 }

@@ -27,6 +27,15 @@ public:
     // doNotShowAgain, and a set doNotShowAgain answers false at once.
     bool ShowPreferenceMessage(GString const& title, GString const& text, bool& doNotShowAgain,
                                bool withCancel) override;
+    // Qt's open panel, starting in the home folder: true when nothing was chosen.
+    bool ShowFileChooserDialog(GString const& title, GFileType const* type, GPathName& chosen) override;
+    bool ShowFileChooserDialog(GString const& title, GTable<GFileType const*> const& types,
+                               GPathName& chosen) override;
+    // The choosers of several files and of a folder answer as the plain service does.
+    using GUserMessage::ShowFileChooserDialog;
+    // Qt's save panel: true when a name was chosen.
+    bool ChooseSave(GString const& title, GString const& defaultName, GFileType const* type,
+                    GPathName& chosen) override;
     // True when OK was pressed; the password in ASCII.
     bool ShowPasswordDialog(GString const& title, GString const& text, GBuffer& password) override;
     // True when two equal entries were confirmed.

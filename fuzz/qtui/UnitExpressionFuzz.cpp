@@ -22,6 +22,17 @@
 #define SENDRIX_FUZZ_ENTRY LLVMFuzzerTestOneInput
 #endif
 
+#ifndef SENDRIX_FUZZ_IN_TESTS
+// Fontconfig keeps its caches for the process's life, and Qt's offscreen platform its screens and
+// cursor (seen through short stacks while fuzzing).
+extern "C" char const* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\nleak:libqoffscreen\nleak:QGuiApplicationPrivate::createPlatformIntegration\n"
+           "leak:QScreen::QScreen\nleak:QPlatformScreen::QPlatformScreen\n"
+           "leak:QWindowSystemInterface::handleScreenAdded\n";
+}
+#endif
+
 namespace
 {
 void Check(bool holds, char const* what, std::string const& detail)

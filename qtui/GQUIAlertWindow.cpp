@@ -44,44 +44,43 @@ int Show(GString const& title, GString const& text, GQUIAlertWindow::IconType ic
     box.setText(GQStringSupport::ToQString(text));
     box.setAttribute(Qt::WA_QuitOnClose, false);
 
-    QMessageBox::StandardButtons buttons = QMessageBox::Yes;
-    if (!button2.IsEmpty())
-        buttons |= QMessageBox::No;
-    if (!button3.IsEmpty())
-        buttons |= QMessageBox::YesToAll;
-    if (!button4.IsEmpty())
-        buttons |= QMessageBox::Cancel;
-    box.setStandardButtons(buttons);
-
     if (icon == GQUIAlertWindow::cIconPicture)
         box.setIconPixmap(picture);
     else
         box.setIcon(QtIconOf(icon));
 
-    SetTextUnlessEmpty(box.button(QMessageBox::Yes), button1);
-    box.setDefaultButton(QMessageBox::Yes);
-    if (QAbstractButton* const no = box.button(QMessageBox::No))
+    // Qt's standard buttons with Qt's own labels, laid out by position rather than by their roles:
+    // Yes, No, Yes to All, Cancel.
+    struct Position
     {
-        SetTextUnlessEmpty(no, button2);
-        box.setEscapeButton(no);
+        QMessageBox::StandardButton fStandard;
+        GString const& fText;
+        bool fShown;
+    };
+    Position const positions[] = {{QMessageBox::Yes, button1, true},
+                                  {QMessageBox::No, button2, !button2.IsEmpty()},
+                                  {QMessageBox::YesToAll, button3, !button3.IsEmpty()},
+                                  {QMessageBox::Cancel, button4, !button4.IsEmpty()}};
+    QPushButton* buttons[4] = {};
+    for (int index = 0; index < 4; ++index)
+    {
+        if (!positions[index].fShown)
+            continue;
+        QPushButton* const button = box.addButton(positions[index].fStandard);
+        box.removeButton(button);
+        box.addButton(button, QMessageBox::ActionRole);
+        SetTextUnlessEmpty(button, positions[index].fText);
+        buttons[index] = button;
     }
-    SetTextUnlessEmpty(box.button(QMessageBox::YesToAll), button3);
-    SetTextUnlessEmpty(box.button(QMessageBox::Cancel), button4);
+    box.setDefaultButton(buttons[0]);
+    if (buttons[1])
+        box.setEscapeButton(buttons[1]);
 
     GQUISupport::ExecModalInHost(box);
-    switch (box.standardButton(box.clickedButton()))
-    {
-    case QMessageBox::Yes:
-        return GQUIAlertWindow::cButton1;
-    case QMessageBox::No:
-        return GQUIAlertWindow::cButton2;
-    case QMessageBox::YesToAll:
-        return GQUIAlertWindow::cButton3;
-    case QMessageBox::Cancel:
-        return GQUIAlertWindow::cButton4;
-    default:
-        return GQUIAlertWindow::cClosed;
-    }
+    for (int index = 0; index < 4; ++index)
+        if (buttons[index] && box.clickedButton() == buttons[index])
+            return GQUIAlertWindow::cButton1 + index;
+    return GQUIAlertWindow::cClosed;
 }
 } // namespace
 

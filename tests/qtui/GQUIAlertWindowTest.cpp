@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -55,6 +56,23 @@ protected:
     std::string fHooksDuringLoop;
 };
 
+// The box's buttons from left to right.
+QList<QAbstractButton*> ButtonsInOrder(QMessageBox* box)
+{
+    QList<QAbstractButton*> buttons = box->buttons();
+    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b)
+              { return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x(); });
+    return buttons;
+}
+
+QStringList TextsOf(QList<QAbstractButton*> const& buttons)
+{
+    QStringList texts;
+    for (QAbstractButton* button : buttons)
+        texts << button->text();
+    return texts;
+}
+
 GString Text(char const* text)
 {
     return GString(text);
@@ -68,40 +86,28 @@ int FourButtonAlert()
 
 TEST_F(GQUIAlertWindowTest, AnAlertAnswersThePositionOfItsButton)
 {
-    struct Row
+    for (int position = 1; position <= 4; ++position)
     {
-        QMessageBox::StandardButton fButton;
-        char const* fText;
-        int fResult;
-    };
-    Row const rows[] = {{QMessageBox::Yes, "Replace", 1},
-                        {QMessageBox::No, "Skip", 2},
-                        {QMessageBox::YesToAll, "Replace All", 3},
-                        {QMessageBox::Cancel, "Stop", 4}};
-    for (Row const& row : rows)
-    {
-        SCOPED_TRACE(row.fText);
-        QString seenText;
+        SCOPED_TRACE(position);
+        QStringList texts;
         QString defaultText;
-        int buttonCount = 0;
         WhenModal(
             [&](QWidget* modal)
             {
                 auto* const box = qobject_cast<QMessageBox*>(modal);
-                seenText = box->button(row.fButton)->text();
+                QList<QAbstractButton*> const buttons = ButtonsInOrder(box);
+                texts = TextsOf(buttons);
                 defaultText = box->defaultButton()->text();
-                buttonCount = box->buttons().size();
-                box->button(row.fButton)->click();
+                buttons.value(position - 1)->click();
             },
             &fHooksDuringLoop);
-        EXPECT_EQ(row.fResult, FourButtonAlert());
-        EXPECT_EQ(row.fText, seenText);
+        EXPECT_EQ(position, FourButtonAlert());
+        EXPECT_EQ((QStringList{"Replace", "Skip", "Replace All", "Stop"}), texts);
         EXPECT_EQ("Replace", defaultText);
-        EXPECT_EQ(4, buttonCount);
         ExpectBalancedHooks();
     }
 
-    // The window's close button answers as the escape button, No.
+    // The window's close button answers as the escape button, the second.
     CloseWhenModal();
     EXPECT_EQ(GQUIAlertWindow::cButton2, FourButtonAlert());
     ExpectBalancedHooks();
@@ -118,9 +124,8 @@ TEST_F(GQUIAlertWindowTest, AnAlertWithOneTextHasOneButton)
         [&texts](QWidget* modal)
         {
             auto* const box = qobject_cast<QMessageBox*>(modal);
-            for (QAbstractButton* button : box->buttons())
-                texts << button->text();
-            box->button(QMessageBox::Yes)->click();
+            texts = TextsOf(box->buttons());
+            box->buttons().value(0)->click();
         },
         &fHooksDuringLoop);
     EXPECT_EQ(1, GQUIAlertWindow::ShowDialog(Text("Done"), Text("All pages were exported."),
@@ -242,8 +247,9 @@ TEST_F(GQUIAlertWindowTest, TheServiceAnswersEachBoxByItsButton)
         [&texts](QWidget* modal)
         {
             auto* const box = qobject_cast<QMessageBox*>(modal);
-            texts << box->button(QMessageBox::Yes)->text() << box->button(QMessageBox::No)->text();
-            box->button(QMessageBox::Yes)->click();
+            QList<QAbstractButton*> const buttons = ButtonsInOrder(box);
+            texts = TextsOf(buttons);
+            buttons.value(0)->click();
         },
         &fHooksDuringLoop);
     EXPECT_FALSE(service.ShowYesNoMessage(Text("T"), Text("Replace?"), Text("missing-icon.png")));

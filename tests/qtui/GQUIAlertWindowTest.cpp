@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "GPreferences.h"
 #include "GQUIAlertWindow.h"
 #include "GQUILayer.h"
 #include "GQUIPrefAlertDialog.h"
@@ -326,5 +327,35 @@ TEST_F(GQUIAlertWindowTest, AMessageIsTheInstalledServicesWarning)
     ClickWhenModal(QMessageBox::Cancel);
     EXPECT_TRUE(GQUIUserMessage::GetInstance()->ShowMessage(Text("T"), Text("Note")));
     ExpectBalancedHooks();
+}
+} // namespace
+
+namespace
+{
+// A remembering alert whose answer lives in the user's preferences, through a getter and a setter.
+TEST_F(GQUIAlertWindowTest, ARememberedAnswerCanLiveInThePreferences)
+{
+    qtuitest::UserPreferencesScope preferences;
+    GBuffer const group("General");
+    GBuffer const key("AskBeforeReplacing");
+    GPreferences::Set(GPreferences::cUserModuleID, group, key, std::int32_t(cTriStateAsk));
+    auto getter = [&] { return GTriState(GPreferences::GetInt32(group, key)); };
+    auto setter = [&](GTriState state) { GPreferences::Set(GPreferences::cUserModuleID, group, key, std::int32_t(state)); };
+    using Dialog = GQUIPrefAlertDialogTemplate<decltype(getter), decltype(setter)>;
+
+    Dialog dialog(getter, setter, Text("Replace"), Text("Replace the file?"), GString(), GString(),
+                  Text("Don't show this message again"), true, true, true);
+    dialog.CheckBox()->setChecked(true);
+    dialog.RememberAnswerIfChecked(); // not answered yet: rejected so far
+    EXPECT_EQ(cTriStateRejected, GPreferences::GetInt32(group, key));
+    dialog.ButtonBox()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_TRUE(dialog.IsAccepted());
+    EXPECT_EQ(cTriStateAccepted, GPreferences::GetInt32(group, key));
+
+    // The stored answer is given again without a dialog.
+    GTriState state = GPreferences::GetInt32(group, key);
+    EXPECT_TRUE(GQUIPrefAlertDialog::ShowDialog(Text("Replace"), Text("Replace the file?"), GString(), GString(),
+                                                Text("Don't"), true, true, true, state));
+    EXPECT_EQ("", HookLog::Calls("st"));
 }
 } // namespace

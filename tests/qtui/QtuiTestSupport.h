@@ -18,6 +18,7 @@
 #include "GPreferences.h"
 #include "GQUILayer.h"
 #include "GQUINativeLookingApplication.h"
+#include "TempFolder.h"
 
 namespace qtuitest
 {
@@ -94,6 +95,9 @@ protected:
     {
         ASSERT_EQ(QCoreApplication::instance(), nullptr);
         ResetLayer();
+        // Windows that keep their geometry keep it here, never in the folder the tests run in.
+        GQUILayer::SetPrefFileName(
+            GPathName(GString((fWindowStateFolder / "UIGeometrySettingsQt5.ini").string().c_str())));
     }
     void TearDown() override
     {
@@ -102,7 +106,10 @@ protected:
         ResetLayer();
         HookLog::Uninstall();
         delete QCoreApplication::instance();
+        GQUILayer::SetPrefFileName(GPathName());
     }
+
+    testsupport::TempFolder fWindowStateFolder;
 
 private:
     static void ResetLayer()

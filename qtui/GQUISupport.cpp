@@ -155,6 +155,25 @@ int GQUISupport::ComputeComboBoxMinimumWidth(QComboBox const* combo)
     return std::max(widest + 40, combo->width());
 }
 
+int GQUISupport::ExecModalInHost(QDialog& dialog)
+{
+    void* const handle = reinterpret_cast<void*>(dialog.winId());
+    GQUILayer::HandleStartModalLoop(handle);
+    int result;
+    try
+    {
+        MoveToMiddleOfScreen(dialog);
+        result = dialog.exec();
+    }
+    catch (...) // the host leaves its modal state whatever ended the loop; the error goes on
+    {
+        GQUILayer::HandleStopModalLoop(handle);
+        throw;
+    }
+    GQUILayer::HandleStopModalLoop(handle);
+    return result;
+}
+
 void GQUISupport::MoveToMiddleOfScreen(QDialog& dialog)
 {
     QSize const frame = dialog.frameGeometry().size();

@@ -59,6 +59,9 @@ public:
     static int ComputeComboBoxMinimumWidth(QComboBox const* combo);
     // Centres the dialog's frame on the screen under the mouse pointer.
     static void MoveToMiddleOfScreen(QDialog& dialog);
+    // Runs a dialog modally inside the host: the start hook with its native window id, centred, Qt's
+    // modal loop, then the stop hook, also when the loop ends by an exception. Qt's result.
+    static int ExecModalInHost(QDialog& dialog);
 
     static QString GetPrefsFile();
     // Geometry under "Geometry/" + class name + "_" + object name; loading restores only what

@@ -4,13 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
 
 #include <string>
 #include <vector>
 
+#include "GPrefMemoryModule.h"
+#include "GPreferences.h"
 #include "GQUILayer.h"
 #include "GQUINativeLookingApplication.h"
+#include "TempFolder.h"
 
 namespace qtuitest
 {
@@ -87,6 +95,9 @@ protected:
     {
         ASSERT_EQ(QCoreApplication::instance(), nullptr);
         ResetLayer();
+        // Windows that keep their geometry keep it here, never in the folder the tests run in.
+        GQUILayer::SetPrefFileName(
+            GPathName(GString((fWindowStateFolder / "UIGeometrySettingsQt5.ini").string().c_str())));
     }
     void TearDown() override
     {
@@ -95,7 +106,10 @@ protected:
         ResetLayer();
         HookLog::Uninstall();
         delete QCoreApplication::instance();
+        GQUILayer::SetPrefFileName(GPathName());
     }
+
+    testsupport::TempFolder fWindowStateFolder;
 
 private:
     static void ResetLayer()
@@ -105,5 +119,56 @@ private:
         GQUILayer::SetUseActiveWindowAsParent(true);
         GQUILayer::SetDefaultFloatingIsTool(true);
     }
+};
+// Runs the action on the modal window once its loop runs, as a user would answer it; looks again a
+// few times when the window is not up yet. The hooks seen while it runs are kept for the test.
+inline void WhenModal(std::function<void(QWidget*)> action, std::string* hooksDuringLoop = nullptr,
+                      int triesLeft = 100)
+{
+    QTimer::singleShot(triesLeft == 100 ? 0 : 10,
+                       [action, hooksDuringLoop, triesLeft]
+                       {
+                           QWidget* const modal = QApplication::activeModalWidget();
+                           if (!modal)
+                           {
+                               if (triesLeft > 0)
+                                   WhenModal(action, hooksDuringLoop, triesLeft - 1);
+                               return;
+                           }
+                           if (hooksDuringLoop)
+                               *hooksDuringLoop = HookLog::Calls("st");
+                           action(modal);
+                       });
+}
+
+// The same once the modal window is a T (the window before it may still be closing).
+template<class T>
+void WhenModalIs(std::function<void(T*)> action, std::string* hooksDuringLoop = nullptr, int triesLeft = 100)
+{
+    WhenModal(
+        [action, hooksDuringLoop, triesLeft](QWidget* modal)
+        {
+            if (T* const window = qobject_cast<T*>(modal))
+                action(window);
+            else if (triesLeft > 0)
+                WhenModalIs<T>(action, hooksDuringLoop, triesLeft - 1);
+        },
+        hooksDuringLoop, triesLeft == 100 ? 100 : 0);
+}
+
+// A user-preference module in memory for the scope's life, as the plug-in's own preferences are to
+// the toolkit: the default unit and remembered answers go there.
+class UserPreferencesScope
+{
+public:
+    UserPreferencesScope() { GPreferences::SetPrefModule(GPreferences::cUserModuleID, &fModule, false); }
+    ~UserPreferencesScope() { GPreferences::RemovePrefModule(GPreferences::cUserModuleID); }
+    UserPreferencesScope(UserPreferencesScope const&) = delete;
+    UserPreferencesScope& operator=(UserPreferencesScope const&) = delete;
+
+    GPrefMemoryModule& Module() { return fModule; }
+
+private:
+    GPrefMemoryModule fModule;
 };
 } // namespace qtuitest

@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -18,10 +20,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <set>
 
 #include "GFileSystem.h"
+#include "GQUIAlertWindow.h"
+#include "GQUICollapsibleFrame.h"
+#include "GQUICreatePasswordDialog.h"
+#include "GQUIPasswordWindow.h"
+#include "GQUIPrefAlertDialog.h"
+#include "GQUIUnitSpinBox.h"
+#include "GUnitSupport.h"
 #include "GQUILayer.h"
+#include "GQStringSupport.h"
 #include "GQUISupport.h"
 #include "GQUIWindow.h"
 #include "QtuiTestSupport.h"
@@ -51,7 +62,21 @@ protected:
     {
         window.show();
         QApplication::processEvents();
-        QImage const picture = window.grab().toImage();
+        Save(window.grab().toImage(), name);
+    }
+    // The modal window's picture once its loop runs, then the window answered by the action.
+    static void SnapshotModal(char const* name, std::function<void(QWidget*)> answer)
+    {
+        qtuitest::WhenModal(
+            [name, answer](QWidget* modal)
+            {
+                QApplication::processEvents();
+                Save(modal->grab().toImage(), name);
+                answer(modal);
+            });
+    }
+    static void Save(QImage const& picture, char const* name)
+    {
         QString const file = QStringLiteral(SENDRIX_SNAPSHOT_FOLDER "/") + name + ".png";
         EXPECT_TRUE(picture.save(file)) << file.toStdString();
         std::set<QRgb> colours;
@@ -134,4 +159,72 @@ TEST_F(WindowSnapshotTest, PlaceholdersCrossAndImageButtons)
     buttons->addStretch();
     layout->addLayout(buttons);
     Snapshot(window, "widgets");
+}
+
+TEST_F(WindowSnapshotTest, AlertsAndPasswordDialogs)
+{
+    auto const close = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->done(0); };
+    SnapshotModal("alert-four-buttons", close);
+    GQUIAlertWindow::ShowDialog(GString("Replace File"),
+                                GString("A file named \"Report.pdf\" already exists in \"Work\". Replace it?"),
+                                GQUIAlertWindow::cIconWarning, GString("Replace"), GString("Skip"),
+                                GString("Replace All"), GString("Stop"));
+
+    SnapshotModal("alert-dont-show-again", close);
+    GTriState state = cTriStateAsk;
+    GQUIPrefAlertDialog::ShowDialog(GString("Missing Fonts"),
+                                    GString("Two fonts of the document are missing; the PDF will use substitutes."),
+                                    GString(), GString(), GString("Don't show this message again"), true, true,
+                                    false, state);
+
+    SnapshotModal("password", close);
+    GString password;
+    GQUIPasswordWindow::ShowDialog(GString("Open Protected PDF"), GString("Enter the password of \"Report.pdf\"."),
+                                   password);
+
+    SnapshotModal("create-password", close);
+    GQUICreatePasswordDialog::ShowDialog(GString("Protect PDF"), GString("Choose a password for the PDF."), password);
+}
+
+TEST_F(WindowSnapshotTest, CollapsibleFrameOpenAndClosed)
+{
+    for (bool const expanded : {true, false})
+    {
+        QWidget window;
+        auto* const layout = new QVBoxLayout(&window);
+        auto* const frame = new GQUICollapsibleFrame(nullptr, "Fewer Settings", "More Settings", expanded, 1);
+        auto* const pane = new QWidget;
+        auto* const paneLayout = new QVBoxLayout(pane);
+        paneLayout->addWidget(new QCheckBox("Print spreads"));
+        paneLayout->addWidget(new QCheckBox("Bleed marks"));
+        frame->SetMainPane(pane);
+        frame->SetHeaderWidget(new QLabel("(advanced)"));
+        layout->addWidget(frame);
+        layout->addStretch();
+        window.resize(300, 140);
+        Snapshot(window, expanded ? "collapsible-open" : "collapsible-closed");
+    }
+}
+
+TEST_F(WindowSnapshotTest, UnitSpinBoxInEachUnit)
+{
+    qtuitest::UserPreferencesScope preferences;
+    QImage sheet(260, 7 * 32, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    int row = 0;
+    for (int index = 0; index < GUnitSupport::cUnitCount; ++index)
+    {
+        GUnitSupport::SetDefaultUnitCode(GUnitSupport::GetUnitForIndex(index));
+        GQUIUnitSpinBox spinBox;
+        spinBox.setValue(72 * 2.5);
+        spinBox.resize(180, 26);
+        spinBox.show();
+        QApplication::processEvents();
+        painter.drawText(8, row * 32 + 20, GQStringSupport::ToQString(GUnitSupport::GetDefaultUnitSymbol()));
+        painter.drawImage(60, row * 32 + 3, spinBox.grab().toImage());
+        ++row;
+    }
+    painter.end();
+    Save(sheet, "unit-spin-boxes");
 }

@@ -98,6 +98,9 @@ public:
     void EnsureUnicode() const;
     // Whether the bytes are valid text of the encoding (decided by the encoding's description).
     static bool AreCompatible(GBuffer const& bytes, GEncoding const* encoding);
+    // The same, converting into scratch: a caller checking many texts passes the same buffer each
+    // time, so that its storage is reused.
+    static bool AreCompatible(GBuffer const& bytes, GEncoding const* encoding, GBuffer& scratch);
 
     // Joins in the common encoding where there is one, else in UTF-16. Not normalised again.
     GString& operator+=(GString const& other);

@@ -523,7 +523,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
     return delivered;
 }
 
-void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out) const
+void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out)
 {
     // No text (the rest of most lines) is text of every encoding.
     if (length <= 0)
@@ -531,9 +531,8 @@ void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& o
         out.Set(nullptr, 0, fEncoding, true);
         return;
     }
-    GBuffer view;
-    view.SetFromStatic(reinterpret_cast<char const*>(bytes), length);
-    if (GString::AreCompatible(view, fEncoding))
+    fCheckedBytes.Set(bytes, length);
+    if (GString::AreCompatible(fCheckedBytes, fEncoding, fCheckedText))
         out.Set(bytes, length, fEncoding, true);
     else
         out.Set(nullptr, 0, fEncoding, true);

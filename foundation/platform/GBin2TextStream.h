@@ -104,7 +104,7 @@ private:
     // The common part of ReadTillTerminator and ReadLine; the latter also consumes a line end.
     bool ReadTill(GBuffer const& terminators, GString& out, bool consumeLineEnd);
     // The bytes as the string's text (copied), or an empty text when the encoding rejects them.
-    void SetText(unsigned char const* bytes, int length, GString& out) const;
+    void SetText(unsigned char const* bytes, int length, GString& out);
     // Bytes or 16-bit units, by the width of Unit.
     template<class Unit>
     int SkipUnits(Unit const* set, int count);
@@ -117,6 +117,10 @@ private:
     GBuffer fLF;
     GBuffer fScratch;
     GBuffer fQuotedText;
+    // SetText's check: the bytes (a copy, so that they end in zeros) and their conversion, kept
+    // from text to text.
+    GBuffer fCheckedBytes;
+    GBuffer fCheckedText;
     // Empty unless the encoding has characters of two bytes.
     GLeadByteSet fLeadBytes;
     GBufferedInStream* fSource;

@@ -105,6 +105,8 @@ private:
     bool ReadTill(GBuffer const& terminators, GString& out, bool consumeLineEnd);
     // The bytes as the string's text (copied), or an empty text when the encoding rejects them.
     void SetText(unsigned char const* bytes, int length, GString& out);
+    // Whether each byte decodes in a bytewise encoding; a byte not met before is converted once.
+    bool AreDecodable(unsigned char const* bytes, int length);
     // Bytes or 16-bit units, by the width of Unit.
     template<class Unit>
     int SkipUnits(Unit const* set, int count);
@@ -133,4 +135,9 @@ private:
     std::int32_t fDroppedByte;
     // The bytes of the last chunk read, valid until the next call on the source.
     unsigned char const* fChunk;
+    // In an encoding that decodes each byte on its own (ASCII and the table encodings), text is
+    // valid when each of its bytes is: the bytes met so far, and which of them decode.
+    bool fBytewise;
+    std::uint64_t fKnownBytes[4];
+    std::uint64_t fDecodableBytes[4];
 };

@@ -183,8 +183,13 @@ private:
     // EnsureComposedUnicode of the UTF-16 singleton, skipped for text that is composed already
     // (every unit below U+0300, where nothing composes).
     static void Compose(GBuffer& utf16);
-    // Replaces the encoding (the new one is acquired before the old one is released).
-    void SetEncoding(GEncoding const* encoding) { fEncoding = const_cast<GEncoding*>(encoding); }
+    // Replaces the encoding (the new one is acquired before the old one is released); the same one
+    // is kept without touching its count.
+    void SetEncoding(GEncoding const* encoding)
+    {
+        if (fEncoding.Get() != encoding)
+            fEncoding = const_cast<GEncoding*>(encoding);
+    }
     void SetASCII(GBuffer&& text);
 
     // Mutable: EnsureUnicode and the searches of this class rewrite the representation in place.

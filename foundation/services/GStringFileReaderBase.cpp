@@ -246,18 +246,20 @@ bool GStringFileReaderBase::ParseTable(GBin2TextStream& stream)
 
 void GStringFileReaderBase::ReadText(GBin2TextStream& stream, GString& text, GString& piece)
 {
-    text.Clear();
-    for (;;)
+    // The first piece (most texts have one) is read into the text itself.
+    stream.SkipWhitespace(false);
+    bool closed = stream.ReadQuotedString(text);
+    if (text.IsEmpty())
+        text.Clear();
+    while (closed)
     {
+        // The rest of the line is read into piece, which is read again next.
+        stream.ReadLine(piece);
         stream.SkipWhitespace(false);
-        bool closed = stream.ReadQuotedString(piece);
+        closed = stream.ReadQuotedString(piece);
         // An unclosed piece ends the text with what it held.
         if (!piece.IsEmpty())
             text += piece;
-        if (!closed)
-            return;
-        // The rest of the line is read into piece, which is read again next.
-        stream.ReadLine(piece);
     }
 }
 

@@ -689,10 +689,15 @@ void GString::EnsureUnicode() const
 
 bool GString::AreCompatible(GBuffer const& bytes, GEncoding const* encoding)
 {
+    GBuffer out;
+    return AreCompatible(bytes, encoding, out);
+}
+
+bool GString::AreCompatible(GBuffer const& bytes, GEncoding const* encoding, GBuffer& out)
+{
     if (!encoding)
         return false;
     GBuffer const& description = encoding->GetASCIIDescription();
-    GBuffer out;
     if (description == cASCIIEncoding || description == cMacRomanEncoding || description == cPDFDocEncoding ||
         description == cWinAnsiEncoding || description == cUTF8Encoding)
     {

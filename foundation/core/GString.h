@@ -98,6 +98,9 @@ public:
     void EnsureUnicode() const;
     // Whether the bytes are valid text of the encoding (decided by the encoding's description).
     static bool AreCompatible(GBuffer const& bytes, GEncoding const* encoding);
+    // The same, converting into scratch: a caller checking many texts passes the same buffer each
+    // time, so that its storage is reused.
+    static bool AreCompatible(GBuffer const& bytes, GEncoding const* encoding, GBuffer& scratch);
 
     // Joins in the common encoding where there is one, else in UTF-16. Not normalised again.
     GString& operator+=(GString const& other);
@@ -180,8 +183,13 @@ private:
     // EnsureComposedUnicode of the UTF-16 singleton, skipped for text that is composed already
     // (every unit below U+0300, where nothing composes).
     static void Compose(GBuffer& utf16);
-    // Replaces the encoding (the new one is acquired before the old one is released).
-    void SetEncoding(GEncoding const* encoding) { fEncoding = const_cast<GEncoding*>(encoding); }
+    // Replaces the encoding (the new one is acquired before the old one is released); the same one
+    // is kept without touching its count.
+    void SetEncoding(GEncoding const* encoding)
+    {
+        if (fEncoding.Get() != encoding)
+            fEncoding = const_cast<GEncoding*>(encoding);
+    }
     void SetASCII(GBuffer&& text);
 
     // Mutable: EnsureUnicode and the searches of this class rewrite the representation in place.

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "GASCIIEncoding.h"
 #include "GBufferSupport.h"
 #include "GPlatformEncoding.h"
+#include "GSimpleEncoding.h"
 #include "GString.h"
 #include "GUTF8Encoding.h"
 #include "GUnicodeEncoding.h"
@@ -170,14 +172,14 @@ unsigned short const* WordsOf(GBuffer const& set)
 
 GBin2TextStream::GBin2TextStream(GBufferedInStream& source, GEncoding* encoding)
     : fSource(&source), fOwnsSource(false), fEncoding(nullptr), fSwapBytes(false), f16Bit(false),
-      fUnitWidth(1), fDroppedByte(0), fChunk(nullptr)
+      fUnitWidth(1), fDroppedByte(0), fChunk(nullptr), fBytewise(false), fKnownBytes(), fDecodableBytes()
 {
     Settle(encoding);
 }
 
 GBin2TextStream::GBin2TextStream(GBufferedInStream* source, GEncoding* encoding)
     : fSource(source), fOwnsSource(true), fEncoding(nullptr), fSwapBytes(false), f16Bit(false), fUnitWidth(1),
-      fDroppedByte(0), fChunk(nullptr)
+      fDroppedByte(0), fChunk(nullptr), fBytewise(false), fKnownBytes(), fDecodableBytes()
 {
     try
     {
@@ -282,6 +284,10 @@ void GBin2TextStream::Settle(GEncoding* encoding)
     }
     fUnitWidth = f16Bit ? 2 : 1;
     fLeadBytes = GLeadByteSet(f16Bit ? nullptr : fEncoding);
+    fBytewise = !f16Bit && fLeadBytes.IsEmpty() &&
+                (dynamic_cast<GSimpleEncoding const*>(fEncoding) || dynamic_cast<GASCIIEncoding const*>(fEncoding));
+    for (int i = 0; i < 4; ++i)
+        fKnownBytes[i] = fDecodableBytes[i] = 0;
     BuildSets();
 }
 
@@ -523,7 +529,7 @@ bool GBin2TextStream::ReadTill(GBuffer const& terminators, GString& out, bool co
     return delivered;
 }
 
-void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out) const
+void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& out)
 {
     // No text (the rest of most lines) is text of every encoding.
     if (length <= 0)
@@ -531,12 +537,37 @@ void GBin2TextStream::SetText(unsigned char const* bytes, int length, GString& o
         out.Set(nullptr, 0, fEncoding, true);
         return;
     }
-    GBuffer view;
-    view.SetFromStatic(reinterpret_cast<char const*>(bytes), length);
-    if (GString::AreCompatible(view, fEncoding))
+    bool compatible;
+    if (fBytewise)
+        compatible = AreDecodable(bytes, length);
+    else
+    {
+        fCheckedBytes.Set(bytes, length);
+        compatible = GString::AreCompatible(fCheckedBytes, fEncoding, fCheckedText);
+    }
+    if (compatible)
         out.Set(bytes, length, fEncoding, true);
     else
         out.Set(nullptr, 0, fEncoding, true);
+}
+
+bool GBin2TextStream::AreDecodable(unsigned char const* bytes, int length)
+{
+    for (int i = 0; i < length; ++i)
+    {
+        unsigned const byte = bytes[i];
+        std::uint64_t const bit = std::uint64_t(1) << (byte & 63);
+        if (!(fKnownBytes[byte >> 6] & bit))
+        {
+            fCheckedBytes.Set(bytes + i, 1);
+            if (GString::AreCompatible(fCheckedBytes, fEncoding, fCheckedText))
+                fDecodableBytes[byte >> 6] |= bit;
+            fKnownBytes[byte >> 6] |= bit;
+        }
+        if (!(fDecodableBytes[byte >> 6] & bit))
+            return false;
+    }
+    return true;
 }
 
 bool GBin2TextStream::ReadQuotedString(GString& out)

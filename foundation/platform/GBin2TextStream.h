@@ -104,7 +104,9 @@ private:
     // The common part of ReadTillTerminator and ReadLine; the latter also consumes a line end.
     bool ReadTill(GBuffer const& terminators, GString& out, bool consumeLineEnd);
     // The bytes as the string's text (copied), or an empty text when the encoding rejects them.
-    void SetText(unsigned char const* bytes, int length, GString& out) const;
+    void SetText(unsigned char const* bytes, int length, GString& out);
+    // Whether each byte decodes in a bytewise encoding; a byte not met before is converted once.
+    bool AreDecodable(unsigned char const* bytes, int length);
     // Bytes or 16-bit units, by the width of Unit.
     template<class Unit>
     int SkipUnits(Unit const* set, int count);
@@ -117,6 +119,10 @@ private:
     GBuffer fLF;
     GBuffer fScratch;
     GBuffer fQuotedText;
+    // SetText's check: the bytes (a copy, so that they end in zeros) and their conversion, kept
+    // from text to text.
+    GBuffer fCheckedBytes;
+    GBuffer fCheckedText;
     // Empty unless the encoding has characters of two bytes.
     GLeadByteSet fLeadBytes;
     GBufferedInStream* fSource;
@@ -129,4 +135,9 @@ private:
     std::int32_t fDroppedByte;
     // The bytes of the last chunk read, valid until the next call on the source.
     unsigned char const* fChunk;
+    // In an encoding that decodes each byte on its own (ASCII and the table encodings), text is
+    // valid when each of its bytes is: the bytes met so far, and which of them decode.
+    bool fBytewise;
+    std::uint64_t fKnownBytes[4];
+    std::uint64_t fDecodableBytes[4];
 };

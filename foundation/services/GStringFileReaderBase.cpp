@@ -89,10 +89,10 @@ bool IsWord(GString const& token, char const* ascii)
 }
 
 // The decimal number at the start of the token (a sign allowed), up to its first non-digit;
-// numbers beyond the 32-bit range stop at its ends.
-std::int32_t LeadingNumber(GString const& token)
+// numbers beyond the 32-bit range stop at its ends. units receives the token's UTF-16 units.
+std::int32_t LeadingNumber(GString const& token, GBuffer& units)
 {
-    GBuffer units = Units(token);
+    token.GetBuffer(units, GUnicodeEncoding::GetInstance());
     int count = UnitCount(units);
     int i = 0;
     bool negative = false;
@@ -221,6 +221,9 @@ bool GStringFileReaderBase::ParseTable(GBin2TextStream& stream)
     std::uint32_t id = 0;
     GString token;
     GString text;
+    // Kept from entry to entry, so that their storage is reused.
+    GBuffer units;
+    GString piece;
     while (stream.ReadString(token))
     {
         if (token == words.fStringTable)
@@ -234,27 +237,29 @@ bool GStringFileReaderBase::ParseTable(GBin2TextStream& stream)
         if (!stream.ReadString(token))
             return false;
         // Wraps rather than overflows after the largest id.
-        id = token == words.fNext ? id + 1 : static_cast<std::uint32_t>(LeadingNumber(token));
-        ReadText(stream, text);
+        id = token == words.fNext ? id + 1 : static_cast<std::uint32_t>(LeadingNumber(token, units));
+        ReadText(stream, text, piece);
         AddString(static_cast<std::int32_t>(id), text);
     }
     return false;
 }
 
-void GStringFileReaderBase::ReadText(GBin2TextStream& stream, GString& text)
+void GStringFileReaderBase::ReadText(GBin2TextStream& stream, GString& text, GString& piece)
 {
-    text.Clear();
-    GString piece;
-    for (;;)
+    // The first piece (most texts have one) is read into the text itself.
+    stream.SkipWhitespace(false);
+    bool closed = stream.ReadQuotedString(text);
+    if (text.IsEmpty())
+        text.Clear();
+    while (closed)
     {
+        // The rest of the line is read into piece, which is read again next.
+        stream.ReadLine(piece);
         stream.SkipWhitespace(false);
-        bool closed = stream.ReadQuotedString(piece);
+        closed = stream.ReadQuotedString(piece);
         // An unclosed piece ends the text with what it held.
         if (!piece.IsEmpty())
             text += piece;
-        if (!closed)
-            return;
-        SkipRestOfLine(stream);
     }
 }
 

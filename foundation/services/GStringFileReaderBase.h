@@ -53,5 +53,6 @@ protected:
 private:
     // Reads the entries of one table; true when it ended at the header of the next table.
     bool ParseTable(GBin2TextStream& stream);
-    void ReadText(GBin2TextStream& stream, GString& text);
+    // piece is the caller's, lent for the pieces of the text.
+    void ReadText(GBin2TextStream& stream, GString& text, GString& piece);
 };

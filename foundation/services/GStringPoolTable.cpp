@@ -1,11 +1,30 @@
 // One language's texts in the string pool.
 #include "GStringPoolTable.h"
 
-#include "GAutoPtr.h"
+#include <algorithm>
 
-GStringPoolTable::~GStringPoolTable()
+namespace
 {
-    fStrings.ForEach([](std::int32_t, Entry* entry) { delete entry; });
+constexpr int cFirstBlockSize = 16;
+constexpr int cLargestBlockSize = 512;
+} // namespace
+
+GStringPoolTable::~GStringPoolTable() = default;
+
+GStringPoolTable::Entry* GStringPoolTable::MakeEntry(GString const& text, GEncoding* encoding)
+{
+    if (fLastBlockUsed == fLastBlockSize)
+    {
+        int const size = fLastBlockSize == 0 ? cFirstBlockSize : std::min(2 * fLastBlockSize, cLargestBlockSize);
+        fBlocks.push_back(std::make_unique<Entry[]>(size));
+        fLastBlockSize = size;
+        fLastBlockUsed = 0;
+    }
+    Entry* entry = &fBlocks.back()[fLastBlockUsed];
+    entry->first = text;
+    entry->second = encoding;
+    ++fLastBlockUsed;
+    return entry;
 }
 
 void GStringPoolTable::SetString(int id, GString const& text, GEncoding* encoding)
@@ -16,9 +35,18 @@ void GStringPoolTable::SetString(int id, GString const& text, GEncoding* encodin
         (*entry)->second = encoding;
         return;
     }
-    GAutoPtr<Entry> made(new Entry(text, encoding));
-    fStrings.Put(id, made.Get());
-    made.Release();
+    // Should the dictionary fail to grow, the entry goes back to its block for the next one.
+    Entry* const entry = MakeEntry(text, encoding);
+    try
+    {
+        fStrings.Put(id, entry);
+    }
+    catch (...)
+    {
+        entry->first.Clear();
+        --fLastBlockUsed;
+        throw;
+    }
 }
 
 void GStringPoolTable::SetDefaultString(int id, GString const& text, GEncoding* encoding)

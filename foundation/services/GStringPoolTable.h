@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "GDict.h"
 #include "GPair.h"
@@ -47,7 +49,14 @@ public:
     }
 
 private:
-    // Each entry is an object of its own: the dictionary moves its slots when it grows, and the
-    // pool hands out references to the texts.
+    // A place for one more entry, in the newest block.
+    Entry* MakeEntry(GString const& text, GEncoding* encoding);
+
+    // The dictionary holds pointers to the entries: it moves its slots when it grows, and the pool
+    // hands out references to the texts. The entries live in blocks, each twice the size of the one
+    // before (up to a limit), so that a table of thousands takes a few allocations, not one each.
     GDict<std::int32_t, Entry*> fStrings;
+    std::vector<std::unique_ptr<Entry[]>> fBlocks;
+    int fLastBlockSize = 0;
+    int fLastBlockUsed = 0;
 };

@@ -21,17 +21,16 @@
 #include <unistd.h>
 #include <vector>
 
-#include "GBasicFrameworkCoreLayer.h"
 #include "GException.h"
 #include "GPPIPCManager.h"
 #include "GPPIPCMessageQueue.h"
 #include "GPPIPCMessageQueueMgr.h"
 #include "GPPJobInfo.h"
+#include "GPPRozorazIzivozadaLayer.h"
 #include "GProcessInfo.h"
 #include "GShMemID.h"
 #include "GUTF8Encoding.h"
 #include "MappedSharedObject.h"
-#include "PMacXProcessInfo.h"
 #include "PUNIXSharedMemory.h"
 
 namespace
@@ -203,11 +202,10 @@ void SendThroughTheManager(std::uint8_t const* bytes, std::size_t count)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    GBasicFrameworkCoreLayer::Initialize();
-    if (!GProcessInfo::GetInstance())
-        GProcessInfo::SetInstance(new PMacXProcessInfo);
-    GShMemID::Initialize();
-    GPPIPCManager::Initialize();
+    // The link comes up as the plug-in brings it up, and goes down at exit so that the leak checker
+    // sees nothing left.
+    GPPRozorazIzivozadaLayer::Initialize();
+    std::atexit([] { GPPRozorazIzivozadaLayer::Finalize(); });
     GPPIPCManager::GetInstance()->SetTakeWait(1, 0);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -15,6 +16,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <sys/utsname.h>
 #include <unistd.h>
 #include <utility>
@@ -109,7 +111,7 @@ Bytes NumberBytes(Number value)
     return bytes;
 }
 
-// What the process is as the kernel tells it in <root>/<pid>/stat and status; empty when it is gone.
+// What the process is as the kernel tells it in <root>/<pid>/status (and stat); empty when it is gone.
 struct ProcessFacts
 {
     pid_t fPid = 0;
@@ -119,37 +121,132 @@ struct ProcessFacts
     uid_t fEffectiveUser = 0;
 };
 
+// The head of a small file (the fields of a process file come first), read with one open and few
+// reads into the caller's buffer, up to the end, a full buffer or the first read that brings the
+// text `enough` (when given); its length, or empty when the file cannot be read.
+std::optional<std::size_t> ReadHead(std::string const& path, char* buffer, std::size_t capacity,
+                                    std::string_view enough = std::string_view())
+{
+    int const file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return std::nullopt;
+    std::size_t length = 0;
+    while (length < capacity)
+    {
+        ssize_t const count = read(file, buffer + length, capacity - length);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+        {
+            // A process that ends between the open and the read of its file fails the read
+            // (ESRCH): the process is gone, as if the open had failed.
+            close(file);
+            return std::nullopt;
+        }
+        if (count == 0)
+            break;
+        length += static_cast<std::size_t>(count);
+        if (!enough.empty() && std::string_view(buffer, length).find(enough) != std::string_view::npos)
+            break;
+    }
+    close(file);
+    return length;
+}
+
+// The value of the line "<key>\t<value>" in the text of a status file; empty when it has none.
+std::optional<std::string_view> StatusValue(std::string_view status, std::string_view key)
+{
+    std::string_view::size_type start = 0;
+    while (start < status.size())
+    {
+        std::string_view::size_type end = status.find('\n', start);
+        if (end == std::string_view::npos)
+            end = status.size();
+        std::string_view const line = status.substr(start, end - start);
+        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':')
+        {
+            std::string_view value = line.substr(key.size() + 1);
+            while (!value.empty() && (value.front() == '\t' || value.front() == ' '))
+                value.remove_prefix(1);
+            return value;
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+// The unsigned numbers at the start of a text, separated by blanks; as many as it holds.
+std::size_t ParseNumbers(std::string_view text, unsigned long* numbers, std::size_t wanted)
+{
+    std::size_t found = 0;
+    std::size_t position = 0;
+    while (found < wanted)
+    {
+        while (position < text.size() && (text[position] == ' ' || text[position] == '\t'))
+            ++position;
+        if (position == text.size() || text[position] < '0' || text[position] > '9')
+            break;
+        unsigned long value = 0;
+        while (position < text.size() && text[position] >= '0' && text[position] <= '9')
+            value = value * 10 + static_cast<unsigned long>(text[position++] - '0');
+        numbers[found++] = value;
+    }
+    return found;
+}
+
+// The line of a status file after the users: what comes before it is all that is read.
+constexpr std::string_view cAfterUsers = "\nGid:";
+
+// Size of the buffer a process file is read into: its fields sit in the first few hundred bytes.
+constexpr std::size_t cProcessFileHead = 4096;
+
 std::optional<ProcessFacts> ReadFacts(std::string const& root, pid_t pid)
 {
     std::string const folder = root + "/" + std::to_string(pid);
-    std::optional<std::string> const stat = ReadFile(folder + "/stat");
-    std::optional<std::string> const status = ReadFile(folder + "/status");
-    if (!stat || !status)
+    char buffer[cProcessFileHead];
+    std::optional<std::size_t> const statusLength =
+        ReadHead(folder + "/status", buffer, sizeof buffer, cAfterUsers);
+    if (!statusLength)
         return std::nullopt;
-    // The command name may hold spaces and parentheses: it runs from the first "(" to the last ")".
-    std::string::size_type const open = stat->find('(');
-    std::string::size_type const close = stat->rfind(')');
-    if (open == std::string::npos || close == std::string::npos || close < open)
+    std::string_view const status(buffer, *statusLength);
+    unsigned long users[2] = {0, 0};
+    std::optional<std::string_view> const userLine = StatusValue(status, "Uid");
+    if (!userLine || ParseNumbers(*userLine, users, 2) != 2)
         return std::nullopt;
     ProcessFacts facts;
     facts.fPid = pid;
-    facts.fCommand = stat->substr(open + 1, close - open - 1);
-    std::istringstream rest(stat->substr(close + 1));
-    std::string state;
-    long parent = 0;
-    if (!(rest >> state >> parent))
+    facts.fRealUser = static_cast<uid_t>(users[0]);
+    facts.fEffectiveUser = static_cast<uid_t>(users[1]);
+    // The status file shows the command name as it is unless it holds a character it escapes with a
+    // backslash; then, or when the file lacks the parent, the name and parent come from stat.
+    std::optional<std::string_view> const name = StatusValue(status, "Name");
+    std::optional<std::string_view> const parentLine = StatusValue(status, "PPid");
+    unsigned long parent = 0;
+    if (name && name->find('\\') == std::string_view::npos && parentLine &&
+        ParseNumbers(*parentLine, &parent, 1) == 1)
+    {
+        facts.fCommand.assign(name->data(), name->size());
+        facts.fParent = static_cast<pid_t>(parent);
+        return facts;
+    }
+    std::optional<std::size_t> const statLength = ReadHead(folder + "/stat", buffer, sizeof buffer);
+    if (!statLength)
+        return std::nullopt;
+    std::string_view const stat(buffer, *statLength);
+    // The command name may hold spaces and parentheses: it runs from the first "(" to the last ")".
+    std::string_view::size_type const open = stat.find('(');
+    std::string_view::size_type const close = stat.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return std::nullopt;
+    facts.fCommand.assign(stat.data() + open + 1, close - open - 1);
+    // After the name: the state, then the parent.
+    std::string_view rest = stat.substr(close + 1);
+    while (!rest.empty() && rest.front() == ' ')
+        rest.remove_prefix(1);
+    std::string_view::size_type const blank = rest.find(' ');
+    if (rest.empty() || blank == std::string_view::npos || ParseNumbers(rest.substr(blank), &parent, 1) != 1)
         return std::nullopt;
     facts.fParent = static_cast<pid_t>(parent);
-    std::string::size_type const users = status->find("\nUid:");
-    if (users == std::string::npos)
-        return std::nullopt;
-    std::istringstream ids(status->substr(users + 5));
-    unsigned long real = 0;
-    unsigned long effective = 0;
-    if (!(ids >> real >> effective))
-        return std::nullopt;
-    facts.fRealUser = static_cast<uid_t>(real);
-    facts.fEffectiveUser = static_cast<uid_t>(effective);
     return facts;
 }
 
@@ -194,20 +291,25 @@ std::string StartPath(std::string const& executable, std::vector<std::string> co
     return executable;
 }
 
-// The command name with the platform's 16 characters, where Linux cut it to 15.
+// The command name with the platform's 16 characters, where Linux cut it to 15: from the leaf of
+// the executable, or else of the first argument, that goes on from the cut name.
 std::string CommandName(std::string const& root, ProcessFacts const& facts)
 {
     if (facts.fCommand.size() != cLinuxCommandLength)
         return facts.fCommand;
-    std::vector<std::string> candidates;
+    auto const longer = [&](std::string const& leaf)
+    { return leaf.size() > facts.fCommand.size() && StartsWith(leaf, facts.fCommand); };
     if (std::optional<std::string> const executable = ReadExecutable(root, facts.fPid))
-        candidates.push_back(Leaf(*executable));
+    {
+        std::string const leaf = Leaf(*executable);
+        if (longer(leaf))
+            return leaf.substr(0, MAXCOMLEN);
+    }
     std::vector<std::string> const arguments = ReadArguments(root, facts.fPid);
     if (!arguments.empty())
-        candidates.push_back(Leaf(arguments[0]));
-    for (std::string const& leaf : candidates)
     {
-        if (leaf.size() > facts.fCommand.size() && StartsWith(leaf, facts.fCommand))
+        std::string const leaf = Leaf(arguments[0]);
+        if (longer(leaf))
             return leaf.substr(0, MAXCOMLEN);
     }
     return facts.fCommand;

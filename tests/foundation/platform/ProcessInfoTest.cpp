@@ -48,7 +48,15 @@ public:
             argv.push_back(argument.data());
         argv.push_back(nullptr);
         if (posix_spawn(&fPid, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        {
             fPid = 0;
+            return;
+        }
+        // The spawn returns once the program is loaded, a moment before the kernel shows its
+        // arguments: the process counts as started once they are there (bounded: 2 seconds).
+        std::string const shown = "/proc/" + std::to_string(fPid) + "/cmdline";
+        for (int wait = 0; wait < 2000 && std::ifstream(shown).peek() == EOF; ++wait)
+            usleep(1000);
     }
     ~ChildProcess()
     {
@@ -219,6 +227,31 @@ TEST_F(ProcessInfoTest, FindsProcessesByTheFirstSixteenCharactersOfTheirName)
             }
             EXPECT_EQ(found, expected) << "current user only: " << currentUserOnly;
         }
+    }
+}
+
+TEST_F(ProcessInfoTest, FindsProcessesWhoseNamesHoldCharactersTheKernelEscapesOrBrackets)
+{
+    // Names with a backslash, a tab, spaces and parentheses; the last is cut to 15 characters by
+    // Linux and completed from its executable.
+    std::vector<std::string> const names{"Back\\slash", "Tab\there", "Odd (name) x", "Paren(s) \\ Sixteen"};
+    std::map<std::string, int> pidOf;
+    std::vector<std::unique_ptr<ChildProcess>> children;
+    for (std::string const& name : names)
+    {
+        children.push_back(std::make_unique<ChildProcess>(CopyProgram(fFolder.Path(), name),
+                                                          std::vector<std::string>{"600"}));
+        ASSERT_GT(children.back()->Pid(), 0) << name;
+        pidOf[name] = children.back()->Pid();
+    }
+    for (std::string const& name : names)
+    {
+        SCOPED_TRACE(name);
+        GTable<int> ids;
+        fInfo.GetProcessID(TextOf(name.c_str()), ids, false);
+        EXPECT_EQ(SetOf(ids).count(pidOf[name]), 1u);
+        EXPECT_TRUE(fInfo.IsRunning(pidOf[name]));
+        EXPECT_TRUE(SetOf(fInfo.GetChildProcessIDs(getpid())).count(pidOf[name]));
     }
 }
 

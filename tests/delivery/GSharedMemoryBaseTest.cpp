@@ -23,32 +23,11 @@ using deliverytest::ObjectView;
 using deliverytest::TextOf;
 using testsupport::ErrorOf;
 
-using Block = GSharedMemoryBase<PUNIXSharedMemory>;
+using Block = deliverytest::SharedBlockTest::Block;
 using Memory = PUNIXSharedMemory;
 
-class GSharedMemoryBaseTest : public deliverytest::SharedObjectsTest
+class GSharedMemoryBaseTest : public deliverytest::SharedBlockTest
 {
-protected:
-    static std::unique_ptr<Block> Create(std::string const& id, int size, bool* createdOut = nullptr)
-    {
-        bool created = false;
-        auto block = std::make_unique<Block>(GBuffer(), BufferOf(id), size, created);
-        if (createdOut)
-            *createdOut = created;
-        return block;
-    }
-    static std::string DataName(std::string const& id) { return "/ZlvShD" + id; }
-    static std::string LockName(std::string const& id) { return "/ZlvShL" + id; }
-    // The process ids in the block's list, as another process reads them.
-    static std::vector<int> ListOf(std::string const& id)
-    {
-        ObjectView const view(DataName(id));
-        std::vector<int> ids;
-        int const length = view.Field(Memory::cListLengthOffset);
-        for (int offset = 0; offset < length && offset < Memory::cMaxListLength; offset += 4)
-            ids.push_back(view.Field(Memory::cListOffset + offset));
-        return ids;
-    }
 };
 } // namespace
 

@@ -31,32 +31,12 @@ using deliverytest::TextOf;
 using testsupport::ChildProcess;
 using testsupport::ErrorOf;
 
-using Block = GSharedMemoryBase<PUNIXSharedMemory>;
+using Block = deliverytest::SharedBlockTest::Block;
 using Memory = PUNIXSharedMemory;
 
-class PUNIXSharedMemoryTest : public deliverytest::SharedObjectsTest
+class PUNIXSharedMemoryTest : public deliverytest::SharedBlockTest
 {
 public:
-    static std::unique_ptr<Block> Create(std::string const& id, int size, bool* createdOut = nullptr)
-    {
-        bool created = false;
-        auto block = std::make_unique<Block>(GBuffer(), BufferOf(id), size, created);
-        if (createdOut)
-            *createdOut = created;
-        return block;
-    }
-    static std::string DataName(std::string const& id) { return "/ZlvShD" + id; }
-    static std::string LockName(std::string const& id) { return "/ZlvShL" + id; }
-    static std::vector<int> ListOf(std::string const& id)
-    {
-        ObjectView const view(DataName(id));
-        std::vector<int> ids;
-        int const length = view.Field(Memory::cListLengthOffset);
-        for (int offset = 0; offset < length && offset < Memory::cMaxListLength; offset += 4)
-            ids.push_back(view.Field(Memory::cListOffset + offset));
-        return ids;
-    }
-
     // A child that opens the block of id (creating it with size when size is not negative), runs
     // what it is given with the block, tells 'o' and then waits to be told to go or killed.
     static std::unique_ptr<ChildProcess> Attached(std::string const& id, int size,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -15,7 +16,9 @@
 #include <vector>
 
 #include "GBuffer.h"
+#include "GSharedMemoryBase.h"
 #include "GShMemID.h"
+#include "PUNIXSharedMemory.h"
 
 namespace deliverytest
 {
@@ -159,5 +162,34 @@ protected:
 
 private:
     std::vector<std::string> fIDs;
+};
+
+// Shared-memory blocks under ids of the test's own: made through the library, and their objects and
+// process lists as another process sees them.
+class SharedBlockTest : public SharedObjectsTest
+{
+public:
+    using Block = GSharedMemoryBase<PUNIXSharedMemory>;
+
+    static std::unique_ptr<Block> Create(std::string const& id, int size, bool* createdOut = nullptr)
+    {
+        bool created = false;
+        auto block = std::make_unique<Block>(GBuffer(), BufferOf(id), size, created);
+        if (createdOut)
+            *createdOut = created;
+        return block;
+    }
+    static std::string DataName(std::string const& id) { return "/ZlvShD" + id; }
+    static std::string LockName(std::string const& id) { return "/ZlvShL" + id; }
+    // The process ids in the block's list, as another process reads them.
+    static std::vector<int> ListOf(std::string const& id)
+    {
+        ObjectView const view(DataName(id));
+        std::vector<int> ids;
+        int const length = view.Field(PUNIXSharedMemory::cListLengthOffset);
+        for (int offset = 0; offset < length && offset < PUNIXSharedMemory::cMaxListLength; offset += 4)
+            ids.push_back(view.Field(PUNIXSharedMemory::cListOffset + offset));
+        return ids;
+    }
 };
 } // namespace deliverytest

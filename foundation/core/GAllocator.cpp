@@ -10,7 +10,6 @@
 #include "GEmptyMessage.h"
 #include "GFixedSizeAllocator.h"
 #include "GMemoryException.h"
-#include "GMutexLocker.h"
 #include "GSignal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -146,7 +145,7 @@ void* GAllocator::Alloc(std::size_t size)
     if (cExactBlocks)
         return AllocExact(size);
     std::size_t const rounded = RoundUp(size);
-    GMutexLocker lock(fMutex);
+    GRecursiveSpinLock::Locker lock(fMutex);
     if (rounded <= cSmallLimit)
         return fSizeClasses[rounded / 8]->AllocBlock();
     if (rounded <= cMediumLimit)
@@ -224,7 +223,7 @@ void GAllocator::Free(void* block, std::size_t size)
     if (!block)
         return;
     std::size_t const rounded = RoundUp(size);
-    GMutexLocker lock(fMutex);
+    GRecursiveSpinLock::Locker lock(fMutex);
     // Exact blocks count toward the release too, which then finds nothing cached.
     if (cExactBlocks)
         FreeExact(block, size);
@@ -251,7 +250,7 @@ void GAllocator::PushMedium(void* block, std::size_t rounded)
 
 long GAllocator::ReleaseFreeLists(int count)
 {
-    GMutexLocker lock(fMutex);
+    GRecursiveSpinLock::Locker lock(fMutex);
     return ReleaseFreeListsLocked(count);
 }
 
@@ -293,7 +292,7 @@ void GAllocator::DoIdleTime()
 
 void GAllocator::SetMoreMemoryFree(bool value)
 {
-    GMutexLocker lock(fMutex);
+    GRecursiveSpinLock::Locker lock(fMutex);
     fMoreMemoryFree = value;
 }
 
@@ -307,7 +306,7 @@ int GAllocator::GetChunkCount(std::size_t size)
     std::size_t const rounded = RoundUp(size);
     if (rounded > cSmallLimit)
         return 0;
-    GMutexLocker lock(fMutex);
+    GRecursiveSpinLock::Locker lock(fMutex);
     return fSizeClasses[rounded / 8]->GetChunkCount();
 }
 
@@ -316,7 +315,7 @@ int GAllocator::GetCachedBlockCount(std::size_t size)
     std::size_t const rounded = RoundUp(size);
     if (rounded <= cSmallLimit)
         return 0;
-    GMutexLocker lock(fMutex);
+    GRecursiveSpinLock::Locker lock(fMutex);
     int count = 0;
     if (rounded > cMediumLimit)
     {

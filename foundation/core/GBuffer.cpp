@@ -215,7 +215,7 @@ int GBuffer::GetAllocatedLength() const
     return static_cast<int>(fCapacity);
 }
 
-unsigned char const* GBuffer::GetPtr() const
+unsigned char const* GBuffer::GetPtrOfBorrowed() const
 {
     if (!fData)
         return sZeroBytes;
@@ -230,7 +230,7 @@ unsigned char const* GBuffer::GetPtr() const
     return fData;
 }
 
-unsigned char* GBuffer::GetWritePtr()
+unsigned char* GBuffer::GetWritePtrOfBorrowed()
 {
     if (!fData)
         return sZeroBytes;

@@ -129,8 +129,27 @@ public:
     bool IsOwned() const { return (fCapacity & cOwnedFlag) != 0; }
     int GetAllocatedLength() const;
     // Zero-terminated bytes (two zero bytes follow the data, so they read as 8- or 16-bit text).
-    unsigned char const* GetPtr() const;
-    unsigned char* GetWritePtr();
+    unsigned char const* GetPtr() const
+    {
+        // Owned bytes always have room for the two terminating zeros.
+        if (fData && IsOwned())
+        {
+            fData[fLength] = 0;
+            fData[fLength + 1] = 0;
+            return fData;
+        }
+        return GetPtrOfBorrowed();
+    }
+    unsigned char* GetWritePtr()
+    {
+        if (fData && IsOwned())
+        {
+            fData[fLength] = 0;
+            fData[fLength + 1] = 0;
+            return fData;
+        }
+        return GetWritePtrOfBorrowed();
+    }
 
     // Editing. Positions are not checked: callers keep pos and count inside the data.
     int ReplaceByteArray(int pos, int count, unsigned char const* src, int srcLen);
@@ -198,6 +217,9 @@ public:
 private:
     std::uint32_t GetCapacity() const { return fCapacity & cCapacityMask; }
     void ReleaseStorage();
+    // GetPtr and GetWritePtr of an empty buffer or of borrowed bytes.
+    unsigned char const* GetPtrOfBorrowed() const;
+    unsigned char* GetWritePtrOfBorrowed();
     void Reallocate(std::uint64_t blockSize) const;
     void AppendByteSlow(unsigned char byte);
     bool Holds(unsigned char const* p) const;

@@ -74,69 +74,7 @@ public:
 
     // The key's home slot (0 or more) when present, with slot set to the slot holding it;
     // otherwise the complement of the home slot, with slot set to where the key is to go.
-    std::int32_t GetIndex(K const& key, int& slot) const
-    {
-        if (fCapacity == 0)
-        {
-            slot = -1;
-            return -1;
-        }
-        std::int32_t home = HomeOf(key);
-        std::int32_t at = home;
-        Slot const* s = fSlots + home;
-        std::uint32_t chain = s->fInfo & cChainMask;
-        std::int32_t freeSlot = -1;
-        std::uint32_t seen = 0;
-        if (s->fInfo & cOccupied)
-        {
-            if (s->Key() == key)
-            {
-                slot = home;
-                return home;
-            }
-            // An equal key has this home, so the key is compared before the occupant's home is
-            // worked out: the hash is computed only for the counting.
-            if (chain != 0 && HomeOf(s->Key()) == home)
-                seen = 1;
-        }
-        else
-            freeSlot = home;
-        if (seen < chain)
-        {
-            for (std::int32_t step = 0; step < fCapacity; ++step)
-            {
-                if (++at == fCapacity)
-                    at = 0;
-                s = fSlots + at;
-                if (s->fInfo & cOccupied)
-                {
-                    if (s->Key() == key)
-                    {
-                        slot = at;
-                        return home;
-                    }
-                    if (HomeOf(s->Key()) == home)
-                        ++seen;
-                }
-                else if (freeSlot < 0)
-                    freeSlot = at;
-                if (seen >= chain)
-                    break;
-            }
-        }
-        if (freeSlot < 0)
-        {
-            // The table is never full: it grows at three-quarter load.
-            do
-            {
-                if (++at == fCapacity)
-                    at = 0;
-            } while (fSlots[at].fInfo & cOccupied);
-            freeSlot = at;
-        }
-        slot = freeSlot;
-        return ~home;
-    }
+    std::int32_t GetIndex(K const& key, int& slot) const { return GetIndex(key, GDictHash(key), slot); }
     // The home slot when present (slot set as by GetIndex), -1 otherwise.
     std::int32_t GetExistingIndex(K const& key, int& slot) const
     {
@@ -307,6 +245,70 @@ public:
     }
 
 private:
+    // GetIndex with the key's hash worked out. Each occupied slot keeps its key's hash, so a probe
+    // compares a key only where the hashes agree and learns a slot's home without hashing again.
+    std::int32_t GetIndex(K const& key, std::uint32_t hash, int& slot) const
+    {
+        if (fCapacity == 0)
+        {
+            slot = -1;
+            return -1;
+        }
+        std::int32_t home = HomeOf(hash, fCapacity);
+        std::int32_t at = home;
+        Slot const* s = fSlots + home;
+        std::uint32_t chain = s->fInfo & cChainMask;
+        std::int32_t freeSlot = -1;
+        std::uint32_t seen = 0;
+        if (s->fInfo & cOccupied)
+        {
+            if (s->fHash == hash && s->Key() == key)
+            {
+                slot = home;
+                return home;
+            }
+            if (chain != 0 && HomeOf(s->fHash, fCapacity) == home)
+                seen = 1;
+        }
+        else
+            freeSlot = home;
+        if (seen < chain)
+        {
+            for (std::int32_t step = 0; step < fCapacity; ++step)
+            {
+                if (++at == fCapacity)
+                    at = 0;
+                s = fSlots + at;
+                if (s->fInfo & cOccupied)
+                {
+                    if (s->fHash == hash && s->Key() == key)
+                    {
+                        slot = at;
+                        return home;
+                    }
+                    if (HomeOf(s->fHash, fCapacity) == home)
+                        ++seen;
+                }
+                else if (freeSlot < 0)
+                    freeSlot = at;
+                if (seen >= chain)
+                    break;
+            }
+        }
+        if (freeSlot < 0)
+        {
+            // The table is never full: it grows at three-quarter load.
+            do
+            {
+                if (++at == fCapacity)
+                    at = 0;
+            } while (fSlots[at].fInfo & cOccupied);
+            freeSlot = at;
+        }
+        slot = freeSlot;
+        return ~home;
+    }
+
     // Put's work, for a pair that is copied or taken over.
     template<class KeyArg, class ValueArg>
     void Store(KeyArg&& key, ValueArg&& value)
@@ -318,7 +320,8 @@ private:
             fCapacity = capacity;
         }
         int at;
-        std::int32_t home = GetIndex(key, at);
+        std::uint32_t const hash = GDictHash(key);
+        std::int32_t home = GetIndex(key, hash, at);
         Slot* s = fSlots + at;
         if (home >= 0)
         {
@@ -338,6 +341,7 @@ private:
         }
         fSlots[home].fInfo += 1;
         s->fInfo |= cOccupied;
+        s->fHash = hash;
         ++fEntries;
         if (fEntries >= 3 * fCapacity / 4)
             Rebuild(GDictUtil::GetAllocation(2 * fCapacity));
@@ -358,6 +362,8 @@ private:
         alignas(K) unsigned char fKey[sizeof(K)];
         alignas(V) unsigned char fValue[sizeof(V)];
         std::uint32_t fInfo;
+        // The key's GDictHash while the slot is occupied.
+        std::uint32_t fHash;
 
         K& Key() { return *std::launder(reinterpret_cast<K*>(fKey)); }
         K const& Key() const { return *std::launder(reinterpret_cast<K const*>(fKey)); }
@@ -381,10 +387,9 @@ private:
         GAllocator::GetInstance()->Free(slots, std::size_t(n) * sizeof(Slot));
     }
 
-    std::int32_t HomeOf(K const& key) const { return HomeOf(key, fCapacity); }
-    static std::int32_t HomeOf(K const& key, std::int32_t capacity)
+    static std::int32_t HomeOf(std::uint32_t hash, std::int32_t capacity)
     {
-        return static_cast<std::int32_t>(GDictHash(key) % static_cast<std::uint32_t>(capacity));
+        return static_cast<std::int32_t>(hash % static_cast<std::uint32_t>(capacity));
     }
 
     // Destroys the key and value of every occupied slot among the first n; the info words stay.
@@ -431,6 +436,7 @@ private:
                     }
                 }
                 to->fInfo = from->fInfo;
+                to->fHash = from->fHash;
             }
         }
         catch (...) // destroys the slots copied so far, frees the array and passes the failure on
@@ -456,7 +462,7 @@ private:
                 if (!(from->fInfo & cOccupied))
                     continue;
                 // The keys are distinct, so the key's place is the first free slot from its home.
-                std::int32_t home = HomeOf(from->Key(), capacity);
+                std::int32_t home = HomeOf(from->fHash, capacity);
                 std::int32_t at = home;
                 while (slots[at].fInfo & cOccupied)
                 {
@@ -486,6 +492,7 @@ private:
                 }
                 slots[home].fInfo += 1;
                 to->fInfo |= cOccupied;
+                to->fHash = from->fHash;
             }
         }
         catch (...) // only copies throw, so the old slots are intact: the new array is dropped

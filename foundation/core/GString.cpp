@@ -68,7 +68,22 @@ void ComposeUTF16(GBuffer& utf16)
         return;
     int const units = utf16.GetLength() / 2;
     unsigned char const* data = utf16.GetPtr();
-    for (int i = 0; i < units; ++i)
+    // Four units at a time: a lane's top bit is set in (lane | 0x8000) - 0x0300 exactly when the
+    // lane's low 15 bits reach U+0300, and the lane itself holds it when it is U+8000 or above.
+    constexpr std::uint64_t cHighs = 0x8000800080008000ull;
+    constexpr std::uint64_t cFirsts = 0x0300030003000300ull;
+    int i = 0;
+    for (; i + 4 <= units; i += 4)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, data + 2 * i, sizeof word);
+        if ((((word | cHighs) - cFirsts) | word) & cHighs)
+        {
+            unicode->EnsureComposedUnicode(utf16);
+            return;
+        }
+    }
+    for (; i < units; ++i)
     {
         if (GBuffer::ReadUnit(data, i) >= cFirstComposingUnit)
         {
@@ -191,10 +206,10 @@ bool IsPlainASCII(GBuffer const& bytes)
     return true;
 }
 
-// UTF-16 text of whole units that are all ASCII (a zero unit excepted, which the conversions
-// report), narrowed byte by byte into out: the same text in UTF-8. False, out untouched, for any
-// other text.
-bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out)
+// UTF-16 text of whole units from lowest to 0x7F, narrowed byte by byte into out: the same text in
+// UTF-8 (lowest 1: a zero unit is reported by the conversion) or in ASCII (lowest 7: the units below
+// have no byte there). False, out untouched, for any other text.
+bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out, unsigned lowest)
 {
     int const length = utf16.GetLength();
     if (length & 1)
@@ -203,7 +218,7 @@ bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out)
     for (int i = 0; i < length / 2; ++i)
     {
         unsigned const unit = GBuffer::ReadUnit(p, i);
-        if (unit == 0 || unit >= 0x80)
+        if (unit < lowest || unit >= 0x80)
             return false;
     }
     out.SetLength(length / 2);
@@ -659,8 +674,10 @@ unsigned GString::GetBuffer(GBuffer& out, GEncoding const* target) const
         out = fBytes;
         return GEncodingResult::cComplete;
     }
-    // (The ASCII encoding's table is not the identity on every unit below 0x80: UTF-8 only.)
-    if (IsUnicodeEncoding(encoding) && target == GUTF8Encoding::GetInstance() && NarrowPlainUnits(fBytes, out))
+    // (The ASCII encoding's table is the identity from 0x07 to 0x7F only.)
+    if (IsUnicodeEncoding(encoding) && target == GUTF8Encoding::GetInstance() && NarrowPlainUnits(fBytes, out, 1))
+        return GEncodingResult::cComplete;
+    if (IsUnicodeEncoding(encoding) && IsASCIIEncoding(target) && NarrowPlainUnits(fBytes, out, 7))
         return GEncodingResult::cComplete;
     return target->ConvertFrom(fBytes, encoding, out);
 }

@@ -572,16 +572,8 @@ bool GBin2TextStream::AreDecodable(unsigned char const* bytes, int length)
 
 bool GBin2TextStream::ReadQuotedString(GString& out)
 {
-    out.Clear();
     int const width = fUnitWidth;
-    if (ReadChunk(width, f16Bit) < width)
-        return false;
     unsigned const quote = UnitAt(fQuote.GetPtr(), 0);
-    if (UnitAt(fChunk, 0) != quote)
-    {
-        PushBack(1, width);
-        return false;
-    }
     // The units that interrupt a run of plain text, encoded in the unit width: the quote, the
     // backslash, and in an encoding with characters of two bytes every byte that starts one.
     unsigned short const stopWords[] = {static_cast<unsigned short>(quote), GBufferSupport::cEscapeCharacter};
@@ -599,13 +591,26 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
     // or the first byte of a character, whose second byte is.
     bool escaping = false;
     bool secondByteFirst = false;
+    // The first chunk begins with the opening quote, or the text is no quoted string.
+    bool first = true;
     for (;;)
     {
         int units = ReadChunk(cTextChunkUnits * width, f16Bit) / width;
-        if (units == 0)
-            break;
         unsigned char const* p = fChunk;
         int i = 0;
+        if (first)
+        {
+            first = false;
+            if (units == 0 || UnitAt(p, 0) != quote)
+            {
+                PushBack(units, width);
+                out.Clear();
+                return false;
+            }
+            i = 1;
+        }
+        else if (units == 0)
+            break;
         // A character of two bytes is text whatever its bytes: it is taken whole, also after a
         // backslash (which then escapes nothing).
         auto takeSecondByte = [&]

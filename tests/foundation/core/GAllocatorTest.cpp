@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -243,6 +246,46 @@ TEST_F(GPooledAllocatorTest, EveryTenMillionthFreeReleasesAllCachedMemory)
     fAllocator.Free(third, 200);
     EXPECT_EQ(fAllocator.GetCachedBlockCount(200), 0);
     EXPECT_EQ(fAllocator.GetFreeCounter(), 0);
+}
+
+// Threads that allocate, fill, check and free blocks of every size range at once: a block handed
+// to two threads, or a free list torn by two at once, shows as a block whose bytes changed.
+TEST_F(GPooledAllocatorTest, ThreadsAllocatingAtOnceNeverShareABlock)
+{
+    constexpr int cThreads = 4;
+    constexpr int cRounds = 20000;
+    std::size_t const sizes[] = {8, 24, 128, 136, 700, 2048, 5000};
+    std::atomic<int> torn{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < cThreads; ++t)
+    {
+        threads.emplace_back([&, t]
+        {
+            std::vector<std::pair<unsigned char*, std::size_t>> held;
+            for (int round = 0; round < cRounds; ++round)
+            {
+                std::size_t const size = sizes[(round + t) % std::size(sizes)];
+                auto* block = static_cast<unsigned char*>(fAllocator.Alloc(size));
+                std::memset(block, t + 1, size);
+                held.emplace_back(block, size);
+                // Keep a few blocks alive for a while, so frees interleave with other threads' allocations.
+                if (held.size() > 16 || round % 3 == 0)
+                {
+                    auto [oldest, oldSize] = held.front();
+                    held.erase(held.begin());
+                    if (std::count(oldest, oldest + oldSize, static_cast<unsigned char>(t + 1)) !=
+                        std::ptrdiff_t(oldSize))
+                        ++torn;
+                    fAllocator.Free(oldest, oldSize);
+                }
+            }
+            for (auto [block, size] : held)
+                fAllocator.Free(block, size);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(torn.load(), 0);
 }
 
 class Recycled : public GFastAllocatable

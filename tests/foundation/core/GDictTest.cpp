@@ -110,6 +110,36 @@ TEST(GDictTest, ProbingWrapsAroundTheEnd)
     EXPECT_EQ(Locate(dict, 20), std::make_pair(~6, 6));
 }
 
+// A key whose hash is shared by ten values: equal hashes must still be told apart by the keys.
+struct TenPerHash
+{
+    int fValue;
+    int GetHash() const { return fValue / 10; }
+    friend bool operator==(TenPerHash a, TenPerHash b) { return a.fValue == b.fValue; }
+};
+
+TEST(GDictTest, KeysWithEqualHashesStayApartThroughGrowthAndRemoval)
+{
+    GDict<TenPerHash, int> dict;
+    for (int i = 0; i < 60; ++i)
+        dict.Put(TenPerHash{i}, i * 2);
+    EXPECT_EQ(dict.GetCount(), 60);
+    for (int i = 0; i < 60; i += 2)
+        dict.Remove(TenPerHash{i});
+    for (int i = 0; i < 70; ++i)
+    {
+        SCOPED_TRACE(i);
+        int const* found = dict.Find(TenPerHash{i});
+        if (i % 2 == 1 && i < 60)
+            ASSERT_TRUE(found && *found == i * 2);
+        else
+            EXPECT_EQ(found, nullptr);
+    }
+    dict.Put(TenPerHash{13}, -1);
+    EXPECT_EQ(*dict.Find(TenPerHash{13}), -1);
+    EXPECT_EQ(dict.GetCount(), 30);
+}
+
 TEST(GDictTest, NegativeKeysHashAsUnsigned)
 {
     GDict<int, int> small;

@@ -10,6 +10,7 @@
 #include "GEmptyMessage.h"
 #include "GFixedSizeAllocator.h"
 #include "GMemoryException.h"
+#include "GMutexLocker.h"
 #include "GSignal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -145,7 +146,7 @@ void* GAllocator::Alloc(std::size_t size)
     if (cExactBlocks)
         return AllocExact(size);
     std::size_t const rounded = RoundUp(size);
-    GRecursiveSpinLock::Locker lock(fMutex);
+    GMutexLocker lock(fMutex);
     if (rounded <= cSmallLimit)
         return fSizeClasses[rounded / 8]->AllocBlock();
     if (rounded <= cMediumLimit)
@@ -223,7 +224,7 @@ void GAllocator::Free(void* block, std::size_t size)
     if (!block)
         return;
     std::size_t const rounded = RoundUp(size);
-    GRecursiveSpinLock::Locker lock(fMutex);
+    GMutexLocker lock(fMutex);
     // Exact blocks count toward the release too, which then finds nothing cached.
     if (cExactBlocks)
         FreeExact(block, size);
@@ -250,7 +251,7 @@ void GAllocator::PushMedium(void* block, std::size_t rounded)
 
 long GAllocator::ReleaseFreeLists(int count)
 {
-    GRecursiveSpinLock::Locker lock(fMutex);
+    GMutexLocker lock(fMutex);
     return ReleaseFreeListsLocked(count);
 }
 
@@ -292,7 +293,7 @@ void GAllocator::DoIdleTime()
 
 void GAllocator::SetMoreMemoryFree(bool value)
 {
-    GRecursiveSpinLock::Locker lock(fMutex);
+    GMutexLocker lock(fMutex);
     fMoreMemoryFree = value;
 }
 
@@ -306,7 +307,7 @@ int GAllocator::GetChunkCount(std::size_t size)
     std::size_t const rounded = RoundUp(size);
     if (rounded > cSmallLimit)
         return 0;
-    GRecursiveSpinLock::Locker lock(fMutex);
+    GMutexLocker lock(fMutex);
     return fSizeClasses[rounded / 8]->GetChunkCount();
 }
 
@@ -315,7 +316,7 @@ int GAllocator::GetCachedBlockCount(std::size_t size)
     std::size_t const rounded = RoundUp(size);
     if (rounded <= cSmallLimit)
         return 0;
-    GRecursiveSpinLock::Locker lock(fMutex);
+    GMutexLocker lock(fMutex);
     int count = 0;
     if (rounded > cMediumLimit)
     {

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <new>
 
-#include "GRecursiveSpinLock.h"
+#include "PUNIXMutexImp.h"
 
 class GFixedSizeAllocator;
 
@@ -98,7 +98,7 @@ private:
     void PushMedium(void* block, std::size_t rounded);
     long ReleaseFreeListsLocked(int count);
 
-    GRecursiveSpinLock fMutex;
+    PUNIXMutexImp fMutex;
     GFixedSizeAllocator* fSizeClasses[cSmallLimit / 8 + 1];
     FreeBlock* fFreeLists[cMediumLimit / 8 + 1];
     bool fMoreMemoryFree;

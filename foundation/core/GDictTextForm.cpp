@@ -20,15 +20,17 @@ namespace
 char const* const cBeginDict = "#BEGINDICT";
 char const* const cEndDict = "#ENDDICT";
 
-// Borrows the key's bytes (and their terminator, which GetPtr guarantees), so that writing a pair
-// copies its key only into the output.
-GString KeyText(GBuffer const& key)
+// The key as text. A GBuffer key's bytes (and their terminator, which GetPtr guarantees) are
+// borrowed into text, which is kept from pair to pair, so that writing a pair copies its key only
+// into the output.
+GString const& KeyText(GBuffer const& key, GString& text)
 {
     GBuffer view;
     view.SetFromStatic(reinterpret_cast<char const*>(key.GetPtr()), key.GetLength(), key.GetLength() + 2);
-    return GString(view, GASCIIEncoding::GetInstance(), true);
+    text.Set(view, GASCIIEncoding::GetInstance(), true);
+    return text;
 }
-GString const& KeyText(GString const& key)
+GString const& KeyText(GString const& key, GString&)
 {
     return key;
 }
@@ -53,10 +55,11 @@ void Write(GDict<K, GString> const& dict, GText2BinStream& out)
     GBuffer const between = GString(" ").GetBuffer(encoding);
     GBuffer const close = eol.GetBuffer(encoding);
     out.Write(GString(cBeginDict) + eol);
+    GString keyText;
     typename GDict<K, GString>::ConstEnumerator e(dict);
     while (e.Next())
     {
-        out.WriteQuotedString(KeyText(e.GetKey()));
+        out.WriteQuotedString(KeyText(e.GetKey(), keyText));
         out.Write(between);
         out.WriteQuotedString(e.GetValue());
         out.Write(close);
@@ -131,7 +134,8 @@ void GDictTextForm::ToString(GDict<GBuffer, GString> const& dict, GString& out)
     GDict<GBuffer, GString>::ConstEnumerator e(dict);
     while (e.Next())
     {
-        GString key = KeyText(e.GetKey());
+        GString key;
+        KeyText(e.GetKey(), key);
         GString value = e.GetValue();
         GStringSupport::QuoteString(key);
         GStringSupport::QuoteString(value);

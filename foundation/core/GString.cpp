@@ -215,7 +215,21 @@ bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out, unsigned lowest)
     if (length & 1)
         return false;
     unsigned char const* p = utf16.GetPtr();
-    for (int i = 0; i < length / 2; ++i)
+    int const units = length / 2;
+    // Four units at a time: every lane below 0x80, and (with its top bit set) still at least
+    // lowest after lowest is taken from it.
+    constexpr std::uint64_t cHighs = 0x8000800080008000ull;
+    constexpr std::uint64_t cAbove7F = 0xFF80FF80FF80FF80ull;
+    std::uint64_t const lowests = 0x0001000100010001ull * lowest;
+    int i = 0;
+    for (; i + 4 <= units; i += 4)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, p + 2 * i, sizeof word);
+        if ((word & cAbove7F) || (((word | cHighs) - lowests) & cHighs) != cHighs)
+            return false;
+    }
+    for (; i < units; ++i)
     {
         unsigned const unit = GBuffer::ReadUnit(p, i);
         if (unit < lowest || unit >= 0x80)

@@ -317,6 +317,14 @@ void GBin2TextStream::BuildSets()
     fQuote = EncodeASCII("\"");
     fCR = EncodeASCII("\r");
     fLF = EncodeASCII("\n");
+    fQuoteStops.SetLength(0);
+    AppendUnit(fQuoteStops, UnitAt(fQuote.GetPtr(), 0));
+    AppendUnit(fQuoteStops, GBufferSupport::cEscapeCharacter);
+    for (unsigned byte = 0x80; byte < 0x100 && !fLeadBytes.IsEmpty(); ++byte)
+    {
+        if (IsLeadUnit(byte))
+            fQuoteStops += static_cast<unsigned char>(byte);
+    }
 }
 
 // --- chunks and units ---
@@ -574,18 +582,7 @@ bool GBin2TextStream::ReadQuotedString(GString& out)
 {
     int const width = fUnitWidth;
     unsigned const quote = UnitAt(fQuote.GetPtr(), 0);
-    // The units that interrupt a run of plain text, encoded in the unit width: the quote, the
-    // backslash, and in an encoding with characters of two bytes every byte that starts one.
-    unsigned short const stopWords[] = {static_cast<unsigned short>(quote), GBufferSupport::cEscapeCharacter};
-    unsigned char stopBytes[2 + 128] = {static_cast<unsigned char>(quote), GBufferSupport::cEscapeCharacter};
-    int stopCount = 2;
-    for (unsigned byte = 0x80; byte < 0x100 && !fLeadBytes.IsEmpty(); ++byte)
-    {
-        if (IsLeadUnit(byte))
-            stopBytes[stopCount++] = static_cast<unsigned char>(byte);
-    }
-    UnitSet const stops(f16Bit ? reinterpret_cast<unsigned char const*>(stopWords) : stopBytes, stopCount,
-                        width);
+    UnitSet const stops(fQuoteStops.GetPtr(), fQuoteStops.GetLength() / width, width);
     fQuotedText.SetLength(0);
     // What the previous chunk ended in: a backslash, whose partner is the next chunk's first unit,
     // or the first byte of a character, whose second byte is.

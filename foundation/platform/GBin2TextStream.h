@@ -114,6 +114,9 @@ private:
     GBuffer fWhitespace;
     GBuffer fBlanks;
     GBuffer fLineEnds;
+    // The units that interrupt a run of quoted text, in the unit width: the quote, the backslash,
+    // and in an encoding with characters of two bytes every byte that starts one.
+    GBuffer fQuoteStops;
     GBuffer fQuote;
     GBuffer fCR;
     GBuffer fLF;

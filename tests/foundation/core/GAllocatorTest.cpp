@@ -250,7 +250,7 @@ TEST_F(GPooledAllocatorTest, EveryTenMillionthFreeReleasesAllCachedMemory)
 
 // Threads that allocate, fill, check and free blocks of every size range at once: a block handed
 // to two threads, or a free list torn by two at once, shows as a block whose bytes changed.
-TEST_F(GPooledAllocatorTest, ThreadsAllocatingAtOnceNeverShareABlock)
+void ExpectThreadsNeverShareABlock(GAllocator& allocator)
 {
     constexpr int cThreads = 4;
     constexpr int cRounds = 20000;
@@ -265,27 +265,39 @@ TEST_F(GPooledAllocatorTest, ThreadsAllocatingAtOnceNeverShareABlock)
             for (int round = 0; round < cRounds; ++round)
             {
                 std::size_t const size = sizes[(round + t) % std::size(sizes)];
-                auto* block = static_cast<unsigned char*>(fAllocator.Alloc(size));
+                auto* block = static_cast<unsigned char*>(allocator.Alloc(size));
                 std::memset(block, t + 1, size);
                 held.emplace_back(block, size);
-                // Keep a few blocks alive for a while, so frees interleave with other threads' allocations.
-                if (held.size() > 16 || round % 3 == 0)
+                // Keep some blocks alive for a while, so that frees interleave with other threads'
+                // allocations.
+                if (held.size() > 64 || round % 3 == 0)
                 {
                     auto [oldest, oldSize] = held.front();
                     held.erase(held.begin());
                     if (std::count(oldest, oldest + oldSize, static_cast<unsigned char>(t + 1)) !=
                         std::ptrdiff_t(oldSize))
                         ++torn;
-                    fAllocator.Free(oldest, oldSize);
+                    allocator.Free(oldest, oldSize);
                 }
             }
             for (auto [block, size] : held)
-                fAllocator.Free(block, size);
+                allocator.Free(block, size);
         });
     }
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(torn.load(), 0);
+}
+
+TEST_F(GPooledAllocatorTest, ThreadsAllocatingAtOnceNeverShareABlock)
+{
+    ExpectThreadsNeverShareABlock(fAllocator);
+}
+
+// The process allocator, which every string and buffer shares.
+TEST(GProcessAllocatorTest, ThreadsAllocatingAtOnceNeverShareABlock)
+{
+    ExpectThreadsNeverShareABlock(*GAllocator::GetInstance());
 }
 
 class Recycled : public GFastAllocatable

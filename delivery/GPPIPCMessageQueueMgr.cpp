@@ -223,7 +223,8 @@ bool GPPIPCMessageQueueMgr::IsRegistered(int processID)
     return false;
 }
 
-void GPPIPCMessageQueueMgr::GetRegistered(GTable<GPair<int, GPair<int, int> > >& entries)
+template<class Visit>
+void GPPIPCMessageQueueMgr::VisitSessions(Visit&& visit)
 {
     try
     {
@@ -236,47 +237,39 @@ void GPPIPCMessageQueueMgr::GetRegistered(GTable<GPair<int, GPair<int, int> > >&
                 continue;
             GSharedMemoryLocker const lock(*block);
             int const end = ReadEnd(*block);
+            bool stop = false;
             for (int entry = cEntriesOffset; entry < end; entry += cEntrySize)
-                entries.AddItem(GPair<int, GPair<int, int> >(
-                    sessions[i], GPair<int, int>(ProcessAt(*block, entry), RegistrationAt(*block, entry))));
-        }
-    }
-    catch (GException const&)
-    {
-        // What was listed before the failure stays.
-    }
-}
-
-void GPPIPCMessageQueueMgr::GetRegistered(int processID, int& session, GTable<int>& registrationIDs)
-{
-    try
-    {
-        GTable<int> sessions;
-        GSessionInfo::GetInstance()->GetAllActiveSessions(sessions);
-        for (int i = 0; i < sessions.GetCount(); ++i)
-        {
-            GAutoPtr<Block, GDeletePtr> block;
-            if (!GetMgrSharedMem(sessions[i], block))
-                continue;
-            GSharedMemoryLocker const lock(*block);
-            int const end = ReadEnd(*block);
-            bool found = false;
-            for (int entry = cEntriesOffset; entry < end; entry += cEntrySize)
-            {
-                if (ProcessAt(*block, entry) != processID)
-                    continue;
-                registrationIDs.AddItem(RegistrationAt(*block, entry));
-                session = sessions[i];
-                found = true;
-            }
-            if (found)
+                stop |= !visit(sessions[i], ProcessAt(*block, entry), RegistrationAt(*block, entry));
+            if (stop)
                 return;
         }
     }
     catch (GException const&)
     {
-        // As above.
+        // What was visited before the failure stays with the caller.
     }
+}
+
+void GPPIPCMessageQueueMgr::GetRegistered(GTable<GPair<int, GPair<int, int> > >& entries)
+{
+    VisitSessions([&](int session, int processID, int registrationID)
+    {
+        entries.AddItem(GPair<int, GPair<int, int> >(session, GPair<int, int>(processID, registrationID)));
+        return true;
+    });
+}
+
+void GPPIPCMessageQueueMgr::GetRegistered(int processID, int& session, GTable<int>& registrationIDs)
+{
+    // The first session where the process has registrations is the one it runs in.
+    VisitSessions([&](int entrySession, int entryProcessID, int registrationID)
+    {
+        if (entryProcessID != processID)
+            return true;
+        registrationIDs.AddItem(registrationID);
+        session = entrySession;
+        return false;
+    });
 }
 
 void GPPIPCMessageQueueMgr::SetFlag(int processID, int registrationID, bool flag)

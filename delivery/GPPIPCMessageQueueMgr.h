@@ -80,6 +80,11 @@ private:
     void Open(GBuffer const& prefix);
     // Under the block's lock: the end offset, checked to be one a list can have (40163 otherwise).
     static int ReadEnd(Block& block);
+    // Calls visit(session, processID, registrationID) for each entry of every active session's
+    // list, session by session, until it returns false after a session. A list that cannot be read
+    // ends the walk.
+    template<class Visit>
+    void VisitSessions(Visit&& visit);
     int DrawUnusedID();
     void RemoveOwn(int processID, int registrationID, bool all);
     void RemoveEntries(int processID, int registrationID, bool all);

@@ -44,13 +44,18 @@ GSharedMemoryBase<Imp>::~GSharedMemoryBase()
 }
 
 template<class Imp>
+int GSharedMemoryBase<Imp>::TransferableFrom(int length, int count) const
+{
+    if (fPosition >= 0 && count > 0 && fPosition < length)
+        return std::min(count, length - fPosition);
+    return 0;
+}
+
+template<class Imp>
 int GSharedMemoryBase<Imp>::Read(unsigned char* destination, int count)
 {
     GSharedMemoryLocker const lock(*this);
-    int const length = fPlatform->GetLength();
-    int transferred = 0;
-    if (fPosition >= 0 && count > 0 && fPosition < length)
-        transferred = std::min(count, length - fPosition);
+    int const transferred = TransferableFrom(fPlatform->GetLength(), count);
     if (transferred > 0)
         fPlatform->Read(fPosition, destination, transferred);
     fPosition += transferred;
@@ -61,10 +66,7 @@ template<class Imp>
 int GSharedMemoryBase<Imp>::Write(unsigned char const* source, int count)
 {
     GSharedMemoryLocker const lock(*this);
-    int const length = fPlatform->GetLength();
-    int transferred = 0;
-    if (fPosition >= 0 && count > 0 && fPosition < length)
-        transferred = std::min(count, length - fPosition);
+    int const transferred = TransferableFrom(fPlatform->GetLength(), count);
     if (transferred > 0)
         fPlatform->Write(fPosition, source, transferred);
     fPosition += transferred;

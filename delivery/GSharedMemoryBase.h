@@ -49,6 +49,9 @@ public:
     Imp& GetPlatformObject() const { return *fPlatform; }
 
 private:
+    // How many of count bytes lie between the position and the end of a block of length bytes.
+    int TransferableFrom(int length, int count) const;
+
     int fPosition;
     int fLockCount;
     GIPMutexBase<PUNIXIPMutexImp> fMutex;

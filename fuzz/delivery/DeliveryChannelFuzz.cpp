@@ -30,6 +30,7 @@
 #include "GProcessInfo.h"
 #include "GShMemID.h"
 #include "GUTF8Encoding.h"
+#include "FuzzCheck.h"
 #include "MappedSharedObject.h"
 #include "PUNIXSharedMemory.h"
 
@@ -38,11 +39,7 @@ namespace
 using Mgr = GPPIPCMessageQueueMgr;
 using Queue = GPPIPCMessageQueue;
 
-[[noreturn]] void Fail(char const* what, std::string const& detail = std::string())
-{
-    std::fprintf(stderr, "delivery channel fuzz property broken: %s %s\n", what, detail.c_str());
-    std::abort();
-}
+using fuzzsupport::Fail;
 
 bool IsChannelError(int id)
 {
@@ -64,20 +61,11 @@ bool IsChannelError(int id)
     }
 }
 
+// Runs the operation; a GException must carry one of these errors. True when it succeeded.
 template<class Operation>
 bool Try(char const* what, Operation operation)
 {
-    try
-    {
-        operation();
-        return true;
-    }
-    catch (GException const& exception)
-    {
-        if (!IsChannelError(exception.GetExceptionID()))
-            Fail(what, "threw " + std::to_string(exception.GetExceptionID()));
-        return false;
-    }
+    return fuzzsupport::TryExpecting(what, IsChannelError, operation);
 }
 
 // The whole POSIX object as another process maps it, with the block's data after its header.

@@ -25,6 +25,7 @@
 #include "GBufferShMemUtils.h"
 #include "GException.h"
 #include "GSharedMemoryBase.h"
+#include "FuzzCheck.h"
 #include "MappedSharedObject.h"
 #include "PUNIXSharedMemory.h"
 
@@ -37,11 +38,7 @@ constexpr int cDataSizes[] = {0, 3, 16, 64, 4084};
 constexpr int cLaidListEntries = 8;
 constexpr int cLaidBytes = PUNIXSharedMemory::cListOffset + 4 * cLaidListEntries;
 
-[[noreturn]] void Fail(char const* what, std::string const& detail = std::string())
-{
-    std::fprintf(stderr, "shared-memory fuzz property broken: %s %s\n", what, detail.c_str());
-    std::abort();
-}
+using fuzzsupport::Fail;
 
 bool IsBlockError(int id)
 {
@@ -67,21 +64,11 @@ bool IsBlockError(int id)
     }
 }
 
-// Runs the operation; a GException must carry one of the block's errors. True when it succeeded.
+// Runs the operation; a GException must carry one of these errors. True when it succeeded.
 template<class Operation>
 bool Try(char const* what, Operation operation)
 {
-    try
-    {
-        operation();
-        return true;
-    }
-    catch (GException const& exception)
-    {
-        if (!IsBlockError(exception.GetExceptionID()))
-            Fail(what, "threw " + std::to_string(exception.GetExceptionID()));
-        return false;
-    }
+    return fuzzsupport::TryExpecting(what, IsBlockError, operation);
 }
 
 class Input

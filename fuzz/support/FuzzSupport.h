@@ -10,6 +10,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "FuzzCheck.h"
+
 #include "GBasicFrameworkCoreLayer.h"
 #include "GASCIIEncoding.h"
 #include "GBuffer.h"
@@ -25,19 +27,6 @@
 
 namespace fuzzsupport
 {
-// Ends the run as a crash that libFuzzer records, with what did not hold.
-[[noreturn]] inline void Fail(char const* what, std::string const& detail = std::string())
-{
-    std::fprintf(stderr, "fuzz property broken: %s\n%s\n", what, detail.c_str());
-    std::abort();
-}
-
-inline void Check(bool holds, char const* what, std::string const& detail = std::string())
-{
-    if (!holds)
-        Fail(what, detail);
-}
-
 // The foundation started through its counted start-up, once per process, and stopped at its exit so
 // that the leak checker sees nothing left.
 inline void StartOnce()

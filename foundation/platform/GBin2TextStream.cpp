@@ -5,6 +5,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "GASCIIEncoding.h"
 #include "GBufferSupport.h"
@@ -98,15 +101,27 @@ public:
 private:
     static constexpr int cMemchrMembers = 2;
 
-    // The index of the first group of four 16-bit units at p that may hold a member (a lane of the
-    // word equal to one), or where fewer than four remain; the units before it hold none.
+    // An index at or before the first of count 16-bit units at p that is a member; the units before
+    // it hold none. Eight units are compared at a time where the processor has SSE2, otherwise four
+    // to a 64-bit word (a lane of the word equal to one).
     int SkipWordsWithout(unsigned char const* p, int count) const
     {
+        int at = 0;
+#if defined(__SSE2__)
+        __m128i const firstUnits = _mm_set1_epi16(static_cast<short>(Load(fSet, 0)));
+        __m128i const lastUnits = _mm_set1_epi16(static_cast<short>(Load(fSet, fCount - 1)));
+        for (; at + 8 <= count; at += 8)
+        {
+            __m128i const units = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p + 2 * at));
+            __m128i const hits = _mm_or_si128(_mm_cmpeq_epi16(units, firstUnits), _mm_cmpeq_epi16(units, lastUnits));
+            if (int const mask = _mm_movemask_epi8(hits))
+                return at + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+        }
+#endif
         constexpr std::uint64_t cLaneOnes = 0x0001000100010001ull;
         constexpr std::uint64_t cLaneHighs = 0x8000800080008000ull;
         std::uint64_t const first = Load(fSet, 0) * cLaneOnes;
         std::uint64_t const last = Load(fSet, fCount - 1) * cLaneOnes;
-        int at = 0;
         for (; at + 4 <= count; at += 4)
         {
             std::uint64_t word;

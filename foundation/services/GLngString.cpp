@@ -1,6 +1,7 @@
 // A message with typed substitutes, rendered through the string pool when it is shown.
 #include "GLngString.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,18 @@
 
 namespace
 {
+// A measurement as the text form can hold it: its reals have digits only, so an overflow (a text
+// such as "1e999" read as infinity) is kept as the largest real and NaN as 0, which read back as
+// written.
+double WritableMeasurement(double points)
+{
+    if (std::isnan(points))
+        return 0.0;
+    if (std::isinf(points))
+        return points < 0 ? -DBL_MAX : DBL_MAX;
+    return points;
+}
+
 template<class T>
 void* NewValue(T const& value)
 {
@@ -483,7 +496,7 @@ public:
                 number += char(UnitAt(i++));
         }
         Remove(int(number.size()) + 1);
-        return std::strtod(number.c_str(), nullptr);
+        return WritableMeasurement(std::strtod(number.c_str(), nullptr));
     }
 
 private:
@@ -599,7 +612,7 @@ void GLngString::ToString(GLngString const& message, GString& out)
             break;
         }
         case cMeasurement:
-            out += GString(*static_cast<double const*>(value), 9);
+            out += GString(WritableMeasurement(*static_cast<double const*>(value)), 9);
             break;
         }
     }

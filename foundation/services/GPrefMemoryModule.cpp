@@ -43,5 +43,7 @@ void GPrefMemoryModule::GetPrefsData(GString& text) const
         GMemoryOutStream sink(bytes);
         GetPrefsDataToStream(sink, GUnicodeEncoding::GetInstance());
     }
-    text.Set(bytes, GUnicodeEncoding::GetInstance(), true);
+    // Kept as written: composing the escaped text would merge an escape's letter with a combining
+    // mark that follows it.
+    text.Set(bytes, GUnicodeEncoding::GetInstance(), false);
 }

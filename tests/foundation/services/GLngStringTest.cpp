@@ -2,6 +2,9 @@
 // fallback, substitution of the four kinds of substitute, concatenation and value semantics.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -350,6 +353,36 @@ TEST_F(LngStringTest, DamagedTextFormsGivePartialOrEmptyMessages)
         GLngString::ToString(*message, text);
         EXPECT_EQ(Utf8(text), c.expected);
     }
+}
+
+TEST_F(LngStringTest, MeasurementsBeyondTheLargestRealReadBackAsWritten)
+{
+    // A text overflowing a real is kept as the largest one, whose digits read back; the substitute
+    // after it is read too.
+    GAutoPtr<GLngString> first(GLngString::FromString(GString("s 7 3 m 1e999 m -1e999 i 4")));
+    GString text;
+    GLngString::ToString(*first, text);
+    GAutoPtr<GLngString> back(GLngString::FromString(text));
+    GString again;
+    GLngString::ToString(*back, again);
+    EXPECT_EQ(Utf8(again), Utf8(text));
+    GLngString expected(7);
+    expected.AddMeasurement(DBL_MAX);
+    expected.AddMeasurement(-DBL_MAX);
+    expected.AddInt32(4);
+    EXPECT_TRUE(*first == expected);
+    EXPECT_TRUE(*back == expected) << Utf8(text);
+
+    // Infinity and NaN handed in by a caller are written as readable numbers too.
+    GLngString handed(7);
+    handed.AddMeasurement(HUGE_VAL);
+    handed.AddMeasurement(std::nan(""));
+    GLngString::ToString(handed, text);
+    back.Reset(GLngString::FromString(text));
+    GLngString readable(7);
+    readable.AddMeasurement(DBL_MAX);
+    readable.AddMeasurement(0.0);
+    EXPECT_TRUE(*back == readable) << Utf8(text);
 }
 
 TEST_F(LngStringTest, DeepNestingInTheTextFormStopsAtTheLimit)

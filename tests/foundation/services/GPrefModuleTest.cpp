@@ -159,6 +159,8 @@ TEST(GPrefModuleTextTest, ValuesReadBackAsTheyWereEscaped)
          "\xC3\xA9\xE2\x82\xAC \xF0\x9F\x98\x80"},
         {"empty", "", "", ""},
         {"looks like a keyword", "#ENDDICT", "#ENDDICT", "#ENDDICT"},
+        // The escape's letter must not merge with the mark into one character (U+1E4B).
+        {"line end before a combining mark", "a\r\xCC\xAD", "a\\n\xCC\xAD", "a\r\xCC\xAD"},
     };
     for (Case const& c : cases)
     {

@@ -28,15 +28,21 @@ double ThreadSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+// The job both benchmarks send.
+GPPJobInfo BenchJob()
+{
+    GPathName path;
+    path.SetNativePathString(GString("/tmp/Sendrixor/job.pdf"));
+    return GPPJobInfo(GString("bench"), path, GString("Sendrixor"), GString("Port"), 1, GString("id"));
+}
+
 double sWallSeconds = 0;
 double sCPUSeconds = 0;
 int sSends = 0;
 
 void BM_JobToPeerSenderTime(benchmark::State& state)
 {
-    GPathName path;
-    path.SetNativePathString(GString("/tmp/Sendrixor/job.pdf"));
-    GPPJobInfo const job(GString("bench"), path, GString("Sendrixor"), GString("Port"), 1, GString("id"));
+    GPPJobInfo const job = BenchJob();
     for (auto _ : state)
     {
         auto const start = std::chrono::steady_clock::now();
@@ -64,9 +70,7 @@ int sQueueSends = 0;
 // sender's time, without the look-ups in the process table that find the peer.
 void BM_JobToPeerQueueSenderTime(benchmark::State& state)
 {
-    GPathName path;
-    path.SetNativePathString(GString("/tmp/Sendrixor/job.pdf"));
-    GPPJobInfo const job(GString("bench"), path, GString("Sendrixor"), GString("Port"), 1, GString("id"));
+    GPPJobInfo const job = BenchJob();
     GBuffer const data = job.ToMessageData();
     GPPIPCManager& manager = *GPPIPCManager::GetInstance();
     int session = 0;

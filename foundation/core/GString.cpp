@@ -60,6 +60,23 @@ unsigned short ASCIIFallback()
     return static_cast<unsigned char>(GEncoding::GetDefaultCharacter());
 }
 
+// Four UTF-16 units read as one 64-bit word, each in its 16-bit lane.
+inline std::uint64_t FourUnitsAt(unsigned char const* units)
+{
+    std::uint64_t word;
+    std::memcpy(&word, units, sizeof word);
+    return word;
+}
+
+// The top bit of each lane of four units that is at least threshold (below 0x8000): in
+// (lane | 0x8000) - threshold the top bit stays where the low 15 bits reach it, and a lane of
+// 0x8000 or more has it already. No lane borrows from its neighbour.
+inline std::uint64_t LanesAtLeast(std::uint64_t lanes, unsigned threshold)
+{
+    constexpr std::uint64_t cHighs = 0x8000800080008000ull;
+    return (((lanes | cHighs) - 0x0001000100010001ull * threshold) | lanes) & cHighs;
+}
+
 // EnsureComposedUnicode of the UTF-16 singleton, skipped when no unit can take part in a composition.
 void ComposeUTF16(GBuffer& utf16)
 {
@@ -68,16 +85,10 @@ void ComposeUTF16(GBuffer& utf16)
         return;
     int const units = utf16.GetLength() / 2;
     unsigned char const* data = utf16.GetPtr();
-    // Four units at a time: a lane's top bit is set in (lane | 0x8000) - 0x0300 exactly when the
-    // lane's low 15 bits reach U+0300, and the lane itself holds it when it is U+8000 or above.
-    constexpr std::uint64_t cHighs = 0x8000800080008000ull;
-    constexpr std::uint64_t cFirsts = 0x0300030003000300ull;
     int i = 0;
     for (; i + 4 <= units; i += 4)
     {
-        std::uint64_t word;
-        std::memcpy(&word, data + 2 * i, sizeof word);
-        if ((((word | cHighs) - cFirsts) | word) & cHighs)
+        if (LanesAtLeast(FourUnitsAt(data + 2 * i), cFirstComposingUnit))
         {
             unicode->EnsureComposedUnicode(utf16);
             return;
@@ -216,17 +227,13 @@ bool NarrowPlainUnits(GBuffer const& utf16, GBuffer& out, unsigned lowest)
         return false;
     unsigned char const* p = utf16.GetPtr();
     int const units = length / 2;
-    // Four units at a time: every lane below 0x80, and (with its top bit set) still at least
-    // lowest after lowest is taken from it.
-    constexpr std::uint64_t cHighs = 0x8000800080008000ull;
-    constexpr std::uint64_t cAbove7F = 0xFF80FF80FF80FF80ull;
-    std::uint64_t const lowests = 0x0001000100010001ull * lowest;
+    // Four units at a time: every lane at least lowest and none at 0x80 or above.
+    constexpr std::uint64_t cAllLanes = 0x8000800080008000ull;
     int i = 0;
     for (; i + 4 <= units; i += 4)
     {
-        std::uint64_t word;
-        std::memcpy(&word, p + 2 * i, sizeof word);
-        if ((word & cAbove7F) || (((word | cHighs) - lowests) & cHighs) != cHighs)
+        std::uint64_t const word = FourUnitsAt(p + 2 * i);
+        if (LanesAtLeast(word, 0x80) || LanesAtLeast(word, lowest) != cAllLanes)
             return false;
     }
     for (; i < units; ++i)

@@ -1,0 +1,123 @@
+// The export action.
+#include "GCPTSaveAsAction.h"
+
+#include "CSPluginTools.h"
+#include "GCPTCSPluginToolsTexts.h"
+#include "GException.h"
+#include "GFileSystem.h"
+#include "GStringPool.h"
+
+GCPTSaveAsAction::GCPTSaveAsAction() : fStop(false)
+{
+    Subscribe(cExportRequestChannel);
+    Subscribe(cStopRequestChannel);
+}
+
+GCPTSaveAsAction::~GCPTSaveAsAction()
+{
+    UnSubscribe(cStopRequestChannel);
+    UnSubscribe(cExportRequestChannel);
+}
+
+void GCPTSaveAsAction::Receive(int channel, GCPTSaveAsProperties const& request)
+{
+    if (!IsActive())
+        return;
+    fRequest = GSmartPtr<GCPTSaveAsProperties>(new GCPTSaveAsProperties(request));
+    fCurrentName = request.GetName();
+    if (channel == cExportRequestChannel)
+    {
+        if (fCurrentName.IsEmpty())
+            return;
+        bool written = false;
+        try
+        {
+            written = Execute();
+        }
+        catch (GException const& exception) // a file-system failure on the way is a failed export, reported
+        {                                   // as one, never an error unwinding through the dialog
+            fLastError = exception.GetFullDescription();
+        }
+        if (written)
+            Notify(cPDFWritten);
+        else if (fStop)
+        {
+            fStop = false;
+            Notify(cExportStopped);
+        }
+        else
+            Notify(cExportFailed);
+    }
+    else if (channel == cStopRequestChannel)
+        fStop = true;
+}
+
+bool GCPTSaveAsAction::Execute()
+{
+    fStop = false;
+    if (!IsActive())
+        return false;
+    if (fCurrentName.IsEmpty())
+        return true;
+    GSmartPtr<GCPTSaveAsProperties> const request = fRequest;
+
+    GPathName folder;
+    CSPluginTools::GetOutputPDFPath(folder);
+    folder.Append(fCurrentName);
+
+    // Only a check that the Sendrixor's job options can still be read: the export uses those the
+    // request was made with.
+    GPathName jobOptions;
+    if (!CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions))
+    {
+        fLastError = GStringPool::GetString(GCPTCSPluginToolsTexts::cCanNotRetrievePDFSetting);
+        fLastError.SubstituteParams(fCurrentName);
+        return false;
+    }
+    if (!SaveAsPDF(*request, folder))
+        return false;
+    if (!request->GetPluginSettings().IsFilePackageIncluded())
+        return true;
+    if (!fPDFPath.IsEmpty())
+        folder = fPDFPath.GetBranch();
+    return CreatePackage(folder);
+}
+
+void GCPTSaveAsAction::SetSaveAsPDF(GPathName const& path)
+{
+    if (path != fPDFPath)
+        fPDFPath = path;
+}
+
+void GCPTSaveAsAction::SetPackagePath(GPathName const& path)
+{
+    if (path != fPackagePath)
+        fPackagePath = path;
+}
+
+void GCPTSaveAsAction::GetUniquePDFFilePath(GPathName const& folder, GString const& leaf, GPathName& out)
+{
+    GFileSystem::CreateFolder(folder);
+    GString const name = leaf + GString(".pdf");
+    out = folder;
+    out.Append(name);
+    if (!GFileSystem::FileExists(out))
+        return;
+    GPathName unique;
+    GFileSystem::CreateUniqueFolder(folder / GPathName("XXXXX"), unique);
+    out = unique;
+    out.Append(name);
+}
+
+void GCPTSaveAsAction::GetUniqueFolderPath(GPathName const& folder, GString const& name, GPathName& out)
+{
+    GFileSystem::CreateFolder(folder);
+    out = folder;
+    out.Append(name);
+    if (!GFileSystem::FolderExists(out))
+        return;
+    GPathName unique;
+    GFileSystem::CreateUniqueFolder(folder / GPathName("XXXXX"), unique);
+    out = unique;
+    out.Append(name);
+}

@@ -1,0 +1,32 @@
+// One export request.
+#include "GCPTSaveAsProperties.h"
+
+#include "CSPluginTools.h"
+
+GCPTSaveAsProperties::GCPTSaveAsProperties(GString const& name)
+    : fName(name), fSettingsModule(new GPrefMemoryModule),
+      fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(false), fBuildNumber(0)
+{
+    int buildNumber = 0;
+    CSPluginTools::GetProjectProperties(fName, fJobOptionsPath, *fSettingsModule, buildNumber);
+    fBuildNumber = buildNumber;
+}
+
+GCPTSaveAsProperties::GCPTSaveAsProperties(GCPTSaveAsProperties const& other)
+    : fName(other.fName), fJobOptionsPath(other.fJobOptionsPath), fSettingsModule(new GPrefMemoryModule),
+      fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(other.fHasPageRange),
+      fPageRange(other.fPageRange), fBuildNumber(other.fBuildNumber)
+{
+    fSettingsModule->UpdateWith(other.fSettingsModule.Get());
+}
+
+GCPTSaveAsProperties::~GCPTSaveAsProperties()
+{
+    fSettingsModule->FlushPrefs();
+}
+
+void GCPTSaveAsProperties::SetPageRange(GString const& range)
+{
+    fHasPageRange = true;
+    fPageRange = range;
+}

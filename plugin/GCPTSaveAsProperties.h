@@ -1,0 +1,42 @@
+// GCPTSaveAsProperties: one export request: the chosen Sendrixor, its job-options file and plug-in
+// settings as read from its archive, the page range and the Sendrixor's build number. It is the
+// message of the export and stop signals.
+#pragma once
+
+#include <cstdint>
+
+#include "GAutoPtr.h"
+#include "GGPCPluginCSSettings.h"
+#include "GPathName.h"
+#include "GPrefMemoryModule.h"
+#include "GString.h"
+
+class GCPTSaveAsProperties
+{
+public:
+    // Reads the Sendrixor's job options, settings and build number; a Sendrixor that cannot be
+    // read leaves them empty and 0.
+    explicit GCPTSaveAsProperties(GString const& name);
+    // A copy with settings of its own.
+    GCPTSaveAsProperties(GCPTSaveAsProperties const& other);
+    GCPTSaveAsProperties& operator=(GCPTSaveAsProperties const&) = delete;
+    ~GCPTSaveAsProperties();
+
+    GString const& GetName() const { return fName; }
+    GPathName const& GetJobOptionsPath() const { return fJobOptionsPath; }
+    // The view over the request's own settings, which the dialog may change.
+    GGPCPluginCSSettings& GetPluginSettings() const { return *fPluginSettings; }
+    bool HasPageRange() const { return fHasPageRange; }
+    GString const& GetPageRange() const { return fPageRange; }
+    void SetPageRange(GString const& range);
+    std::int32_t GetBuildNumber() const { return fBuildNumber; }
+
+private:
+    GString fName;
+    GPathName fJobOptionsPath;
+    GAutoPtr<GPrefMemoryModule> fSettingsModule;
+    GAutoPtr<GGPCPluginCSSettings> fPluginSettings;
+    bool fHasPageRange;
+    GString fPageRange;
+    std::int32_t fBuildNumber;
+};

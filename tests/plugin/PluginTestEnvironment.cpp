@@ -1,0 +1,24 @@
+// Runs the plug-in's tests with the foundation up through its counted start-up, as the plug-in's
+// own start-up brings it, and the export tools' messages in the string pool.
+#include "FoundationEnvironment.h"
+#include "GBuffer.h"
+#include "GCPTCSPluginToolsTexts.h"
+#include "GStringPoolSupport.h"
+
+namespace
+{
+class PluginEnvironment : public testsupport::FoundationEnvironment
+{
+public:
+    void SetUp() override
+    {
+        FoundationEnvironment::SetUp();
+        GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding",
+                                              GCPTCSPluginToolsTexts::sRows, GCPTCSPluginToolsTexts::cCount,
+                                              false);
+    }
+};
+
+// Registered during static initialisation; gtest owns it and runs SetUp before the first test.
+::testing::Environment* const sPluginEnvironment = ::testing::AddGlobalTestEnvironment(new PluginEnvironment);
+} // namespace

@@ -1,8 +1,9 @@
 // Runs the plug-in's tests with the foundation up through its counted start-up, as the plug-in's
-// own start-up brings it, and the export tools' messages in the string pool.
+// own start-up brings it, and the export tools' and the Qt layer's messages in the string pool.
 #include "FoundationEnvironment.h"
 #include "GBuffer.h"
 #include "GCPTCSPluginToolsTexts.h"
+#include "GQUILayerTexts.h"
 #include "GStringPoolSupport.h"
 
 namespace
@@ -16,6 +17,9 @@ public:
         GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding",
                                               GCPTCSPluginToolsTexts::sRows, GCPTCSPluginToolsTexts::cCount,
                                               false);
+        // "Pages", the failure of a page range, is the Qt layer's.
+        GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GQUILayerTexts::sRows,
+                                              GQUILayerTexts::cCount, false);
     }
 };
 

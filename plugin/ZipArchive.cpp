@@ -76,6 +76,13 @@ bool LeadsOutside(QString const& path)
     return path.startsWith(QLatin1Char('/')) || path.split(QLatin1Char('/')).contains(QLatin1String(".."));
 }
 
+// An entry path as one relative to the folder. Qt takes a path that starts with ":" for one of its
+// resources, absolute, so "dest" joined with ":x" would be ":x" in the working folder.
+QString InsideFolder(QString const& path)
+{
+    return QStringLiteral("./") + path;
+}
+
 // What the item has, with what the entry asks for added. Qt's user flags are left out: they tell
 // what this process may do (everything, for root) and would be written back as owner bits.
 void ApplyPermissions(QString const& path, uLong attributes, int extraAttributes)
@@ -376,7 +383,7 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
         // From the working copy, so that an entry "/" names the root it would have made.
         QString const absolute = QDir::cleanPath(destination.absoluteFilePath(working));
         // An empty path would be the folder itself, which an entry does not make.
-        if (outside || path.isEmpty() || !destination.mkpath(path))
+        if (outside || path.isEmpty() || !destination.mkpath(InsideFolder(path)))
         {
             fLastError = tr("Can't create folder %1.").arg(absolute);
             return false;
@@ -385,12 +392,12 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
         return true;
     }
 
-    QString const target = QDir::cleanPath(destination.absoluteFilePath(working));
     if (outside)
     {
-        fLastError = tr("Can't write in %1.").arg(target);
+        fLastError = tr("Can't write in %1.").arg(QDir::cleanPath(destination.absoluteFilePath(working)));
         return false;
     }
+    QString const target = QDir::cleanPath(destination.absoluteFilePath(InsideFolder(working)));
     QString const parent = QFileInfo(target).absolutePath();
     if (!QFileInfo(parent).isDir() && !QDir().mkpath(parent))
     {

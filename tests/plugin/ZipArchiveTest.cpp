@@ -343,14 +343,19 @@ TEST_F(ZipArchiveTest, FolderEntriesMakeFoldersAndBackslashesSeparate)
         HandEntry("Back\\Slash\\file.txt", content).Deflate(),
         HandEntry("Back\\Slash\\Folder\\", ""),
         HandEntry("Many/Slashes///", ""),
+        // Names Qt would otherwise take for its resources, made in the working folder.
+        HandEntry(":", "").Attributes(cDosFolder, cMadeByDos),
+        HandEntry(":Colon/file.txt", content),
     });
     ZipArchive archive(Q(archivePath));
     for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
         EXPECT_TRUE(archive.ExtractCurrentFile(Q(Destination()), "", 0))
             << archive.GetLastError().toStdString();
     EXPECT_EQ(std::set<std::string>({"Only/", "Only/Folder/", "DosFolder/", "Back/", "Back/Slash/",
-                                     "Back/Slash/file.txt", "Back/Slash/Folder/", "Many/", "Many/Slashes/"}),
+                                     "Back/Slash/file.txt", "Back/Slash/Folder/", "Many/", "Many/Slashes/", ":/",
+                                     ":Colon/", ":Colon/file.txt"}),
               Tree(Destination()));
+    EXPECT_FALSE(fs::exists(":Colon"));
     EXPECT_EQ(content, ziptest::ReadFile(Destination() / "Back/Slash/file.txt"));
 }
 

@@ -13,10 +13,25 @@ bool GCCLSendrixCoreLayer::Initialize()
 {
     if (sInitialized++ != 0)
         return true;
-    GBasicFrameworkCoreLayer::Initialize();
-    GShMemID::Initialize();
-    GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GCCLSendrixCoreTexts::sRows,
-                                          GCCLSendrixCoreTexts::cCount, false);
+    bool started = false;
+    try
+    {
+        GBasicFrameworkCoreLayer::Initialize();
+        started = true;
+        GShMemID::Initialize();
+        GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GCCLSendrixCoreTexts::sRows,
+                                              GCCLSendrixCoreTexts::cCount, false);
+    }
+    catch (...) // what was started is stopped again before the error travels on, so the next start tries anew
+    {
+        if (started)
+        {
+            GShMemID::Finalize();
+            GBasicFrameworkCoreLayer::Finalize();
+        }
+        --sInitialized;
+        throw;
+    }
     return true;
 }
 

@@ -9,7 +9,8 @@ class GCCLSendrixCoreLayer
 public:
     GCCLSendrixCoreLayer() = delete;
 
-    // Only the first call acts: it starts the foundation first. Always true.
+    // Only the first call acts: it starts the foundation first. Always true; a first call that throws
+    // leaves nothing started and the count as it found it.
     static bool Initialize();
     // Only the call that balances the first Initialize acts, stopping the foundation last; a call
     // without an Initialize changes nothing, not even the count the next Initialize sees.

@@ -5,7 +5,6 @@
 #include "GPPIPCMessageQueue.h"
 #include "GProcessInfo.h"
 #include "GSessionInfo.h"
-#include "GSharedMemoryLocker.h"
 #include "GSimpleException.h"
 #include "PSystem.h"
 #include "PUNIXSharedObjectSupport.h"
@@ -28,8 +27,17 @@ std::int32_t GPPIPCManager::sInitialized = 0;
 
 void GPPIPCManager::Initialize()
 {
-    if (sInitialized++ == 0)
+    if (sInitialized++ != 0)
+        return;
+    try
+    {
         sInstance = new GPPIPCManager;
+    }
+    catch (...) // an instance not made leaves the count as it was, so that the next start tries again
+    {
+        --sInitialized;
+        throw;
+    }
 }
 
 void GPPIPCManager::Finalize()
@@ -48,8 +56,8 @@ void GPPIPCManager::Finalize()
 }
 
 GPPIPCManager::GPPIPCManager()
-    : fQueueMgr(new GPPIPCMessageQueueMgr(false, GPPIPCMessageQueueMgr::cDefaultManager)), fOwnRegistrationID(0),
-      fTakeTests(cTakeTests), fTakeMilliseconds(cTakeMilliseconds)
+    : fQueueMgr(new GPPIPCMessageQueueMgr(false, GPPIPCMessageQueueMgr::cDefaultManager)),
+      fOwnRegistrationID(0), fTakeTests(cTakeTests), fTakeMilliseconds(cTakeMilliseconds)
 {
 }
 
@@ -58,17 +66,31 @@ GPPIPCManager::~GPPIPCManager()
     try
     {
         SendDelayedMessages();
-        if (fQueueMgr.Get())
-        {
-            ProcessReceivedMessages();
-            if (IsSubscribed())
-                UnSubscribe(cRepeaterSignal);
-        }
     }
     catch (GException const&)
     {
-        // Going down: what could not be delivered or received is dropped.
+        // Going down: what could not be delivered is dropped.
     }
+    try
+    {
+        if (fQueueMgr.Get())
+            ProcessReceivedMessages();
+    }
+    catch (GException const&)
+    {
+        // Going down: what could not be received is dropped.
+    }
+    if (IsSubscribed())
+        UnSubscribe(cRepeaterSignal);
+}
+
+GPPIPCMessageQueueMgr& GPPIPCManager::QueueManager()
+{
+    // The last receiver's leaving takes this process's registrations away with the registry's
+    // object; sending needs the registry all the same.
+    if (!fQueueMgr.Get())
+        fQueueMgr.Reset(new GPPIPCMessageQueueMgr(false, GPPIPCMessageQueueMgr::cDefaultManager));
+    return *fQueueMgr;
 }
 
 void GPPIPCManager::SetTakeWait(int tests, int milliseconds)
@@ -82,15 +104,17 @@ bool GPPIPCManager::Deliver(GPPIPCMessageQueue& queue, int processID, int regist
 {
     taken = false;
     int const self = OwnProcessID();
-    if (!queue.AddRawMessageOnce(self, messageID, data))
+    // This send's own record: an equal one of another sender is that sender's, which it may take
+    // back when its own wait ends, so it tells nothing about this one.
+    if (!queue.AddOwnRawMessageOnce(self, messageID, data))
         return false;
     // Set again once the record is there: a sender finishing meanwhile clears the flag only while
     // the queue is empty.
-    fQueueMgr->SetFlag(processID, registrationID, true);
+    QueueManager().SetFlag(processID, registrationID, true);
     bool present = true;
     for (int test = 0; test < fTakeTests && present; ++test)
     {
-        present = queue.ContainsRawMessage(messageID, data);
+        present = queue.ContainsOwnRawMessage(self, messageID, data);
         if (present)
             PSystem::MilliSleep(fTakeMilliseconds);
     }
@@ -99,16 +123,40 @@ bool GPPIPCManager::Deliver(GPPIPCMessageQueue& queue, int processID, int regist
     return true;
 }
 
+void GPPIPCManager::ClearFlagWhenEmpty(GPPIPCMessageQueue& queue, int processID, int registrationID)
+{
+    // Another sender may still be waiting for its message: the flag goes with the last record. The
+    // queue's lock is never held while the registry's is taken (a receiver may take them the other
+    // way round), so a record that arrives between the look and the clearing is looked for again,
+    // and its flag set back.
+    if (!queue.IsEmpty())
+        return;
+    QueueManager().SetFlag(processID, registrationID, false);
+    if (!queue.IsEmpty())
+        QueueManager().SetFlag(processID, registrationID, true);
+}
+
 bool GPPIPCManager::SendOnceRaw(int session, int processID, int registrationID, int messageID,
                                 GBuffer const& data)
+{
+    return SendToQueue(session, processID, registrationID, messageID, data, nullptr);
+}
+
+bool GPPIPCManager::SendToQueue(int session, int processID, int registrationID, int messageID,
+                                GBuffer const& data, GPPIPCMessageQueue* opened)
 {
     bool taken = false;
     bool tooLarge = false;
     try
     {
-        bool created = false;
-        GPPIPCMessageQueue queue(session, processID, registrationID, created);
-        fQueueMgr->SetFlag(processID, registrationID, true);
+        GAutoPtr<GPPIPCMessageQueue> own;
+        if (!opened)
+        {
+            bool created = false;
+            own.Reset(new GPPIPCMessageQueue(session, processID, registrationID, created));
+        }
+        GPPIPCMessageQueue& queue = opened ? *opened : *own;
+        QueueManager().SetFlag(processID, registrationID, true);
         if (!Deliver(queue, processID, registrationID, messageID, data, taken))
         {
             if (GPPIPCMessageQueue::RawDataFitsEmptyQueue(data))
@@ -120,10 +168,7 @@ bool GPPIPCManager::SendOnceRaw(int session, int processID, int registrationID, 
             else
                 tooLarge = true;
         }
-        // Another sender may still be waiting for its message: the flag goes with the last record.
-        GSharedMemoryLocker const lock(queue.GetBlock());
-        if (queue.IsEmpty())
-            fQueueMgr->SetFlag(processID, registrationID, false);
+        ClearFlagWhenEmpty(queue, processID, registrationID);
     }
     catch (GException const&)
     {
@@ -137,16 +182,39 @@ bool GPPIPCManager::SendOnceRaw(int session, int processID, int registrationID, 
 
 bool GPPIPCManager::SendOnceRaw(int processID, int messageID, GBuffer const& data)
 {
-    if (!fQueueMgr->IsRegistered(processID))
+    return SendToProcess(processID, messageID, data, 0, nullptr);
+}
+
+bool GPPIPCManager::SendOnceRawIfListening(int processID, int messageID, GBuffer const& data)
+{
+    // Opening a queue maps two shared objects and checks the processes that hold them, and closing
+    // it unmaps them again, each a dear system call: the queues the test opened serve the send.
+    OpenQueues opened;
+    if (ListeningState(processID, &opened) != cListening)
+        return false;
+    return SendToProcess(processID, messageID, data, QueueManager().GetSession(), &opened);
+}
+
+bool GPPIPCManager::SendToProcess(int processID, int messageID, GBuffer const& data, int openedSession,
+                                  OpenQueues* opened)
+{
+    if (!QueueManager().IsRegistered(processID))
         return false;
     int session = 0;
     GTable<int> registrations;
-    fQueueMgr->GetRegistered(processID, session, registrations);
+    QueueManager().GetRegistered(processID, session, registrations);
     bool taken = false;
     try
     {
         for (int i = 0; i < registrations.GetCount(); ++i)
-            taken = SendOnceRaw(session, processID, registrations[i], messageID, data) || taken;
+        {
+            // The registry may have changed since the queues were opened: only a queue of the same
+            // session and registration is used, any other is opened here.
+            GSmartPtr<GPPIPCMessageQueue> queue;
+            if (opened && session == openedSession && opened->Get(registrations[i], queue))
+                opened->Remove(registrations[i]);
+            taken = SendToQueue(session, processID, registrations[i], messageID, data, queue.Get()) || taken;
+        }
     }
     catch (GException const&)
     {
@@ -159,9 +227,9 @@ bool GPPIPCManager::SendOnceRaw(int processID, int messageID, GBuffer const& dat
 
 void GPPIPCManager::BroadcastOnceRaw(int messageID, GBuffer const& data)
 {
-    GTable<GPair<int, GPair<int, int> > > entries;
-    fQueueMgr->GetRegistered(entries);
-    int const current = fQueueMgr->GetSession();
+    GTable<GPair<int, GPair<int, int>>> entries;
+    QueueManager().GetRegistered(entries);
+    int const current = QueueManager().GetSession();
     for (int i = 0; i < entries.GetCount(); ++i)
     {
         if (entries[i].first != current)
@@ -180,7 +248,7 @@ void GPPIPCManager::BroadcastOnceRaw(int messageID, GBuffer const& data)
 
 void GPPIPCManager::SendDelayedMessages()
 {
-    GTable<GSmartPtr<MessageData> > pending;
+    GTable<GSmartPtr<MessageData>> pending;
     pending = fDelayedMessages;
     fDelayedMessages.Resize(0);
     for (int i = 0; i < pending.GetCount(); ++i)
@@ -190,7 +258,7 @@ void GPPIPCManager::SendDelayedMessages()
         {
             bool created = false;
             GPPIPCMessageQueue queue(message.fSession, message.fProcessID, message.fRegistrationID, created);
-            fQueueMgr->SetFlag(message.fProcessID, message.fRegistrationID, true);
+            QueueManager().SetFlag(message.fProcessID, message.fRegistrationID, true);
             bool taken = false;
             bool appended = false;
             if (message.fSendOnce)
@@ -199,16 +267,14 @@ void GPPIPCManager::SendDelayedMessages()
             else if (queue.TryToAddRawMessage(message.fMessageID, message.fData))
             {
                 appended = true;
-                for (int test = 0; test < fTakeTests && queue.ContainsRawMessage(message.fMessageID, message.fData);
-                     ++test)
+                for (int test = 0;
+                     test < fTakeTests && queue.ContainsRawMessage(message.fMessageID, message.fData); ++test)
                     PSystem::MilliSleep(fTakeMilliseconds);
                 queue.RemoveRawMessage(OwnProcessID(), message.fMessageID, message.fData);
             }
             if (!appended)
                 fDelayedMessages.AddItem(pending[i]);
-            GSharedMemoryLocker const lock(queue.GetBlock());
-            if (queue.IsEmpty())
-                fQueueMgr->SetFlag(message.fProcessID, message.fRegistrationID, false);
+            ClearFlagWhenEmpty(queue, message.fProcessID, message.fRegistrationID);
         }
         catch (GException const&)
         {
@@ -219,25 +285,35 @@ void GPPIPCManager::SendDelayedMessages()
 
 int GPPIPCManager::GetListeningState(int processID)
 {
+    return ListeningState(processID, nullptr);
+}
+
+int GPPIPCManager::ListeningState(int processID, OpenQueues* opened)
+{
     int session = 0;
     GTable<int> registrations;
-    fQueueMgr->GetRegistered(processID, session, registrations);
+    QueueManager().GetRegistered(processID, session, registrations);
     if (registrations.GetCount() == 0)
         return cNotRegistered;
     GProcessInfo* processes = GProcessInfo::GetInstance();
     if (!processes || !processes->IsRunning(processID))
         return cNotListening;
-    if (session != fQueueMgr->GetSession())
+    if (session != QueueManager().GetSession())
         return cNotRegistered;
     for (int i = registrations.GetCount() - 1; i >= 0; --i)
     {
         try
         {
             bool created = false;
-            GPPIPCMessageQueue const queue(session, processID, registrations[i], created);
+            GSmartPtr<GPPIPCMessageQueue> const queue(
+                new GPPIPCMessageQueue(session, processID, registrations[i], created));
+            if (opened)
+                opened->Put(registrations[i], queue);
         }
         catch (GException const&)
         {
+            if (opened)
+                opened->RemoveAll();
             return cNotListening;
         }
     }
@@ -246,13 +322,13 @@ int GPPIPCManager::GetListeningState(int processID)
 
 void GPPIPCManager::WaitTillListening(int processID)
 {
-    if (fQueueMgr->IsRegistered(processID))
+    if (QueueManager().IsRegistered(processID))
         return;
     GProcessInfo* processes = GProcessInfo::GetInstance();
     for (;;)
     {
         bool const running = processes && processes->IsRunning(processID);
-        bool const registered = fQueueMgr->IsRegistered(processID);
+        bool const registered = QueueManager().IsRegistered(processID);
         PSystem::MilliSleep(cListeningMilliseconds);
         if (registered)
             return;
@@ -265,7 +341,7 @@ void GPPIPCManager::Register(int messageID, GPPIPCReceiver* receiver)
 {
     if (fReceivers.GetCount() == 0)
     {
-        fOwnRegistrationID = fQueueMgr->Register(OwnProcessID());
+        fOwnRegistrationID = QueueManager().Register(OwnProcessID());
         Subscribe(cRepeaterSignal);
     }
     GTable<GPPIPCReceiver*>* receivers = fReceivers.Find(messageID);
@@ -312,7 +388,7 @@ void GPPIPCManager::ProcessReceivedMessages()
     int const self = OwnProcessID();
     if (!fQueueMgr->GetFlag(self, fOwnRegistrationID))
         return;
-    GTable<GSmartPtr<GPPIPCMessage> > messages;
+    GTable<GSmartPtr<GPPIPCMessage>> messages;
     try
     {
         GPPIPCMessageQueue queue(fQueueMgr->GetSession(), self, fOwnRegistrationID);
@@ -347,9 +423,15 @@ void GPPIPCManager::ProcessReceivedMessages()
 
 void GPPIPCManager::CleanupCorruptedProcesses()
 {
+    GProcessInfo* processes = GProcessInfo::GetInstance();
     for (int i = fCorruptedProcesses.GetCount() - 1; i >= 0; --i)
     {
         int const processID = fCorruptedProcesses[i];
+        // A queue that failed once says nothing of a process that still runs: it may have emptied
+        // it meanwhile, and dropping it would end its deliveries for good. Only a process that is
+        // gone is taken out of the registry, with what waited for it.
+        if (processes && processes->IsRunning(processID))
+            continue;
         if (fQueueMgr.Get())
             fQueueMgr->Unregister(processID);
         for (int k = fDelayedMessages.GetCount() - 1; k >= 0; --k)

@@ -47,7 +47,8 @@ public:
     static constexpr int cTakeMilliseconds = 300;
     static constexpr int cListeningMilliseconds = 100;
 
-    // Counted: the first call makes the instance, the last Finalize deletes it.
+    // Counted: the first call makes the instance, the last Finalize deletes it. A first call that
+    // throws (the registry cannot be opened) leaves the count as it found it.
     static void Initialize();
     static void Finalize();
     static GPPIPCManager* GetInstance() { return sInstance; }
@@ -55,9 +56,11 @@ public:
     // Sends once to every queue of the process; true when one of them took the message within the
     // wait. False at once for a process the registry does not list, and when the message found no
     // room (it then waits among the delayed messages). Throws 40153 for a message no queue can take,
-    // and the queue's and the registry's errors after marking the process corrupted.
+    // and the queue's and the registry's errors after marking the process corrupted (30050001 when
+    // another process holds a lock beyond PUNIXSharedObjectSupport::cLockSeconds).
     bool SendOnceRaw(int processID, int messageID, GBuffer const& data);
-    // The same to one queue. A message not taken within the wait is taken out of the queue again.
+    // The same to one queue. The send stands for its own record: only that record's being taken
+    // counts, and one not taken within the wait is taken out of the queue again.
     bool SendOnceRaw(int session, int processID, int registrationID, int messageID, GBuffer const& data);
     // Makes the value's bytes and sends them; defined for each value type that is sent.
     template<class T>
@@ -65,6 +68,10 @@ public:
     // To every registration of the current session; a failure towards one process is ignored.
     void BroadcastOnceRaw(int messageID, GBuffer const& data);
     int GetListeningState(int processID);
+    // GetListeningState, then, for a process that listens, SendOnceRaw: the same as calling them in
+    // turn, but each of the process's queues is opened once for both, and stays open from the test
+    // to the send.
+    bool SendOnceRawIfListening(int processID, int messageID, GBuffer const& data);
     // Returns once the process is registered; throws 40152 when it is found not running first.
     void WaitTillListening(int processID);
 
@@ -73,31 +80,50 @@ public:
     void Unregister(int messageID, GPPIPCReceiver* receiver);
     void ForceProcessPendingMessages();
     void SendDelayedMessages();
+    // Takes the corrupted processes that no longer run out of the registry, with their delayed
+    // messages; those still running stay listed.
     void CleanupCorruptedProcesses();
 
     // The bound of a send's wait: tests at most, milliseconds apart.
     void SetTakeWait(int tests, int milliseconds);
-    GTable<GSmartPtr<MessageData> > const& GetDelayedMessages() const { return fDelayedMessages; }
+    GTable<GSmartPtr<MessageData>> const& GetDelayedMessages() const { return fDelayedMessages; }
     GTable<int> const& GetCorruptedProcesses() const { return fCorruptedProcesses; }
     int GetOwnRegistrationID() const { return fOwnRegistrationID; }
+    // Null after the last receiver has left, until a send or a listening test needs one again.
     GPPIPCMessageQueueMgr* GetQueueManager() const { return fQueueMgr.Get(); }
 
 private:
     GPPIPCManager();
     ~GPPIPCManager() override;
 
+    // The queues a listening test opened, by registration id, for the send that follows it.
+    using OpenQueues = GDict<int, GSmartPtr<GPPIPCMessageQueue>>;
+
     void Receive(int signalId, GEmptyMessage const& message) override;
+    // GetListeningState; with opened, the queues of a process that listens stay open in it.
+    int ListeningState(int processID, OpenQueues* opened);
+    // SendOnceRaw to a process, through the queues opened already for its session (opened may be
+    // null); the others are opened here.
+    bool SendToProcess(int processID, int messageID, GBuffer const& data, int openedSession,
+                       OpenQueues* opened);
+    // SendOnceRaw to one queue, through queue when it is already open (may be null).
+    bool SendToQueue(int session, int processID, int registrationID, int messageID, GBuffer const& data,
+                     GPPIPCMessageQueue* queue);
     void ProcessReceivedMessages();
     // Appends once and waits for the message to be taken; false when it found no room. A message
     // still there after the wait is taken out again; taken tells whether the receiver had it.
     bool Deliver(GPPIPCMessageQueue& queue, int processID, int registrationID, int messageID,
                  GBuffer const& data, bool& taken);
+    // Clears the registration's delivery flag when its queue holds no record.
+    void ClearFlagWhenEmpty(GPPIPCMessageQueue& queue, int processID, int registrationID);
+    // The registry's object, made again when the last receiver's leaving took it away.
+    GPPIPCMessageQueueMgr& QueueManager();
     bool IsSubscribed();
 
     GAutoPtr<GPPIPCMessageQueueMgr> fQueueMgr;
     int fOwnRegistrationID;
-    GDict<int, GTable<GPPIPCReceiver*> > fReceivers;
-    GTable<GSmartPtr<MessageData> > fDelayedMessages;
+    GDict<int, GTable<GPPIPCReceiver*>> fReceivers;
+    GTable<GSmartPtr<MessageData>> fDelayedMessages;
     GTable<int> fCorruptedProcesses;
     int fTakeTests;
     int fTakeMilliseconds;

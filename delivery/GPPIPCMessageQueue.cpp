@@ -103,23 +103,34 @@ void GPPIPCMessageQueue::Walk(GBuffer const& bytes, std::function<bool(Record co
     int const end = bytes.GetLength();
     for (int offset = cRecordsOffset; offset < end;)
     {
-        // Every length comes from another process: a record must have its header and end within
-        // the queue's end, so that the walk always moves forward and stops.
-        if (end - offset < cRecordHeaderSize)
+        // Every length comes from another process: a record must move the walk forward and end
+        // within the queue's end, so that the walk always stops.
+        if (end - offset < cRecordLengthEnd)
             throw GSimpleException(cDamaged);
         Record record;
         record.fOffset = offset;
         record.fVersion = FieldOf(base, offset);
         std::int32_t const length = FieldOf(base, offset + 4);
-        if (length < cMinRecordLength || length > end - offset - 8)
+        if (length <= -cRecordLengthEnd || length > end - offset - cRecordLengthEnd)
             throw GSimpleException(cDamaged);
-        record.fSize = length + 8;
-        record.fSender = FieldOf(base, offset + 8);
-        record.fMessageID = FieldOf(base, offset + 12);
-        record.fDataLength = FieldOf(base, offset + 16);
-        record.fData = base + offset + cRecordHeaderSize;
-        if (record.fVersion == cRecordVersion && record.fDataLength != length - cMinRecordLength)
-            throw GSimpleException(cDamaged);
+        record.fSize = length + cRecordLengthEnd;
+        record.fSender = 0;
+        record.fMessageID = 0;
+        record.fData = nullptr;
+        record.fDataLength = 0;
+        // A record of another version is skipped by its length, whatever it holds: a writer of
+        // another version may lay out the rest as it likes.
+        if (record.fVersion == cRecordVersion)
+        {
+            if (length < cMinRecordLength)
+                throw GSimpleException(cDamaged);
+            record.fSender = FieldOf(base, offset + 8);
+            record.fMessageID = FieldOf(base, offset + 12);
+            record.fDataLength = FieldOf(base, offset + 16);
+            record.fData = base + offset + cRecordHeaderSize;
+            if (record.fDataLength != length - cMinRecordLength)
+                throw GSimpleException(cDamaged);
+        }
         if (!visit(record))
             return;
         offset += record.fSize;
@@ -186,6 +197,14 @@ bool GPPIPCMessageQueue::AddRawMessageOnce(int sender, int messageID, GBuffer co
     return Append(sender, messageID, data);
 }
 
+bool GPPIPCMessageQueue::AddOwnRawMessageOnce(int sender, int messageID, GBuffer const& data)
+{
+    GSharedMemoryLocker const lock(*fBlock);
+    if (ContainsOwnRawMessage(sender, messageID, data))
+        return true;
+    return Append(sender, messageID, data);
+}
+
 bool GPPIPCMessageQueue::TryToAddRawMessageOnce(int sender, int messageID, GBuffer const& data)
 {
     try
@@ -205,13 +224,23 @@ bool GPPIPCMessageQueue::TryToAddRawMessageOnce(int messageID, GBuffer const& da
 
 bool GPPIPCMessageQueue::ContainsRawMessage(int messageID, GBuffer const& data)
 {
+    return Contains(cAnySender, messageID, data);
+}
+
+bool GPPIPCMessageQueue::ContainsOwnRawMessage(int sender, int messageID, GBuffer const& data)
+{
+    return Contains(sender, messageID, data);
+}
+
+bool GPPIPCMessageQueue::Contains(int sender, int messageID, GBuffer const& data)
+{
     GBuffer bytes;
     Snapshot(bytes);
     bool found = false;
     Walk(bytes,
          [&](Record const& record)
          {
-             found = Matches(record, messageID, data);
+             found = (sender == cAnySender || record.fSender == sender) && Matches(record, messageID, data);
              return !found;
          });
     return found;
@@ -250,7 +279,7 @@ bool GPPIPCMessageQueue::IsEmpty()
     return Fields::ReadAt(*fBlock, cEndOffset) == cRecordsOffset;
 }
 
-void GPPIPCMessageQueue::ReadPendingMessages(GTable<GSmartPtr<GPPIPCMessage> >& messages)
+void GPPIPCMessageQueue::ReadPendingMessages(GTable<GSmartPtr<GPPIPCMessage>>& messages)
 {
     messages.Resize(0);
     GSharedMemoryLocker const lock(*fBlock);

@@ -30,6 +30,9 @@ public:
     // then the n data bytes.
     static constexpr int cRecordHeaderSize = 20;
     static constexpr int cMinRecordLength = 12;
+    // The version and length fields, all that a record of another version is sure to have; its
+    // length counts the bytes after them.
+    static constexpr int cRecordLengthEnd = 8;
     static constexpr std::int32_t cRecordVersion = 1;
 
     // Opens the existing queue; 40165 when there is none, 40154 for another version, 40162 for a
@@ -51,9 +54,15 @@ public:
     // The same, throwing what goes wrong (40163 for a damaged queue); false only when the record
     // does not fit the free room.
     bool AddRawMessageOnce(int sender, int messageID, GBuffer const& data);
+    // The same, but only a record of this sender counts as the message already queued: what two
+    // senders send is each one's own record, taken or taken back on its own.
+    bool AddOwnRawMessageOnce(int sender, int messageID, GBuffer const& data);
     // Whether a version-1 record has the message id and the data; the sender is not compared.
-    // A damaged queue throws 40163.
+    // A damaged queue throws 40163: one whose records do not each move forward within its end.
+    // Records of another version are skipped by their length.
     bool ContainsRawMessage(int messageID, GBuffer const& data);
+    // The same for the records of the sender only.
+    bool ContainsOwnRawMessage(int sender, int messageID, GBuffer const& data);
     // Takes out the first version-1 record of the sender with the message id and data; whether one
     // was there. A damaged queue throws 40163.
     bool RemoveRawMessage(int sender, int messageID, GBuffer const& data);
@@ -62,7 +71,7 @@ public:
     // Empties messages, then takes every version-1 record out of the queue, which is then empty. A
     // failure (40163 for a damaged queue) throws, leaving the queue as it was and messages with what
     // was read.
-    void ReadPendingMessages(GTable<GSmartPtr<GPPIPCMessage> >& messages);
+    void ReadPendingMessages(GTable<GSmartPtr<GPPIPCMessage>>& messages);
 
     // Whether a record of the data fits an empty queue.
     static bool RawDataFitsEmptyQueue(GBuffer const& data);
@@ -84,12 +93,17 @@ private:
         int fDataLength;
     };
 
+    // Stands for any sender in Contains.
+    static constexpr int cAnySender = 0;
+
     void CheckVersion();
+    bool Contains(int sender, int messageID, GBuffer const& data);
     // Under the lock: the queue's bytes from offset 0 to its end offset, checked to be one a queue
     // can have (40163 otherwise).
     void Snapshot(GBuffer& bytes);
     // Each record of a snapshot in order, its lengths checked (40163 for one that does not move
-    // forward within the end); the visitor returns false to stop.
+    // forward within the end, or a version-1 record whose lengths disagree); the visitor returns
+    // false to stop. Only the offset, size and version of a record of another version are set.
     static void Walk(GBuffer const& bytes, std::function<bool(Record const&)> const& visit);
     static bool Matches(Record const& record, int messageID, GBuffer const& data);
     bool Append(int sender, int messageID, GBuffer const& data);

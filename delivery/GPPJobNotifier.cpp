@@ -37,8 +37,7 @@ void GPPJobNotifier::SendToListening(int messageID, GBuffer const& data, bool in
     {
         try
         {
-            if (manager->GetListeningState(ids[i]) == GPPIPCManager::cListening &&
-                manager->SendOnceRaw(ids[i], messageID, data))
+            if (manager->SendOnceRawIfListening(ids[i], messageID, data))
                 takenBy.AddItem(ids[i]);
         }
         catch (GException const&)

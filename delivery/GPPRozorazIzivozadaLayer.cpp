@@ -16,11 +16,30 @@ bool GPPRozorazIzivozadaLayer::Initialize()
         return true;
     // The foundation first, then the core layer: the IPC manager needs the names of shared objects
     // and the process-information service.
-    GBasicFrameworkCoreLayer::Initialize();
-    GCCLSendrixCoreLayer::Initialize();
-    GPPIPCManager::Initialize();
-    GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GPPRozorazIzivozadaTexts::sRows,
-                                          GPPRozorazIzivozadaTexts::cCount, false);
+    int reached = 0;
+    try
+    {
+        GBasicFrameworkCoreLayer::Initialize();
+        reached = 1;
+        GCCLSendrixCoreLayer::Initialize();
+        reached = 2;
+        GPPIPCManager::Initialize();
+        reached = 3;
+        GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding",
+                                              GPPRozorazIzivozadaTexts::sRows,
+                                              GPPRozorazIzivozadaTexts::cCount, false);
+    }
+    catch (...) // what was started is stopped again before the error travels on, so the next start tries anew
+    {
+        if (reached >= 3)
+            GPPIPCManager::Finalize();
+        if (reached >= 2)
+            GCCLSendrixCoreLayer::Finalize();
+        if (reached >= 1)
+            GBasicFrameworkCoreLayer::Finalize();
+        --sInitialized;
+        throw;
+    }
     return true;
 }
 

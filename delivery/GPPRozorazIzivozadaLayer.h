@@ -9,7 +9,8 @@ class GPPRozorazIzivozadaLayer
 public:
     GPPRozorazIzivozadaLayer() = delete;
 
-    // Only the first call acts. Always true.
+    // Only the first call acts. Always true; a first call that throws leaves nothing started and
+    // the count as it found it.
     static bool Initialize();
     // Only the call that balances the first Initialize acts; one without an Initialize changes
     // nothing.

@@ -6,7 +6,9 @@
 #include "GException.h"
 #include "GIPPrefix.h"
 #include "GSharedMemoryLocker.h"
+#include "GSimpleException.h"
 #include "PUNIXSharedMemory.h"
+#include "PUNIXSharedObjectSupport.h"
 
 template<class Imp>
 GSharedMemoryBase<Imp>::GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id)
@@ -92,7 +94,9 @@ void GSharedMemoryBase<Imp>::Lock()
 {
     if (fLockCount == 0)
     {
-        fMutex.Lock();
+        // Bounded: a process that holds the block and never lets go must not hang this one.
+        if (!fMutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds))
+            throw GSimpleException(PUNIXSharedObjectSupport::cCannotLock);
         fLockCount = 1;
     }
     else
@@ -116,12 +120,13 @@ bool GSharedMemoryBase<Imp>::Exists(GBuffer const& sessionPrefix, GBuffer const&
         // Under the mutex, so that the open (and the purge it starts with) never meets a block that
         // its creator is still making.
         GIPMutexBase<PUNIXIPMutexImp> mutex(GIPPrefix::cSharedMemoryLock, id);
-        mutex.Lock();
+        if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds))
+            return false;
         return Imp::Exists(sessionPrefix, DataName(id));
     }
     catch (GException const&)
     {
-        // A block whose mutex cannot be made cannot be used either.
+        // A block whose mutex cannot be made or taken cannot be used either.
         return false;
     }
 }

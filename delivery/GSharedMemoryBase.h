@@ -18,7 +18,8 @@ public:
     // Opens the block of id, or creates it with dataSize bytes of data; created tells which. The
     // creator writes the header before it lets go of the mutex, so no opener sees it half-written.
     GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id, int dataSize, bool& created);
-    // Leaves the block under its mutex and lets go of the mutex, however often this object held it.
+    // Leaves the block under its mutex (without it when it cannot be taken) and lets go of the mutex,
+    // however often this object held it.
     ~GSharedMemoryBase();
     GSharedMemoryBase(GSharedMemoryBase const&) = delete;
     GSharedMemoryBase& operator=(GSharedMemoryBase const&) = delete;
@@ -37,11 +38,14 @@ public:
     int GetLength() const { return fPlatform->GetLength(); }
 
     // Recursive within this object: only the first Lock takes the mutex and the last Unlock frees it.
+    // The first waits at most PUNIXSharedObjectSupport::cLockSeconds for another process to let go,
+    // then throws 30050001; a holder that is no longer running loses the mutex within a second.
     void Lock();
     void Unlock();
     int GetLockCount() const { return fLockCount; }
 
-    // Whether the block of id can be opened, looked at under its mutex.
+    // Whether the block of id can be opened, looked at under its mutex; false when the mutex cannot
+    // be taken.
     static bool Exists(GBuffer const& sessionPrefix, GBuffer const& id);
     // The platform block's name for id.
     static GBuffer DataName(GBuffer const& id);

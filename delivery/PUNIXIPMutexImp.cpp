@@ -32,19 +32,6 @@ constexpr int cMaxReopenings = 1000;
 
 using Support = PUNIXSharedObjectSupport;
 
-// Holds the management lock of a segment for a scope, so that an exception never leaves it held.
-class ManagementLockScope
-{
-public:
-    explicit ManagementLockScope(PUNIXIPMutexImp& mutex) : fMutex(mutex) { fMutex.LockManagementLock(); }
-    ~ManagementLockScope() { fMutex.UnlockManagementLock(); }
-    ManagementLockScope(ManagementLockScope const&) = delete;
-    ManagementLockScope& operator=(ManagementLockScope const&) = delete;
-
-private:
-    PUNIXIPMutexImp& fMutex;
-};
-
 // The whole seconds a timer has run, as the waits compare them.
 long WholeSeconds(GTimer const& timer)
 {
@@ -75,7 +62,17 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
     Support::GetProcessInfo();
     for (int opening = 0;; ++opening)
     {
+        if (opening > cMaxReopenings)
+            throw GSimpleException(cCannotCreate);
         bool const created = CreateOrOpen();
+        // A segment smaller than its fields is still being made, or was left unmade by a creator
+        // that died: mapping it would fault at the first access.
+        if (!created && Support::WaitForSize(fDescriptor, cSegmentSize) < cSegmentSize)
+        {
+            if (GiveUpUnmade())
+                continue;
+            Fail(cCannotMap);
+        }
         Map();
         if (created)
         {
@@ -90,17 +87,16 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
             return;
         }
         // The creator sizes, maps and then marks the segment; one that dies on the way never marks it.
-        GTimer timer;
-        timer.Start();
-        while (Support::Load(fMapping, cMagicOffset) != cMagic)
+        if (!AwaitMarked())
         {
-            if (timer.GetElapsedSeconds() >= Support::cMakingSeconds)
-                Fail(cCannotCreate);
-            PSystem::MilliSleep(1);
+            if (GiveUpUnmade())
+                continue;
+            Fail(cCannotCreate);
         }
         if (Support::Load(fMapping, cVersionOffset) != cVersion)
             Fail(cUnknownVersion);
-        LockManagementLock();
+        if (!TryToLock(ManagementLockWord(), Support::cLockSeconds))
+            Fail(cCannotCreate);
         std::int32_t const count = Support::Load(fMapping, cReferenceCountOffset);
         if (count > 0)
         {
@@ -116,9 +112,31 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
         Support::UnlinkIfNamed(fName, fDescriptor);
         UnlockManagementLock();
         UnmapAndClose();
-        if (opening >= cMaxReopenings)
-            throw GSimpleException(cCannotCreate);
     }
+}
+
+bool PUNIXIPMutexImp::AwaitMarked() const
+{
+    GTimer timer;
+    timer.Start();
+    while (Support::Load(fMapping, cMagicOffset) != cMagic)
+    {
+        if (timer.GetElapsedSeconds() >= Support::cMakingSeconds)
+            return false;
+        PSystem::MilliSleep(1);
+    }
+    return true;
+}
+
+bool PUNIXIPMutexImp::GiveUpUnmade()
+{
+    // A creator still at work holds the segment open; one that died holds nothing, and without this
+    // the name would stand for a segment nobody can use until someone removed it by hand.
+    if (Support::IsHeldElsewhere(fDescriptor))
+        return false;
+    Support::UnlinkIfNamed(fName, fDescriptor);
+    UnmapAndClose();
+    return true;
 }
 
 PUNIXIPMutexImp::~PUNIXIPMutexImp()
@@ -150,7 +168,6 @@ bool PUNIXIPMutexImp::CreateOrOpen()
         return false;
     }
     fMaking = true;
-    Support::OpenToEveryone(fDescriptor);
     if (ftruncate(fDescriptor, cSegmentSize) != 0)
         Fail(cCannotResize);
     return true;
@@ -158,10 +175,6 @@ bool PUNIXIPMutexImp::CreateOrOpen()
 
 void PUNIXIPMutexImp::Map()
 {
-    // A segment smaller than its fields is still being made, or was left unmade by a creator that
-    // died: mapping it would fault at the first access.
-    if (!fMaking && Support::WaitForSize(fDescriptor, cSegmentSize) < cSegmentSize)
-        Fail(cCannotMap);
     void* mapping = mmap(nullptr, cSegmentSize, PROT_READ | PROT_WRITE, MAP_SHARED, fDescriptor, 0);
     if (mapping == MAP_FAILED || mapping == nullptr)
         Fail(cCannotMap);
@@ -193,7 +206,10 @@ void PUNIXIPMutexImp::Uncount()
     if (!fCounted || !fMapping || Support::Load(fMapping, cVersionOffset) != cVersion)
         return;
     fCounted = false;
-    ManagementLockScope const lock(*this);
+    // A process that holds the management lock and never lets go keeps this object counted: the
+    // segment then outlives its users, which costs less than a host that hangs.
+    if (!TryToLock(ManagementLockWord(), Support::cLockSeconds))
+        return;
     std::int32_t const count = Support::Load(fMapping, cReferenceCountOffset);
     if (count < 2)
     {
@@ -202,6 +218,7 @@ void PUNIXIPMutexImp::Uncount()
     }
     else
         Support::Store(fMapping, cReferenceCountOffset, count - 1);
+    UnlockManagementLock();
 }
 
 void PUNIXIPMutexImp::UnmapAndClose()

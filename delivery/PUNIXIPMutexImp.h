@@ -27,15 +27,18 @@ public:
     // The longest name the constructor takes, without the "/" it puts in front.
     static constexpr int cMaxNameLength = 29;
 
-    // Opens the segment "/" + name, creating it when none exists, and counts this object in it.
-    // Throws GSimpleException: 40201 for an empty name, one longer than cMaxNameLength or holding
-    // "/" or a zero byte; 40200 when the segment can be neither opened nor created, or its creator
-    // never finishes making it; 40170 when a new segment cannot be sized; 40167 when it cannot be
-    // mapped or stays too small to map; 40154 for a segment of another version; 40169 before the
-    // process-information service is installed.
+    // Opens the segment "/" + name, creating it when none exists, and counts this object in it. A
+    // segment left unmade (too small, or never marked) after the creator's time is removed and made
+    // anew when no other process holds it. Throws GSimpleException: 40201 for an empty name, one
+    // longer than cMaxNameLength or holding "/" or a zero byte; 40200 when the segment can be
+    // neither opened nor created, another process holds it unmade, or holds its management lock
+    // longer than PUNIXSharedObjectSupport::cLockSeconds; 40170 when a new segment cannot be sized;
+    // 40167 when it cannot be mapped or another process holds it too small to map; 40154 for a
+    // segment of another version; 40169 before the process-information service is installed.
     explicit PUNIXIPMutexImp(GBuffer const& name);
     // Uncounts this object; the last object of all processes removes the name. A lock this object
-    // holds stays held.
+    // holds stays held. A management lock that another process holds beyond
+    // PUNIXSharedObjectSupport::cLockSeconds leaves this object counted.
     virtual ~PUNIXIPMutexImp();
     PUNIXIPMutexImp(PUNIXIPMutexImp const&) = delete;
     PUNIXIPMutexImp& operator=(PUNIXIPMutexImp const&) = delete;
@@ -63,6 +66,11 @@ public:
 private:
     // Opens or creates the segment; true when this call created it. Throws after cleaning up.
     bool CreateOrOpen();
+    // Waits up to PUNIXSharedObjectSupport::cMakingSeconds for the creator to mark the segment.
+    bool AwaitMarked() const;
+    // Removes a segment left unmade when no other descriptor holds it, and closes it; false (nothing
+    // done) while another holds it.
+    bool GiveUpUnmade();
     // Maps the segment; throws 40167 after cleaning up.
     void Map();
     // Uncounts this object when it is counted (unlinking the name with the last one), then unmaps and

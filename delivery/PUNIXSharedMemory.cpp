@@ -39,6 +39,10 @@ constexpr int cCannotResize = 40170;
 // "Too many instances to the same shared memory object opened"
 constexpr int cListFull = 40171;
 
+// A block found left unmade is removed and made anew; one that keeps being left unmade under this
+// process's eyes is not a block that can be used.
+constexpr int cMaxRemakes = 100;
+
 using Support = PUNIXSharedObjectSupport;
 
 // A list length the list can have: whole entries, at most a full list.
@@ -82,20 +86,60 @@ private:
     std::size_t fLength;
     void* fBase;
 };
+
+// Takes the ids of processes that no longer run out of the list of a made header of this version;
+// the number of entries left, or -1 for a header that is not made, is of another version or holds
+// a list length a list cannot have (left alone).
+int PurgeDead(void* header)
+{
+    // A header whose total length is not yet written is still being made by its creator.
+    if (Support::Load(header, PUNIXSharedMemory::cTotalLengthOffset) == 0 ||
+        Support::Load(header, PUNIXSharedMemory::cVersionOffset) != PUNIXSharedMemory::cVersion)
+        return -1;
+    std::int32_t const length = Support::Load(header, PUNIXSharedMemory::cListLengthOffset);
+    if (!IsListLength(length))
+        return -1;
+    GProcessInfo& processes = Support::GetProcessInfo();
+    std::int32_t const self = Support::GetCurrentProcessID();
+    // Asking whether a process runs reads the process table: each id is asked about once.
+    GDict<std::int32_t, bool> running;
+    std::int32_t* entries = Entries(header);
+    int count = length / 4;
+    for (int i = 0; i < count;)
+    {
+        std::int32_t const entry = Support::Load(entries + i, 0);
+        bool alive = entry == self;
+        if (!alive && !running.Get(entry, alive))
+        {
+            alive = processes.IsRunning(entry);
+            running.Put(entry, alive);
+        }
+        if (alive)
+        {
+            ++i;
+            continue;
+        }
+        // The last entry takes the place and is looked at next.
+        Support::Store(entries + i, 0, Support::Load(entries + count - 1, 0));
+        --count;
+    }
+    Support::Store(header, PUNIXSharedMemory::cListLengthOffset, count * 4);
+    return count;
+}
 } // namespace
 
 PUNIXSharedMemory::PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const& name)
     : fSessionPrefix(sessionPrefix), fName(GBuffer("/") + name), fDescriptor(-1), fTotalLength(0),
-      fMapping(nullptr), fAcquired(false), fMaking(false)
+      fMapping(nullptr), fMappedLength(0), fAcquired(false), fMaking(false)
 {
     CheckName(name);
     // The list holds process ids: without the service nothing is opened.
     Support::GetProcessInfo();
-    CheckConsistency(fName);
     fDescriptor = shm_open(reinterpret_cast<char const*>(fName.GetPtr()), O_RDWR, 0);
-    if (fDescriptor < 0)
+    // A block left unmade, or by processes that are all gone, is removed, and there is then none to
+    // open.
+    if (fDescriptor < 0 || !AttachExisting(-1))
         Fail(cCannotOpen);
-    AttachExisting(-1);
     if (Acquire() < 0)
         Fail(cListFull);
 }
@@ -103,7 +147,7 @@ PUNIXSharedMemory::PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const
 PUNIXSharedMemory::PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const& name, int dataSize,
                                      bool& created)
     : fSessionPrefix(sessionPrefix), fName(GBuffer("/") + name), fDescriptor(-1), fTotalLength(0),
-      fMapping(nullptr), fAcquired(false), fMaking(false)
+      fMapping(nullptr), fMappedLength(0), fAcquired(false), fMaking(false)
 {
     created = false;
     CheckName(name);
@@ -111,44 +155,56 @@ PUNIXSharedMemory::PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const
         throw GSimpleException(cCannotCreate);
     std::int32_t const total = dataSize + cHeaderSize;
     Support::GetProcessInfo();
-    CheckConsistency(fName);
     char const* path = reinterpret_cast<char const*>(fName.GetPtr());
-    fDescriptor = shm_open(path, O_RDWR, 0);
-    if (fDescriptor < 0)
+    // A block left unmade by a creator that died, or by processes that are all gone, is removed,
+    // and the next round makes it anew.
+    for (int round = 0;; ++round)
     {
-        fDescriptor = shm_open(path, O_RDWR | O_CREAT | O_EXCL, 0777);
-        if (fDescriptor >= 0)
-        {
-            fMaking = true;
-            created = true;
-            Support::OpenToEveryone(fDescriptor);
-            if (ftruncate(fDescriptor, total) != 0)
-                Fail(cCannotResize);
-            void* mapping = mmap(nullptr, static_cast<std::size_t>(total), PROT_READ | PROT_WRITE, MAP_SHARED,
-                                 fDescriptor, 0);
-            if (mapping == MAP_FAILED || mapping == nullptr)
-                Fail(cCannotMap);
-            fMapping = mapping;
-            fTotalLength = total;
-            // The creator is listed before the total length marks the header as made, so that no
-            // opener reads a header half-written and no purge finds the new block empty.
-            Support::Store(ListEntry(0), 0, Support::GetCurrentProcessID());
-            Support::Store(fMapping, cListLengthOffset, 4);
-            Support::Store(fMapping, cVersionOffset, cVersion);
-            Support::Store(fMapping, cTotalLengthOffset, total);
-            fAcquired = true;
-            fMaking = false;
-            return;
-        }
-        // Another process made the block between the two opens: it is there to be opened now.
-        if (errno == EEXIST)
-            fDescriptor = shm_open(path, O_RDWR, 0);
-        if (fDescriptor < 0)
+        if (round > cMaxRemakes)
             Fail(cCannotCreate);
+        fDescriptor = shm_open(path, O_RDWR, 0);
+        if (fDescriptor < 0)
+        {
+            fDescriptor = shm_open(path, O_RDWR | O_CREAT | O_EXCL, 0777);
+            if (fDescriptor >= 0)
+            {
+                Make(total);
+                created = true;
+                return;
+            }
+            // Another process made the block between the two opens: it is there to be opened now.
+            if (errno == EEXIST)
+                fDescriptor = shm_open(path, O_RDWR, 0);
+            if (fDescriptor < 0)
+                Fail(cCannotCreate);
+        }
+        if (AttachExisting(total))
+            break;
     }
-    AttachExisting(total);
     if (Acquire() < 0)
         Fail(cListFull);
+}
+
+void PUNIXSharedMemory::Make(std::int32_t total)
+{
+    fMaking = true;
+    if (ftruncate(fDescriptor, total) != 0)
+        Fail(cCannotResize);
+    void* mapping =
+        mmap(nullptr, static_cast<std::size_t>(total), PROT_READ | PROT_WRITE, MAP_SHARED, fDescriptor, 0);
+    if (mapping == MAP_FAILED || mapping == nullptr)
+        Fail(cCannotMap);
+    fMapping = mapping;
+    fMappedLength = static_cast<std::size_t>(total);
+    fTotalLength = total;
+    // The creator is listed before the total length marks the header as made, so that no opener
+    // reads a header half-written and no purge finds the new block empty.
+    Support::Store(ListEntry(0), 0, Support::GetCurrentProcessID());
+    Support::Store(fMapping, cListLengthOffset, 4);
+    Support::Store(fMapping, cVersionOffset, cVersion);
+    Support::Store(fMapping, cTotalLengthOffset, total);
+    fAcquired = true;
+    fMaking = false;
 }
 
 PUNIXSharedMemory::~PUNIXSharedMemory()
@@ -162,43 +218,82 @@ void PUNIXSharedMemory::CheckName(GBuffer const& name) const
         throw GSimpleException(cInvalidName);
 }
 
-void PUNIXSharedMemory::AttachExisting(std::int32_t expectedTotal)
+bool PUNIXSharedMemory::AttachExisting(std::int32_t expectedTotal)
 {
     // A block smaller than its header is still being made, or was left unmade by a creator that
     // died: mapping it would fault at the first access.
     long long const size = Support::WaitForSize(fDescriptor, cHeaderSize);
     if (size < cHeaderSize)
-        Fail(cCannotMap);
-    if (size > INT_MAX || (expectedTotal >= 0 && size != expectedTotal))
-        Fail(cOtherSize);
-    std::int32_t total = 0;
     {
-        Mapped const header(fDescriptor, cHeaderSize, false);
-        if (!header.Base())
-            Fail(cCannotMap);
-        // The creator writes the total length last; until then the header is still being made.
-        total = Support::Load(header.Base(), cTotalLengthOffset);
-        if (total == 0)
-        {
-            GTimer timer;
-            timer.Start();
-            while (total == 0 && timer.GetElapsedSeconds() < Support::cMakingSeconds)
-            {
-                PSystem::MilliSleep(1);
-                total = Support::Load(header.Base(), cTotalLengthOffset);
-            }
-        }
+        if (size >= 0 && GiveUpUnmade())
+            return false;
+        Fail(cCannotMap);
     }
-    if (total != size)
+    // No block is larger: its total length is a 32-bit number.
+    if (size > INT_MAX)
         Fail(cOtherSize);
+    // The whole object in one mapping, header and data: the header is read and purged there, and
+    // the data used from it.
     void* mapping =
-        mmap(nullptr, static_cast<std::size_t>(total), PROT_READ | PROT_WRITE, MAP_SHARED, fDescriptor, 0);
+        mmap(nullptr, static_cast<std::size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fDescriptor, 0);
     if (mapping == MAP_FAILED || mapping == nullptr)
         Fail(cCannotMap);
     fMapping = mapping;
+    fMappedLength = static_cast<std::size_t>(size);
+    // The creator writes the total length last; until then the header is still being made.
+    std::int32_t total = Support::Load(fMapping, cTotalLengthOffset);
+    if (total == 0)
+    {
+        GTimer timer;
+        timer.Start();
+        while (total == 0 && timer.GetElapsedSeconds() < Support::cMakingSeconds)
+        {
+            PSystem::MilliSleep(1);
+            total = Support::Load(fMapping, cTotalLengthOffset);
+        }
+    }
+    if (total == 0 && GiveUpUnmade())
+        return false;
+    // The consistency check before any open, on the open object itself: a block whose list holds
+    // only processes that are gone is given up, whatever its size, and the name is free for the
+    // next one.
+    if (PurgeDead(fMapping) == 0)
+    {
+        Support::UnlinkIfNamed(fName, fDescriptor);
+        UnmapAndClose();
+        return false;
+    }
+    // The platform may give an object more room than asked (macOS rounds shared memory up to whole
+    // pages): only a header that claims more than the object holds cannot be used.
+    if (total < cHeaderSize || total > size || (expectedTotal >= 0 && total != expectedTotal))
+        Fail(cOtherSize);
     fTotalLength = total;
     if (Support::Load(fMapping, cVersionOffset) != cVersion)
         Fail(cUnknownVersion);
+    return true;
+}
+
+bool PUNIXSharedMemory::GiveUpUnmade()
+{
+    // A creator still at work holds the block open; one that died holds nothing, and without this
+    // the name would stand for a block nobody can use until someone removed it by hand.
+    if (Support::IsHeldElsewhere(fDescriptor))
+        return false;
+    Support::UnlinkIfNamed(fName, fDescriptor);
+    UnmapAndClose();
+    return true;
+}
+
+void PUNIXSharedMemory::UnmapAndClose()
+{
+    if (fMapping)
+        munmap(fMapping, fMappedLength);
+    fMapping = nullptr;
+    fMappedLength = 0;
+    fTotalLength = 0;
+    if (fDescriptor >= 0)
+        close(fDescriptor);
+    fDescriptor = -1;
 }
 
 int PUNIXSharedMemory::Acquire()
@@ -269,14 +364,8 @@ void PUNIXSharedMemory::CleanUp()
             }
         }
         fAcquired = false;
-        munmap(fMapping, static_cast<std::size_t>(fTotalLength));
-        fMapping = nullptr;
     }
-    if (fDescriptor >= 0)
-    {
-        close(fDescriptor);
-        fDescriptor = -1;
-    }
+    UnmapAndClose();
 }
 
 void PUNIXSharedMemory::Fail(int id)
@@ -298,42 +387,9 @@ void PUNIXSharedMemory::CheckConsistency(GBuffer const& posixName)
         return;
     }
     Mapped const header(descriptor, cHeaderSize, true);
-    void* base = header.Base();
-    // A header whose total length is not yet written is still being made by its creator.
-    if (!base || Support::Load(base, cTotalLengthOffset) == 0 ||
-        Support::Load(base, cVersionOffset) != cVersion)
-        return;
-    std::int32_t length = Support::Load(base, cListLengthOffset);
-    if (!IsListLength(length))
-        return;
-    GProcessInfo& processes = Support::GetProcessInfo();
-    std::int32_t const self = Support::GetCurrentProcessID();
-    // Asking whether a process runs reads the whole process table: each id is asked about once.
-    GDict<std::int32_t, bool> running;
-    std::int32_t* entries = Entries(base);
-    int count = length / 4;
-    for (int i = 0; i < count;)
-    {
-        std::int32_t const entry = Support::Load(entries + i, 0);
-        bool alive = entry == self;
-        if (!alive && !running.Get(entry, alive))
-        {
-            alive = processes.IsRunning(entry);
-            running.Put(entry, alive);
-        }
-        if (alive)
-        {
-            ++i;
-            continue;
-        }
-        // The last entry takes the place and is looked at next.
-        Support::Store(entries + i, 0, Support::Load(entries + count - 1, 0));
-        --count;
-    }
-    Support::Store(base, cListLengthOffset, count * 4);
     // A block whose last process left it was unlinked by that process: its name may already name
     // the next block.
-    if (count == 0)
+    if (header.Base() && PurgeDead(header.Base()) == 0)
         Support::UnlinkIfNamed(posixName, descriptor);
 }
 

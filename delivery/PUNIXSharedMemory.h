@@ -26,16 +26,20 @@ public:
     // The longest name the constructors take, without the "/" they put in front.
     static constexpr int cMaxNameLength = 28;
 
-    // Opens the existing block "/" + name and lists this process in it. Throws GSimpleException:
-    // 40162 for an empty name, one longer than cMaxNameLength or holding "/" or a zero byte; 40165
-    // when there is no such block; 40167 when it cannot be mapped or stays smaller than its header;
-    // 40168 when its total length is not its size; 40154 for another version; 40171 when its list
-    // is full or its length is not one a list can have.
+    // Opens the existing block "/" + name and lists this process in it. An object larger than its
+    // total length is opened (the platform may round sizes up); a block left unmade (smaller than
+    // its header, or without its total length) after the creator's time is removed when no other
+    // process holds it. Throws GSimpleException: 40162 for an empty name, one longer than
+    // cMaxNameLength or holding "/" or a zero byte; 40165 when there is no such block, or it was
+    // removed unmade; 40167 when it cannot be mapped or another process holds it smaller than its
+    // header; 40168 when its total length is greater than the object, smaller than a header, or
+    // still not written while another process holds it; 40154 for another version; 40171 when its
+    // list is full or its length is not one a list can have.
     PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const& name);
-    // Opens the block, or creates it with dataSize bytes of data, zeroed; created tells which.
-    // Throws as the open constructor does, and 40168 when the block exists with another size, 40166
-    // when it can be neither opened nor created (a negative size included), 40170 when a new block
-    // cannot be sized.
+    // Opens the block, or creates it with dataSize bytes of data, zeroed; created tells which. A
+    // block left unmade is removed as above and made anew. Throws as the open constructor does, and
+    // 40168 when the block exists with another total length, 40166 when it can be neither opened nor
+    // created (a negative size included), 40170 when a new block cannot be sized.
     PUNIXSharedMemory(GBuffer const& sessionPrefix, GBuffer const& name, int dataSize, bool& created);
     // Takes this process out of the list; the last one out unlinks the name.
     ~PUNIXSharedMemory();
@@ -70,9 +74,17 @@ public:
 
 private:
     void CheckName(GBuffer const& name) const;
-    // Opens the name as it exists: the size, the total length and the version checked, then maps it
-    // whole. expectedTotal is the total length the caller needs, or -1 for any.
-    void AttachExisting(std::int32_t expectedTotal);
+    // Sizes, maps and writes the header of the object just created.
+    void Make(std::int32_t total);
+    // Opens the name as it exists: maps it whole, checks the total length and the version, and
+    // purges the processes that are gone from its list. expectedTotal is the total length the
+    // caller needs, or -1 for any. False when the object was left unmade, or by processes that are
+    // all gone, and has been removed (and closed).
+    bool AttachExisting(std::int32_t expectedTotal);
+    // Removes an object left unmade when no other descriptor holds it, and closes it; false
+    // (nothing done) while another holds it.
+    bool GiveUpUnmade();
+    void UnmapAndClose();
     // Adds this process to the list; the new list length, or -1 (nothing added) when the list is
     // full or its length is not one a list can have.
     int Acquire();
@@ -91,6 +103,8 @@ private:
     int fDescriptor;
     std::int32_t fTotalLength;
     void* fMapping;
+    // The bytes mapped: the whole object, which may be larger than the total length.
+    std::size_t fMappedLength;
     bool fAcquired;
     // Set between creating the name and writing the header: a failure there unlinks the name, since
     // nobody else can ever use the block.

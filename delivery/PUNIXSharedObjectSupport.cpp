@@ -7,12 +7,14 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "GBuffer.h"
 #include "GProcessInfo.h"
 #include "GSimpleException.h"
 #include "GTimer.h"
 #include "PSystem.h"
+#include "macos/LibprocStandIn.h"
 
 namespace
 {
@@ -99,8 +101,41 @@ std::int32_t PUNIXSharedObjectSupport::GetCurrentProcessID()
     return id;
 }
 
-void PUNIXSharedObjectSupport::OpenToEveryone(int descriptor)
+bool PUNIXSharedObjectSupport::IsHeldElsewhere(int descriptor)
 {
-    // Where this fails the object stays usable by this user, as made.
-    (void)fchmod(descriptor, 0777);
+    struct stat ours;
+    int const listed = proc_listallpids(nullptr, 0);
+    if (fstat(descriptor, &ours) != 0 || listed < 0)
+        return true;
+    // Room for processes started between the two calls.
+    std::vector<int> pids(static_cast<std::size_t>(listed) + 64);
+    int const count = proc_listallpids(pids.data(), static_cast<int>(pids.size() * sizeof(int)));
+    if (count < 0)
+        return true;
+    int const self = getpid();
+    std::vector<proc_fdinfo> descriptors;
+    for (int i = 0; i < count; ++i)
+    {
+        int const pid = pids[static_cast<std::size_t>(i)];
+        // A process that ended meanwhile, or that is not this user's to look into, holds nothing.
+        int const room = proc_pidinfo(pid, PROC_PIDLISTFDS, 0, nullptr, 0);
+        if (room <= 0)
+            continue;
+        descriptors.resize(static_cast<std::size_t>(room) / sizeof(proc_fdinfo) + 16);
+        int const bytes = proc_pidinfo(pid, PROC_PIDLISTFDS, 0, descriptors.data(),
+                                       static_cast<int>(descriptors.size() * sizeof(proc_fdinfo)));
+        for (int k = 0; k < bytes / static_cast<int>(sizeof(proc_fdinfo)); ++k)
+        {
+            proc_fdinfo const& open = descriptors[static_cast<std::size_t>(k)];
+            if (open.proc_fdtype != PROX_FDTYPE_PSHM || (pid == self && open.proc_fd == descriptor))
+                continue;
+            pshm_fdinfo info;
+            if (proc_pidfdinfo(pid, open.proc_fd, PROC_PIDFDPSHMINFO, &info, sizeof info) != sizeof info)
+                continue;
+            if (info.pshminfo.pshm_stat.vst_dev == static_cast<std::uint64_t>(ours.st_dev) &&
+                info.pshminfo.pshm_stat.vst_ino == static_cast<std::uint64_t>(ours.st_ino))
+                return true;
+        }
+    }
+    return false;
 }

@@ -15,6 +15,11 @@ public:
 
     // How long an object smaller than its header is taken to be still in the making by its creator.
     static constexpr double cMakingSeconds = 1.0;
+    // How long a process waits for the lock of an object another process holds, in whole seconds: a
+    // live holder that never lets go must not hang the host, whose main thread sends the jobs.
+    static constexpr int cLockSeconds = 5;
+    // "Could not lock the semaphore": a lock not taken within cLockSeconds.
+    static constexpr int cCannotLock = 30050001;
 
     // Each field is read and written in one access, so a value checked is the value used, whatever
     // another process writes meanwhile. Offsets are in bytes and multiples of 4.
@@ -38,9 +43,12 @@ public:
     // The size of the open object, waiting up to cMakingSeconds for it to reach minimum: its creator
     // sizes it only after making it. Below minimum when it stays smaller; -1 when it cannot be read.
     static long long WaitForSize(int descriptor, long long minimum);
-    // Gives a new object the bits 0777 whatever the process's umask took from them at its creation,
-    // so that processes of other users (the peer may run under another account) can open it.
-    static void OpenToEveryone(int descriptor);
+    // Whether a running process holds the object open as descriptor through any other descriptor
+    // (this process's other ones included). An object left unmade that nobody else holds was left by
+    // a creator that died; one still held may yet be made. A process this one may not look into
+    // (another user's) is taken not to hold it: it cannot open an object made under this user's
+    // umask. When the processes cannot be listed at all, the object counts as held.
+    static bool IsHeldElsewhere(int descriptor);
     // Unlinks name only while it still names the object open as descriptor: a name that another
     // process has unlinked and made again belongs to the new object.
     static void UnlinkIfNamed(GBuffer const& name, int descriptor);

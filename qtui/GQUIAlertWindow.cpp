@@ -1,7 +1,10 @@
 // The four-button alert on Qt's message box.
 #include "GQUIAlertWindow.h"
 
+#include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -14,6 +17,34 @@ namespace
 {
 // The picture's size in the box: that of the standard icons.
 int const cPictureSize = 64;
+
+// The buttons are laid out by position, so Qt finds no escape button of its own among them: with a
+// "No" button that one is the escape button; without one, Escape and the window's close button end
+// the box with no button pressed, instead of doing nothing (Qt's way for a box without an escape
+// button) or pressing the only button.
+class AlertBox : public QMessageBox
+{
+public:
+    explicit AlertBox(QWidget* parent) : QMessageBox(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!escapeButton() && event->matches(QKeySequence::Cancel))
+        {
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (escapeButton())
+            QMessageBox::closeEvent(event);
+        else
+            QDialog::closeEvent(event);
+    }
+};
 
 QMessageBox::Icon QtIconOf(GQUIAlertWindow::IconType icon)
 {
@@ -39,7 +70,7 @@ void SetTextUnlessEmpty(QAbstractButton* button, GString const& text)
 int Show(GString const& title, GString const& text, GQUIAlertWindow::IconType icon, QPixmap const& picture,
          GString const& button1, GString const& button2, GString const& button3, GString const& button4)
 {
-    QMessageBox box(GQUILayer::GetWidgetWrapper());
+    AlertBox box(GQUILayer::GetWidgetWrapper());
     box.setWindowTitle(GQStringSupport::ToQString(title));
     box.setText(GQStringSupport::ToQString(text));
     box.setAttribute(Qt::WA_QuitOnClose, false);
@@ -84,8 +115,9 @@ int Show(GString const& title, GString const& text, GQUIAlertWindow::IconType ic
 }
 } // namespace
 
-int GQUIAlertWindow::ShowDialog(GString const& title, GString const& text, IconType icon, GString const& button1,
-                                GString const& button2, GString const& button3, GString const& button4)
+int GQUIAlertWindow::ShowDialog(GString const& title, GString const& text, IconType icon,
+                                GString const& button1, GString const& button2, GString const& button3,
+                                GString const& button4)
 {
     return Show(title, text, icon, QPixmap(), button1, button2, button3, button4);
 }
@@ -94,7 +126,7 @@ int GQUIAlertWindow::ShowDialog(GString const& title, GString const& text, GStri
                                 GString const& button1, GString const& button2, GString const& button3,
                                 GString const& button4)
 {
-    QPixmap const picture =
-        QIcon(GQUISupport::CreateIconString(GQStringSupport::ToQString(iconName))).pixmap(cPictureSize, cPictureSize);
+    QPixmap const picture = QIcon(GQUISupport::CreateIconString(GQStringSupport::ToQString(iconName)))
+                                .pixmap(cPictureSize, cPictureSize);
     return Show(title, text, cIconPicture, picture, button1, button2, button3, button4);
 }

@@ -19,7 +19,8 @@ public:
         cIconPicture = 4
     };
 
-    // What closed the box: the position of the button pressed, 0 when it closed otherwise.
+    // What closed the box: the position of the button pressed, 0 when it closed otherwise (by
+    // Escape or the window's close button when it has no "No" button, which they press otherwise).
     enum Result
     {
         cClosed = 0,
@@ -35,6 +36,7 @@ public:
     static int ShowDialog(GString const& title, GString const& text, IconType icon, GString const& button1,
                           GString const& button2, GString const& button3, GString const& button4);
     // The same with the picture of the toolkit's icon of that name.
-    static int ShowDialog(GString const& title, GString const& text, GString const& iconName, GString const& button1,
-                          GString const& button2, GString const& button3, GString const& button4);
+    static int ShowDialog(GString const& title, GString const& text, GString const& iconName,
+                          GString const& button1, GString const& button2, GString const& button3,
+                          GString const& button4);
 };

@@ -49,7 +49,6 @@ QApplication* CurrentWidgetApplication()
     return qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
-
 } // namespace
 
 int GQUILayer::cDummyArgc = 1;
@@ -81,43 +80,78 @@ void GQUILayer::Initialize()
 {
     if (sInitialized++ != 0)
         return;
-    GBasicFrameworkCoreLayer::Initialize();
-
-    QCoreApplication* const existing = QCoreApplication::instance();
-    if (!existing)
-        CreateApplication(1);
-    else if (qobject_cast<QApplication*>(existing))
+    bool foundation = false;
+    bool help = false;
+    try
     {
-        // A host's own application is used as it is; one that another component shares is counted.
-        if (GBQCSharedObject::IsShared(existing))
+        GBasicFrameworkCoreLayer::Initialize();
+        foundation = true;
+
+        QCoreApplication* const existing = QCoreApplication::instance();
+        if (!existing)
+            CreateApplication(1);
+        else if (qobject_cast<QApplication*>(existing))
         {
-            sApplicationObj = existing;
-            GBQCSharedObject::Acquire(existing, 1);
+            // A host's own application is used as it is; one that another component shares is
+            // counted.
+            if (GBQCSharedObject::IsShared(existing))
+            {
+                sApplicationObj = existing;
+                GBQCSharedObject::Acquire(existing, 1);
+            }
         }
-    }
-    else if (GBQCSharedObject::IsShared(existing))
-    {
-        // A shared application without widgets makes way for one with them, keeping its users.
-        unsigned const users = static_cast<unsigned>(GBQCSharedObject::GetRefCount(existing));
-        delete existing;
-        CreateApplication(users + 1);
-    }
+        else if (GBQCSharedObject::IsShared(existing))
+        {
+            // A shared application without widgets makes way for one with them, keeping its users.
+            unsigned const users = static_cast<unsigned>(GBQCSharedObject::GetRefCount(existing));
+            delete existing;
+            CreateApplication(users + 1);
+        }
 
+        if (QApplication* const application = CurrentWidgetApplication())
+        {
+            if (GPreferences::GetBool(GBuffer("General"), GBuffer("ShowQtLayoutDebugGuides")))
+            {
+                sLayoutDebugger.reset(new GBQLayoutDebugger(nullptr));
+                application->installEventFilter(sLayoutDebugger.get());
+            }
+            if (sUseZolvaneStyle)
+                ApplyLook();
+        }
+        GQUIHelpHandler::Initialize();
+        help = true;
+        GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GQUILayerTexts::sRows,
+                                              GQUILayerTexts::cCount, false);
+        if (GUserMessage::HasDefaultInstance())
+            GUserMessage::SetInstance(new GQUIUserMessage);
+    }
+    catch (...) // a half-made start is taken down before the error travels on; the next start tries anew
+    {
+        UndoStart(foundation, help);
+        --sInitialized;
+        throw;
+    }
+}
+
+void GQUILayer::UndoStart(bool foundation, bool help)
+{
+    // What the start made, in the order Finalize takes it down; the caller's hooks and settings stay.
+    if (help)
+        GQUIHelpHandler::Finalize();
+    if (sEventsSenderHelper)
+        sEventsSenderHelper->UnSubscribe(cRepeaterSignal);
+    if (foundation)
+        GBasicFrameworkCoreLayer::Finalize();
+    delete sEventsSenderHelper;
+    sEventsSenderHelper = nullptr;
+    if (sApplicationObj)
+    {
+        GBQCSharedObject::Release(QCoreApplication::instance(), 1);
+        sApplicationObj = nullptr;
+    }
     if (QApplication* const application = CurrentWidgetApplication())
-    {
-        if (GPreferences::GetBool(GBuffer("General"), GBuffer("ShowQtLayoutDebugGuides")))
-        {
-            sLayoutDebugger.reset(new GBQLayoutDebugger(nullptr));
-            application->installEventFilter(sLayoutDebugger.get());
-        }
-        if (sUseZolvaneStyle)
-            ApplyLook();
-    }
-    GQUIHelpHandler::Initialize();
-    GStringPoolSupport::AddStringPoolData(GBuffer("enUS"), "WinAnsiEncoding", GQUILayerTexts::sRows,
-                                          GQUILayerTexts::cCount, false);
-    if (GUserMessage::HasDefaultInstance())
-        GUserMessage::SetInstance(new GQUIUserMessage);
+        application->removeEventFilter(sLayoutDebugger.get());
+    sLayoutDebugger.reset();
 }
 
 void GQUILayer::Finalize()

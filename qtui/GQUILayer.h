@@ -26,7 +26,8 @@ public:
     static char const* const cStyleSheetOther;
 
     // Counted: only the first call starts the layer (the application, the look, the texts, the
-    // user-message service), only the call that balances it stops it.
+    // user-message service), only the call that balances it stops it. A first call that throws
+    // takes down what it made and leaves the count as it found it, so that the next one starts anew.
     static void Initialize();
     static void Finalize();
     static int GetInitializeCount() { return sInitialized; }
@@ -73,6 +74,9 @@ private:
     static void AddLibraryPath();
     static void CreateApplication(unsigned users);
     static void ApplyLook();
+    // Takes down what a start that failed made: the foundation's start when it was made, the help
+    // handler when it was started.
+    static void UndoStart(bool foundation, bool help);
 
     static int sInitialized;
     static LoopHandler sStartModalLoopHandler;

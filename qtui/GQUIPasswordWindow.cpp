@@ -2,11 +2,14 @@
 #include "GQUIPasswordWindow.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -25,6 +28,23 @@ int const cPasswordLabel = 2440;
 int const cConfirmLabel = 2441;
 } // namespace
 
+// Moves its parent dialog to the middle of the default parent's screen when the dialog is shown.
+class GQUIPasswordWindow::CentringOnShow : public QObject
+{
+public:
+    explicit CentringOnShow(QDialog* dialog) : QObject(dialog), fDialog(*dialog) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &fDialog && event->type() == QEvent::Show)
+            MoveToMiddleOfParentsScreen(fDialog);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QDialog& fDialog;
+};
+
 void GQUIPasswordWindow::BuildLayout(GQUIWindow& dialog, GString const& text, QLineEdit* entry,
                                      QLineEdit* confirmation)
 {
@@ -32,7 +52,8 @@ void GQUIPasswordWindow::BuildLayout(GQUIWindow& dialog, GString const& text, QL
 
     auto* const top = new QHBoxLayout;
     auto* const icon = new QLabel(&dialog);
-    icon->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(cIconSize, cIconSize));
+    icon->setPixmap(
+        dialog.style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(cIconSize, cIconSize));
     top->addWidget(icon);
     auto* const label = new QLabel(GQStringSupport::ToQString(text), &dialog);
     label->setWordWrap(true);
@@ -60,6 +81,22 @@ void GQUIPasswordWindow::BuildLayout(GQUIWindow& dialog, GString const& text, QL
     dialog.setSizeGripEnabled(false);
     dialog.setFixedSize(dialog.sizeHint());
     entry->setFocus(Qt::OtherFocusReason);
+    // The dialogs keep no position of their own (a password is asked for where the user looks, not
+    // where the last one was left), so each show places them as a window without a saved one is
+    // placed, on the screen of the default parent; only then is the frame known.
+    dialog.installEventFilter(new CentringOnShow(&dialog));
+}
+
+void GQUIPasswordWindow::MoveToMiddleOfParentsScreen(QDialog& dialog)
+{
+    QWidget const* const parent = dialog.parentWidget();
+    QScreen* const screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect const area = screen->geometry();
+    QSize const frame = dialog.frameGeometry().size();
+    dialog.move(area.x() + area.width() / 2 - frame.width() / 2,
+                area.y() + area.height() / 2 - frame.height() / 2);
 }
 
 QSize GQUIPasswordWindow::WidenedToTitle(GQUIWindow const& dialog, QSize hint)
@@ -70,8 +107,7 @@ QSize GQUIPasswordWindow::WidenedToTitle(GQUIWindow const& dialog, QSize hint)
 }
 
 GQUIPasswordWindow::GQUIPasswordWindow(GString const& title, GString const& text)
-    : GQUIWindow(title, true),
-      fEntry(new QLineEdit(this))
+    : GQUIWindow(title, true), fEntry(new QLineEdit(this))
 {
     // Centred each time, never where the last one was left.
     SetSaveLoadGeometry(false);

@@ -28,9 +28,10 @@ public:
     static bool ShowDialog(GString const& title, GString const& text, GBuffer& password);
 
     // What both password dialogs share: the information icon beside the text, a grid of the labelled
-    // entry fields (the confirmation one when given), OK and Cancel to the slots, the size fixed and
-    // the focus in the entry field.
-    static void BuildLayout(GQUIWindow& dialog, GString const& text, QLineEdit* entry, QLineEdit* confirmation);
+    // entry fields (the confirmation one when given), OK and Cancel to the slots, the size fixed, the
+    // focus in the entry field, and the dialog in the middle of its default parent's screen.
+    static void BuildLayout(GQUIWindow& dialog, GString const& text, QLineEdit* entry,
+                            QLineEdit* confirmation);
     static QSize WidenedToTitle(GQUIWindow const& dialog, QSize hint);
 
 public Q_SLOTS:
@@ -38,6 +39,10 @@ public Q_SLOTS:
     void Reject();
 
 private:
+    class CentringOnShow;
+
+    static void MoveToMiddleOfParentsScreen(QDialog& dialog);
+
     bool fAccepted = false;
     QLineEdit* fEntry;
 };

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include "GException.h"
 #include "GFileSystem.h"
 #include "GQUILayer.h"
 #include "GQUIPathNameSupport.h"
@@ -48,6 +49,19 @@ QString HeaderKey(QHeaderView const& header)
     QObject const* const parent = header.parent();
     return KeyOf(GQUISupport::cGroupIDState, header, parent ? *parent : header);
 }
+
+// The artwork folder's path; empty when the special folder cannot be found.
+QString ArtworkFolder()
+{
+    try
+    {
+        return GQUIPathNameSupport::ConvertToUIQString(GFileSystem::GetSpecialPath(cArtworkFolder));
+    }
+    catch (GException const&) // reported as a missing image is: not at all
+    {
+        return QString();
+    }
+}
 } // namespace
 
 void GQUISupport::ConvertToQColor(GScreenColor const& color, QColor& out)
@@ -71,8 +85,14 @@ QString GQUISupport::CreateIconString(QString const& name)
 {
     QFileInfo info(name);
     if (info.isRelative())
-        info = QFileInfo(
-            QDir(GQUIPathNameSupport::ConvertToUIQString(GFileSystem::GetSpecialPath(cArtworkFolder))), name);
+    {
+        QString const artwork = ArtworkFolder();
+        // Without the artwork folder there is no file of that name: an empty path, which gives an
+        // empty icon, as a missing image does.
+        if (artwork.isEmpty())
+            return QString();
+        info = QFileInfo(QDir(artwork), name);
+    }
     return info.absoluteFilePath();
 }
 
@@ -189,20 +209,36 @@ void GQUISupport::MoveToMiddleOfScreen(QDialog& dialog)
 
 QString GQUISupport::GetPrefsFile()
 {
-    GPathName file;
-    GQUILayer::GetPrefFileName(file);
-    return GQUIPathNameSupport::ConvertToUIQString(file);
+    try
+    {
+        GPathName file;
+        GQUILayer::GetPrefFileName(file);
+        QString const path = GQUIPathNameSupport::ConvertToUIQString(file);
+        // Without the plug-in's data folder the name alone would be a file in whatever folder the
+        // host runs in.
+        return QFileInfo(path).isRelative() ? QString() : path;
+    }
+    catch (GException const&) // no data folder: the widgets work, they only forget their states
+    {
+        return QString();
+    }
 }
 
 void GQUISupport::SaveGeometry(QWidget* widget)
 {
-    QSettings settings(GetPrefsFile(), QSettings::IniFormat);
+    QString const file = GetPrefsFile();
+    if (file.isEmpty())
+        return;
+    QSettings settings(file, QSettings::IniFormat);
     settings.setValue(KeyOf(cGroupIDGeometry, *widget), widget->saveGeometry());
 }
 
 void GQUISupport::LoadGeometry(QWidget* widget)
 {
-    QSettings settings(GetPrefsFile(), QSettings::IniFormat);
+    QString const file = GetPrefsFile();
+    if (file.isEmpty())
+        return;
+    QSettings settings(file, QSettings::IniFormat);
     QString const key = KeyOf(cGroupIDGeometry, *widget);
     if (settings.contains(key))
         widget->restoreGeometry(settings.value(key).toByteArray());
@@ -210,13 +246,19 @@ void GQUISupport::LoadGeometry(QWidget* widget)
 
 void GQUISupport::SaveState(QHeaderView* header)
 {
-    QSettings settings(GetPrefsFile(), QSettings::IniFormat);
+    QString const file = GetPrefsFile();
+    if (file.isEmpty())
+        return;
+    QSettings settings(file, QSettings::IniFormat);
     settings.setValue(HeaderKey(*header), header->saveState());
 }
 
 void GQUISupport::LoadState(QHeaderView* header)
 {
-    QSettings settings(GetPrefsFile(), QSettings::IniFormat);
+    QString const file = GetPrefsFile();
+    if (file.isEmpty())
+        return;
+    QSettings settings(file, QSettings::IniFormat);
     QString const key = HeaderKey(*header);
     if (settings.contains(key))
         header->restoreState(settings.value(key).toByteArray());
@@ -224,16 +266,22 @@ void GQUISupport::LoadState(QHeaderView* header)
 
 void GQUISupport::SaveExpandState(QTreeWidget* tree)
 {
+    QString const file = GetPrefsFile();
+    if (file.isEmpty())
+        return;
     QVariantList expanded;
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         expanded.append((*it)->isExpanded());
-    QSettings settings(GetPrefsFile(), QSettings::IniFormat);
+    QSettings settings(file, QSettings::IniFormat);
     settings.setValue(KeyOf(cGroupIDExpandState, *tree), expanded);
 }
 
 void GQUISupport::LoadExpandState(QTreeWidget* tree)
 {
-    QSettings settings(GetPrefsFile(), QSettings::IniFormat);
+    QString const file = GetPrefsFile();
+    if (file.isEmpty())
+        return;
+    QSettings settings(file, QSettings::IniFormat);
     QVariantList const expanded = settings.value(KeyOf(cGroupIDExpandState, *tree)).toList();
     int i = 0;
     for (QTreeWidgetItemIterator it(tree); *it && i < expanded.size(); ++it, ++i)

@@ -38,7 +38,8 @@ public:
     static QColor ConvertToQColor(GScreenColor const& color);
     static GScreenColor ConvertToGScreenColor(QColor const& color);
 
-    // An image's absolute path: a relative name is taken in the artwork folder (special folder 54).
+    // An image's absolute path: a relative name is taken in the artwork folder (special folder 54);
+    // empty for a relative name when that folder cannot be found.
     static QString CreateIconString(QString const& name);
     static QIcon CreateIcon(QString const& name);
     // Scaled to exactly width x height (aspect ratio ignored) when both are greater than 0.
@@ -63,6 +64,9 @@ public:
     // modal loop, then the stop hook, also when the loop ends by an exception. Qt's result.
     static int ExecModalInHost(QDialog& dialog);
 
+    // The window-state file; empty when its folder cannot be found (or is not registered, which
+    // would leave a bare file name), and the states below are then neither saved nor loaded. None of
+    // these reports an error.
     static QString GetPrefsFile();
     // Geometry under "Geometry/" + class name + "_" + object name; loading restores only what
     // was saved.

@@ -19,7 +19,6 @@
 #include "GHexDecode.h"
 #include "GHexEncode.h"
 #include "GMacRomanEncoding.h"
-#include "GMemoryException.h"
 #include "GMemoryInStream.h"
 #include "GMemoryOutStream.h"
 #include "GPDFDocEncoding.h"
@@ -532,30 +531,25 @@ GString GStringSupport::Scramble(GString const& text)
 
 GString GStringSupport::DeScramble(GString const& text)
 {
-    GBuffer hex;
-    // Any character outside ASCII makes the text unreadable, as the decoder would find it.
-    if (text.GetBuffer(hex, GASCIIEncoding::GetInstance()) != 1)
-        return GString();
-    GBuffer plain;
     try
     {
+        GBuffer hex;
+        // Any character outside ASCII makes the text unreadable, as the decoder would find it.
+        if (text.GetBuffer(hex, GASCIIEncoding::GetInstance()) != 1)
+            return GString();
+        GBuffer plain;
         GMemoryInStream source(hex);
         GHexDecode decoder(source);
         GDecryptInStream decrypt(decoder);
         // Two digits make one byte, so as many bytes as there are characters cover the text.
         decrypt.Read(plain, hex.GetLength());
+        // The bytes are the text's UTF-8 as they are: what is no UTF-8 reads as the decoder reads it.
+        return GString(plain, GUTF8Encoding::GetInstance(), true);
     }
-    catch (GMemoryException const&) // running out of memory is no unreadable text: let it pass
-    {
-        throw;
-    }
-    catch (GException const&) // the decoder's complaint about a character: the text is unreadable
+    catch (GException const&) // any failure, running out of memory included, leaves the secret unread
     {
         return GString();
     }
-    if (!GString::AreCompatible(plain, GUTF8Encoding::GetInstance()))
-        return GString();
-    return GString(plain, GUTF8Encoding::GetInstance(), true);
 }
 
 GRange GStringSupport::GetUnicodeRange(RangeSpecifier which)

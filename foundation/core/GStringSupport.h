@@ -90,9 +90,10 @@ public:
     // the UTF-8 bytes scrambled by GEncryptOutStream, as lowercase hexadecimal digits ended by ">",
     // an ASCII string.
     static GString Scramble(GString const& text);
-    // The text back from Scramble's form, as UTF-8. An empty string without encoding when the text
-    // cannot be read: characters other than hexadecimal digits, white space and ">", or bytes that
-    // unscramble to no valid UTF-8.
+    // The text back from Scramble's form: the unscrambled bytes as UTF-8 text, kept as they are (a
+    // byte that is no UTF-8 reads as the UTF-8 decoder reads it). An empty string without encoding
+    // when reading fails: characters other than hexadecimal digits, white space and ">", or any
+    // other exception of the framework on the way (no memory to read the text in, say).
     static GString DeScramble(GString const& text);
 
     // The code values of a block; an empty range for a value that names none.

@@ -2,7 +2,6 @@
 #include "GFileBase.h"
 
 #include "GBuffer.h"
-#include "GException.h"
 #include "GFileSystem.h"
 #include "PUNIXFileImp.h"
 
@@ -22,7 +21,8 @@ GFileBase<Imp>::~GFileBase()
         if (fDeleteOnClose)
             GFileSystem::RemoveFile(fPath);
     }
-    catch (GException const&) // a file that cannot be closed or removed any more is left as it is
+    catch (...) // a file that cannot be closed or removed any more is left as it is; a destructor
+                // must not throw, whatever the removal ran into
     {
     }
 }

@@ -31,11 +31,12 @@ constexpr int cFolders = 2;
 constexpr int cAliases = 4;
 constexpr int cHidden = 8;
 
-// Runs f and answers what it answers; a GException answers false. Relative paths never reach f.
+// Runs f and answers what it answers; a GException answers false. Paths the file system cannot
+// take (relative ones, ones with a zero character) never reach f.
 template<class F>
 bool TryTo(GPathName const& path, F f)
 {
-    if (path.IsRelative())
+    if (!GFileSystemSupport::IsUsablePath(path))
         return false;
     try
     {
@@ -63,33 +64,27 @@ GPathName Child(GPathName const& folder, GString const& name)
     return child;
 }
 
-// The path with the aliases of its existing part resolved; the part that does not exist yet follows
-// as written.
-template<class Imp>
-GPathName ResolvedAsFarAsItExists(GPathName const& path)
-{
-    GPathName existing = path;
-    GTable<GString> missing;
-    while (!Imp::FolderExists(existing) && !Imp::FileExists(existing) && existing.HasLeaf())
-    {
-        missing.InsertItemAt(0, existing.GetLeaf());
-        existing = existing.GetBranch();
-    }
-    GPathName resolved;
-    Imp::GetAliasTarget(existing, resolved);
-    for (int i = 0; i < missing.GetCount(); ++i)
-        resolved.Append(missing[i]);
-    return resolved;
-}
-
-// A copy of a folder into itself would copy its own copy again and again.
+// A copy of a folder into itself would copy its own copy again and again. Whether the destination
+// lies in the source is asked of the folders on its way, as the volume tells items apart: a volume
+// that ignores letter case takes "/d/a" for "/d/A", one that does not keeps them apart, and a link on
+// the way leads where it leads.
 template<class Imp>
 void ThrowIfInside(GPathName const& destination, GPathName const& source)
 {
     GPathName resolvedSource;
     Imp::GetAliasTarget(source, resolvedSource);
-    if (ResolvedAsFarAsItExists<Imp>(destination).StartsWith(resolvedSource))
-        throw GSimpleException(cInvalidPathID);
+    GPathName place = destination;
+    for (int length = GPathText(place.GetCrossPlatformString()).GetCount();;)
+    {
+        if (Imp::IsSameFileOrFolder(place, resolvedSource, false))
+            throw GSimpleException(cInvalidPathID);
+        GPathName branch = place.GetBranch();
+        int const branchLength = GPathText(branch.GetCrossPlatformString()).GetCount();
+        if (branchLength == 0 || branchLength >= length)
+            break;
+        place = std::move(branch);
+        length = branchLength;
+    }
 }
 
 // The special-path registry. Callers register from their start-up; the lock lets threads look up
@@ -362,6 +357,7 @@ bool GFileSystemBase<Imp>::RemoveFolder(GPathName const& folder, int kinds, int 
 {
     typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
+    Imp::LookAgain(folder);
     if (!Imp::FolderExists(folder))
         return false;
     bool const isAlias = Imp::IsAlias(folder);
@@ -414,14 +410,18 @@ bool GFileSystemBase<Imp>::RecursiveRemoveFolder(GPathName const& folder, int ki
     for (int i = 0; i < entries.GetCount(); ++i)
     {
         GPathName const& entry = entries[i];
+        // What the listing said of the entry may no longer be so: a folder may have become a link
+        // to somewhere outside the tree.
+        Imp::LookAgain(entry);
         bool const isAlias = Imp::IsAlias(entry);
         if (Imp::FileExists(entry))
         {
             bool const hidden = !(kinds & cHidden) && Imp::IsHidden(entry);
             int const kind = isAlias ? cAliases : cFiles;
-            // The name is looked at only when the masks keep the file.
+            // The name is looked at only when the masks keep the file. The look just taken found a
+            // file: the removal goes ahead without asking again.
             if (((kinds & kind) && !hidden) || entry.GetLeaf() == theDS_StoreString)
-                Imp::RemoveFile(entry);
+                Imp::RemoveFileNoCheckIfFile(entry);
             else
                 nothingLeft = false;
         }

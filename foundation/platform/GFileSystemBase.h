@@ -96,6 +96,7 @@ public:
     static void CopyFolderContentsTo(GPathName const& source, GPathName const& dest, bool overwrite);
     static void RenameFile(GPathName& path, GString const& newName, GFileType const* type, bool replaceExtension);
     static void RenameFolder(GPathName& path, GString const& newName);
+    // Puts replacement in item's place in one step; the new item keeps the old one's metadata.
     static bool ReplaceItem(GPathName const& item, GPathName const& replacement);
 
     // --- dates, permissions, ownership, locks ---

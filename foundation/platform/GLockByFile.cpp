@@ -23,7 +23,16 @@ GLockByFile::GLockByFile(GPathName const& lockFile, GLockFile::LockType type, bo
 
 GLockByFile::~GLockByFile()
 {
-    ReleaseLock();
+    try
+    {
+        ReleaseLock();
+    }
+    catch (...) // a release the system refuses (the interprocess library's exception) must not end
+                // the process from a destructor; the lock goes with the descriptor when the lock
+                // file object is destroyed next
+    {
+        fHasLock = false;
+    }
 }
 
 void GLockByFile::ReleaseLock()

@@ -255,8 +255,10 @@ GPathName GPathName::GetPartialPath(int position) const
     GPathText const path(fText);
     if (position == 1)
         return GPathName(path.GetSubstring(0, 1));
+    // A copy set again, so that it is normalised like every other partial path: the branch of "x/"
+    // is "x", never "x/" itself.
     if (position == -1)
-        return *this;
+        return GPathName(fText);
     if (position >= 2)
     {
         int const rootLength = GetRootNameLength() + GetStartPositionRelativePath();
@@ -286,16 +288,12 @@ int GPathName::GetNumberOfComponents() const
     {
         GPathName branch = rest.GetBranch();
         int const branchLength = GPathText(branch.fText).GetCount();
+        // A branch is shorter than its path; a walk that stood still would never end.
         if (branchLength >= length)
-        {
-            // A trailing "/" ("a//" normalises to "a/") has no leaf, and its branch is the path
-            // itself: drop the "/" without counting, or the walk would never end.
-            branch.SetPortablePath(GPathText(rest.fText).GetSubstring(0, length - 1));
-        }
-        else
-            ++count;
+            break;
         rest = std::move(branch);
-        length = GPathText(rest.fText).GetCount();
+        length = branchLength;
+        ++count;
     }
     if (GPathText(fText).StartsWith("/Volumes"))
         return count < 3 ? 0 : count - 2;

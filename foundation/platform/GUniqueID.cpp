@@ -1,6 +1,7 @@
 // Version-1 unique identifiers from the wall clock, a clock sequence and the machine's node.
 #include "GUniqueID.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -13,9 +14,9 @@ namespace
 constexpr int cNodeLength = 6;
 // 100-nanosecond intervals from 15 October 1582 (the Gregorian reform) to 1 January 1970.
 constexpr std::uint64_t cGregorianToUnix = 0x01B21DD213814000ULL;
-// RFC 4122 marks a node that is no hardware address with the multicast bit, which no hardware
-// address has, so that it never equals one.
-constexpr unsigned char cMulticastBit = 0x01;
+// The top bit of the node's first byte is set, on a random node and on an Ethernet address alike:
+// identifiers already stored carry it, and their node bytes must stay what they were.
+constexpr unsigned char cNodeMark = 0x80;
 } // namespace
 
 GUniqueID::GUniqueID() : fClockSequence(0), fLastTimestamp(0)
@@ -26,19 +27,14 @@ GUniqueID::GUniqueID() : fClockSequence(0), fLastTimestamp(0)
     std::random_device entropy;
     std::uint32_t const nodeHigh = entropy();
     std::uint32_t const rest = entropy();
+    unsigned char node[cNodeLength] = {
+        static_cast<unsigned char>(nodeHigh >> 24), static_cast<unsigned char>(nodeHigh >> 16),
+        static_cast<unsigned char>(nodeHigh >> 8),  static_cast<unsigned char>(nodeHigh),
+        static_cast<unsigned char>(rest >> 24),     static_cast<unsigned char>(rest >> 16)};
     if (PSystem::GetEtherAddress(addresses) && addresses[0].GetLength() == cNodeLength)
-    {
-        fNode = addresses[0];
-    }
-    else
-    {
-        unsigned char node[cNodeLength] = {
-            static_cast<unsigned char>(nodeHigh >> 24), static_cast<unsigned char>(nodeHigh >> 16),
-            static_cast<unsigned char>(nodeHigh >> 8),  static_cast<unsigned char>(nodeHigh),
-            static_cast<unsigned char>(rest >> 24),     static_cast<unsigned char>(rest >> 16)};
-        node[0] |= cMulticastBit;
-        fNode.Set(node, cNodeLength);
-    }
+        std::copy(addresses[0].GetPtr(), addresses[0].GetPtr() + cNodeLength, node);
+    node[0] |= cNodeMark;
+    fNode.Set(node, cNodeLength);
     fClockSequence = static_cast<std::uint16_t>(rest);
 }
 

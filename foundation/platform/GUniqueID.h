@@ -11,7 +11,8 @@ class GUniqueID
 {
 public:
     // Takes the first built-in Ethernet address as the node. Without one, the node and the clock
-    // sequence are random, so that two processes on such a machine do not make the same ids.
+    // sequence are random, so that two processes on such a machine do not make the same ids. Either
+    // way the top bit (0x80) of the node's first byte is set, as on every identifier stored.
     GUniqueID();
 
     // Empties out and fills it with a new identifier:

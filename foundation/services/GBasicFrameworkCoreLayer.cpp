@@ -46,12 +46,12 @@ bool GBasicFrameworkCoreLayer::Initialize()
     GMutexLocker locker(sLock);
     if (sInitialized++ != 0)
         return true;
-    if (!PSystem::Initialize() || !PMacXBasicFrameworkCoreLayer::Initialize())
-        return false;
-
+    // The platform layer's own start is undone like the rest when it throws half way.
     Stage stage = cStagePlatform;
     try
     {
+        if (!PSystem::Initialize() || !PMacXBasicFrameworkCoreLayer::Initialize())
+            return false;
         GUnicodeEncoding::Initialize();
         GSignalBase::Initialize();
         stage = cStageSignals;
@@ -90,35 +90,46 @@ void GBasicFrameworkCoreLayer::Finalize()
 
 void GBasicFrameworkCoreLayer::TearDown(Stage reached)
 {
-    // Each step goes when the start entered it; the steps are safe on what was half made.
-    if (reached >= cStageUserMessages)
-        GUserMessageHandler::Finalize();
-    if (reached >= cStagePreferences)
+    // Each step goes when the start entered it; the steps are safe on what was half made. Whatever
+    // a step throws (preferences that cannot be written, a std::bad_alloc on the way), the steps
+    // after it run: a foundation left half up with its count at 0 could never start again.
+    auto const step = [](auto&& tearDown)
     {
         try
         {
-            GPreferences::Finalize();
+            tearDown();
         }
-        catch (GException const&) // preferences that cannot be written must not stop the shut-down
+        catch (...) // nobody is left to hear of it, and the rest must go in any case
         {
         }
-    }
+    };
+    if (reached >= cStageUserMessages)
+        step([] { GUserMessageHandler::Finalize(); });
+    if (reached >= cStagePreferences)
+        step([] { GPreferences::Finalize(); });
     if (reached >= cStageIdleTime)
-        GIdleTimeManager::Finalize();
+        step([] { GIdleTimeManager::Finalize(); });
     if (reached >= cStageFileTypes)
-        GFileType::Finalize();
-    GFileSystem::RemoveAllSpecialPaths();
-    GAllocatorIdler::SetInstance(nullptr);
-    GStringPoolSupport::Finalize();
-    GSignalBase::Finalize();
+        step([] { GFileType::Finalize(); });
+    step([] { GFileSystem::RemoveAllSpecialPaths(); });
+    step([] { GAllocatorIdler::SetInstance(nullptr); });
+    step([] { GStringPoolSupport::Finalize(); });
+    step([] { GSignalBase::Finalize(); });
     if (reached >= cStageStrings)
-        FinalizeStrings();
+    {
+        step([] { GLanguageInfoCache::SetInstance(nullptr); });
+        step([] { GStringPool::Finalize(); });
+    }
     if (reached >= cStageSingletons)
-        FinalizeSingletons();
+    {
+        step([] { GTrace::SetInstance(nullptr); });
+        step([] { GProgressCenter::SetInstance(nullptr); });
+        step([] { FinalizeEncodings(); });
+    }
     else
-        GUnicodeEncoding::Finalize();
-    PMacXBasicFrameworkCoreLayer::Finalize();
-    PSystem::Finalize();
+        step([] { GUnicodeEncoding::Finalize(); });
+    step([] { PMacXBasicFrameworkCoreLayer::Finalize(); });
+    step([] { PSystem::Finalize(); });
 }
 
 void GBasicFrameworkCoreLayer::InitializeSingletons()
@@ -158,6 +169,11 @@ void GBasicFrameworkCoreLayer::FinalizeSingletons()
 {
     GTrace::SetInstance(nullptr);
     GProgressCenter::SetInstance(nullptr);
+    FinalizeEncodings();
+}
+
+void GBasicFrameworkCoreLayer::FinalizeEncodings()
+{
     GUnicodeEncoding::Finalize();
     GWinAnsiEncoding::SetInstance(nullptr);
     GUTF8Encoding::SetInstance(nullptr);

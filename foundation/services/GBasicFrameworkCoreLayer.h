@@ -50,6 +50,8 @@ private:
         cStageDone
     };
     static void TearDown(Stage reached);
+    // The Unicode tables and the encoding singletons, last of FinalizeSingletons.
+    static void FinalizeEncodings();
 
     static std::int32_t sInitialized;
     static PUNIXMutexImp sLock;

@@ -79,6 +79,40 @@ GString TwoDigits(int value)
 }
 
 constexpr int cFiveDigitYearOffset = 17100;
+
+// The zone after its sign, as "%2u'%2u'" reads it: each field passes over white space, then takes
+// one or two digits ("+1'00'" is one hour, "+01'3'" one hour and three minutes); a field that is
+// not there is 0, and what follows the last field read is not looked at. A field with a sign of its
+// own, which %u would take and turn into a huge number, makes the zone unreadable: false.
+bool ReadZoneFields(unsigned char const* zone, int length, unsigned& hours, unsigned& minutes)
+{
+    int at = 0;
+    // 1 when the field was read, 0 when it is not there, -1 when it is signed.
+    auto const field = [&](unsigned& value)
+    {
+        while (at < length && std::isspace(zone[at]))
+            ++at;
+        if (at < length && (zone[at] == '+' || zone[at] == '-'))
+            return -1;
+        int digits = 0;
+        unsigned read = 0;
+        for (; digits < 2 && at < length && std::isdigit(zone[at]); ++digits, ++at)
+            read = read * 10 + static_cast<unsigned>(zone[at] - '0');
+        if (digits == 0)
+            return 0;
+        value = read;
+        return 1;
+    };
+    hours = 0;
+    minutes = 0;
+    int const first = field(hours);
+    if (first <= 0)
+        return first == 0;
+    if (at >= length || zone[at] != '\'')
+        return true;
+    ++at;
+    return field(minutes) >= 0;
+}
 } // namespace
 
 GDateTime::GDateTime(bool now)
@@ -454,19 +488,9 @@ int GDateTime::SetFromPDFDateTime(GBuffer const& text)
         else
         {
             int const sign = zoneMarker == '+' ? 1 : -1;
-            // "HH'mm'", "HHmm" or "HH": two digits each (sscanf's %u would take a sign as well).
-            unsigned char const* zone = bytes + marker + 1;
-            int const zoneLength = length - marker - 1;
-            auto const twoDigits = [&](int at, unsigned& value)
-            {
-                if (at + 2 > zoneLength || !std::isdigit(zone[at]) || !std::isdigit(zone[at + 1]))
-                    return false;
-                value = static_cast<unsigned>((zone[at] - '0') * 10 + (zone[at + 1] - '0'));
-                return true;
-            };
             unsigned zoneHours = 0, zoneMinutes = 0;
-            if (twoDigits(0, zoneHours) && zoneLength > 2 && zone[2] == '\'')
-                twoDigits(3, zoneMinutes);
+            if (!ReadZoneFields(bytes + marker + 1, length - marker - 1, zoneHours, zoneMinutes))
+                return 0;
             SetZone(sign, static_cast<int>(zoneHours), static_cast<int>(zoneMinutes));
             utcHour -= sign * static_cast<long long>(zoneHours);
             utcMinute -= sign * static_cast<long long>(zoneMinutes);

@@ -115,6 +115,8 @@ void GIdleTimeManager::UpdateSubscription()
     else if (fClients.GetCount() > 0 && !subscribed)
     {
         Subscribe(cRepeaterSignal);
-        fTimer.Start();
+        // From 0: what the timer showed when the last client went is no time since a run, and the
+        // first run comes a full interval from now.
+        fTimer.Restart();
     }
 }

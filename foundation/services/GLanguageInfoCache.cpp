@@ -4,7 +4,6 @@
 #include "GBin2TextStream.h"
 #include "GBufferedInStreamDecorator.h"
 #include "GDict.h"
-#include "GException.h"
 #include "GFileInStream.h"
 #include "GFileOutStream.h"
 #include "GFileSystem.h"
@@ -35,7 +34,8 @@ GLanguageInfoCache::~GLanguageInfoCache()
     {
         WriteCache();
     }
-    catch (GException const&) // a cache that cannot be written is made again from the files
+    catch (...) // a cache that cannot be written is made again from the files; a destructor must not
+                // throw, whatever the write ran into (a std::bad_alloc of the runtime, say)
     {
     }
 }

@@ -6,6 +6,7 @@
 #include "GDictBufferReader.h"
 #include "GDictUtil.h"
 #include "GException.h"
+#include "GExceptionLocation.h"
 #include "GFileOutStream.h"
 #include "GFileSystem.h"
 #include "GPathName.h"
@@ -16,6 +17,8 @@ namespace
 {
 // "Problem during rename".
 constexpr int cRenameFailedID = 40023;
+// "I/O error".
+constexpr int cReadFailedID = 40003;
 // How many names the temporary file tries before the write gives up: each one is taken only while
 // another process writes the same file.
 constexpr int cTemporaryNames = 8;
@@ -72,10 +75,28 @@ GAutoPtr<GFileOutStream> OpenTemporary(GPathName const& target, GPathName& tempo
         }
     }
 }
+
+// Gives the new file the old one's owner and group where the process may (the superuser may give
+// away what it writes; a user may set a group of its own); where it may not, the file stays the
+// writer's, as any file it makes.
+void KeepOwnerAndGroup(GPathName const& old, GPathName const& replacement)
+{
+    try
+    {
+        int owner = -1;
+        int group = -1;
+        GFileSystem::GetOwnerAndGroup(old, owner, group);
+        GFileSystem::SetOwnerAndGroup(replacement, owner, group);
+    }
+    catch (GException const&) // refused: the replacement is the writer's own
+    {
+    }
+}
 } // namespace
 
 GPrefModule::GPrefModule()
-    : fTempDepth(0), fKeep(false), fDirty(false), fSavedDirty(false), fReadIncomplete(false)
+    : fTempDepth(0), fKeep(false), fDirty(false), fSavedDirty(false), fReadIncomplete(false),
+      fReadFailed(false)
 {
 }
 
@@ -268,9 +289,11 @@ bool GPrefModule::ReadPrefsText(GBuffer const& bytes, GEncoding* encoding)
 void GPrefModule::ReadPrefsFile(GPathName const& path, GEncoding* encoding)
 {
     fReadIncomplete = true;
+    fReadFailed = true;
     Reader reader(fPrefs, GetBeginPhrase(), GetEndPhrase());
     reader.ReadDict(path, encoding);
     fReadIncomplete = !reader.IsComplete();
+    fReadFailed = false;
 }
 
 void GPrefModule::GetBackupPathName(GPathName const& path, GPathName& backup)
@@ -280,6 +303,14 @@ void GPrefModule::GetBackupPathName(GPathName const& path, GPathName& backup)
 
 void GPrefModule::WritePrefsFile(GPathName const& path)
 {
+    // A read that failed, if only for a moment (another process writing the file just then), left
+    // next to nothing of the file in the store: written now, the store would replace the file by
+    // that. The file stays as it is until a read goes through.
+    if (fReadFailed)
+    {
+        GExceptionLocation const location(path);
+        throw GSimpleException(cReadFailedID);
+    }
     // A link stays a link: the file it names is the one replaced.
     GPathName target = path;
     GPathName linked;
@@ -304,7 +335,10 @@ void GPrefModule::WritePrefsFile(GPathName const& path)
         sink.Flush();
         out->GetFile()->SyncToDisk();
         if (exists)
+        {
+            KeepOwnerAndGroup(target, temporary);
             GFileSystem::CopyPermissions(target, temporary);
+        }
         // Renamed while still open and locked: no other writer can take the name in between.
         if (!GFileSystem::ReplaceItem(target, temporary))
             throw GSimpleException(cRenameFailedID);

@@ -91,13 +91,16 @@ protected:
     // whole. A null encoding is taken from the text's byte-order mark.
     bool ReadPrefsText(GBuffer const& bytes, GEncoding* encoding);
     // The same from a file; a missing file reads as an empty store. Failures to open or read it
-    // throw, and the read counts as incomplete.
+    // throw, and the read counts as incomplete and failed (until a later read goes through).
     void ReadPrefsFile(GPathName const& path, GEncoding* encoding);
     // Writes the store into a new file in the file's folder, flushes it to the disk, gives it the old
-    // file's permissions and renames it over the old file, so that the file is always either the
-    // old or the new one, whole. When the last read was incomplete, the old file is first copied
-    // beside it (GetBackupPathName) so that what could not be read is not lost. Clears the dirty
-    // flag; a failure throws and leaves the old file and the flag as they were.
+    // file's permissions, owner and group (where the process may set them) and renames it over the
+    // old file keeping the old file's extended attributes (the Finder information and the lock), so
+    // that the file is always either the old or the new one, whole. When the last read was
+    // incomplete, the old file is first copied beside it (GetBackupPathName) so that what could not
+    // be read is not lost. When the last read failed, nothing is written: the store would replace the
+    // file with next to nothing of it, so the write throws 40003 until a read goes through. Clears
+    // the dirty flag; a failure throws and leaves the old file and the flag as they were.
     void WritePrefsFile(GPathName const& path);
 
     int fTempDepth;
@@ -109,4 +112,7 @@ protected:
     Prefs fPrefs;
     GSharedObject<GEncoding const> fEncoding;
     bool fReadIncomplete;
+    // Whether the last read of the module's file failed (could not open or read it): the store holds
+    // what was read before the failure, next to nothing of the file.
+    bool fReadFailed;
 };

@@ -30,8 +30,11 @@ void GPrefSharedFileModule::ReadDict()
     fDirty = false;
     fPrefs.RemoveAll();
     fReadIncomplete = false;
+    fReadFailed = false;
     if (!GFileSystem::TryFileExists(fPath))
         return;
+    // Failed until read: the lock, too, may be refused.
+    fReadFailed = true;
     if (IsUpdating())
     {
         ReadPrefsFile(fPath, nullptr);

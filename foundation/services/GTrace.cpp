@@ -26,6 +26,8 @@ using Sections = GDict<GBuffer, Section>;
 constexpr int cLogOpenMode = PUNIXFileImp::cWrite | PUNIXFileImp::cCreate | PUNIXFileImp::cTruncate |
                              PUNIXFileImp::cNoFollow;
 constexpr int cMaxLogCounter = 11;
+// The permission classes of everyone but the owner.
+constexpr int cGroupAndOthers = 2 | 4;
 
 GString const* Lookup(Section const& section, char const* key)
 {
@@ -82,14 +84,22 @@ GPathName GTrace::GetSettingsPath()
 void GTrace::ReadSettings()
 {
     GPathName path = GetSettingsPath();
-    if (!GFileSystem::TryFileExists(path))
+    // Any local user can make the debug folder under "/tmp" and put settings there that turn the log
+    // on, or a file that cannot be read: settings count only from a folder of the user's own that no
+    // one else can write into.
+    if (!GFileSystem::IsPrivateFolder(path.GetBranch()) || !GFileSystem::TryFileExists(path))
         return;
     Sections sections;
+    try
     {
         GFileInStream file(path);
         GBufferedInStreamDecorator buffered(file, 1024);
         SettingsReader reader(sections, GString("#BEGINPREFS"), GString("#ENDPREFS"));
         reader.ReadDict(buffered, nullptr);
+    }
+    catch (GException const&) // settings that cannot be read leave tracing off; the program goes on
+    {
+        return;
     }
 
     auto applyBool = [this](Section const& section, char const* key, bool& value) {
@@ -225,8 +235,9 @@ void GTrace::OpenLogFile()
     // The log goes only into a folder that no one else can write into, so that nobody can have
     // put a link there to a file of ours; otherwise nothing is written.
     GPathName const folder = plain.GetBranch();
-    if (!GFileSystem::TryFolderExists(folder))
-        GFileSystem::CreateFolder(folder);
+    // A folder made here is the user's own and closed to everyone else at once.
+    if (!GFileSystem::TryFolderExists(folder) && GFileSystem::CreateFolder(folder))
+        GFileSystem::SetPermissions(folder, cGroupAndOthers, false, false, false);
     if (!GFileSystem::IsPrivateFolder(folder))
         return;
 

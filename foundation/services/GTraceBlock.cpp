@@ -1,8 +1,6 @@
 // The traced scope.
 #include "GTraceBlock.h"
 
-#include "GException.h"
-
 GTraceBlock::GTraceBlock(GBuffer const& category, GBuffer const& message, GCodeLocation const& location)
     : fCategory(category), fMessage(message), fLocation(location)
 {
@@ -20,7 +18,8 @@ GTraceBlock::~GTraceBlock()
     {
         trace->Trace(fCategory, fLocation, GBuffer("Ending:") + fMessage);
     }
-    catch (GException const&) // a log that cannot be written must not end the scope with an error
+    catch (...) // a log that cannot be written must not end the scope with an error; a destructor
+                // must not throw, whatever the writing ran into
     {
     }
 }

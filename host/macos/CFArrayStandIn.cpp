@@ -14,21 +14,27 @@ struct __CFArray : CFStandInObject
     }
 
     std::vector<CFTypeRef> fValues;
+    // 0 for an array without limit.
+    CFIndex fCapacity = 0;
 };
 
 CFArrayCallBacks const kCFTypeArrayCallBacks = {0};
 
 namespace
 {
+[[noreturn]] void Stop(char const* caller, char const* what)
+{
+    std::fprintf(stderr, "%s %s\n", caller, what);
+    std::abort();
+}
+
 // A null array stops the process, as on the platform, so that a caller that forgets to check
 // for a missing list fails here too.
-CFArrayRef Checked(CFArrayRef theArray, char const* caller)
+template<class Array>
+Array Checked(Array theArray, char const* caller)
 {
     if (!theArray)
-    {
-        std::fprintf(stderr, "%s called with NULL\n", caller);
-        std::abort();
-    }
+        Stop(caller, "called with NULL");
     return theArray;
 }
 } // namespace
@@ -54,4 +60,29 @@ void const* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx)
     if (idx < 0 || idx >= static_cast<CFIndex>(Checked(theArray, "CFArrayGetValueAtIndex")->fValues.size()))
         return nullptr;
     return theArray->fValues[static_cast<std::size_t>(idx)];
+}
+
+CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity, CFArrayCallBacks const*)
+{
+    __CFArray* array = new __CFArray;
+    array->fCapacity = capacity > 0 ? capacity : 0;
+    return array;
+}
+
+void CFArrayAppendValue(CFMutableArrayRef theArray, void const* value)
+{
+    Checked(theArray, "CFArrayAppendValue");
+    if (!value)
+        Stop("CFArrayAppendValue", "called with a NULL value");
+    if (theArray->fCapacity > 0 && static_cast<CFIndex>(theArray->fValues.size()) >= theArray->fCapacity)
+        Stop("CFArrayAppendValue", "called on a full array");
+    theArray->fValues.push_back(CFRetain(value));
+}
+
+void CFArrayRemoveAllValues(CFMutableArrayRef theArray)
+{
+    std::vector<CFTypeRef> values;
+    values.swap(Checked(theArray, "CFArrayRemoveAllValues")->fValues);
+    for (CFTypeRef value : values)
+        CFRelease(value);
 }

@@ -4,6 +4,9 @@
 
 #include "PropertyListStandIn.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,28 +81,19 @@ bool IsFolder(std::string const& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The string values of "<folder>/Contents/Info.plist"; none when it is missing, too large or not a
-// property list.
-std::map<std::string, std::string> ReadInfo(std::string const& folder)
+// A file that is not what its reader takes, said on standard error as the platform's own logs say it.
+void LogSkipped(std::string const& path, std::string const& why)
 {
-    std::map<std::string, std::string> strings;
-    std::string const path = folder + "/Contents/Info.plist";
-    std::error_code error;
-    if (!IsFile(path) || std::filesystem::file_size(path, error) > cMaximumInfoSize || error)
-        return strings;
-    std::ifstream file(path, std::ios::binary);
-    std::string const text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file.bad())
-        PropertyListStandInReadStrings(text, strings, nullptr);
-    return strings;
+    std::fprintf(stderr, "CFBundle: %s skipped: %s\n", path.c_str(), why.c_str());
 }
-
 // A bundle for the folder; executable, when not empty, is its program whatever its description says.
 __CFBundle* MakeBundle(std::string const& folder, std::string const& executable)
 {
     __CFBundle* bundle = new __CFBundle;
     bundle->fURL = MakeURL(folder, true);
-    for (auto const& entry : ReadInfo(folder))
+    std::map<std::string, std::string> info;
+    CFBundleStandInReadInfo(folder, info);
+    for (auto const& entry : info)
     {
         if (CFStringRef const value = MakeString(entry.second))
             bundle->fInfo[entry.first] = value;
@@ -144,7 +138,63 @@ void EnterLoaded(std::string const& identifier, CFBundleRef bundle)
     // A bundle that was found before stays valid: loaded bundles are never unloaded.
     LoadedBundles()[identifier].push_back(bundle);
 }
+// A four-character code of the description, as Mac Roman; '????' when it is missing or of another length.
+UInt32 CodeOf(std::map<std::string, std::string> const& info, char const* key)
+{
+    UInt32 const unknown = 0x3F3F3F3F;
+    auto const found = info.find(key);
+    if (found == info.end())
+        return unknown;
+    CFStringRef const text = MakeString(found->second);
+    UInt8 bytes[4];
+    CFIndex used = 0;
+    bool const fits = text && CFStringGetLength(text) == 4 &&
+                      CFStringGetBytes(text, CFRangeMake(0, 4), kCFStringEncodingMacRoman, 0, false, bytes,
+                                       sizeof bytes, &used) == 4 &&
+                      used == 4;
+    if (text)
+        CFRelease(text);
+    return fits ? UInt32(bytes[0]) << 24 | UInt32(bytes[1]) << 16 | UInt32(bytes[2]) << 8 | bytes[3]
+                : unknown;
+}
+
+std::string FolderPathOf(CFURLRef url)
+{
+    UInt8 path[4096];
+    if (!url || !CFURLGetFileSystemRepresentation(url, true, path, sizeof path))
+        return std::string();
+    return reinterpret_cast<char const*>(path);
+}
 } // namespace
+
+CFStringRef const kCFBundleIdentifierKey = CFSTR("CFBundleIdentifier");
+CFStringRef const kCFBundleVersionKey = CFSTR("CFBundleVersion");
+
+bool CFBundleStandInReadInfo(std::string const& folder, std::map<std::string, std::string>& strings)
+{
+    strings.clear();
+    std::string const path = folder + "/Contents/Info.plist";
+    std::error_code error;
+    if (!IsFile(path))
+        return false;
+    std::uintmax_t const size = std::filesystem::file_size(path, error);
+    if (error || size == 0 || size > cMaximumInfoSize)
+    {
+        LogSkipped(path, error ? error.message() : size == 0 ? "empty" : "larger than 1 MiB");
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string const text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string why;
+    if (!file.is_open() || file.bad())
+        why = "unreadable";
+    else if (!PropertyListStandInReadStrings(text, strings, &why))
+        strings.clear();
+    if (why.empty())
+        return true;
+    LogSkipped(path, why);
+    return false;
+}
 
 CFBundleRef CFBundleGetMainBundle()
 {
@@ -235,4 +285,79 @@ void CFBundleStandInRegister(CFStringRef identifier, CFURLRef bundleURL)
     }
     bundle->fIdentifier = static_cast<CFStringRef>(CFRetain(identifier));
     EnterLoaded(CFStringStandInGetUTF8(identifier), bundle);
+}
+
+CFArrayRef CFBundleCreateBundlesFromDirectory(CFAllocatorRef allocator, CFURLRef directoryURL,
+                                              CFStringRef bundleType)
+{
+    std::string const folder = FolderPathOf(directoryURL);
+    DIR* const directory = folder.empty() ? nullptr : opendir(folder.c_str());
+    if (!directory)
+        return nullptr;
+    std::vector<std::string> names;
+    while (dirent const* entry = readdir(directory))
+    {
+        std::string const name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(directory);
+    std::sort(names.begin(), names.end());
+    std::string const extension = bundleType ? "." + CFStringStandInGetUTF8(bundleType) : std::string();
+    CFMutableArrayRef const bundles = CFArrayCreateMutable(allocator, 0, &kCFTypeArrayCallBacks);
+    for (std::string const& name : names)
+    {
+        std::string const path = folder == "/" ? "/" + name : folder + "/" + name;
+        if (!IsFolder(path) ||
+            (bundleType && (name.size() <= extension.size() ||
+                            name.compare(name.size() - extension.size(), extension.size(), extension) != 0)))
+            continue;
+        CFURLRef const url = MakeURL(path, true);
+        CFBundleRef const bundle = url ? CFBundleCreate(allocator, url) : nullptr;
+        if (url)
+            CFRelease(url);
+        if (bundle)
+        {
+            CFArrayAppendValue(bundles, bundle);
+            CFRelease(bundle);
+        }
+    }
+    return bundles;
+}
+
+Boolean CFBundleGetPackageInfoInDirectory(CFURLRef url, UInt32* packageType, UInt32* packageCreator)
+{
+    UInt32 type = 0x3F3F3F3F;
+    UInt32 creator = 0x3F3F3F3F;
+    bool found = false;
+    std::string const folder = FolderPathOf(url);
+    std::string const path = folder + "/Contents/PkgInfo";
+    if (!folder.empty() && IsFile(path))
+    {
+        // Only the first 8 bytes are read, however long the file is.
+        unsigned char bytes[8];
+        std::ifstream file(path, std::ios::binary);
+        file.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+        if (file.gcount() == sizeof bytes)
+        {
+            type = UInt32(bytes[0]) << 24 | UInt32(bytes[1]) << 16 | UInt32(bytes[2]) << 8 | bytes[3];
+            creator = UInt32(bytes[4]) << 24 | UInt32(bytes[5]) << 16 | UInt32(bytes[6]) << 8 | bytes[7];
+            found = true;
+        }
+        else
+            LogSkipped(path, "shorter than 8 bytes");
+    }
+    std::map<std::string, std::string> info;
+    if (!found && !folder.empty() && CFBundleStandInReadInfo(folder, info) &&
+        info.count("CFBundlePackageType"))
+    {
+        type = CodeOf(info, "CFBundlePackageType");
+        creator = CodeOf(info, "CFBundleSignature");
+        found = true;
+    }
+    if (packageType)
+        *packageType = type;
+    if (packageCreator)
+        *packageCreator = creator;
+    return found;
 }

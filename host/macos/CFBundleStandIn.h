@@ -6,14 +6,25 @@
 // PropertyListStandIn.h): "CFBundleIdentifier", "CFBundleExecutable" (the program in "Contents/MacOS"),
 // "CFBundleShortVersionString" and the like; its resources are in "Contents/Resources". A folder without
 // that file is a bundle without a description whose resources are the folder itself; so is one whose
-// Info.plist is not a well-formed property list. The main bundle is the folder <bundle> of a program
+// Info.plist is not a well-formed property list, is empty or is larger than 1 MiB, which is told on
+// standard error in one line. The package type and creator are the 8 bytes of "Contents/PkgInfo". The main
+// bundle is the folder <bundle> of a program
 // "<bundle>/Contents/MacOS/<name>", else the program's own folder, and its executable is the program.
 #pragma once
 
+#include "CFArrayStandIn.h"
 #include "CFURLStandIn.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
 
 struct __CFBundle;
 typedef __CFBundle* CFBundleRef;
+typedef std::uint32_t UInt32;
+
+extern CFStringRef const kCFBundleIdentifierKey;
+extern CFStringRef const kCFBundleVersionKey;
 
 // Not owned by the caller; null when the program's folder cannot be found.
 CFBundleRef CFBundleGetMainBundle();
@@ -33,6 +44,23 @@ CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef k
 CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
 // The bundle's resource folder (released by the caller); null when the bundle has no folder.
 CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
+
+// A new bundle (as CFBundleCreate makes it) for every folder directly in the directory, in the order
+// of their names, whose extension is bundleType (null: every folder); the caller releases the array.
+// Null when the directory cannot be listed.
+CFArrayRef CFBundleCreateBundlesFromDirectory(CFAllocatorRef allocator, CFURLRef directoryURL,
+                                              CFStringRef bundleType);
+// The package type and creator codes of the bundle folder: the first 8 bytes of "Contents/PkgInfo"
+// (big-endian, as written), else "CFBundlePackageType" and "CFBundleSignature" of its Info.plist
+// (four Mac Roman characters each; a missing or other one gives '????'). False, with both '????',
+// when neither file tells the type. A PkgInfo shorter than 8 bytes is passed over with a line on
+// standard error.
+Boolean CFBundleGetPackageInfoInDirectory(CFURLRef url, UInt32* packageType, UInt32* packageCreator);
+
+// Not a platform call: the string values of "<folder>/Contents/Info.plist" as every bundle reads them,
+// for the stand-ins that index bundles without making them. False, strings empty, when the folder has
+// no such file or it is skipped (the line on standard error tells why).
+bool CFBundleStandInReadInfo(std::string const& folder, std::map<std::string, std::string>& strings);
 
 // Not a platform call: a bundle loaded for the rest of the process, found by its identifier; a
 // later registration of the same identifier is the one found.

@@ -1,13 +1,17 @@
 // The CoreFoundation string stand-in: iconv converts code pages, ICU normalises.
 #include "CFStringStandIn.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iconv.h>
 #include <map>
 #include <mutex>
 #include <string>
+#include <unicode/uchar.h>
 #include <unicode/unorm2.h>
 #include <vector>
 
@@ -603,4 +607,280 @@ std::string CFStringStandInGetUTF8(CFStringRef string)
                static_cast<CFIndex>(text.size()), &used);
     text.resize(static_cast<std::size_t>(used));
     return text;
+}
+
+namespace
+{
+// The code points of units, folded when asked; the index of each one's first unit beside it.
+struct CodePoints
+{
+    std::vector<UChar32> fPoints;
+    std::vector<CFIndex> fStarts;
+};
+
+CodePoints PointsOf(UniChar const* units, CFIndex length, bool fold)
+{
+    CodePoints points;
+    for (CFIndex i = 0; i < length;)
+    {
+        UniChar first;
+        std::memcpy(&first, units + i, sizeof first);
+        UChar32 point = first;
+        CFIndex const start = i++;
+        if (IsHighSurrogate(first) && i < length)
+        {
+            UniChar second;
+            std::memcpy(&second, units + i, sizeof second);
+            if (IsLowSurrogate(second))
+            {
+                point = 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
+                ++i;
+            }
+        }
+        points.fPoints.push_back(fold ? u_foldCase(point, U_FOLD_CASE_DEFAULT) : point);
+        points.fStarts.push_back(start);
+    }
+    points.fStarts.push_back(length);
+    return points;
+}
+
+bool Folds(CFStringCompareFlags options)
+{
+    return (options & kCFCompareCaseInsensitive) != 0;
+}
+
+// The first place of what at or after from (an index of code points), or -1.
+long FindPoints(CodePoints const& in, CodePoints const& what, std::size_t from, std::size_t end)
+{
+    std::size_t const count = what.fPoints.size();
+    if (count == 0 || end < count)
+        return -1;
+    for (std::size_t i = from; i + count <= end; ++i)
+    {
+        if (std::equal(what.fPoints.begin(), what.fPoints.end(), in.fPoints.begin() + static_cast<long>(i)))
+            return static_cast<long>(i);
+    }
+    return -1;
+}
+
+std::vector<UniChar> UnitsOf(CFStringRef string)
+{
+    std::vector<UniChar> units(static_cast<std::size_t>(CFStringGetLength(string)));
+    if (!units.empty())
+        std::memcpy(units.data(), string->Units(), units.size() * sizeof(UniChar));
+    return units;
+}
+
+void AppendUTF8Text(std::vector<UniChar>& units, std::string const& text)
+{
+    std::vector<UniChar> more;
+    if (!DecodeUTF8(reinterpret_cast<UInt8 const*>(text.data()), static_cast<CFIndex>(text.size()), more))
+    {
+        // Bytes that are not UTF-8 (a %s of another encoding) stand as themselves, as Latin-1.
+        more.assign(text.begin(), text.end());
+        for (UniChar& unit : more)
+            unit = static_cast<UniChar>(static_cast<unsigned char>(unit));
+    }
+    units.insert(units.end(), more.begin(), more.end());
+}
+
+// One conversion of a printf format, written again for snprintf.
+std::string Printed(std::string const& spec, char conversion, std::string const& length, va_list& arguments)
+{
+    // A C string takes no length modifier here: %ls would be a wide one, which the stand-in does not know.
+    std::string const format = spec + (conversion == 's' ? std::string() : length) + conversion;
+    char small[128];
+    auto print = [&](auto value)
+    {
+        int const needed = std::snprintf(small, sizeof small, format.c_str(), value);
+        if (needed < 0)
+            return std::string();
+        if (static_cast<std::size_t>(needed) < sizeof small)
+            return std::string(small, static_cast<std::size_t>(needed));
+        std::string text(static_cast<std::size_t>(needed) + 1, '\0');
+        std::snprintf(&text[0], text.size(), format.c_str(), value);
+        text.resize(static_cast<std::size_t>(needed));
+        return text;
+    };
+    if (conversion == 's')
+    {
+        char const* const text = va_arg(arguments, char const*);
+        return print(text ? text : "(null)");
+    }
+    bool const isSigned = conversion == 'd' || conversion == 'i';
+    if (conversion == 'f' || conversion == 'F' || conversion == 'e' || conversion == 'E' ||
+        conversion == 'g' || conversion == 'G')
+        return print(va_arg(arguments, double));
+    if (conversion == 'c')
+        return print(va_arg(arguments, int));
+    if (length == "ll" || length == "q" || length == "j")
+        return isSigned ? print(va_arg(arguments, long long)) : print(va_arg(arguments, unsigned long long));
+    if (length == "l" || length == "z")
+        return isSigned ? print(va_arg(arguments, long)) : print(va_arg(arguments, unsigned long));
+    return isSigned ? print(va_arg(arguments, int)) : print(va_arg(arguments, unsigned int));
+}
+} // namespace
+
+CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
+                                   CFStringCompareFlags compareOptions)
+{
+    CodePoints const first = PointsOf(theString1 ? theString1->Units() : nullptr,
+                                      CFStringGetLength(theString1), Folds(compareOptions));
+    CodePoints const second = PointsOf(theString2 ? theString2->Units() : nullptr,
+                                       CFStringGetLength(theString2), Folds(compareOptions));
+    if (first.fPoints < second.fPoints)
+        return kCFCompareLessThan;
+    return first.fPoints == second.fPoints ? kCFCompareEqualTo : kCFCompareGreaterThan;
+}
+
+CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCompareFlags compareOptions)
+{
+    if (!theString || !stringToFind)
+        return CFRangeMake(kCFNotFound, 0);
+    CodePoints const in = PointsOf(theString->Units(), theString->Length(), Folds(compareOptions));
+    CodePoints const what = PointsOf(stringToFind->Units(), stringToFind->Length(), Folds(compareOptions));
+    long const found = FindPoints(in, what, 0, in.fPoints.size());
+    if (found < 0)
+        return CFRangeMake(kCFNotFound, 0);
+    CFIndex const start = in.fStarts[static_cast<std::size_t>(found)];
+    return CFRangeMake(start, in.fStarts[static_cast<std::size_t>(found) + what.fPoints.size()] - start);
+}
+
+CFIndex CFStringFindAndReplace(CFMutableStringRef theString, CFStringRef stringToFind,
+                               CFStringRef replacementString, CFRange rangeToSearch,
+                               CFStringCompareFlags compareOptions)
+{
+    if (!theString || !stringToFind || theString->fExternal || rangeToSearch.location < 0 ||
+        rangeToSearch.length < 0 || rangeToSearch.location + rangeToSearch.length > theString->Length())
+        return 0;
+    CodePoints const in = PointsOf(theString->Units(), theString->Length(), Folds(compareOptions));
+    CodePoints const what = PointsOf(stringToFind->Units(), stringToFind->Length(), Folds(compareOptions));
+    std::vector<UniChar> const replacement = UnitsOf(replacementString);
+    CFIndex const searchEnd = rangeToSearch.location + rangeToSearch.length;
+    // The range in code points: a pair of units cut by the range is left out of it.
+    std::size_t from = 0;
+    while (from < in.fPoints.size() && in.fStarts[from] < rangeToSearch.location)
+        ++from;
+    std::size_t end = from;
+    while (end < in.fPoints.size() && in.fStarts[end + 1] <= searchEnd)
+        ++end;
+    std::vector<UniChar> result;
+    CFIndex copied = 0;
+    CFIndex count = 0;
+    UniChar const* const units = theString->Units();
+    for (long found = FindPoints(in, what, from, end); found >= 0;
+         found = FindPoints(in, what, static_cast<std::size_t>(found) + what.fPoints.size(), end))
+    {
+        CFIndex const start = in.fStarts[static_cast<std::size_t>(found)];
+        result.insert(result.end(), units + copied, units + start);
+        result.insert(result.end(), replacement.begin(), replacement.end());
+        copied = in.fStarts[static_cast<std::size_t>(found) + what.fPoints.size()];
+        ++count;
+    }
+    if (count == 0)
+        return 0;
+    result.insert(result.end(), units + copied, units + theString->Length());
+    theString->fUnits.swap(result);
+    return count;
+}
+
+SInt32 CFStringGetIntValue(CFStringRef str)
+{
+    std::vector<UniChar> const units = UnitsOf(str);
+    std::size_t i = 0;
+    while (i < units.size() && (units[i] == ' ' || units[i] == '\t' || units[i] == '\n' || units[i] == '\r'))
+        ++i;
+    bool negative = false;
+    if (i < units.size() && (units[i] == '-' || units[i] == '+'))
+        negative = units[i++] == '-';
+    long long value = 0;
+    for (; i < units.size() && units[i] >= '0' && units[i] <= '9'; ++i)
+    {
+        value = value * 10 + (units[i] - '0');
+        if (value > static_cast<long long>(INT32_MAX) + 1)
+            return negative ? INT32_MIN : INT32_MAX;
+    }
+    if (negative)
+        return static_cast<SInt32>(-value);
+    return value > INT32_MAX ? INT32_MAX : static_cast<SInt32>(value);
+}
+
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFTypeRef formatOptions, CFStringRef format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    CFStringRef const result = CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, arguments);
+    va_end(arguments);
+    return result;
+}
+
+CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFTypeRef, CFStringRef format,
+                                                 va_list arguments)
+{
+    if (!format)
+        return nullptr;
+    va_list rest;
+    va_copy(rest, arguments);
+    std::string const text = CFStringStandInGetUTF8(format);
+    std::vector<UniChar> units;
+    std::string literal;
+    for (std::size_t i = 0; i < text.size();)
+    {
+        if (text[i] != '%')
+        {
+            literal += text[i++];
+            continue;
+        }
+        std::size_t const start = i++;
+        std::string spec = "%";
+        while (i < text.size() && std::strchr("-+ #0", text[i]))
+            spec += text[i++];
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            spec += text[i++];
+        if (i < text.size() && text[i] == '.')
+        {
+            spec += text[i++];
+            while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+                spec += text[i++];
+        }
+        std::string length;
+        while (i < text.size() && std::strchr("hlqzj", text[i]) && length.size() < 2)
+            length += text[i++];
+        if (i >= text.size())
+        {
+            literal += text.substr(start);
+            break;
+        }
+        char const conversion = text[i++];
+        if (conversion == '%')
+        {
+            literal += '%';
+            continue;
+        }
+        AppendUTF8Text(units, literal);
+        literal.clear();
+        if (conversion == '@')
+        {
+            CFTypeRef const object = va_arg(rest, CFTypeRef);
+            __CFString const* const string =
+                object ? dynamic_cast<__CFString const*>(static_cast<CFStandInObject const*>(object))
+                       : nullptr;
+            if (string)
+            {
+                std::vector<UniChar> const more = UnitsOf(string);
+                units.insert(units.end(), more.begin(), more.end());
+            }
+            else
+                AppendUTF8Text(units, object ? "<CFType>" : "(null)");
+        }
+        else if (std::strchr("diouxXcsfFeEgG", conversion))
+            AppendUTF8Text(units, Printed(spec, conversion, length, rest));
+        else
+            literal += text.substr(start, i - start);
+    }
+    AppendUTF8Text(units, literal);
+    va_end(rest);
+    __CFString* string = new __CFString;
+    string->fUnits.swap(units);
+    return string;
 }

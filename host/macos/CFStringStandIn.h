@@ -5,9 +5,11 @@
 
 #include "CFBaseStandIn.h"
 
+#include <cstdarg>
 #include <string>
 
 typedef std::uint32_t CFStringEncoding;
+typedef std::int32_t SInt32;
 
 // The encodings the platform layer names; CFStringIsEncodingAvailable tells which ids convert.
 constexpr CFStringEncoding kCFStringEncodingMacRoman = 0;
@@ -74,6 +76,45 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef allocator, char const* text
 // The whole string in encoding followed by a zero byte; false when it does not fit into capacity bytes
 // or a character does not convert.
 Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex capacity, CFStringEncoding encoding);
+
+// --- comparing, finding, numbers and formats, as the installer pane uses them ---
+
+constexpr CFIndex kCFNotFound = -1;
+
+enum CFComparisonResult : CFIndex
+{
+    kCFCompareLessThan = -1,
+    kCFCompareEqualTo = 0,
+    kCFCompareGreaterThan = 1
+};
+
+typedef unsigned long CFStringCompareFlags;
+// Letters compare by their simple case folding, one character (code point) at a time.
+constexpr CFStringCompareFlags kCFCompareCaseInsensitive = 1;
+
+// Orders by UTF-16 units (case-folded first with kCFCompareCaseInsensitive); a string that is the
+// start of the other comes first.
+CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
+                                   CFStringCompareFlags compareOptions);
+// The first place of stringToFind in theString, in units of theString; {kCFNotFound, 0} when it is
+// not there or is empty.
+CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCompareFlags compareOptions);
+// Replaces every place of stringToFind within rangeToSearch of theString (left to right, places
+// not overlapping) and returns how many were replaced.
+CFIndex CFStringFindAndReplace(CFMutableStringRef theString, CFStringRef stringToFind,
+                               CFStringRef replacementString, CFRange rangeToSearch,
+                               CFStringCompareFlags compareOptions);
+// The decimal integer at the string's start, after white space, with its sign; 0 when there is
+// none; INT32_MAX or INT32_MIN when it does not fit.
+SInt32 CFStringGetIntValue(CFStringRef str);
+
+// A string made from the format, as printf makes one, where %@ takes a string object (its text;
+// "(null)" for null, "<CFType>" for another kind of object) and %s a UTF-8 C string. Flags, width,
+// precision and the length modifiers hh, h, l, ll, q, z and j are read; a conversion the stand-in does
+// not know is copied as written. formatOptions is not used.
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFTypeRef formatOptions, CFStringRef format, ...);
+CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc, CFTypeRef formatOptions,
+                                                 CFStringRef format, va_list arguments);
 
 // Not a platform call: the text as UTF-8 for the other stand-ins (empty for null; a lone surrogate
 // ends it).

@@ -123,6 +123,9 @@ CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFU
     if (!filePath || CFStringGetLength(filePath) == 0)
         return nullptr;
     std::string const path = CFStringStandInGetUTF8(filePath);
+    // A zero byte would end the path for the system's calls: the text names no item.
+    if (path.find('\0') != std::string::npos)
+        return nullptr;
     if (pathStyle == kCFURLPOSIXPathStyle)
         return MakeURL(NormalPosixPath(path), isDirectory);
     if (pathStyle == kCFURLHFSPathStyle)
@@ -136,6 +139,8 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, UInt8 const* bu
     if (!buffer || bufLen <= 0)
         return nullptr;
     std::string const path(reinterpret_cast<char const*>(buffer), static_cast<std::size_t>(bufLen));
+    if (path.find('\0') != std::string::npos)
+        return nullptr;
     return MakeURL(NormalPosixPath(path), isDirectory);
 }
 
@@ -166,7 +171,8 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBas
             return false;
         path = NormalPosixPath(std::string(folder.data()) + "/" + path);
     }
-    if (static_cast<CFIndex>(path.size()) >= maxBufLen)
+    // A zero byte inside would end the path early for whoever reads the buffer.
+    if (static_cast<CFIndex>(path.size()) >= maxBufLen || path.find('\0') != std::string::npos)
         return false;
     std::memcpy(buffer, path.c_str(), path.size() + 1);
     return true;

@@ -36,3 +36,5 @@ Boolean CFURLHasDirectoryPath(CFURLRef anURL);
 // A file URL of the object a file reference stands for (FileManagerStandIn.h); null for none.
 struct FSRef;
 CFURLRef CFURLCreateFromFSRef(CFAllocatorRef allocator, FSRef const* fsRef);
+// The reference of the object at the file URL, symbolic links followed; false when there is none.
+Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef);

@@ -1,11 +1,13 @@
 // The File Manager stand-in: references as canonical POSIX paths over stat, lstat and readlink.
 #include "FileManagerStandIn.h"
 
+#include "FoundationStandInSupport.h"
 #include "VolumesStandIn.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <unicode/ustring.h>
 #include <unistd.h>
@@ -58,7 +60,6 @@ std::string RealPath(std::string const& path)
     return result;
 }
 
-
 bool ToUTF8(UniChar const* units, UniCharCount count, std::string& out)
 {
     if (count > static_cast<UniCharCount>(INT32_MAX / 3))
@@ -96,6 +97,36 @@ UInt32 NodeIDOf(std::string const& path, struct stat const& info)
         return fsRtDirID;
     UInt32 const id = static_cast<UInt32>(info.st_ino);
     return id <= fsRtDirID ? id | 0x80000000u : id;
+}
+// Between the item's big-endian bytes and the fields in the machine's order: the same swap both ways.
+// A file starts with two 32-bit codes, a folder with four 16-bit bounds; the rest is 16-bit.
+void SwapFinderInfo(UInt8* bytes, bool isFolder)
+{
+    auto swap = [bytes](int at, int size)
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < size; ++i)
+            value = value << 8 | bytes[at + i];
+        if (size == 4)
+            std::memcpy(bytes + at, &value, 4);
+        else
+        {
+            std::uint16_t const field = static_cast<std::uint16_t>(value);
+            std::memcpy(bytes + at, &field, 2);
+        }
+    };
+    if (isFolder)
+    {
+        for (int at = 0; at < 8; at += 2)
+            swap(at, 2);
+    }
+    else
+    {
+        swap(0, 4);
+        swap(4, 4);
+    }
+    for (int at = 8; at < 16; at += 2)
+        swap(at, 2);
 }
 } // namespace
 
@@ -169,6 +200,12 @@ OSErr FSGetCatalogInfo(FSRef const* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
             else
                 return ErrorOf(errno);
         }
+    }
+    if (catalogInfo && (whichInfo & kFSCatInfoFinderInfo))
+    {
+        foundationstandin::FinderInfo const stored = foundationstandin::ReadFinderInfo(ref->fPath);
+        std::memcpy(catalogInfo->finderInfo, stored.fBytes, sizeof catalogInfo->finderInfo);
+        SwapFinderInfo(catalogInfo->finderInfo, S_ISDIR(info.st_mode));
     }
     if (outName)
     {
@@ -248,4 +285,30 @@ OSErr FSResolveAliasFile(FSRef* theRef, Boolean resolveAliasChains, Boolean* tar
     if (wasAliased)
         *wasAliased = isLink;
     return noErr;
+}
+
+OSErr FSSetCatalogInfo(FSRef const* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo const* catalogInfo)
+{
+    if (!ref || ref->fPath.empty() || !catalogInfo)
+        return paramErr;
+    struct stat info;
+    if (lstat(ref->fPath.c_str(), &info) != 0)
+        return ErrorOf(errno);
+    if (!(whichInfo & kFSCatInfoFinderInfo))
+        return noErr;
+    foundationstandin::FinderInfo stored = foundationstandin::ReadFinderInfo(ref->fPath);
+    UInt8 bytes[16];
+    std::memcpy(bytes, catalogInfo->finderInfo, sizeof bytes);
+    SwapFinderInfo(bytes, S_ISDIR(info.st_mode));
+    std::memcpy(stored.fBytes, bytes, sizeof bytes);
+    int const error = foundationstandin::WriteFinderInfo(ref->fPath, stored);
+    return error == 0 ? noErr : error == EPERM || error == EACCES ? afpAccessDenied : ioErr;
+}
+
+Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef)
+{
+    UInt8 path[4096];
+    if (!url || !fsRef || !CFURLGetFileSystemRepresentation(url, true, path, sizeof path))
+        return false;
+    return FSPathMakeRef(path, fsRef, nullptr) == noErr;
 }

@@ -1,6 +1,7 @@
 // This project's stand-in for the Carbon File Manager calls through which path names reach file
 // references: a reference holds the POSIX path of the object it stands for, found with stat and
 // lstat on the real file system. Volumes come from VolumesStandIn.h; an alias is a symbolic link.
+// The Finder information is the one the Foundation stand-in keeps beside the item (FoundationStandIn.h).
 // Names given and returned in HFS form may hold "/", which stands for ":" in the name on disk.
 #pragma once
 
@@ -36,6 +37,7 @@ constexpr FSCatalogInfoBitmap kFSCatInfoNone = 0;
 constexpr FSCatalogInfoBitmap kFSCatInfoNodeID = 1u << 0;
 constexpr FSCatalogInfoBitmap kFSCatInfoParentDirID = 1u << 1;
 constexpr FSCatalogInfoBitmap kFSCatInfoNodeFlags = 1u << 2;
+constexpr FSCatalogInfoBitmap kFSCatInfoFinderInfo = 0x00000800;
 constexpr FSVolumeInfoBitmap kFSVolInfoNone = 0;
 
 // The object a reference stands for. A path made here is canonical: the folders on the way are
@@ -53,11 +55,44 @@ struct HFSUniStr255
 
 constexpr UInt16 kFSNodeIsDirectoryMask = 0x0010;
 
+// The Finder information of a file and of a folder: 16 bytes, the fields in the machine's byte order
+// (the item keeps them big-endian).
+struct Point
+{
+    std::int16_t v;
+    std::int16_t h;
+};
+struct Rect
+{
+    std::int16_t top;
+    std::int16_t left;
+    std::int16_t bottom;
+    std::int16_t right;
+};
+struct FileInfo
+{
+    OSType fileType;
+    OSType fileCreator;
+    UInt16 finderFlags;
+    Point location;
+    UInt16 reservedField;
+};
+struct FolderInfo
+{
+    Rect windowBounds;
+    UInt16 finderFlags;
+    Point location;
+    UInt16 reservedField;
+};
+constexpr UInt16 kIsInvisible = 0x4000;
+
 struct FSCatalogInfo
 {
     UInt16 nodeFlags;
     UInt32 parentDirID;
     UInt32 nodeID;
+    // A FileInfo for a file, a FolderInfo for a folder.
+    UInt8 finderInfo[16];
 };
 
 struct FSVolumeInfo
@@ -77,6 +112,9 @@ OSErr FSMakeFSRefUnicode(FSRef const* parentRef, UniCharCount nameLength, UniCha
 // reference given stays as it was). Each out-argument may be null.
 OSErr FSGetCatalogInfo(FSRef const* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
                        HFSUniStr255* outName, void* fsSpec, FSRef* parentRef);
+// Of the bitmap only kFSCatInfoFinderInfo is written: the first 16 bytes of the item's Finder
+// information, the other 16 kept. ioErr where the item cannot keep it.
+OSErr FSSetCatalogInfo(FSRef const* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo const* catalogInfo);
 // The volume of index volumeIndex (from 1) when volume is kFSInvalidVolumeRefNum: its reference number
 // (its index), its name and its root folder; nsvErr past the last one.
 OSErr FSGetVolumeInfo(FSVolumeRefNum volume, ItemCount volumeIndex, FSVolumeRefNum* actualVolume,

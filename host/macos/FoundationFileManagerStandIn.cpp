@@ -394,6 +394,15 @@ bool NSFileManager::createDirectoryAtURL(NSURL* url, bool createIntermediates, N
     return !attributes || setAttributes(attributes, MakeString(folder), error);
 }
 
+bool NSFileManager::createDirectoryAtPath(CFStringRef path, bool createIntermediates,
+                                          NSDictionary* attributes, NSError** error)
+{
+    NSURL* const url = path ? NSURL::fileURLWithPath(path, true) : nullptr;
+    if (!url)
+        return Fail(error, MakeError(NSFileWriteUnknownError, "The path is empty."));
+    return createDirectoryAtURL(url, createIntermediates, attributes, error);
+}
+
 bool NSFileManager::copyItemAtURL(NSURL* source, NSURL* destination, NSError** error)
 {
     if (!source || !destination || !source->isFileURL() || !destination->isFileURL())

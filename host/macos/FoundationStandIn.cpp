@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <ctime>
 #include <string>
+#include <vector>
 
 using foundationstandin::Autoreleased;
 
@@ -208,6 +209,44 @@ CFTypeRef NSDictionary::objectForKey(CFStringRef key) const
         return nullptr;
     auto const found = fValues.find(CFStringStandInGetUTF8(key));
     return found == fValues.end() ? nullptr : found->second;
+}
+
+CFArrayRef NSDictionary::allKeys() const
+{
+    std::vector<CFTypeRef> keys;
+    for (auto const& entry : fValues)
+        keys.push_back(foundationstandin::MakeString(entry.first));
+    CFArrayRef const array = CFArrayCreate(kCFAllocatorDefault, keys.data(),
+                                           static_cast<CFIndex>(keys.size()), &kCFTypeArrayCallBacks);
+    return Autoreleased(array);
+}
+
+NSMutableDictionary* NSMutableDictionary::dictionary()
+{
+    return Autoreleased(new NSMutableDictionary);
+}
+
+void NSMutableDictionary::setObject(CFTypeRef object, CFStringRef key)
+{
+    if (!object || !key)
+        return;
+    CFTypeRef& slot = fValues[CFStringStandInGetUTF8(key)];
+    CFTypeRef const previous = slot;
+    slot = CFRetain(object);
+    if (previous)
+        CFRelease(previous);
+}
+
+void NSMutableDictionary::removeObjectForKey(CFStringRef key)
+{
+    if (!key)
+        return;
+    auto const found = fValues.find(CFStringStandInGetUTF8(key));
+    if (found == fValues.end())
+        return;
+    CFTypeRef const previous = found->second;
+    fValues.erase(found);
+    CFRelease(previous);
 }
 
 NSDictionary::~NSDictionary()

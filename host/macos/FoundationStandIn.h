@@ -118,12 +118,28 @@ public:
     // Null when the key is not there.
     CFTypeRef objectForKey(CFStringRef key) const;
     NSUInteger count() const { return fValues.size(); }
+    // The keys in the order of their UTF-8 text, autoreleased.
+    CFArrayRef allKeys() const;
 
     ~NSDictionary() override;
 
-private:
+protected:
     NSDictionary() = default;
     std::map<std::string, CFTypeRef> fValues;
+};
+
+class NSMutableDictionary : public NSDictionary
+{
+public:
+    // An empty dictionary, autoreleased.
+    static NSMutableDictionary* dictionary();
+
+    // Retains the object; a null object or key changes nothing (the platform raises an exception).
+    void setObject(CFTypeRef object, CFStringRef key);
+    void removeObjectForKey(CFStringRef key);
+
+private:
+    NSMutableDictionary() = default;
 };
 
 extern CFStringRef const NSCocoaErrorDomain;
@@ -436,6 +452,8 @@ public:
     bool createFileAtPath(CFStringRef path, CFDataRef contents, NSDictionary* attributes);
     bool createDirectoryAtURL(NSURL* url, bool createIntermediates, NSDictionary* attributes,
                               NSError** error);
+    bool createDirectoryAtPath(CFStringRef path, bool createIntermediates, NSDictionary* attributes,
+                               NSError** error);
     // Files with their content, permissions, extended attributes and modification date; folders with
     // all they hold; symbolic links as links. Nothing is left behind when a copy fails.
     bool copyItemAtURL(NSURL* source, NSURL* destination, NSError** error);
@@ -505,6 +523,19 @@ public:
     CFStringRef resourcePath() const;
     // A string value of the bundle's Info.plist; null for none.
     CFTypeRef objectForInfoDictionaryKey(CFStringRef key) const;
+    // The text of the key in the table ("Localizable" for null) of the bundle's best localisation: the
+    // first of the user's "AppleLanguages" (CFPreferencesStandIn.h), each also without its region, then
+    // the bundle's "CFBundleDevelopmentRegion", "en", "English" and "Base", whose "<name>.lproj" folder in
+    // the resources has "<table>.strings" (StringsFileStandIn.h; a file that does not read, or is larger
+    // than 16 MiB, is passed over with a line on standard error). A key that the table lacks gives value,
+    // or the key itself when value is null or empty; a null key gives value or the empty string.
+    // Autoreleased.
+    CFStringRef localizedStringForKey(CFStringRef key, CFStringRef value, CFStringRef tableName) const;
+
+    // Not a platform call: what bundleForClass: answers for a class whose code is at address, the
+    // bundle of the program or loaded module that holds it ("<bundle>/Contents/MacOS/<name>" gives
+    // <bundle>, else the module's folder); null when no module holds the address.
+    static NSBundle* bundleContainingAddress(void const* address);
 
     ~NSBundle() override;
 
@@ -513,6 +544,12 @@ private:
     // Holds one reference of the bundle.
     CFBundleRef fBundle;
 };
+
+// --- the log ---
+
+// One line on standard error: the date and time, the process's name and id, then the text made from
+// the format as CFStringCreateWithFormat makes it (CFStringStandIn.h).
+void NSLog(CFStringRef format, ...);
 
 // --- classes by name, calls on the main thread, the system ---
 

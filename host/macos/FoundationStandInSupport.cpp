@@ -383,6 +383,8 @@ bool IsAbsoluteForm(std::string const& path)
 
 std::string AbsolutePath(std::string const& path)
 {
+    if (path.find('\0') != std::string::npos)
+        return std::string();
     if (IsAbsoluteForm(path))
         return path;
     std::string full = path;

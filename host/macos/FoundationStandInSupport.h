@@ -1,6 +1,7 @@
 // What the parts of the Foundation stand-in share: paths, the attributes kept beside an item (Finder
 // information, the lock, the custom icon, a creation date), Foundation's file errors, the volumes and
-// the special folders' roots. Only the Foundation stand-in includes it.
+// the special folders' roots. Only the Foundation stand-in includes it, and the File Manager stand-in
+// for the Finder information.
 #pragma once
 
 #include "FoundationStandIn.h"
@@ -29,6 +30,8 @@ Object const* As(CFTypeRef value)
 
 // --- paths ---
 // Absolute (from the current folder), without repeated or trailing "/" and without "." steps.
+// Empty for a text that is no path of the file system: one that holds a zero byte, which the
+// system's calls would take for the end of the path.
 std::string AbsolutePath(std::string const& path);
 std::string LeafOf(std::string const& path);
 std::string FolderOf(std::string const& path);

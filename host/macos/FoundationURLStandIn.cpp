@@ -490,7 +490,10 @@ NSURL* NSURL::URLWithString(CFStringRef text)
         if (slash == std::string::npos || !PercentDecoded(string.substr(slash), path))
             return nullptr;
         bool const isDirectory = path.size() > 1 && path.back() == '/';
-        return MakeFileURL(AbsolutePath(path), isDirectory || path == "/");
+        std::string const absolute = AbsolutePath(path);
+        if (absolute.empty())
+            return nullptr;
+        return MakeFileURL(absolute, isDirectory || path == "/");
     }
     NSURL* url = new NSURL;
     url->fText = string;
@@ -526,7 +529,10 @@ NSURL* NSURL::URLByAppendingPathComponent(CFStringRef component) const
 {
     if (!fIsFile || !component)
         return nullptr;
-    return MakeFileURL(AbsolutePath(fPath + "/" + CFStringStandInGetUTF8(component)));
+    std::string const absolute = AbsolutePath(fPath + "/" + CFStringStandInGetUTF8(component));
+    if (absolute.empty())
+        return nullptr;
+    return MakeFileURL(absolute);
 }
 
 bool NSURL::IsEqualTo(CFStandInObject const& other) const

@@ -1,17 +1,15 @@
 // The XML property-list reader: a recursive descent over the few element kinds a property list has.
 #include "PropertyListStandIn.h"
 
+#include "StandInTextSupport.h"
+
 #include <cstdint>
-#include <stdexcept>
 
 namespace
 {
 constexpr int cMaximumDepth = 64;
 
-struct Malformed : std::runtime_error
-{
-    using std::runtime_error::runtime_error;
-};
+using Malformed = StandInMalformedText;
 
 bool IsSpace(char c)
 {
@@ -27,32 +25,6 @@ bool IsNameStart(char c)
 bool IsNameCharacter(char c)
 {
     return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-void AppendUTF8(std::string& text, std::uint32_t code)
-{
-    if (code < 0x80)
-    {
-        text += static_cast<char>(code);
-    }
-    else if (code < 0x800)
-    {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    else if (code < 0x10000)
-    {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    else
-    {
-        text += static_cast<char>(0xF0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 struct Tag
@@ -316,7 +288,7 @@ private:
                 else if (reference == "apos")
                     text += '\'';
                 else if (!reference.empty() && reference[0] == '#')
-                    AppendUTF8(text, ReadCharacterReference(reference));
+                    StandInAppendUTF8(text, ReadCharacterReference(reference));
                 else
                     throw Malformed("unknown entity &" + reference + ";");
                 continue;
@@ -422,17 +394,6 @@ private:
 bool PropertyListStandInReadStrings(std::string const& xml, std::map<std::string, std::string>& strings,
                                     std::string* error)
 {
-    std::map<std::string, std::string> read;
-    try
-    {
-        Reader(xml).ReadDocument(read);
-    }
-    catch (Malformed const& malformed)
-    {
-        if (error)
-            *error = malformed.what();
-        return false;
-    }
-    strings.swap(read);
-    return true;
+    return StandInReadStrings(
+        [&xml](std::map<std::string, std::string>& read) { Reader(xml).ReadDocument(read); }, strings, error);
 }

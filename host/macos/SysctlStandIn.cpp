@@ -2,6 +2,7 @@
 // /proc/cpuinfo.
 #include "SysctlStandIn.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 #include <utility>
@@ -119,6 +121,11 @@ struct ProcessFacts
     std::string fCommand;
     uid_t fRealUser = 0;
     uid_t fEffectiveUser = 0;
+    // One of the kernel's own threads, which Linux lists among the processes and macOS does not.
+    bool fKernelThread = false;
+    // Where the running program's code and stack lie (the stat file's startcode, endcode and
+    // startstack): a program run in the process's place (exec) changes them, and with them its name.
+    std::string fImage;
 };
 
 // The head of a small file (the fields of a process file come first), read with one open and few
@@ -200,54 +207,301 @@ constexpr std::string_view cAfterUsers = "\nGid:";
 // Size of the buffer a process file is read into: its fields sit in the first few hundred bytes.
 constexpr std::size_t cProcessFileHead = 4096;
 
-std::optional<ProcessFacts> ReadFacts(std::string const& root, pid_t pid)
+// Linux's mark of the kernel's own threads among the flags of a stat file (PF_KTHREAD).
+constexpr unsigned long cKernelThreadFlag = 0x00200000;
+
+// The fields of a stat file after the name that are read: the state, the parent, five further on the
+// flags, and from the twenty-fourth the program's startcode, endcode, startstack.
+constexpr std::size_t cStatFieldsRead = 26;
+constexpr std::size_t cFlagsField = 6;
+constexpr std::size_t cImageFields[] = {23, 24, 25};
+
+// The name, parent and kind of a process out of its stat file, one line and the cheapest of its
+// files: the id, the name in parentheses (which may itself hold blanks and parentheses, so it runs
+// to the last ")"), the state, the parent and, five fields on, the flags. Empty when the text is no
+// such line of that process.
+std::optional<ProcessFacts> FactsOfStat(pid_t pid, std::string_view stat)
 {
-    std::string const folder = root + "/" + std::to_string(pid);
-    char buffer[cProcessFileHead];
-    std::optional<std::size_t> const statusLength =
-        ReadHead(folder + "/status", buffer, sizeof buffer, cAfterUsers);
-    if (!statusLength)
-        return std::nullopt;
-    std::string_view const status(buffer, *statusLength);
-    unsigned long users[2] = {0, 0};
-    std::optional<std::string_view> const userLine = StatusValue(status, "Uid");
-    if (!userLine || ParseNumbers(*userLine, users, 2) != 2)
+    std::string const head = std::to_string(pid) + " (";
+    std::string_view::size_type const close = stat.rfind(')');
+    if (stat.compare(0, head.size(), head) != 0 || close == std::string_view::npos || close < head.size())
         return std::nullopt;
     ProcessFacts facts;
     facts.fPid = pid;
-    facts.fRealUser = static_cast<uid_t>(users[0]);
-    facts.fEffectiveUser = static_cast<uid_t>(users[1]);
-    // The status file shows the command name as it is unless it holds a character it escapes with a
-    // backslash; then, or when the file lacks the parent, the name and parent come from stat.
-    std::optional<std::string_view> const name = StatusValue(status, "Name");
-    std::optional<std::string_view> const parentLine = StatusValue(status, "PPid");
-    unsigned long parent = 0;
-    if (name && name->find('\\') == std::string_view::npos && parentLine &&
-        ParseNumbers(*parentLine, &parent, 1) == 1)
-    {
-        facts.fCommand.assign(name->data(), name->size());
-        facts.fParent = static_cast<pid_t>(parent);
-        return facts;
-    }
-    std::optional<std::size_t> const statLength = ReadHead(folder + "/stat", buffer, sizeof buffer);
-    if (!statLength)
-        return std::nullopt;
-    std::string_view const stat(buffer, *statLength);
-    // The command name may hold spaces and parentheses: it runs from the first "(" to the last ")".
-    std::string_view::size_type const open = stat.find('(');
-    std::string_view::size_type const close = stat.rfind(')');
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
-        return std::nullopt;
-    facts.fCommand.assign(stat.data() + open + 1, close - open - 1);
-    // After the name: the state, then the parent.
+    facts.fCommand.assign(stat.data() + head.size(), close - head.size());
+    std::string_view fields[cStatFieldsRead];
+    std::size_t found = 0;
     std::string_view rest = stat.substr(close + 1);
-    while (!rest.empty() && rest.front() == ' ')
-        rest.remove_prefix(1);
-    std::string_view::size_type const blank = rest.find(' ');
-    if (rest.empty() || blank == std::string_view::npos || ParseNumbers(rest.substr(blank), &parent, 1) != 1)
+    while (found < cStatFieldsRead)
+    {
+        std::string_view::size_type const start = rest.find_first_not_of(" \n");
+        if (start == std::string_view::npos)
+            break;
+        rest.remove_prefix(start);
+        std::string_view::size_type const end = std::min(rest.find_first_of(" \n"), rest.size());
+        fields[found++] = rest.substr(0, end);
+        rest.remove_prefix(end);
+    }
+    unsigned long parent = 0;
+    if (found < 2 || ParseNumbers(fields[1], &parent, 1) != 1)
         return std::nullopt;
     facts.fParent = static_cast<pid_t>(parent);
+    // A made-up table may end before the flags: its processes are no kernel threads.
+    unsigned long flags = 0;
+    if (found > cFlagsField && ParseNumbers(fields[cFlagsField], &flags, 1) == 1)
+        facts.fKernelThread = (flags & cKernelThreadFlag) != 0;
+    for (std::size_t field : cImageFields)
+    {
+        if (field < found)
+            facts.fImage.append(fields[field]).push_back(' ');
+    }
     return facts;
+}
+
+// The real and effective users of a process out of its status file; false when it cannot be read
+// (the process is gone).
+bool ReadUsers(std::string const& root, pid_t pid, ProcessFacts& facts)
+{
+    char buffer[cProcessFileHead];
+    std::optional<std::size_t> const length =
+        ReadHead(root + "/" + std::to_string(pid) + "/status", buffer, sizeof buffer, cAfterUsers);
+    if (!length)
+        return false;
+    unsigned long users[2] = {0, 0};
+    std::optional<std::string_view> const line = StatusValue(std::string_view(buffer, *length), "Uid");
+    if (!line || ParseNumbers(*line, users, 2) != 2)
+        return false;
+    facts.fRealUser = static_cast<uid_t>(users[0]);
+    facts.fEffectiveUser = static_cast<uid_t>(users[1]);
+    return true;
+}
+
+// The facts of a process read afresh: its stat file, then its status file for its users.
+std::optional<ProcessFacts> ReadFacts(std::string const& root, pid_t pid)
+{
+    char buffer[cProcessFileHead];
+    std::optional<std::size_t> const length =
+        ReadHead(root + "/" + std::to_string(pid) + "/stat", buffer, sizeof buffer);
+    if (!length)
+        return std::nullopt;
+    std::optional<ProcessFacts> facts = FactsOfStat(pid, std::string_view(buffer, *length));
+    if (!facts || !ReadUsers(root, pid, *facts))
+        return std::nullopt;
+    return facts;
+}
+
+std::string CommandName(std::string const& root, ProcessFacts const& facts);
+
+// A process of a /proc folder: its id and the inode of its folder there, which stands for the
+// process behind the id, so that a new process under an old id is told from the old one.
+struct ListedProcess
+{
+    pid_t fPid;
+    ino_t fFolder;
+};
+
+// The stat files of the processes of the system's own /proc, kept open from one reading of the
+// whole table to the next. The table is read whole for every look-up by name (the platform answers
+// it with one call), and on a virtual machine, where every system call is dear, opening and closing
+// a file per process costs twice the reading of one already open. A file held open stands for its
+// process, not for its id: once that process is gone, reading it fails (ESRCH), also when a new
+// process has taken the id. What a look-up needs, the name and the parent, is in the stat file; the
+// users are read from the status file once, when the process is first seen (the table asked for one
+// user's processes reads them afresh). The kernel's threads, many of the entries of a Linux machine,
+// are looked at once: a thread stays one for as long as its folder stands.
+class StatFiles
+{
+public:
+    // The facts of the process, read through its stat file kept open; empty when it is gone.
+    // freshUsers reads its users again instead of taking those first seen.
+    std::optional<ProcessFacts> Read(std::string const& root, ListedProcess const& listed, bool freshUsers)
+    {
+        for (int attempt = 0; attempt < 2; ++attempt)
+        {
+            auto found = fFiles.find(listed.fPid);
+            if (found != fFiles.end() && found->second.fFolder != listed.fFolder)
+            {
+                Forget(found, true);
+                found = fFiles.end();
+            }
+            if (found != fFiles.end() && found->second.fKernelThread)
+            {
+                ProcessFacts facts;
+                facts.fPid = listed.fPid;
+                facts.fKernelThread = true;
+                return facts;
+            }
+            if (found == fFiles.end())
+            {
+                int const file =
+                    open((root + "/" + std::to_string(listed.fPid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+                // Gone, or no descriptor left to keep: read as the single look-ups do.
+                if (file < 0)
+                    return errno == EMFILE || errno == ENFILE ? ReadFacts(root, listed.fPid) : std::nullopt;
+                found =
+                    fFiles.emplace(listed.fPid, Held{file, listed.fFolder, false, std::nullopt, std::nullopt})
+                        .first;
+            }
+            char buffer[cProcessFileHead];
+            ssize_t const length = pread(found->second.fFile, buffer, sizeof buffer, 0);
+            int const error = length < 0 ? errno : 0;
+            std::string_view const stat(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+            std::optional<ProcessFacts> facts = length >= 0 ? FactsOfStat(listed.fPid, stat) : std::nullopt;
+            // A descriptor that another part of the process closed, and whose number now stands for
+            // something else, is forgotten, not closed.
+            if (error == EBADF || (length >= 0 && !facts))
+            {
+                Forget(found, false);
+                continue;
+            }
+            if (length < 0)
+            {
+                Forget(found, true);
+                // The process held open is gone; one that took its id is opened afresh.
+                if (error == ESRCH)
+                    continue;
+                return std::nullopt;
+            }
+            Held& held = found->second;
+            if (facts->fKernelThread)
+            {
+                close(held.fFile);
+                held.fFile = -1;
+                held.fKernelThread = true;
+                return facts;
+            }
+            if (freshUsers || !held.fUsers)
+            {
+                ProcessFacts users;
+                if (!ReadUsers(root, listed.fPid, users))
+                    return std::nullopt;
+                held.fUsers = std::make_pair(users.fRealUser, users.fEffectiveUser);
+            }
+            facts->fRealUser = held.fUsers->first;
+            facts->fEffectiveUser = held.fUsers->second;
+            return facts;
+        }
+        return std::nullopt;
+    }
+    // The facts of the process through its file when one is held open, and it still stands for a
+    // running process; empty otherwise. Opens and closes nothing, so that a look-up of one process
+    // leaves the descriptors as it found them.
+    std::optional<ProcessFacts> ReadHeld(pid_t pid)
+    {
+        auto const found = fFiles.find(pid);
+        if (found == fFiles.end() || found->second.fFile < 0 || !found->second.fUsers)
+            return std::nullopt;
+        char buffer[cProcessFileHead];
+        ssize_t const length = pread(found->second.fFile, buffer, sizeof buffer, 0);
+        if (length < 0)
+            return std::nullopt;
+        std::optional<ProcessFacts> facts =
+            FactsOfStat(pid, std::string_view(buffer, static_cast<std::size_t>(length)));
+        if (facts)
+        {
+            facts->fRealUser = found->second.fUsers->first;
+            facts->fEffectiveUser = found->second.fUsers->second;
+        }
+        return facts;
+    }
+    // The command name with the platform's 16 characters (CommandName). Finding the sixteenth costs
+    // a look at the executable and the arguments, dear for every process whose name Linux cut, at
+    // every reading of the table: for a process held open it is found once, and found again when
+    // the process takes another name or runs another program.
+    std::string Command(std::string const& root, ProcessFacts const& facts)
+    {
+        if (facts.fCommand.size() != cLinuxCommandLength)
+            return facts.fCommand;
+        auto const found = fFiles.find(facts.fPid);
+        if (found == fFiles.end() || found->second.fFile < 0)
+            return CommandName(root, facts);
+        std::optional<KnownCommand>& known = found->second.fCommand;
+        if (!known || known->fCut != facts.fCommand || known->fImage != facts.fImage)
+            known = KnownCommand{facts.fCommand, facts.fImage, CommandName(root, facts)};
+        return known->fWhole;
+    }
+    // The processes of the last listing when no process can have been made since: the kernel hands
+    // out ids in turn, so an unchanged last id (read before the listing) means no new process, and
+    // those that ended since are told by their files. Empty when the folder must be listed again.
+    std::optional<std::vector<ListedProcess>> Unchanged(long lastID) const
+    {
+        if (lastID < 0 || lastID != fLastID || !fComplete)
+            return std::nullopt;
+        return fListed;
+    }
+    // Remembers the listing and the last id read before it; complete when every process of it is
+    // held (its file open, or known as a kernel thread).
+    void Remember(std::vector<ListedProcess> const& listed, long lastID)
+    {
+        fListed = listed;
+        fLastID = lastID;
+        fComplete = true;
+        for (ListedProcess const& process : listed)
+            fComplete = fComplete && fFiles.count(process.fPid) != 0;
+    }
+    // Closes the files of the processes that were not in the table just read.
+    void KeepOnly(std::vector<ListedProcess> const& listed)
+    {
+        std::vector<pid_t> pids;
+        for (ListedProcess const& process : listed)
+            pids.push_back(process.fPid);
+        std::sort(pids.begin(), pids.end());
+        for (auto file = fFiles.begin(); file != fFiles.end();)
+        {
+            if (std::binary_search(pids.begin(), pids.end(), file->first))
+                ++file;
+            else
+                file = Forget(file, true);
+        }
+    }
+
+private:
+    // The whole name found for the name Linux cut to 15 characters, while the same program runs.
+    struct KnownCommand
+    {
+        std::string fCut;
+        std::string fImage;
+        std::string fWhole;
+    };
+    struct Held
+    {
+        // -1 for a kernel thread, whose file is not kept.
+        int fFile;
+        ino_t fFolder;
+        bool fKernelThread;
+        // The real and effective users, once read.
+        std::optional<std::pair<uid_t, uid_t>> fUsers;
+        // The whole name, once looked for.
+        std::optional<KnownCommand> fCommand;
+    };
+    using Files = std::map<pid_t, Held>;
+
+    Files::iterator Forget(Files::iterator file, bool ours)
+    {
+        if (ours && file->second.fFile >= 0)
+            close(file->second.fFile);
+        return fFiles.erase(file);
+    }
+
+    Files fFiles;
+    std::vector<ListedProcess> fListed;
+    long fLastID = -1;
+    bool fComplete = false;
+};
+
+// The last process id the kernel handed out, from the root's loadavg; -1 when it cannot be read.
+long LastProcessID(std::string const& root)
+{
+    char buffer[256];
+    std::optional<std::size_t> const length = ReadHead(root + "/loadavg", buffer, sizeof buffer - 1);
+    if (!length)
+        return -1;
+    std::string_view const text(buffer, *length);
+    std::string_view::size_type const blank = text.find_last_of(' ');
+    unsigned long id = 0;
+    if (blank == std::string_view::npos || ParseNumbers(text.substr(blank), &id, 1) != 1)
+        return -1;
+    return static_cast<long>(id);
 }
 
 // The arguments of <root>/<pid>/cmdline; empty for a zombie or a kernel thread.
@@ -315,22 +569,22 @@ std::string CommandName(std::string const& root, ProcessFacts const& facts)
     return facts.fCommand;
 }
 
-// The process ids in the folder, in its order; empty with errno set when it cannot be read.
-std::optional<std::vector<pid_t>> ListProcesses(std::string const& root)
+// The processes in the folder, in its order; empty with errno set when it cannot be read.
+std::optional<std::vector<ListedProcess>> ListProcesses(std::string const& root)
 {
     DIR* folder = opendir(root.c_str());
     if (!folder)
         return std::nullopt;
-    std::vector<pid_t> pids;
+    std::vector<ListedProcess> processes;
     while (dirent const* entry = readdir(folder))
     {
         char* end = nullptr;
         long const pid = std::strtol(entry->d_name, &end, 10);
         if (entry->d_name[0] != '\0' && *end == '\0' && pid > 0)
-            pids.push_back(static_cast<pid_t>(pid));
+            processes.push_back(ListedProcess{static_cast<pid_t>(pid), entry->d_ino});
     }
     closedir(folder);
-    return pids;
+    return processes;
 }
 
 int Fail(int error)
@@ -375,10 +629,21 @@ int ProcessTable(ProcessFilter const& filter, void* oldp, std::size_t* oldlenp)
     }
     if (!oldp)
     {
-        std::optional<std::vector<pid_t>> const pids = ListProcesses(ProcRoot());
-        if (!pids)
+        std::string const root = ProcRoot();
+        // The system's /proc counts its processes in its own link count (with its fixed folders): a
+        // measure as the kernel's, a little larger than the table, without walking it.
+        struct stat folder;
+        if (root == cDefaultProcRoot && stat(root.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+            folder.st_nlink > 2)
+        {
+            *oldlenp =
+                (static_cast<std::size_t>(folder.st_nlink) + cSysctlStandInProcessSlop) * sizeof(kinfo_proc);
+            return 0;
+        }
+        std::optional<std::vector<ListedProcess>> const processes = ListProcesses(root);
+        if (!processes)
             return -1;
-        *oldlenp = (pids->size() + cSysctlStandInProcessSlop) * sizeof(kinfo_proc);
+        *oldlenp = (processes->size() + cSysctlStandInProcessSlop) * sizeof(kinfo_proc);
         return 0;
     }
     void (*hook)(void*) = nullptr;
@@ -392,24 +657,55 @@ int ProcessTable(ProcessFilter const& filter, void* oldp, std::size_t* oldlenp)
     if (hook && !filter.fPid)
         hook(context);
     std::string const root = ProcRoot();
-    std::optional<std::vector<pid_t>> const pids =
-        filter.fPid ? std::optional<std::vector<pid_t>>(std::vector<pid_t>{*filter.fPid}) : ListProcesses(root);
-    if (!pids)
+    // Only the system's own /proc, whose files stand for their processes; a test's folder is read
+    // afresh each time. The whole table keeps the files open, a single process uses one held open.
+    bool const systems = root == cDefaultProcRoot;
+    bool const keepOpen = !filter.fPid && systems;
+    static std::mutex sFilesLock;
+    static StatFiles* const sFiles = new StatFiles;
+    std::unique_lock<std::mutex> filesLock(sFilesLock, std::defer_lock);
+    if (systems)
+        filesLock.lock();
+    long const lastID = keepOpen ? LastProcessID(root) : -1;
+    std::optional<std::vector<ListedProcess>> processes;
+    if (filter.fPid)
+        processes = std::vector<ListedProcess>{{*filter.fPid, 0}};
+    else if (keepOpen)
+        processes = sFiles->Unchanged(lastID);
+    if (!processes)
+        processes = ListProcesses(root);
+    if (!processes)
         return -1;
     std::vector<kinfo_proc> records;
-    for (pid_t const pid : *pids)
+    for (ListedProcess const& process : *processes)
     {
-        std::optional<ProcessFacts> const facts = pid > 0 ? ReadFacts(root, pid) : std::nullopt;
-        if (!facts || (filter.fUser && facts->fEffectiveUser != *filter.fUser))
+        pid_t const pid = process.fPid;
+        std::optional<ProcessFacts> facts;
+        if (pid > 0 && keepOpen)
+            facts = sFiles->Read(root, process, filter.fUser.has_value());
+        else if (pid > 0)
+        {
+            if (systems)
+                facts = sFiles->ReadHeld(pid);
+            if (!facts)
+                facts = ReadFacts(root, pid);
+        }
+        // The kernel's threads are no processes of the platform's.
+        if (!facts || facts->fKernelThread || (filter.fUser && facts->fEffectiveUser != *filter.fUser))
             continue;
         kinfo_proc record{};
         record.kp_proc.p_pid = facts->fPid;
-        std::string const command = CommandName(root, *facts);
+        std::string const command = systems ? sFiles->Command(root, *facts) : CommandName(root, *facts);
         std::strncpy(record.kp_proc.p_comm, command.c_str(), MAXCOMLEN);
         record.kp_eproc.e_ppid = facts->fParent;
         record.kp_eproc.e_pcred.p_ruid = facts->fRealUser;
         record.kp_eproc.e_ucred.cr_uid = facts->fEffectiveUser;
         records.push_back(record);
+    }
+    if (keepOpen)
+    {
+        sFiles->KeepOnly(*processes);
+        sFiles->Remember(*processes, lastID);
     }
     std::size_t const fitting = *oldlenp / sizeof(kinfo_proc);
     std::size_t const copied = records.size() < fitting ? records.size() : fitting;

@@ -1,5 +1,6 @@
 // This project's stand-in for the kernel's management information that the platform layer reads:
-// the process table and each process's arguments out of /proc, the open-file ceiling
+// the process table (without the kernel's own threads, which are no processes on macOS) and each
+// process's arguments out of /proc, the open-file ceiling
 // (kern.maxfilesperproc, Linux's fs/nr_open) and the argument-space size, and by name the kernel's
 // version, processors, memory and processor name from uname, sysconf and /proc/cpuinfo. Tests may
 // point the stand-in at another /proc folder and give values of their own.

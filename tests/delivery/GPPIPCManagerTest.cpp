@@ -1,6 +1,8 @@
 // The IPC manager between processes of its own: an unlisted target, a message nobody takes (taken
-// out again, the flag left to the last record), messages waiting for room, one too large, a target
-// whose queue cannot be opened, and the receiving side driven by the repeater signal.
+// out again, the flag left to the last record), a send that counts only its own record, messages
+// waiting for room, one too large, a target whose queue cannot be opened (dropped from the registry
+// only once gone), the receiving side driven by the repeater signal, and going down after the last
+// receiver left.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,14 +19,15 @@
 #include "GSharedMemoryBase.h"
 #include "GSignal.h"
 #include "GSignalBase.h"
-#include "PeerProcess.h"
 #include "PUNIXSharedMemory.h"
+#include "PeerProcess.h"
 #include "SharedObjects.h"
 
 namespace
 {
 using deliverytest::BufferOf;
 using deliverytest::TextOf;
+using testsupport::ChildProcess;
 using testsupport::ErrorOf;
 using Clock = std::chrono::steady_clock;
 
@@ -35,9 +38,12 @@ protected:
     {
         GPPIPCManager::Initialize();
         Manager().SetTakeWait(3, 10);
+        ASSERT_EQ(pipe(fFromChild), 0);
     }
     void TearDown() override
     {
+        close(fFromChild[0]);
+        close(fFromChild[1]);
         if (Manager().GetQueueManager())
             for (int id : fRegistrations)
                 Registry().Unregister(getpid(), id);
@@ -60,12 +66,17 @@ protected:
     deliverytest::PeerLock fMachineWide;
     deliverytest::SpecialIDScope fSpecialIDs;
     std::vector<int> fRegistrations;
+    // What a child tells the test beyond a byte.
+    int fFromChild[2] = {-1, -1};
 };
 
 class Recorder : public GPPIPCReceiver
 {
 public:
-    void ReceiveMessage(GPPIPCMessage const& message) override { fTexts.push_back(TextOf(message.GetData())); }
+    void ReceiveMessage(GPPIPCMessage const& message) override
+    {
+        fTexts.push_back(TextOf(message.GetData()));
+    }
     std::vector<std::string> fTexts;
 };
 } // namespace
@@ -114,26 +125,142 @@ TEST_F(GPPIPCManagerTest, AMessageWithoutRoomWaitsAndOneTooLargeForAnyQueueFails
     EXPECT_EQ(Manager().GetDelayedMessages().GetCount(), 1) << "a message too large was kept";
     EXPECT_EQ(Manager().GetListeningState(getpid()), GPPIPCManager::cListening) << "40153 marked the target";
 
-    GTable<GSmartPtr<GPPIPCMessage> > taken;
+    GTable<GSmartPtr<GPPIPCMessage>> taken;
     queue->ReadPendingMessages(taken);
     Manager().SendDelayedMessages();
     EXPECT_EQ(Manager().GetDelayedMessages().GetCount(), 0);
     EXPECT_TRUE(queue->IsEmpty()) << "the delayed message was left in the queue";
 }
 
-TEST_F(GPPIPCManagerTest, ATargetWhoseQueueCannotBeOpenedIsCleanedUpAfterAFailedSend)
+TEST_F(GPPIPCManagerTest, ASendIsTakenOnlyWhenItsOwnRecordIsTaken)
 {
-    int const registration = Registry().Register(getpid());
-    fRegistrations.push_back(registration);
-    // A block of another size under the queue's name.
-    GShMemID const id = GPPIPCMessageQueue::ConvertToMemoryID(getpid(), registration);
-    bool created = false;
-    GSharedMemoryBase<PUNIXSharedMemory> const squatter(GBuffer(), id, 100, created);
-    ASSERT_TRUE(created);
-    EXPECT_EQ(Manager().GetListeningState(getpid()), GPPIPCManager::cNotListening);
-    EXPECT_EQ(ErrorOf([&] { Manager().SendOnceRaw(getpid(), 145, BufferOf("job")); }), 40168);
-    EXPECT_EQ(Manager().GetListeningState(getpid()), GPPIPCManager::cNotRegistered);
-    EXPECT_EQ(Manager().GetCorruptedProcesses().GetCount(), 0);
+    // Another sender's equal record waits in the queue, and stays, or is taken back by that sender
+    // while this one waits: neither is this send's record being taken.
+    for (bool const takenBack : {false, true})
+    {
+        SCOPED_TRACE(takenBack ? "taken back by its sender" : "left by its sender");
+        int registration = 0;
+        auto const queue = Target(registration);
+        Manager().SetTakeWait(20, 20);
+        ChildProcess other(
+            [&](ChildProcess::Child const& parent)
+            {
+                GPPIPCMessageQueue theirs(Registry().GetSession(), getppid(), registration);
+                if (!theirs.TryToAddRawMessage(145, BufferOf("job")))
+                    return 1;
+                parent.Tell('a');
+                parent.Await();
+                if (takenBack)
+                {
+                    usleep(50000);
+                    theirs.RemoveRawMessage(getpid(), 145, BufferOf("job"));
+                }
+                parent.Tell('d');
+                parent.Await();
+                return 0;
+            });
+        ASSERT_EQ(other.Await(), 'a');
+        other.Tell('g');
+        EXPECT_FALSE(Manager().SendOnceRaw(getpid(), 145, BufferOf("job"))) << "counted as taken";
+        ASSERT_EQ(other.Await(), 'd');
+        EXPECT_FALSE(queue->ContainsOwnRawMessage(getpid(), 145, BufferOf("job")))
+            << "this send's record stayed";
+        EXPECT_EQ(queue->ContainsOwnRawMessage(other.Pid(), 145, BufferOf("job")), !takenBack);
+        other.Tell('g');
+        EXPECT_EQ(other.Wait(), 0);
+        Registry().Unregister(getpid(), registration);
+    }
+}
+
+TEST_F(GPPIPCManagerTest, AFailedSendDropsATargetFromTheRegistryOnlyWhenItIsGone)
+{
+    // A target whose queue cannot be opened: this process (running), or a process that registered
+    // and ended without withdrawing its entry.
+    for (bool const gone : {false, true})
+    {
+        SCOPED_TRACE(gone ? "gone" : "running");
+        int target = getpid();
+        int registration = 0;
+        if (gone)
+        {
+            ChildProcess registering(
+                [&](ChildProcess::Child const& parent)
+                {
+                    GPPIPCMessageQueueMgr registry(false, GPPIPCMessageQueueMgr::cDefaultManager);
+                    int const id = registry.Register(getpid());
+                    (void)!write(fFromChild[1], &id, sizeof id);
+                    parent.Tell('r');
+                    _exit(0);
+                    return 0;
+                });
+            ASSERT_EQ(registering.Await(), 'r');
+            ASSERT_EQ(read(fFromChild[0], &registration, sizeof registration),
+                      static_cast<ssize_t>(sizeof registration));
+            target = registering.Pid();
+            registering.Wait();
+        }
+        else
+        {
+            registration = Registry().Register(getpid());
+            fRegistrations.push_back(registration);
+        }
+        // A block of another size under the queue's name.
+        GShMemID const id = GPPIPCMessageQueue::ConvertToMemoryID(target, registration);
+        bool created = false;
+        auto squatter = std::make_unique<GSharedMemoryBase<PUNIXSharedMemory>>(GBuffer(), id, 100, created);
+        ASSERT_TRUE(created);
+        EXPECT_EQ(Manager().GetListeningState(target), GPPIPCManager::cNotListening);
+        EXPECT_EQ(ErrorOf([&] { Manager().SendOnceRaw(target, 145, BufferOf("job")); }), 40168);
+        EXPECT_EQ(Manager().GetListeningState(target),
+                  gone ? GPPIPCManager::cNotRegistered : GPPIPCManager::cNotListening);
+        EXPECT_EQ(Manager().GetCorruptedProcesses().GetCount(), 0);
+        squatter.reset();
+        if (!gone)
+        {
+            EXPECT_EQ(Manager().GetListeningState(target), GPPIPCManager::cListening)
+                << "the queue is usable again";
+        }
+    }
+}
+
+TEST_F(GPPIPCManagerTest, GoesDownAndSendsCleanlyAfterTheLastReceiverLeft)
+{
+    // A message waits for room when the last receiver leaves, taking the registry's object with it;
+    // the manager then goes down at once, or sends again first. In a child: a fault there ends the
+    // child, not the test program.
+    for (bool const sendsAgain : {false, true})
+    {
+        SCOPED_TRACE(sendsAgain ? "sends again" : "goes down");
+        ChildProcess child(
+            [sendsAgain](ChildProcess::Child const&)
+            {
+                GPPIPCManager& manager = *GPPIPCManager::GetInstance();
+                GPPIPCMessageQueueMgr& registry = *manager.GetQueueManager();
+                int const registration = registry.Register(getpid());
+                bool created = false;
+                GPPIPCMessageQueue full(registry.GetSession(), getpid(), registration, created);
+                GBuffer big;
+                big.SetLength(32000);
+                if (!full.TryToAddRawMessage(4242, 1, big))
+                    return 1;
+                GBuffer data;
+                data.SetLength(1000);
+                manager.SendOnceRaw(getpid(), 145, data);
+                if (manager.GetDelayedMessages().GetCount() != 1)
+                    return 2;
+                Recorder receiver;
+                manager.Register(146, &receiver);
+                manager.Unregister(146, &receiver);
+                if (manager.GetQueueManager() != nullptr)
+                    return 3;
+                if (sendsAgain && (manager.SendOnceRaw(getppid(), 145, BufferOf("job")) ||
+                                   manager.GetListeningState(getppid()) != GPPIPCManager::cNotRegistered))
+                    return 4;
+                GPPIPCManager::Finalize();
+                return 0;
+            });
+        EXPECT_EQ(child.Wait(), 0);
+    }
 }
 
 TEST_F(GPPIPCManagerTest, ReceiversGetTheMessagesOfTheirIdOnTheRepeaterSignal)

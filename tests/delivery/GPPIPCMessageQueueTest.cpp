@@ -1,7 +1,9 @@
 // Message queues: the records appended and their offsets, the size a queue can take, appending
-// once, taking all records, records of another version, and damaged offsets met with a clear error.
+// once (for any sender, and for one sender's own record), taking all records, records of another
+// version skipped by their length, and damaged offsets met with a clear error.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -19,7 +21,7 @@ using deliverytest::ObjectView;
 using deliverytest::TextOf;
 using testsupport::ErrorOf;
 using Queue = GPPIPCMessageQueue;
-using Messages = GTable<GSmartPtr<GPPIPCMessage> >;
+using Messages = GTable<GSmartPtr<GPPIPCMessage>>;
 
 constexpr int cData = PUNIXSharedMemory::cHeaderSize;
 
@@ -143,6 +145,54 @@ TEST_F(GPPIPCMessageQueueTest, ReadingTakesEveryRecordInOrderAndSkipsOtherVersio
     EXPECT_EQ(End(), 8) << "the record of another version stayed";
 }
 
+TEST_F(GPPIPCMessageQueueTest, ARecordOfAnotherVersionIsSkippedByItsLengthHoweverShort)
+{
+    // (version, length): records of another writer, which need not have a sender, a message id or
+    // any data; each stands before a record of this version.
+    struct Case
+    {
+        std::int32_t fVersion;
+        std::int32_t fLength;
+    };
+    Case const cases[] = {{2, 0}, {0, 4}, {7, 3}, {2, 11}, {-1, 12}};
+    for (Case const& entry : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "version " << entry.fVersion << ", length " << entry.fLength);
+        auto const queue = Make();
+        int const next = 8 + 8 + entry.fLength;
+        {
+            auto const view = View();
+            view->SetField(cData + 8, entry.fVersion);
+            view->SetField(cData + 12, entry.fLength);
+            view->SetField(cData + Queue::cEndOffset, next);
+        }
+        ASSERT_TRUE(queue->TryToAddRawMessage(31, 145, BufferOf("job")));
+        EXPECT_EQ(End(), next + 23);
+        EXPECT_TRUE(queue->ContainsRawMessage(145, BufferOf("job")));
+        EXPECT_TRUE(queue->ContainsOwnRawMessage(31, 145, BufferOf("job")));
+        EXPECT_FALSE(queue->ContainsOwnRawMessage(32, 145, BufferOf("job")));
+        Messages messages;
+        queue->ReadPendingMessages(messages);
+        ASSERT_EQ(messages.GetCount(), 1);
+        EXPECT_EQ(messages[0]->GetSenderProcessID(), 31);
+        EXPECT_EQ(TextOf(messages[0]->GetData()), "job");
+        EXPECT_EQ(End(), 8);
+    }
+}
+
+TEST_F(GPPIPCMessageQueueTest, AppendsOncePerSenderWhenOnlyItsOwnRecordCounts)
+{
+    auto const queue = Make();
+    ASSERT_TRUE(queue->TryToAddRawMessage(41, 145, BufferOf("job")));
+    // Another sender's equal record is its own: this one's is added beside it, once.
+    EXPECT_TRUE(queue->AddOwnRawMessageOnce(42, 145, BufferOf("job")));
+    EXPECT_TRUE(queue->AddOwnRawMessageOnce(42, 145, BufferOf("job")));
+    EXPECT_EQ(End(), 8 + 2 * 23);
+    EXPECT_TRUE(queue->RemoveRawMessage(41, 145, BufferOf("job")));
+    EXPECT_TRUE(queue->ContainsOwnRawMessage(42, 145, BufferOf("job")));
+    EXPECT_FALSE(queue->ContainsOwnRawMessage(41, 145, BufferOf("job")));
+}
+
 TEST_F(GPPIPCMessageQueueTest, RemovesOnlyTheSendersOwnRecordAndClosesTheGap)
 {
     auto const queue = Make();
@@ -162,23 +212,40 @@ TEST_F(GPPIPCMessageQueueTest, RemovesOnlyTheSendersOwnRecordAndClosesTheGap)
 
 TEST_F(GPPIPCMessageQueueTest, DamagedOffsetsAreAClearErrorAndNoWalkRunsAway)
 {
-    // (field offset within the data, value): end offsets and record lengths no writer makes.
+    // (field offset within the data, value, the record's version): end offsets and record lengths
+    // no writer makes; a record of another version only when its length does not move forward or
+    // does not fit.
     struct Case
     {
         int fOffset;
         int fValue;
+        std::int32_t fVersion;
     };
     Case const cases[] = {
-        {Queue::cEndOffset, -8},      {Queue::cEndOffset, 4},      {Queue::cEndOffset, 32769},
-        {Queue::cEndOffset, 30},      {8 + 4, -8},                 {8 + 4, 0},
-        {8 + 4, 11},                  {8 + 4, 0x7ffffff0},         {8 + 16, 3},
-        {8 + 16, -1},                 {Queue::cEndOffset, 0x7fffffff},
+        {Queue::cEndOffset, -8, 1},
+        {Queue::cEndOffset, 4, 1},
+        {Queue::cEndOffset, 32769, 1},
+        {Queue::cEndOffset, 30, 1},
+        {8 + 4, -8, 1},
+        {8 + 4, 0, 1},
+        {8 + 4, 11, 1},
+        {8 + 4, 0x7ffffff0, 1},
+        {8 + 16, 3, 1},
+        {8 + 16, -1, 1},
+        {Queue::cEndOffset, 0x7fffffff, 1},
+        {8 + 4, -8, 2},
+        {8 + 4, -9, 2},
+        {8 + 4, 23, 2},
+        {8 + 4, 0x7ffffff0, 2},
+        {Queue::cEndOffset, 11, 2},
     };
     for (Case const& entry : cases)
     {
-        SCOPED_TRACE(testing::Message() << entry.fOffset << " = " << entry.fValue);
+        SCOPED_TRACE(testing::Message()
+                     << entry.fOffset << " = " << entry.fValue << ", version " << entry.fVersion);
         auto const queue = Make();
         ASSERT_TRUE(queue->TryToAddRawMessage(145, BufferOf("0123456789")));
+        View()->SetField(cData + 8, entry.fVersion);
         View()->SetField(cData + entry.fOffset, entry.fValue);
         // One mapping for each look: two would lie at different addresses.
         std::vector<unsigned char> const before = BytesOf(*View());

@@ -1,19 +1,25 @@
 // Jobs announced to the test peer of the "RozorazIzivozada" process: the text that arrives, the
-// result when the peer does not take the job (in each of its faults), two senders at once, the
-// listening states, and the terminate message.
+// result when the peer does not take the job (in each of its faults), records of another version,
+// two peers and two senders at once, a sender named as the peer, a peer that takes the locks the
+// other way round or holds its queue for ever, the listening states, and the terminate message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ErrorOf.h"
 #include "GPPIPCManager.h"
 #include "GPPIPCMessageQueue.h"
 #include "GPPJobInfo.h"
 #include "GPPJobNotifier.h"
 #include "GUTF8Encoding.h"
+#include "PUNIXIPMutexImp.h"
+#include "PUNIXSharedObjectSupport.h"
 #include "PeerProcess.h"
 #include "SharedObjects.h"
 #include "TempFolder.h"
@@ -105,7 +111,136 @@ TEST_F(GPPJobNotifierTest, APeerThatDoesNotTakeTheJobMeansNotSentWithinTheWaitAn
         }
         EXPECT_FALSE(left);
         EXPECT_TRUE(peer.Jobs().empty());
+        // A running peer stays in the registry, whatever its queue held.
+        EXPECT_NE(GPPIPCManager::GetInstance()->GetListeningState(peer.Pid()), GPPIPCManager::cNotRegistered);
     }
+}
+
+TEST_F(GPPJobNotifierTest, ARecordOfAnotherVersionInThePeersQueueIsSkipped)
+{
+    PeerProcess peer(JobFile("jobs"), "foreign-record");
+    ASSERT_TRUE(peer.AwaitState(GPPIPCManager::cListening));
+    GPPJobInfo const job = Job("after.pdf");
+    EXPECT_TRUE(GPPJobNotifier(job).TrySendNotification());
+    std::vector<std::string> const jobs = peer.AwaitJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0], TextOfJob(job));
+    EXPECT_EQ(GPPIPCManager::GetInstance()->GetListeningState(peer.Pid()), GPPIPCManager::cListening)
+        << "the peer was dropped from the registry";
+}
+
+TEST_F(GPPJobNotifierTest, TwoListeningPeersBothTakeTheJob)
+{
+    PeerProcess first(JobFile("first"), "listen");
+    PeerProcess second(JobFile("second"), "listen");
+    ASSERT_TRUE(first.AwaitState(GPPIPCManager::cListening));
+    ASSERT_TRUE(second.AwaitState(GPPIPCManager::cListening));
+    GPPJobInfo const job = Job("both.pdf");
+    GTable<int> takenBy;
+    EXPECT_TRUE(GPPJobNotifier(job).TrySendNotification(takenBy));
+    std::vector<int> taken(takenBy.GetItems(), takenBy.GetItems() + takenBy.GetCount());
+    std::sort(taken.begin(), taken.end());
+    std::vector<int> expected{first.Pid(), second.Pid()};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(taken, expected);
+    for (PeerProcess const* peer : {&first, &second})
+    {
+        std::vector<std::string> const jobs = peer->AwaitJobs(1);
+        ASSERT_EQ(jobs.size(), 1u);
+        EXPECT_EQ(jobs[0], TextOfJob(job));
+    }
+}
+
+// A process that is itself named "RozorazIzivozada" and listens leaves itself out: the helper of
+// that name fills its own queue, so that a job sent to itself would wait there among its delayed
+// messages, and tells by its exit code whether the job went to the peer alone.
+TEST_F(GPPJobNotifierTest, AProcessNamedAsThePeerDoesNotSendToItself)
+{
+    PeerProcess peer(JobFile("jobs"), "listen");
+    ASSERT_TRUE(peer.AwaitState(GPPIPCManager::cListening));
+    pid_t const sender = fork();
+    if (sender == 0)
+    {
+        execl(SENDRIX_SELF_SENDER_PATH, SENDRIX_SELF_SENDER_PATH, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(sender, &status, 0), sender);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not sent to the peer; 2: sent to itself; 3 and above: no start";
+    std::vector<std::string> const jobs = peer.AwaitJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+}
+
+TEST_F(GPPJobNotifierTest, APeerThatDrainsItsQueueUnderTheRegistrysLockIsNeverDeadlocked)
+{
+    // The peer holds the registry's lock while it takes its queue's, and lingers under the first:
+    // a sender that held the queue's lock while it waited for the registry's would wait for ever.
+    PeerProcess peer(JobFile("jobs"), "drain-under-registry", 10, 30);
+    ASSERT_TRUE(peer.AwaitState(GPPIPCManager::cListening));
+    constexpr int cJobs = 6;
+    int const code = deliverytest::ExitCodeWithin(
+        cJobs * (cWaitSeconds + PUNIXSharedObjectSupport::cLockSeconds) + 30,
+        [&]
+        {
+            for (int i = 0; i < cJobs; ++i)
+            {
+                Clock::time_point const start = Clock::now();
+                if (!GPPJobNotifier(Job(std::to_string(i).c_str())).TrySendNotification())
+                    return 1;
+                // A wait for a lock that ran out shows as a send that took the whole bound.
+                if (std::chrono::duration<double>(Clock::now() - start).count() >=
+                    PUNIXSharedObjectSupport::cLockSeconds)
+                    return 2;
+            }
+            return 0;
+        });
+    EXPECT_EQ(code, 0) << "-1: deadlocked; 1: a job not taken; 2: a lock's wait ran out";
+    EXPECT_EQ(peer.AwaitJobs(cJobs).size(), static_cast<std::size_t>(cJobs));
+}
+
+TEST_F(GPPJobNotifierTest, APeerThatHoldsItsQueueForEverFailsTheSendAfterTheBoundAndStaysListed)
+{
+    PeerProcess peer(JobFile("jobs"), "hold-queue");
+    // Listening is tested by opening the queue, which waits for the lock the peer holds.
+    int session = 0;
+    GTable<int> registrations;
+    for (int i = 0; i < 1000 && registrations.GetCount() == 0; ++i)
+    {
+        usleep(10000);
+        GPPIPCManager::GetInstance()->GetQueueManager()->GetRegistered(peer.Pid(), session, registrations);
+    }
+    ASSERT_EQ(registrations.GetCount(), 1);
+    std::string const queueLock =
+        "/ZlvShLP" + std::to_string(peer.Pid()) + "MQ" + std::to_string(registrations[0]);
+    for (int i = 0;
+         i < 1000 && deliverytest::ObjectView(queueLock).Field(PUNIXIPMutexImp::cOwnerOffset) != peer.Pid();
+         ++i)
+        usleep(10000);
+    ASSERT_EQ(deliverytest::ObjectView(queueLock).Field(PUNIXIPMutexImp::cOwnerOffset), peer.Pid());
+    double const bound = PUNIXSharedObjectSupport::cLockSeconds;
+    int const code = deliverytest::ExitCodeWithin(
+        3 * bound + 30,
+        [&]
+        {
+            Clock::time_point const start = Clock::now();
+            if (GPPJobNotifier(Job("held.pdf")).TrySendNotification())
+                return 1;
+            int const error = testsupport::ErrorOf(
+                [&] {
+                    GPPIPCManager::GetInstance()->SendOnceRaw(peer.Pid(), GPPJobInfo::cJobMessage,
+                                                              GBuffer("x"));
+                });
+            if (error != PUNIXSharedObjectSupport::cCannotLock)
+                return 2;
+            double const seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            if (seconds < 2 * (bound - 1))
+                return 3;
+            return GPPIPCManager::GetInstance()->GetQueueManager()->IsRegistered(peer.Pid()) ? 0 : 4;
+        });
+    EXPECT_EQ(code, 0) << "-1: waited for ever; 1: sent; 2: another error; 3: gave up early; 4: peer dropped";
+    EXPECT_TRUE(peer.Jobs().empty());
+    EXPECT_EQ(peer.Stop(), 0);
 }
 
 TEST_F(GPPJobNotifierTest, APeerThatEndedWithoutUnregisteringIsRegisteredButNotListening)

@@ -1,6 +1,7 @@
 // The named inter-process mutex between real processes: its segment's bytes, counting and removal
-// by the last user, exclusion, a killed owner's lock taken over, and segments that another process
-// left unmade, gave up or made in another version.
+// by the last user, exclusion, a killed owner's lock taken over, segments that another process left
+// unmade (made anew once their creator is gone), gave up or made in another version, and a
+// management lock held for ever.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include "ErrorOf.h"
 #include "GIPMutexBase.h"
 #include "PUNIXIPMutexImp.h"
+#include "PUNIXSharedObjectSupport.h"
 #include "SharedObjects.h"
 
 namespace
@@ -343,6 +345,100 @@ TEST_F(PUNIXIPMutexImpTest, RefusesSegmentsThatAreUnmadeOrOfAnotherVersion)
             EXPECT_EQ(view.Field(Mutex::cReferenceCountOffset), 5);
         }
     }
+}
+
+TEST_F(PUNIXIPMutexImpTest, ASegmentItsDeadCreatorLeftUnmadeIsMadeAnewOneStillHeldIsNot)
+{
+    // A creator that died (or still runs, holding the segment) before sizing it, or before marking
+    // it; the name is one every process of the machine opens, so a segment nobody can finish must
+    // not stand in the way for ever.
+    struct Case
+    {
+        char const* fWhat;
+        long long fSize;
+        bool fCreatorAlive;
+        int fError;
+    };
+    Case const cases[] = {
+        {"never sized, creator dead", 0, false, 0},
+        {"never marked, creator dead", 80, false, 0},
+        {"never sized, creator alive", 0, true, 40167},
+        {"never marked, creator alive", 80, true, 40200},
+    };
+    for (Case const& entry : cases)
+    {
+        SCOPED_TRACE(entry.fWhat);
+        std::string const id = NewID();
+        std::string const name = "/" + id;
+        ChildProcess creator(
+            [&](ChildProcess::Child const& parent)
+            {
+                ObjectView const unmade(name, entry.fSize);
+                unmade.SetField(Mutex::cVersionOffset, 1);
+                unmade.SetField(Mutex::cReferenceCountOffset, 5);
+                parent.Tell('c');
+                parent.Await();
+                return 0;
+            });
+        ASSERT_EQ(creator.Await(), 'c');
+        ino_t const unmade = ObjectInode(name);
+        if (!entry.fCreatorAlive)
+            Kill(creator);
+        std::unique_ptr<Mutex> mutex;
+        EXPECT_EQ(ErrorOf([&] { mutex = std::make_unique<Mutex>(BufferOf(id)); }), entry.fError);
+        if (entry.fCreatorAlive)
+        {
+            EXPECT_EQ(ObjectInode(name), unmade) << "a segment its creator still holds was removed";
+            creator.Tell('g');
+            EXPECT_EQ(creator.Wait(), 0);
+            continue;
+        }
+        ASSERT_TRUE(mutex);
+        EXPECT_NE(ObjectInode(name), unmade);
+        ObjectView const made(name);
+        EXPECT_EQ(made.Field(Mutex::cMagicOffset), Mutex::cMagic);
+        EXPECT_EQ(made.Field(Mutex::cReferenceCountOffset), 1);
+        EXPECT_TRUE(mutex->TryToLock(0));
+        mutex->Unlock();
+    }
+}
+
+TEST_F(PUNIXIPMutexImpTest, AManagementLockHeldForEverFailsAnOpenAfterTheBound)
+{
+    std::string const id = NewID();
+    std::string const name = "/" + id;
+    auto mutex = std::make_unique<Mutex>(BufferOf(id));
+    // A live process that took the management lock and never lets go.
+    ChildProcess holder(
+        [&](ChildProcess::Child const& parent)
+        {
+            ObjectView const view(name);
+            view.SetField(Mutex::cManagementLockOffset, getpid());
+            parent.Tell('h');
+            parent.Await();
+            view.SetField(Mutex::cManagementLockOffset, 0);
+            return 0;
+        });
+    ASSERT_EQ(holder.Await(), 'h');
+    int const bound = PUNIXSharedObjectSupport::cLockSeconds;
+    int const code = deliverytest::ExitCodeWithin(
+        bound + 30,
+        [&]
+        {
+            auto const start = std::chrono::steady_clock::now();
+            int const error = ErrorOf([&] { Mutex late(BufferOf(id)); });
+            double const seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            if (error != 40200)
+                return 1;
+            return seconds >= bound - 1 ? 0 : 2;
+        });
+    EXPECT_EQ(code, 0) << "-1: the open waited for ever; 1: another outcome; 2: it gave up early";
+    EXPECT_EQ(ObjectView(name).Field(Mutex::cReferenceCountOffset), 1) << "the failed open stayed counted";
+    holder.Tell('g');
+    EXPECT_EQ(holder.Wait(), 0);
+    Mutex late(BufferOf(id));
+    EXPECT_EQ(ObjectView(name).Field(Mutex::cReferenceCountOffset), 2);
 }
 
 TEST_F(PUNIXIPMutexImpTest, WaitsForACreatorStillMakingTheSegment)

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -24,11 +25,13 @@ namespace deliverytest
 {
 // Held by every test that starts a peer or takes part in the machine-wide registry of receivers, in
 // whatever process (test shard) it runs: peers are found by their name and the registry is one for
-// the machine, so two such tests at once would see each other's processes and entries.
+// the machine, so two such tests at once would see each other's processes and entries. The peers a
+// test starts do not inherit it: a peer that outlives its test would hold every other test's turn.
 class PeerLock
 {
 public:
-    PeerLock() : fDescriptor(open("/tmp/sendrix-RozorazIzivozada-peers.lock", O_RDWR | O_CREAT, 0666))
+    PeerLock()
+        : fDescriptor(open("/tmp/sendrix-RozorazIzivozada-peers.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666))
     {
         if (fDescriptor >= 0)
             flock(fDescriptor, LOCK_EX);
@@ -54,11 +57,16 @@ public:
     {
         std::string const poll = std::to_string(pollMilliseconds);
         std::string const late = std::to_string(lateMilliseconds);
+        pid_t const test = getpid();
         fPid = fork();
         if (fPid == 0)
         {
-            execl(SENDRIX_PEER_PATH, SENDRIX_PEER_PATH, jobFile.c_str(), mode.c_str(), poll.c_str(), late.c_str(),
-                  static_cast<char*>(nullptr));
+            // A peer outlives no test: when the test's process ends without stopping it (a crash, a
+            // time limit), the peer is told to end as Stop tells it.
+            if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != test)
+                _exit(127);
+            execl(SENDRIX_PEER_PATH, SENDRIX_PEER_PATH, jobFile.c_str(), mode.c_str(), poll.c_str(),
+                  late.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
     }

@@ -5,19 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "GBuffer.h"
-#include "GSharedMemoryBase.h"
 #include "GShMemID.h"
+#include "GSharedMemoryBase.h"
 #include "PUNIXSharedMemory.h"
 
 namespace deliverytest
@@ -121,6 +126,31 @@ private:
     std::size_t fSize = 0;
     unsigned char* fBase = nullptr;
 };
+
+// Runs body in a forked child and gives its exit code; -1 when it did not end within the seconds
+// (it is then killed) or ended abnormally. What can hang for ever when it goes wrong runs so, so
+// that the test fails instead of hanging.
+inline int ExitCodeWithin(double seconds, std::function<int()> const& body)
+{
+    pid_t const child = fork();
+    if (child == 0)
+        _exit(body());
+    if (child < 0)
+        return -1;
+    auto const until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0)
+    {
+        if (std::chrono::steady_clock::now() >= until)
+        {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // The special ids that queue and registry names are built from, for the tests of one fixture
 // (the core layer's own tests need them absent before they start it).

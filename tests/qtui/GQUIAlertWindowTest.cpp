@@ -1,12 +1,15 @@
 // Alerts and the toolkit's user-message service: what each box answers for each of its buttons and
-// for its window's close button, the remembered answer of the "Don't show this message again" alert,
-// and the host's modal state around every box.
+// for Escape and its window's close button, the remembered answer of the "Don't show this message again"
+// alert, and the host's modal state around every box.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -61,7 +64,8 @@ protected:
 QList<QAbstractButton*> ButtonsInOrder(QMessageBox* box)
 {
     QList<QAbstractButton*> buttons = box->buttons();
-    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b)
+    std::sort(buttons.begin(), buttons.end(),
+              [](QAbstractButton* a, QAbstractButton* b)
               { return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x(); });
     return buttons;
 }
@@ -81,8 +85,9 @@ GString Text(char const* text)
 
 int FourButtonAlert()
 {
-    return GQUIAlertWindow::ShowDialog(Text("Replace"), Text("The file exists."), GQUIAlertWindow::cIconWarning,
-                                       Text("Replace"), Text("Skip"), Text("Replace All"), Text("Stop"));
+    return GQUIAlertWindow::ShowDialog(Text("Replace"), Text("The file exists."),
+                                       GQUIAlertWindow::cIconWarning, Text("Replace"), Text("Skip"),
+                                       Text("Replace All"), Text("Stop"));
 }
 
 TEST_F(GQUIAlertWindowTest, AnAlertAnswersThePositionOfItsButton)
@@ -130,10 +135,64 @@ TEST_F(GQUIAlertWindowTest, AnAlertWithOneTextHasOneButton)
         },
         &fHooksDuringLoop);
     EXPECT_EQ(1, GQUIAlertWindow::ShowDialog(Text("Done"), Text("All pages were exported."),
-                                             GQUIAlertWindow::cIconInformation, Text("Fine"), GString(), GString(),
-                                             GString()));
+                                             GQUIAlertWindow::cIconInformation, Text("Fine"), GString(),
+                                             GString(), GString()));
     EXPECT_EQ(QStringList{"Fine"}, texts);
     ExpectBalancedHooks();
+}
+
+TEST_F(GQUIAlertWindowTest, EscapeAndTheCloseButtonEndEveryAlert)
+{
+    // By the buttons given (1 to 4): "No" is the escape button; without it the box ends with no
+    // button pressed, also when it has a single button.
+    struct Case
+    {
+        char const* fWhat;
+        char const* fButtons[4];
+        int fResult;
+    };
+    Case const cases[] = {
+        {"Yes alone", {"OK", "", "", ""}, GQUIAlertWindow::cClosed},
+        {"Yes and Cancel", {"Save", "", "", "Cancel"}, GQUIAlertWindow::cClosed},
+        {"Yes, Yes to All and Cancel", {"Replace", "", "Replace All", "Stop"}, GQUIAlertWindow::cClosed},
+        {"Yes and No", {"Replace", "Skip", "", ""}, GQUIAlertWindow::cButton2},
+    };
+    for (Case const& entry : cases)
+    {
+        for (bool const byKey : {true, false})
+        {
+            SCOPED_TRACE(testing::Message() << entry.fWhat << (byKey ? ", Escape" : ", close button"));
+            // A box that ignores both is ended by the test, which remembers it.
+            bool stayedOpen = false;
+            WhenModal(
+                [byKey, &stayedOpen](QWidget* modal)
+                {
+                    if (byKey)
+                        QTest::keyClick(modal, Qt::Key_Escape);
+                    else
+                        modal->close();
+                    QPointer<QWidget> const box(modal);
+                    QTimer::singleShot(300,
+                                       [box, &stayedOpen]
+                                       {
+                                           if (box && box->isVisible())
+                                           {
+                                               stayedOpen = true;
+                                               qobject_cast<QDialog*>(box.data())->done(0);
+                                           }
+                                       });
+                },
+                &fHooksDuringLoop);
+            int const result = GQUIAlertWindow::ShowDialog(
+                Text("Question"), Text("Go on?"), GQUIAlertWindow::cIconWarning, Text(entry.fButtons[0]),
+                Text(entry.fButtons[1]), Text(entry.fButtons[2]), Text(entry.fButtons[3]));
+            EXPECT_FALSE(stayedOpen);
+            EXPECT_EQ(entry.fResult, result);
+            ExpectBalancedHooks();
+            // The box's last timer is done before the next box runs.
+            QTest::qWait(350);
+        }
+    }
 }
 
 // --- the remembering alert ---
@@ -170,14 +229,16 @@ TEST_F(GQUIAlertWindowTest, ARememberingAlertStoresTheCheckedAnswer)
                 auto* const dialog = qobject_cast<GQUIPrefAlertDialogBase*>(modal);
                 checkText = dialog->CheckBox()->text();
                 dialog->CheckBox()->setChecked(row.fCheck);
-                dialog->ButtonBox()->button(row.fOK ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+                dialog->ButtonBox()
+                    ->button(row.fOK ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                    ->click();
             },
             &fHooksDuringLoop);
         GTriState state = cTriStateAsk;
-        EXPECT_EQ(row.fAccepted, GQUIPrefAlertDialog::ShowDialog(Text("Fonts"), Text("A font is missing."),
-                                                                 Text("Go On"), Text("Stop"),
-                                                                 Text("Don't show this message again"), true,
-                                                                 row.fRememberAccept, row.fRememberReject, state));
+        EXPECT_EQ(row.fAccepted,
+                  GQUIPrefAlertDialog::ShowDialog(Text("Fonts"), Text("A font is missing."), Text("Go On"),
+                                                  Text("Stop"), Text("Don't show this message again"), true,
+                                                  row.fRememberAccept, row.fRememberReject, state));
         EXPECT_EQ(row.fStored, state);
         EXPECT_EQ("Don't show this message again", checkText);
         ExpectBalancedHooks();
@@ -190,8 +251,8 @@ TEST_F(GQUIAlertWindowTest, ARememberedAnswerComesBackWithoutAsking)
     {
         GTriState kept = state;
         EXPECT_EQ(state == cTriStateAccepted,
-                  GQUIPrefAlertDialog::ShowDialog(Text("T"), Text("x"), GString(), GString(), Text("Don't"), true, true,
-                                                  true, kept));
+                  GQUIPrefAlertDialog::ShowDialog(Text("T"), Text("x"), GString(), GString(), Text("Don't"),
+                                                  true, true, true, kept));
         EXPECT_EQ(state, kept);
     }
     EXPECT_EQ("", HookLog::Calls());
@@ -213,8 +274,8 @@ TEST_F(GQUIAlertWindowTest, ARememberingAlertClosedByItsWindowIsRejected)
             },
             &fHooksDuringLoop);
         GTriState state = cTriStateAsk;
-        EXPECT_FALSE(GQUIPrefAlertDialog::ShowDialog(Text("T"), Text("x"), GString(), GString(), Text("Don't"),
-                                                     withCancel, true, true, state));
+        EXPECT_FALSE(GQUIPrefAlertDialog::ShowDialog(Text("T"), Text("x"), GString(), GString(),
+                                                     Text("Don't"), withCancel, true, true, state));
         EXPECT_EQ(cTriStateRejected, state);
         EXPECT_EQ(withCancel, hasCancel);
         ExpectBalancedHooks();
@@ -257,7 +318,8 @@ TEST_F(GQUIAlertWindowTest, TheServiceAnswersEachBoxByItsButton)
     EXPECT_EQ((QStringList{"Yes", "No"}), texts);
     ExpectBalancedHooks();
 
-    for (auto const& show : std::initializer_list<std::function<void()>>{
+    for (auto const& show :
+         std::initializer_list<std::function<void()>>{
              [&service] { service.ShowInfoMessage(Text("T"), Text("Exported.")); },
              [&service] { service.ShowErrorMessage(Text("T"), Text("The disk is full.")); }})
     {
@@ -340,7 +402,8 @@ TEST_F(GQUIAlertWindowTest, ARememberedAnswerCanLiveInThePreferences)
     GBuffer const key("AskBeforeReplacing");
     GPreferences::Set(GPreferences::cUserModuleID, group, key, std::int32_t(cTriStateAsk));
     auto getter = [&] { return GTriState(GPreferences::GetInt32(group, key)); };
-    auto setter = [&](GTriState state) { GPreferences::Set(GPreferences::cUserModuleID, group, key, std::int32_t(state)); };
+    auto setter = [&](GTriState state)
+    { GPreferences::Set(GPreferences::cUserModuleID, group, key, std::int32_t(state)); };
     using Dialog = GQUIPrefAlertDialogTemplate<decltype(getter), decltype(setter)>;
 
     Dialog dialog(getter, setter, Text("Replace"), Text("Replace the file?"), GString(), GString(),
@@ -354,8 +417,8 @@ TEST_F(GQUIAlertWindowTest, ARememberedAnswerCanLiveInThePreferences)
 
     // The stored answer is given again without a dialog.
     GTriState state = GPreferences::GetInt32(group, key);
-    EXPECT_TRUE(GQUIPrefAlertDialog::ShowDialog(Text("Replace"), Text("Replace the file?"), GString(), GString(),
-                                                Text("Don't"), true, true, true, state));
+    EXPECT_TRUE(GQUIPrefAlertDialog::ShowDialog(Text("Replace"), Text("Replace the file?"), GString(),
+                                                GString(), Text("Don't"), true, true, true, state));
     EXPECT_EQ("", HookLog::Calls("st"));
 }
 } // namespace

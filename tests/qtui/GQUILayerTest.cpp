@@ -1,5 +1,6 @@
 // The toolkit's counted start-up and shut-down: the Qt application made, adopted and shared through
-// its user count, the host's hooks, the default parent of dialogs, the look and the texts.
+// its user count, a start that fails undone, the host's hooks, the default parent of dialogs, the
+// look and the texts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,7 +13,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "ErrorOf.h"
 #include "GBQCSharedObject.h"
+#include "GBasicFrameworkCoreLayer.h"
 #include "GEmptyMessage.h"
 #include "GFileSystem.h"
 #include "GPrefMemoryModule.h"
@@ -66,6 +69,31 @@ TEST_F(LayerTest, TheFirstStartMakesTheApplicationAndTheLastStopDeletesIt)
     // A stop without a start leaves the count at 0.
     GQUILayer::Finalize();
     EXPECT_EQ(GQUILayer::GetInitializeCount(), 0);
+}
+
+TEST_F(LayerTest, AStartThatFailsIsUndoneAndTheNextStartTriesAgain)
+{
+    // The plug-in's bundle is not found, so the folder of its code, which Qt's library path needs
+    // when the layer makes the application, cannot be told.
+    GBuffer identifier;
+    PSystem::GetASCIIBundleIdentifier(identifier);
+    PSystem::SetASCIIBundleIdentifier(GBuffer("com.example.not-installed"));
+    int const foundation = GBasicFrameworkCoreLayer::GetInitializeCount();
+    int const error = testsupport::ErrorOf([] { GQUILayer::Initialize(); });
+    PSystem::SetASCIIBundleIdentifier(identifier);
+    EXPECT_NE(error, 0);
+    EXPECT_EQ(GQUILayer::GetInitializeCount(), 0);
+    EXPECT_EQ(GBasicFrameworkCoreLayer::GetInitializeCount(), foundation);
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+
+    GQUILayer::Initialize();
+    EXPECT_EQ(GQUILayer::GetInitializeCount(), 1);
+    ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr) << "the retry did nothing";
+    EXPECT_EQ(GBQCSharedObject::GetRefCount(QCoreApplication::instance()), 1);
+    EXPECT_EQ(GStringPool::GetString(2440), GString("Password"));
+    GQUILayer::Finalize();
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+    EXPECT_EQ(GBasicFrameworkCoreLayer::GetInitializeCount(), foundation);
 }
 
 TEST_F(LayerTest, TwoStartersShareOneApplication)

@@ -1,6 +1,6 @@
 // The password dialogs: what each answers for OK, Cancel and its window's close button, the question
-// asked again after two different entries (as often as they differ, one dialog at a time), and the
-// width that a long title needs.
+// asked again after two different entries (as often as they differ, one dialog at a time), where
+// they open, and the width that a long title needs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <string>
 
@@ -110,8 +111,8 @@ TEST_F(GQUIPasswordWindowTest, APasswordIsDeliveredOnlyForOK)
         SCOPED_TRACE(row.fEntry + std::string(" ") + std::to_string(row.fButton));
         AnswerPassword(row.fEntry, row.fButton);
         GString password("earlier");
-        EXPECT_EQ(row.fResult, GQUIPasswordWindow::ShowDialog(GString("Open"), GString("The PDF is protected."),
-                                                              password));
+        EXPECT_EQ(row.fResult, GQUIPasswordWindow::ShowDialog(GString("Open"),
+                                                              GString("The PDF is protected."), password));
         EXPECT_EQ(row.fPassword, testsupport::Utf8Of(password));
         EXPECT_EQ("start modal, stop modal", HookLog::Calls("st"));
         HookLog::Clear();
@@ -134,7 +135,8 @@ TEST_F(GQUIPasswordWindowTest, ANewPasswordNeedsTwoEqualEntries)
 {
     AnswerCreate("Tiger", "Tiger", QDialogButtonBox::Ok);
     GString password;
-    EXPECT_TRUE(GQUIUserMessage().CreatePasswordDialog(GString("Protect"), GString("New password"), password));
+    EXPECT_TRUE(
+        GQUIUserMessage().CreatePasswordDialog(GString("Protect"), GString("New password"), password));
     EXPECT_EQ("Tiger", testsupport::Utf8Of(password));
     EXPECT_EQ("start modal, stop modal", HookLog::Calls("st"));
     HookLog::Clear();
@@ -150,7 +152,8 @@ TEST_F(GQUIPasswordWindowTest, ANewPasswordNeedsTwoEqualEntries)
     EXPECT_EQ("Wrong confirm: Passwords do not match\n", seen);
     EXPECT_TRUE(startedEmpty);
     EXPECT_EQ("", testsupport::Utf8Of(password));
-    EXPECT_EQ("start modal, stop modal, start modal, stop modal, start modal, stop modal", HookLog::Calls("st"));
+    EXPECT_EQ("start modal, stop modal, start modal, stop modal, start modal, stop modal",
+              HookLog::Calls("st"));
     HookLog::Clear();
 
     AnswerCreate("Tiger", "Tiger", QDialogButtonBox::NoButton);
@@ -173,6 +176,39 @@ TEST_F(GQUIPasswordWindowTest, EveryMismatchAsksAgainWithOneDialogAtATime)
     EXPECT_EQ("last", testsupport::Utf8Of(password));
     EXPECT_EQ(mismatches, seen.count(QLatin1String("Passwords do not match")));
     EXPECT_EQ(1, aliveDialogs);
+}
+
+TEST_F(GQUIPasswordWindowTest, BothDialogsOpenCentredOnTheScreen)
+{
+    // Neither keeps a position of its own: each opens in the middle of its default parent's screen
+    // (the only screen here), not over the default parent, the host's stand-in for its main window,
+    // which has no place on the screen.
+    GQUILayer::SetMainWindowHandler([]() -> void* { return nullptr; });
+    QRect const area = QGuiApplication::primaryScreen()->geometry();
+    for (bool const create : {false, true})
+    {
+        SCOPED_TRACE(create ? "create" : "enter");
+        QRect seen;
+        auto const look = [&seen](QDialog* dialog)
+        {
+            seen = dialog->frameGeometry();
+            Press(dialog, QDialogButtonBox::Cancel);
+        };
+        GString password;
+        if (create)
+        {
+            WhenModalIs<GQUICreatePasswordDialog>(look);
+            GQUICreatePasswordDialog::ShowDialog(GString("Protect"), GString("New password"), password);
+        }
+        else
+        {
+            WhenModalIs<GQUIPasswordWindow>(look);
+            GQUIPasswordWindow::ShowDialog(GString("Open"), GString("The PDF is protected."), password);
+        }
+        ASSERT_FALSE(seen.isEmpty());
+        EXPECT_EQ(area.x() + area.width() / 2 - seen.width() / 2, seen.x());
+        EXPECT_EQ(area.y() + area.height() / 2 - seen.height() / 2, seen.y());
+    }
 }
 
 TEST_F(GQUIPasswordWindowTest, ALongTitleWidensTheDialog)

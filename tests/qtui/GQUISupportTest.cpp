@@ -13,9 +13,14 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "GFileSystem.h"
 #include "GQUILayer.h"
 #include "GQUISupport.h"
+#include "PSystem.h"
 #include "QtuiTestSupport.h"
 #include "TempFolder.h"
 
@@ -98,6 +103,58 @@ TEST_F(GQUISupportTest, ImagesAreFoundInTheArtworkFolder)
     EXPECT_EQ(button->iconSize(), QSize(24, 24));
     EXPECT_EQ(button->popupMode(), QToolButton::InstantPopup);
     delete button;
+}
+
+TEST_F(GQUISupportTest, WithoutTheirFoldersImagesAreEmptyAndStatesNeitherKeptNorAnError)
+{
+    // The plug-in's bundle not found (so neither its resources nor their artwork folder), and no
+    // window-state file set without the plug-in's data folder. The current folder is a fresh one,
+    // where a bare file name would land.
+    class Scope
+    {
+    public:
+        explicit Scope(std::filesystem::path const& folder) : fBefore(std::filesystem::current_path())
+        {
+            PSystem::GetASCIIBundleIdentifier(fIdentifier);
+            PSystem::SetASCIIBundleIdentifier(GBuffer("com.example.not-installed"));
+            GFileSystem::RemoveSpecialPath(54);
+            GFileSystem::RemoveSpecialPath(11);
+            GQUILayer::SetPrefFileName(GPathName());
+            GFileSystem::RemoveSpecialPath(36);
+            std::filesystem::current_path(folder);
+        }
+        ~Scope()
+        {
+            std::filesystem::current_path(fBefore);
+            PSystem::SetASCIIBundleIdentifier(fIdentifier);
+            GFileSystem::RemoveSpecialPath(11);
+        }
+
+    private:
+        std::filesystem::path fBefore;
+        GBuffer fIdentifier;
+    } const scope(fFolder.Path());
+
+    EXPECT_TRUE(GQUISupport::CreateIconString("x.png").isEmpty());
+    EXPECT_EQ(GQUISupport::CreateIconString("/abs/y.png"), QStringLiteral("/abs/y.png"));
+    EXPECT_TRUE(GQUISupport::CreateIcon("x.png").isNull());
+    EXPECT_TRUE(GQUISupport::CreatePixmap("x.png", 4, 4).isNull());
+    delete GQUISupport::CreateToolButton("x.png", nullptr);
+
+    EXPECT_TRUE(GQUISupport::GetPrefsFile().isEmpty());
+    QTreeWidget tree;
+    tree.setObjectName("files");
+    new QTreeWidgetItem(&tree, QStringList("a"));
+    GQUISupport::SaveGeometry(&tree);
+    GQUISupport::LoadGeometry(&tree);
+    GQUISupport::SaveState(tree.header());
+    GQUISupport::LoadState(tree.header());
+    GQUISupport::SaveExpandState(&tree);
+    GQUISupport::LoadExpandState(&tree);
+    std::vector<std::string> written;
+    for (auto const& entry : std::filesystem::directory_iterator(fFolder.Path()))
+        written.push_back(entry.path().filename().string());
+    EXPECT_TRUE(written.empty()) << written.front();
 }
 
 TEST_F(GQUISupportTest, ToolButtonHoverImagesUseAStyleSheetQtAccepts)

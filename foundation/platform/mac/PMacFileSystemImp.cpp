@@ -12,6 +12,7 @@
 
 #include "GExceptionLocation.h"
 #include "GFileSystem.h"
+#include "GFileSystemSupport.h"
 #include "GFileType.h"
 #include "GPathName.h"
 #include "GSimpleException.h"
@@ -31,6 +32,7 @@ constexpr short cUserDomain = Cocoa::cUserDomain;
 constexpr short cLocalDomain = Cocoa::cLocalDomain;
 
 constexpr short cNoSuchVolume = -35;
+constexpr short cBadName = -37;
 constexpr short cFileNotFound = -43;
 constexpr short cDuplicateName = -48;
 constexpr short cAccessDenied = -5000;
@@ -42,6 +44,7 @@ constexpr int cIsFileID = 40044;
 constexpr int cNoVersionID = 40060;
 constexpr int cNoPackageRootID = 40061;
 constexpr int cNoFrameworkRootID = 40062;
+constexpr int cInvalidPathID = 40068;
 constexpr int cMovingID = 40075;
 constexpr int cCopyingID = 40076;
 constexpr int cCopyingPermissionsID = 40077;
@@ -88,10 +91,15 @@ private:
     GExceptionLocation fLocation;
 };
 
+// The path as the system's calls take it. A zero byte would end it early and name another item:
+// such a path is refused before any call.
 std::string NativeBytes(GPathName const& path)
 {
     GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
-    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()), static_cast<std::size_t>(bytes.GetLength()));
+    char const* const text = reinterpret_cast<char const*>(bytes.GetPtr());
+    if (GFileSystemSupport::HoldsZeroByte(text, bytes.GetLength()))
+        throw GSimpleException(cInvalidPathID);
+    return std::string(text, static_cast<std::size_t>(bytes.GetLength()));
 }
 
 GString UTF8Text(std::string const& bytes)
@@ -122,6 +130,36 @@ struct stat StatOf(GPathName const& path)
     errno = 0;
     PUNIXFileSystemImp::CheckErrno(stat(NativeBytes(path).c_str(), &info) == 0);
     return info;
+}
+
+// The item a path names: "x/" names x, as its normalised form says.
+GPathName Named(GPathName const& path)
+{
+    return path.HasLeaf() ? path : path.GetMachOBranch();
+}
+
+// Whether two paths name one item, each taken as it is (a link is the link, not what it leads to):
+// a link to a file is another item than the file, which an overwrite may replace.
+bool IsSameItem(GPathName const& first, GPathName const& second)
+{
+    struct stat a;
+    struct stat b;
+    return lstat(NativeBytes(first).c_str(), &a) == 0 && lstat(NativeBytes(second).c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether a folder is there; a folder that cannot even be tested counts as missing, and making it
+// tells what is wrong.
+bool IsFolderThere(GPathName const& path)
+{
+    try
+    {
+        return PMacFileSystemImp::FolderExists(path);
+    }
+    catch (GException const&) // made like a missing one
+    {
+        return false;
+    }
 }
 
 bool IsLockedByFlag(GPathName const& path)
@@ -203,6 +241,11 @@ void PMacFileSystemImp::CheckForErrors(short code)
             throw GSimpleException(mapping.fID);
     }
     throw GException(cUnmappedErrorID);
+}
+
+void PMacFileSystemImp::LookAgain(GPathName const& path)
+{
+    Cocoa::LookAgain(path);
 }
 
 // --- existence and identity ---
@@ -348,26 +391,19 @@ void PMacFileSystemImp::FindMacFrameworkRoot(GPathName const& path, GPathName& r
 bool PMacFileSystemImp::CreateFile(GPathName const& path)
 {
     Operation const operation(path);
-    GPathName parent = path.GetMachOBranch();
-    bool parentExists = false;
-    try
-    {
-        parentExists = FolderExists(parent);
-    }
-    catch (GException const&) // a parent that cannot even be tested is made like a missing one
-    {
-    }
-    if (parentExists)
+    GPathName const file = Named(path);
+    GPathName parent = file.GetMachOBranch();
+    if (IsFolderThere(parent))
         parent = Resolved(parent);
     else
         CreateFolder(parent);
-    short code = Cocoa::CreateFile(Child(parent, path.GetLeaf()));
+    short code = Cocoa::CreateFile(Child(parent, file.GetLeaf()));
     bool const created = code == 0;
-    if (code == cDuplicateName && FileExists(path))
+    if (code == cDuplicateName && FileExists(file))
         code = 0;
     CheckForErrors(code);
     if (created)
-        SetPermissions(path, cOwner | cGroup | cOthers, true, true, false);
+        SetPermissions(file, cOwner | cGroup | cOthers, true, true, false);
     return created;
 }
 
@@ -397,28 +433,38 @@ void PMacFileSystemImp::SetMacCreatorAndType(GPathName const& path, unsigned int
 bool PMacFileSystemImp::CreateFolder(GPathName const& path)
 {
     Operation const operation(path);
-    if (path.GetCrossPlatformString() == GString("/"))
-        return false;
-    GPathName parent = path.GetMachOBranch();
-    bool parentExists = false;
-    try
+    GPathName const folder = Named(path);
+    if (!folder.HasLeaf())
     {
-        parentExists = FolderExists(parent);
+        // The root, which is always there; or no path at all.
+        if (folder.GetCrossPlatformString() == GString("/"))
+            return false;
+        CheckForErrors(cBadName);
     }
-    catch (GException const&) // a parent that cannot even be tested is made like a missing one
+    // The folders to make, the deepest first, up to the first one that is there. Each step takes
+    // the leaf off, so the walk ends; the chain is made from the top down without recursion.
+    GTable<GPathName> chain;
+    chain.AddItem(folder);
+    GPathName parent = folder.GetMachOBranch();
+    while (parent.HasLeaf() && !IsFolderThere(parent))
     {
+        chain.AddItem(parent);
+        parent = parent.GetMachOBranch();
     }
-    if (parentExists)
-        parent = Resolved(parent);
-    else
-        CreateFolder(parent);
-    short code = Cocoa::CreateFolder(Child(parent, path.GetLeaf()));
-    bool const created = code == 0;
-    if (code == cDuplicateName && FolderExists(path))
-        code = 0;
-    CheckForErrors(code);
-    if (created)
-        SetPermissions(path, cOwner | cGroup | cOthers, true, true, true);
+    parent = Resolved(parent);
+    bool created = false;
+    for (int i = chain.GetCount() - 1; i >= 0; --i)
+    {
+        GPathName const made = Child(parent, chain[i].GetLeaf());
+        short code = Cocoa::CreateFolder(made);
+        created = code == 0;
+        if (code == cDuplicateName && FolderExists(chain[i]))
+            code = 0;
+        CheckForErrors(code);
+        if (created)
+            SetPermissions(made, cOwner | cGroup | cOthers, true, true, true);
+        parent = made;
+    }
     return created;
 }
 
@@ -463,6 +509,7 @@ void PMacFileSystemImp::CreateSymLink(GPathName const& link, GPathName const& ta
 bool PMacFileSystemImp::RemoveFile(GPathName const& path)
 {
     Operation const operation(path);
+    LookAgain(path);
     if (FileExists(path))
         return RemoveFileNoCheckIfFile(path);
     if (FolderExists(path))
@@ -480,6 +527,7 @@ bool PMacFileSystemImp::RemoveFileNoCheckIfFile(GPathName const& path)
 bool PMacFileSystemImp::RemoveFolderOnly(GPathName const& path)
 {
     Operation const operation(path);
+    LookAgain(path);
     if (FolderExists(path))
     {
         // Only "already gone" counts as done: a refused removal leaves the folder there.
@@ -535,20 +583,21 @@ GPathName LandingPlace(GPathName const& source, GPathName const& destFolder)
 
 // Clears the way at result for a move or a copy: what is there goes when overwrite, else 40015 (a
 // copy clears only a file). An object that is the source itself is never removed: moving onto it
-// leaves everything as it is (true), copying onto it is refused.
+// with overwrite leaves everything as it is (true), copying onto it is refused.
 bool ClearLandingPlace(GPathName const& source, GPathName const& result, bool overwrite, bool isCopy)
 {
+    PMacFileSystemImp::LookAgain(result);
     bool const folderThere = !isCopy && PMacFileSystemImp::FolderExists(result);
     if (!folderThere && !PMacFileSystemImp::FileExists(result))
         return false;
-    bool const same = PMacFileSystemImp::IsSameFileOrFolder(source, result, false);
-    if (same && !isCopy)
-        return true;
-    if (same || !overwrite)
+    bool const same = IsSameItem(source, result);
+    if (!overwrite || (same && isCopy))
     {
         Operation const operation(result);
         throw GSimpleException(cDuplicateFileID);
     }
+    if (same)
+        return true;
     if (folderThere)
         GFileSystem::RemoveFolder(result, -1, 10);
     else
@@ -667,7 +716,7 @@ void PMacFileSystemImp::CopyAndRenameFile(GPathName const& source, GPathName con
         GetSymLinkTarget(source, linkText);
     if (FileExists(target))
     {
-        if (IsSameFileOrFolder(from, target, false) || !overwrite)
+        if (IsSameItem(from, target) || !overwrite)
             throw GSimpleException(cDuplicateFileID);
         RemoveFile(target);
     }
@@ -1118,7 +1167,7 @@ void PMacFileSystemImp::GetDebugFolder(GPathName& folder)
 bool PMacFileSystemImp::IsPrivateFolder(GPathName const& folder)
 {
     struct stat info;
-    if (lstat(NativeBytes(folder).c_str(), &info) != 0)
+    if (!GFileSystemSupport::IsUsablePath(folder) || lstat(NativeBytes(folder).c_str(), &info) != 0)
         return false;
     return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }

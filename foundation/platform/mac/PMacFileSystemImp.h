@@ -31,6 +31,11 @@ public:
     // Held for the length of an operation made of several of the operations below: each item's
     // answers are read once for all of them (every operation here holds one of its own as well).
     using OperationScope = PMacFileSystemImpCocoa::OperationScope;
+    // Forgets what the open operation has read of the item at path, so that the next questions
+    // look at the item as it is now. Another process may have changed it since, put a link in
+    // place of a folder say: a decision that removes or overwrites goes by the item as it is, never
+    // by an answer from earlier in the operation.
+    static void LookAgain(GPathName const& path);
 
     // 0 returns; a classic file-error code throws GSimpleException with the id that describes it
     // (40000 to 40064), any other code GException 2450.

@@ -45,8 +45,9 @@ constexpr int cBundleNotFoundID = 40010;
 // The type code the Finder gives a file that a copy is still writing into.
 constexpr unsigned int cBusyFileType = PMacFileSystemImpCocoa::FourCharCode("brok");
 
-// Use the new item's metadata only.
-constexpr NSFileManagerItemReplacementOptions cReplaceUsingNewMetadata = 1;
+// The replaced item's metadata (its extended attributes, the Finder information and the lock among
+// them) carried over to the item that takes its place.
+constexpr NSFileManagerItemReplacementOptions cReplaceKeepingMetadata = 0;
 // Lists every mounted volume, hidden ones included.
 constexpr NSVolumeEnumerationOptions cAllVolumes = 1;
 constexpr NSCalendarUnit cDateUnits = NSCalendarUnitYear | NSCalendarUnitMonth | NSCalendarUnitDay |
@@ -147,6 +148,14 @@ public:
         Clear();
         fLastText = GString();
         fLastUTF8.clear();
+    }
+
+    // The answers kept for the path go; those of other paths stay.
+    void ForgetAnswers(std::string const& text)
+    {
+        auto const found = fEntries.find(text);
+        if (found != fEntries.end())
+            std::fill(std::begin(found->second.fAnswers), std::end(found->second.fAnswers), -1);
     }
 
     // Answers kept for a path hold until the next change, whatever it changed.
@@ -423,6 +432,9 @@ std::string NativeUTF8(GPathName const& path)
 // Foundation's form).
 NSURL* URLOfText(std::string const& text, bool plain = false)
 {
+    // A zero byte ends a path for the system: the text would name another item.
+    if (text.find('\0') != std::string::npos)
+        return nullptr;
     if (tShare.IsOpen())
     {
         if (NSURL* const url = tShare.Find(text))
@@ -550,6 +562,20 @@ bool IsReachable(NSURL* url)
 {
     CFTypeRef value = nullptr;
     return url && url->getResourceValue(&value, NSURLIsAliasFileKey, nullptr);
+}
+
+// What the item is, itself (a link is a link): 0 nothing, 1 a link, 2 a folder, 3 anything else.
+int KindOf(NSURL* url)
+{
+    CFTypeRef link = nullptr;
+    if (!url->getResourceValue(&link, NSURLIsSymbolicLinkKey, nullptr))
+        return 0;
+    if (link && static_cast<NSNumber const*>(link)->boolValue())
+        return 1;
+    CFTypeRef folder = nullptr;
+    if (!url->getResourceValue(&folder, NSURLIsDirectoryKey, nullptr))
+        return 0;
+    return folder && static_cast<NSNumber const*>(folder)->boolValue() ? 2 : 3;
 }
 
 CFTypeRef ResourceValue(NSURL* url, CFStringRef key)
@@ -681,6 +707,30 @@ void PMacFileSystemImpCocoa::ItemChanged(GPathName const& path, bool attributesO
         tShare.Changed(NativeUTF8(path), !attributesOnly);
 }
 
+void PMacFileSystemImpCocoa::LookAgain(GPathName const& path)
+{
+    PMacAutoReleasePool pool;
+    if (!tShare.IsOpen())
+        return;
+    std::string const text = NativeUTF8(path);
+    NSURL* const known = tShare.Find(text);
+    // Not known: the next question looks at the item anyway.
+    if (!known)
+        return;
+    tShare.ForgetAnswers(text);
+    // A URL of its own, outside the share, looks at the item now.
+    CFStringRef const string = Autoreleased(
+        CFStringCreateWithBytes(kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(text.data()),
+                                static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false));
+    NSURL* const now = string ? NSURL::fileURLWithPath(string) : nullptr;
+    if (!now || KindOf(now) != KindOf(known))
+        tShare.Changed(text, true);
+    else
+        // Of the same kind still, but what the URL read of it may be old all the same: the next
+        // question about the item itself reads it afresh.
+        known->removeAllCachedResourceValues();
+}
+
 // --- copying, moving and removing ---
 
 bool PMacFileSystemImpCocoa::ReplaceItem(char const* target, char const* replacement)
@@ -693,7 +743,7 @@ bool PMacFileSystemImpCocoa::ReplaceItem(char const* target, char const* replace
     NSURL* resulting = nullptr;
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->replaceItemAtURL(targetURL, replacementURL, nullptr,
-                                                           cReplaceUsingNewMetadata, &resulting, &error))
+                                                           cReplaceKeepingMetadata, &resulting, &error))
     {
         if (!error)
             return false;

@@ -50,6 +50,11 @@ public:
     // Tells the open scope that the item at path was changed by other means than these services:
     // made, removed or renamed, or (attributesOnly) changed in place.
     static void ItemChanged(GPathName const& path, bool attributesOnly);
+    // Within an open scope, looks at the item at path as it is now, without following a link: when
+    // it is no longer of the kind the scope knew (a folder has become a link, say), or is gone,
+    // whatever the scope read of it and below it is dropped. The answers kept for the path go in any
+    // case. A decision that removes or overwrites is taken after this, never on what was read before.
+    static void LookAgain(GPathName const& path);
     // Within an open scope, the answer a caller kept for a question (a number of its own, 0 to 3) about the
     // path, as long as nothing has changed since through the services; false when there is none.
     static bool RecallAnswer(int question, GPathName const& path, bool& answer);
@@ -78,7 +83,8 @@ public:
     };
 
     // --- copying, moving and removing ---
-    // Replaces target by replacement in one step (UTF-8 paths); true when the result stands at target.
+    // Replaces target by replacement in one step (UTF-8 paths), carrying target's metadata (its
+    // extended attributes: Finder information, lock) over; true when the result stands at target.
     static bool ReplaceItem(char const* target, char const* replacement);
     // The copy is unlocked and gets the source's creation and modification dates.
     static void CopyFileTo(GPathName const& source, GPathName const& destination);

@@ -8,24 +8,35 @@
 
 #include "GBuffer.h"
 #include "GFileSystem.h"
+#include "GFileSystemSupport.h"
 #include "GPathName.h"
+#include "GSimpleException.h"
 #include "GUTF8Encoding.h"
 #include "PUNIXFileSystemImp.h"
 
 namespace
 {
+constexpr int cInvalidPathID = 40068;
+
+// The path as the system's calls take it; a zero byte would end it early and name another file,
+// so such a path is refused before any call.
 GBuffer NativeBytes(GPathName const& path)
 {
-    return path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
+    GBuffer bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
+    if (GFileSystemSupport::HoldsZeroByte(reinterpret_cast<char const*>(bytes.GetPtr()), bytes.GetLength()))
+        throw GSimpleException(cInvalidPathID);
+    return bytes;
 }
 
-// A file system without record locks answers one of these: nothing can be locked there.
+// A file system without record locks answers one of these: nothing can be locked there. ENOLCK is
+// no such answer: the lock could not be taken (a full lock table, a failed lock manager), and the
+// file may well be held by another.
 bool LocksUnsupported(int error)
 {
-    return error == ENOTSUP || error == ENOLCK;
+    return error == ENOTSUP || error == EOPNOTSUPP;
 }
 
-// A lock of the open file description, not waiting; false with errno set when refused.
+// A lock of a region of the open file description, not waiting; false with errno set when refused.
 bool LockRegion(int descriptor, short type, long long start, long long length)
 {
     struct flock lock = {};
@@ -41,6 +52,7 @@ PUNIXFileImp::~PUNIXFileImp()
 {
     if (fDescriptor >= 0)
         close(fDescriptor);
+    PUNIXFileLocks::Release(fLockHold);
 }
 
 void PUNIXFileImp::Open(int mode)
@@ -67,25 +79,36 @@ void PUNIXFileImp::Open(int mode)
     PUNIXFileSystemImp::CheckErrno(descriptor >= 0);
     if (descriptor < 0)
         return;
-    // The lock comes before anything changes the file: a file that someone else holds is refused
-    // whole, and the descriptor held before stays as it was.
-    bool locked = true;
+    // The lock comes before anything changes the file: a file that another process holds is
+    // refused whole, and the descriptor held before stays as it was.
+    PUNIXFileLocks::Hold hold;
+    int error = 0;
     if (writes && !(mode & cNoWriteLock))
-        locked = LockRegion(descriptor, F_WRLCK, 0, 0);
+        error = PUNIXFileLocks::Acquire(descriptor, true, hold);
     else if ((mode & cRead) && !(mode & cNoReadLock))
-        locked = LockRegion(descriptor, F_RDLCK, 0, 0);
-    if (locked && (mode & cTruncate))
-        locked = ftruncate(descriptor, 0) == 0;
-    if (!locked)
+        error = PUNIXFileLocks::Acquire(descriptor, false, hold);
+    if (error == 0 && (mode & cTruncate) && ftruncate(descriptor, 0) != 0)
+        error = errno;
+    if (error != 0)
     {
-        int const error = errno;
+        PUNIXFileLocks::Release(hold);
         close(descriptor);
         errno = error;
         PUNIXFileSystemImp::CheckErrno(false);
         return;
     }
-    Close();
+    try
+    {
+        Close();
+    }
+    catch (...) // the new descriptor goes with the old one's failure, its lock given back
+    {
+        PUNIXFileLocks::Release(hold);
+        close(descriptor);
+        throw;
+    }
     fDescriptor = descriptor;
+    fLockHold = hold;
 }
 
 void PUNIXFileImp::Close()
@@ -94,6 +117,7 @@ void PUNIXFileImp::Close()
         return;
     int const descriptor = fDescriptor;
     fDescriptor = -1;
+    PUNIXFileLocks::Release(fLockHold);
     errno = 0;
     PUNIXFileSystemImp::CheckErrno(close(descriptor) == 0);
 }
@@ -183,12 +207,13 @@ long long PUNIXFileImp::GetLength() const
         PUNIXFileSystemImp::CheckErrno(false);
         return -1;
     }
+    // The descriptor goes back where it stood, so the cached position stays as it is: a position
+    // still to be taken (a skip not yet written after) is where the next transfer goes.
     long long const here = GetFilePosition();
     errno = 0;
     off_t const end = lseek(fDescriptor, 0, SEEK_END);
     PUNIXFileSystemImp::CheckErrno(end >= 0);
     PUNIXFileSystemImp::CheckErrno(lseek(fDescriptor, static_cast<off_t>(here), SEEK_SET) >= 0);
-    SetCachedPos(-1);
     return end;
 }
 

@@ -2,12 +2,13 @@
 // that keep the cached position of the file object above it up to date. Every failing system call
 // throws PUNIXSystemException with errno.
 //
-// The whole-file locks are open-file-description locks: they belong to this descriptor, so they
-// survive the process opening and closing the same file elsewhere (an existence or in-use test), and
-// they exclude other descriptors of this process as they exclude other processes.
+// The whole-file locks guard against other processes only (PUNIXFileLocks): this process may open
+// its own file again, to read or to write, while the lock holds another process off; and they stay
+// while the process opens and closes the same file elsewhere (an existence or in-use test).
 #pragma once
 
 #include "GCommonFileImp.h"
+#include "PUNIXFileLocks.h"
 
 class GBuffer;
 class GPathName;
@@ -44,8 +45,9 @@ public:
 
     // Opens the file's path, replacing (and closing) a descriptor already held. A write open takes an
     // exclusive lock on the whole file, a read open a shared one (unless bits 32 or 16 say no); a lock
-    // that another holder has makes the open fail at once. The file is emptied only once the lock is
-    // held, so a file locked elsewhere is never touched.
+    // that another process holds makes the open fail at once, and so does a lock that cannot be taken
+    // (ENOLCK); only a file system without record locks opens unlocked. The file is emptied only once
+    // the lock is held, so a file locked elsewhere is never touched.
     void Open(int mode);
     void Close();
     void Reopen(int mode);
@@ -55,8 +57,8 @@ public:
     int Read(GBuffer& out, int count) const;
     // Writes the whole buffer, resuming after short writes; the buffer's length.
     int Write(GBuffer const& bytes);
-    // With a descriptor the offset of the end (the cached position becomes unset); without one the
-    // size of the file at the path, or -1 when there is none.
+    // With a descriptor the offset of the end (the descriptor and the cached position stay where
+    // they were); without one the size of the file at the path, or -1 when there is none.
     long long GetLength() const;
     long long GetFilePosition() const;
     // Moves the descriptor to the cached position when it stands elsewhere.
@@ -68,4 +70,6 @@ public:
 
 private:
     int fDescriptor;
+    // The lock the descriptor's open asked for, given back when it closes.
+    PUNIXFileLocks::Hold fLockHold;
 };

@@ -7,9 +7,17 @@
 #include <vector>
 
 #include "GFileSystem.h"
+#include "GFileSystemSupport.h"
 #include "GPathName.h"
+#include "GSimpleException.h"
 #include "GUTF8Encoding.h"
+#include "PUNIXFileLocks.h"
 #include "PUNIXSystemException.h"
+
+namespace
+{
+constexpr int cInvalidPathID = 40068;
+} // namespace
 
 void PUNIXFileSystemImp::CheckErrno(bool ok)
 {
@@ -23,21 +31,25 @@ bool PUNIXFileSystemImp::FileInUse(GPathName const& path)
     if (GFileSystem::IsAlias(path))
         GFileSystem::GetAliasTarget(path, file);
     GBuffer const native = file.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
+    char const* const text = reinterpret_cast<char const*>(native.GetPtr());
+    // A zero byte would end the path early and ask about another file.
+    if (GFileSystemSupport::HoldsZeroByte(text, native.GetLength()))
+        throw GSimpleException(cInvalidPathID);
     errno = 0;
-    int const descriptor = open(reinterpret_cast<char const*>(native.GetPtr()), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int const descriptor = open(text, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     CheckErrno(descriptor >= 0);
     if (descriptor < 0)
         return false;
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    bool const asked = fcntl(descriptor, F_GETLK, &lock) == 0;
-    int const error = errno;
+    // Only another process's lock counts: this process's own locks keep others off, not itself.
+    bool locked = false;
+    int const error = PUNIXFileLocks::IsLockedElsewhere(descriptor, locked);
     close(descriptor);
-    // A file system without record locks answers ENOTSUP or ENOLCK: nobody can hold one there.
-    if (!asked && (error == ENOTSUP || error == ENOLCK))
-        return false;
-    return asked && lock.l_type != F_UNLCK;
+    if (error != 0)
+    {
+        errno = error;
+        CheckErrno(false);
+    }
+    return locked;
 }
 
 int PUNIXFileSystemImp::GetCurrentUserEffectiveType(int userMask, struct stat const& info)

@@ -14,8 +14,9 @@ public:
     // setting errno throws nothing.
     static void CheckErrno(bool ok);
 
-    // Whether another process holds a lock on the file (an alias's target); false on a file system
-    // without record locks. A file that cannot be opened throws PUNIXSystemException.
+    // Whether another process holds a lock on the file (an alias's target); this process's own locks
+    // do not count. False on a file system without record locks; a file that cannot be opened, or a
+    // question the system cannot answer (ENOLCK), throws PUNIXSystemException.
     static bool FileInUse(GPathName const& path);
 
     // The user-type mask with the current user (8) replaced by the class the effective user falls in

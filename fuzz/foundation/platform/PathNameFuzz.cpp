@@ -109,6 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     }
 
     std::string const portable = PathText(path);
+    // A branch is shorter than its path, one ending in a separator included, so that walks up a
+    // path (making a folder's chain, counting components) end.
+    if (!portable.empty() && portable != std::string("/\0", 2))
+        Check(PathText(path.GetBranch()).size() < portable.size(), "a branch is shorter than its path",
+              Hex(portable));
+    (void)path.GetNumberOfComponents();
     // Normalising drops one trailing separator only (of "a//" it leaves "a/"), so a path that still
     // ends in one is not stable under normalising again, nor under any form read back.
     std::string const slash("/\0", 2);

@@ -24,30 +24,14 @@ std::filesystem::path const& Folder()
     return folder;
 }
 
-// Line ends as the dictionary text form gives them back: each one a carriage return.
-std::string LineEndsAsRead(std::string text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i)
-    {
-        char c = text[i];
-        if (c == '\r' || c == '\n')
-        {
-            if (i + 1 < text.size() && (text[i + 1] == '\r' || text[i + 1] == '\n') && text[i + 1] != c)
-                ++i;
-            out += '\r';
-        }
-        else
-            out += c;
-    }
-    return out;
-}
-
+// An entry's texts as the cache file gives them back: each line break (CR, LF, CR LF, LF CR)
+// one carriage return, as its escape reads back. The breaks are told by the text's units, not by
+// the bytes of its UTF-16, whose zero bytes would keep any two from forming a pair.
 std::string EntryText(GLanguageInfo const& info)
 {
-    return LineEndsAsRead(Composed(info.GetLanguageID())) + "|" +
-           LineEndsAsRead(Composed(info.GetLanguageNameRomanScript())) + "|" +
-           LineEndsAsRead(Composed(info.GetLanguageNameJapaneseScript()));
+    return Composed(WithEscapedLineEnds(info.GetLanguageID())) + "|" +
+           Composed(WithEscapedLineEnds(info.GetLanguageNameRomanScript())) + "|" +
+           Composed(WithEscapedLineEnds(info.GetLanguageNameJapaneseScript()));
 }
 } // namespace
 

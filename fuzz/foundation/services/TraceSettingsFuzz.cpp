@@ -21,6 +21,8 @@ std::filesystem::path const& Folder()
         std::filesystem::path made = std::filesystem::temp_directory_path() /
                                      ("TraceSettingsFuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(made);
+        // Settings count only from a folder no one else can write into, whatever the umask.
+        std::filesystem::permissions(made, std::filesystem::perms::owner_all);
         return made;
     }();
     return folder;

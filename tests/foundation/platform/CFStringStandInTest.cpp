@@ -2,6 +2,7 @@
 // through ICU, the system encoding switch, and the ownership rules of its strings.
 #include "macos/CFStringStandIn.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -413,4 +414,108 @@ TEST_F(SystemEncodingTest, RefusesAnEncodingItCannotConvert)
     EXPECT_TRUE(CFStringStandInSetSystemEncoding(kCFStringEncodingMacJapanese));
     EXPECT_FALSE(CFStringStandInSetSystemEncoding(0x0500));
     EXPECT_EQ(CFStringGetSystemEncoding(), kCFStringEncodingMacJapanese);
+}
+
+TEST(CFStringStandInTest, ComparesAndFindsWithOrWithoutCase)
+{
+    struct Case
+    {
+        std::u16string fText;
+        std::u16string fOther;
+        CFStringCompareFlags fOptions;
+        CFComparisonResult fOrder;
+        CFIndex fFoundAt;
+        CFIndex fFoundLength;
+    };
+    Case const cases[] = {
+        {u"com.adobe.InDesign", u"COM.ADOBE.INDESIGN", kCFCompareCaseInsensitive, kCFCompareEqualTo, 0, 18},
+        {u"com.adobe.InDesign", u"COM.ADOBE.INDESIGN", 0, kCFCompareGreaterThan, kCFNotFound, 0},
+        {u"/Applications/Adobe InDesign 2025", u"indesign", kCFCompareCaseInsensitive, kCFCompareLessThan, 20,
+         8},
+        {u"/Applications/Adobe InDesign 2025", u"InDesign", 0, kCFCompareLessThan, 20, 8},
+        {u"\u00C9t\u00E9 \U0001F600 \u00C9T\u00C9", u"\u00E9t\u00E9", kCFCompareCaseInsensitive,
+         kCFCompareGreaterThan, 0, 3},
+        {u"x \U0001F600 \u00C9T\u00C9", u"\u00E9t\u00E9", kCFCompareCaseInsensitive, kCFCompareLessThan, 5,
+         3},
+        {u"abc", u"abcd", 0, kCFCompareLessThan, kCFNotFound, 0},
+        {u"abc", u"", 0, kCFCompareGreaterThan, kCFNotFound, 0},
+    };
+    for (Case const& test : cases)
+    {
+        SCOPED_TRACE(std::string(test.fText.begin(), test.fText.end()));
+        StringHolder const text(MakeString(test.fText));
+        StringHolder const other(MakeString(test.fOther));
+        EXPECT_EQ(CFStringCompare(text.Get(), other.Get(), test.fOptions), test.fOrder);
+        CFRange const found = CFStringFind(text.Get(), other.Get(), test.fOptions);
+        EXPECT_EQ(found.location, test.fFoundAt);
+        EXPECT_EQ(found.length, test.fFoundLength);
+    }
+}
+
+TEST(CFStringStandInTest, ReplacesEveryPlaceWithinTheRange)
+{
+    struct Case
+    {
+        std::u16string fText;
+        CFRange fRange;
+        CFIndex fCount;
+        std::u16string fResult;
+    };
+    Case const cases[] = {
+        {u"%@ and %@", {0, 9}, 2, u"InDesign and InDesign"},
+        {u"%@ and %@", {1, 8}, 1, u"%@ and InDesign"},
+        {u"%%@@", {0, 4}, 1, u"%InDesign@"},
+        {u"none", {0, 4}, 0, u"none"},
+        {u"%@", {0, 5}, 0, u"%@"},
+    };
+    StringHolder const find(MakeString(u"%@"));
+    StringHolder const replacement(MakeString(u"InDesign"));
+    for (Case const& test : cases)
+    {
+        SCOPED_TRACE(std::string(test.fText.begin(), test.fText.end()));
+        StringHolder const original(MakeString(test.fText));
+        CFMutableStringRef const text = CFStringCreateMutableCopy(kCFAllocatorDefault, 0, original.Get());
+        EXPECT_EQ(CFStringFindAndReplace(text, find.Get(), replacement.Get(), test.fRange, 0), test.fCount);
+        EXPECT_EQ(TextOf(text), test.fResult);
+        CFRelease(text);
+    }
+}
+
+TEST(CFStringStandInTest, ReadsTheLeadingInteger)
+{
+    struct Case
+    {
+        std::u16string fText;
+        SInt32 fValue;
+    };
+    Case const cases[] = {
+        {u"20500", 20500},
+        {u"20.0.1.31", 20},
+        {u"  -19999x", -19999},
+        {u"+7", 7},
+        {u"twenty", 0},
+        {u"", 0},
+        {u"- 5", 0},
+        {u"99999999999", INT32_MAX},
+        {u"-99999999999", INT32_MIN},
+        {u"2147483647", INT32_MAX},
+        {u"-2147483648", INT32_MIN},
+    };
+    for (Case const& test : cases)
+    {
+        SCOPED_TRACE(std::string(test.fText.begin(), test.fText.end()));
+        StringHolder const text(MakeString(test.fText));
+        EXPECT_EQ(CFStringGetIntValue(text.Get()), test.fValue);
+    }
+    EXPECT_EQ(CFStringGetIntValue(nullptr), 0);
+}
+
+TEST(CFStringStandInTest, FormatsAsPrintfWithStringObjects)
+{
+    StringHolder const name(MakeString(u"InDesign CC 2025"));
+    StringHolder const unicode(MakeString(u"\u00E9\U0001F600"));
+    StringHolder const format(MakeString(u"%@ (%d) %5.1f|%-4s|%x %lld %@ %% %y %@"));
+    StringHolder const text(CFStringCreateWithFormat(kCFAllocatorDefault, nullptr, format.Get(), name.Get(),
+                                                     3, 2.25, "ab", 255u, -5ll, nullptr, unicode.Get()));
+    EXPECT_EQ(TextOf(text.Get()), u"InDesign CC 2025 (3)   2.2|ab  |ff -5 (null) % %y \u00E9\U0001F600");
 }

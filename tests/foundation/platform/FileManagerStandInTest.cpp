@@ -2,9 +2,11 @@
 // relies on it for beyond the walks its own tests make.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/xattr.h>
 
 #include "TempFolder.h"
 #include "macos/FileManagerStandIn.h"
@@ -161,4 +163,82 @@ TEST_F(FileManagerStandInTest, ResolvesAliasesOneStepOrToTheEndOfTheChain)
     ref.fPath = (fFiles / "broken").string();
     EXPECT_EQ(FSResolveAliasFile(&ref, true, &isFolder, &wasAlias), fnfErr);
     EXPECT_EQ(ref.fPath, (fFiles / "broken").string());
+}
+
+TEST_F(FileManagerStandInTest, FinderInformationReadsAndWritesInTheMachinesOrderAndKeepsTheRest)
+{
+    fs::path const file = fFiles / "file.txt";
+    fs::path const folder = fFiles / "folder";
+    std::ofstream(file) << "x";
+    fs::create_directory(folder);
+    for (fs::path const& path : {file, folder})
+    {
+        SCOPED_TRACE(path.string());
+        // The item keeps the 32 bytes big-endian: type and creator (or a folder's bounds), the flags at 8.
+        unsigned char stored[32];
+        for (int i = 0; i < 32; ++i)
+            stored[i] = static_cast<unsigned char>(i + 1);
+        ASSERT_EQ(setxattr(path.c_str(), "user.macos.finderinfo", stored, sizeof stored, 0), 0);
+        FSRef const ref = RefOf(path);
+        FSCatalogInfo info{};
+        ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoFinderInfo, &info, nullptr, nullptr, nullptr), noErr);
+        FileInfo fileInfo;
+        std::memcpy(&fileInfo, info.finderInfo, sizeof fileInfo);
+        EXPECT_EQ(fileInfo.finderFlags, 0x090A);
+        EXPECT_EQ(fileInfo.reservedField, 0x0F10);
+        if (path == file)
+            EXPECT_EQ(fileInfo.fileType, 0x01020304u);
+        else
+        {
+            FolderInfo folderInfo;
+            std::memcpy(&folderInfo, info.finderInfo, sizeof folderInfo);
+            EXPECT_EQ(folderInfo.windowBounds.top, 0x0102);
+            EXPECT_EQ(folderInfo.windowBounds.right, 0x0708);
+        }
+
+        fileInfo.finderFlags = static_cast<UInt16>(fileInfo.finderFlags | kIsInvisible);
+        std::memcpy(info.finderInfo, &fileInfo, sizeof fileInfo);
+        ASSERT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoFinderInfo, &info), noErr);
+        unsigned char written[32] = {};
+        ASSERT_EQ(getxattr(path.c_str(), "user.macos.finderinfo", written, sizeof written), 32);
+        stored[8] = 0x49;
+        EXPECT_EQ(std::memcmp(written, stored, sizeof stored), 0);
+    }
+
+    // A missing item has no catalog information; nothing is set without the Finder information's bit.
+    FSRef missing;
+    missing.fPath = (fFiles / "missing").string();
+    FSCatalogInfo info{};
+    EXPECT_EQ(FSGetCatalogInfo(&missing, kFSCatInfoFinderInfo, &info, nullptr, nullptr, nullptr), fnfErr);
+    EXPECT_EQ(FSSetCatalogInfo(&missing, kFSCatInfoFinderInfo, &info), fnfErr);
+    fs::path const plain = fFiles / "plain";
+    fs::create_directory(plain);
+    FSRef const ref = RefOf(plain);
+    std::memset(info.finderInfo, 0xFF, sizeof info.finderInfo);
+    EXPECT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoNone, &info), noErr);
+    EXPECT_LT(getxattr(plain.c_str(), "user.macos.finderinfo", nullptr, 0), 0);
+}
+
+TEST_F(FileManagerStandInTest, URLsGiveTheReferenceOfWhatTheyName)
+{
+    fs::create_directory(fFiles / "real");
+    fs::create_directory_symlink(fFiles / "real", fFiles / "link");
+    for (char const* name : {"real", "link"})
+    {
+        std::string const path = (fFiles / name).string();
+        CFURLRef const url = CFURLCreateFromFileSystemRepresentation(
+            kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(path.data()),
+            static_cast<CFIndex>(path.size()), true);
+        FSRef ref;
+        EXPECT_TRUE(CFURLGetFSRef(url, &ref)) << name;
+        EXPECT_EQ(ref.fPath, (fFiles / "real").string());
+        CFRelease(url);
+    }
+    std::string const missing = (fFiles / "missing").string();
+    CFURLRef const url = CFURLCreateFromFileSystemRepresentation(
+        kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(missing.data()),
+        static_cast<CFIndex>(missing.size()), true);
+    FSRef ref;
+    EXPECT_FALSE(CFURLGetFSRef(url, &ref));
+    CFRelease(url);
 }

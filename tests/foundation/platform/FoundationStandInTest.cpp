@@ -19,6 +19,7 @@
 #include "TempFolder.h"
 #include "TimeZoneScope.h"
 #include "macos/CFBundleStandIn.h"
+#include "macos/CFURLStandIn.h"
 #include "macos/FoundationStandIn.h"
 #include "macos/PropertyListStandIn.h"
 #include "macos/VolumesStandIn.h"
@@ -165,6 +166,30 @@ TEST_F(FoundationStandInTest, FailuresAreFoundationsFileErrors)
     NSError* const bare = NSError::errorWithDomain(NSCocoaErrorDomain, 512, nullptr);
     EXPECT_EQ(Text(bare->localizedDescription()),
               "The operation couldn\xE2\x80\x99t be completed. (NSCocoaErrorDomain error 512.)");
+}
+
+TEST_F(FoundationStandInTest, APathWithAZeroCharacterNamesNoItem)
+{
+    // The system's calls end a path at its first zero byte: "victim", a zero and ".bak" must not be
+    // taken for "victim".
+    WriteFile(fFiles / "victim", "keep");
+    std::string const text = (fFiles / "victim").string() + std::string("\0.bak", 5);
+    CFStringRef const path = static_cast<CFStringRef>(CFAutorelease(
+        CFStringCreateWithBytes(kCFAllocatorDefault, reinterpret_cast<UInt8 const*>(text.data()),
+                                static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false)));
+    ASSERT_EQ(CFStringGetLength(path), static_cast<CFIndex>(text.size()));
+    EXPECT_EQ(NSURL::fileURLWithPath(path), nullptr);
+    EXPECT_EQ(NSURL::fileURLWithPath(path, false), nullptr);
+    EXPECT_EQ(NSURL::URLWithString(String("file://" + (fFiles / "victim").string() + "%00.bak")), nullptr);
+    EXPECT_EQ(CFURLCreateWithFileSystemPath(kCFAllocatorDefault, path, kCFURLPOSIXPathStyle, false), nullptr);
+    EXPECT_FALSE(Manager()->fileExistsAtPath(path));
+    NSError* error = nullptr;
+    EXPECT_FALSE(Manager()->removeItemAtPath(path, &error));
+    EXPECT_NE(error, nullptr);
+    EXPECT_FALSE(Manager()->createFileAtPath(path, nullptr, nullptr));
+    EXPECT_FALSE(Manager()->moveItemAtPath(path, String((fFiles / "moved").string()), nullptr));
+    EXPECT_EQ(ReadFile(fFiles / "victim"), "keep");
+    EXPECT_FALSE(fs::exists(fFiles / "moved"));
 }
 
 TEST_F(FoundationStandInTest, CopiesCarryPermissionsAttributesDatesAndLinks)

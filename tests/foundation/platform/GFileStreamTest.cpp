@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdarg>
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,6 +14,7 @@
 #include "ChildProcess.h"
 #include "ErrorOf.h"
 #include "FileTree.h"
+#include "GAutoPtr.h"
 #include "GBuffer.h"
 #include "GFileInStream.h"
 #include "GFileOutStream.h"
@@ -21,6 +25,33 @@
 #include "TempFolder.h"
 
 namespace fs = std::filesystem;
+
+namespace
+{
+// While not 0, fcntl refuses every lock and every question about locks with this error (see
+// LockFailure below).
+int sLockFailure = 0;
+} // namespace
+
+// The record locks of the system, as a full lock table or a failed lock manager leaves them when
+// a test asks for it; otherwise the system's own. Releases always pass.
+extern "C" int fcntl(int descriptor, int command, ...)
+{
+    std::va_list arguments;
+    va_start(arguments, command);
+    void* const argument = va_arg(arguments, void*);
+    va_end(arguments);
+    using Call = int (*)(int, int, ...);
+    static Call const sSystemCall = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "fcntl"));
+    bool const aboutLocks = command == F_SETLK || command == F_SETLKW || command == F_GETLK ||
+                            command == F_OFD_SETLK || command == F_OFD_SETLKW || command == F_OFD_GETLK;
+    if (aboutLocks && sLockFailure != 0 && static_cast<struct flock const*>(argument)->l_type != F_UNLCK)
+    {
+        errno = sLockFailure;
+        return -1;
+    }
+    return sSystemCall(descriptor, command, argument);
+}
 
 namespace
 {
@@ -38,6 +69,32 @@ GBuffer Bytes(std::string const& text)
 {
     return GBuffer(reinterpret_cast<unsigned char const*>(text.data()), static_cast<int>(text.size()));
 }
+
+// The system error of the PUNIXSystemException an operation throws; 0 when it throws none.
+template<class Operation>
+int SystemErrorOf(Operation operation)
+{
+    try
+    {
+        operation();
+    }
+    catch (PUNIXSystemException const& exception)
+    {
+        return exception.GetSystemErrorCode();
+    }
+    return 0;
+}
+
+// While one lives, fcntl refuses every lock and every question about locks with the error given,
+// as the system does when it cannot lock.
+class LockFailure
+{
+public:
+    explicit LockFailure(int error) { sLockFailure = error; }
+    ~LockFailure() { sLockFailure = 0; }
+    LockFailure(LockFailure const&) = delete;
+    LockFailure& operator=(LockFailure const&) = delete;
+};
 
 class GFileStreamTest : public ::testing::Test
 {
@@ -185,14 +242,111 @@ TEST_F(GFileStreamTest, AWriteLockSurvivesThisProcessOpeningAndClosingTheFile)
     WriteFile(Fs("f"), "kept");
     GPathName const path = At("f");
     GFileOutStream writer(path, false);
-    // An in-use test opens and closes the file; a lock of the process would go with that close.
-    EXPECT_TRUE(GFileSystem::FileInUse(path));
+    // The process opens and closes the file in other ways meanwhile: an in-use test, a stream of
+    // its own, a plain descriptor. A lock of the process's own would go with the first close.
+    EXPECT_FALSE(GFileSystem::FileInUse(path)) << "the process's own lock keeps others off, not itself";
+    {
+        GFileInStream reader(path);
+    }
     { std::ifstream(Fs("f")).get(); }
     ChildProcess other(
         [&](ChildProcess::Child const&)
-        { return testsupport::ErrorOf([&] { GFileOutStream out(path, true); }) != 0 ? 0 : 1; });
-    EXPECT_EQ(other.Wait(), 0) << "another process opened the file while this one held it";
+        {
+            if (!GFileSystem::FileInUse(path))
+                return 2;
+            return testsupport::ErrorOf([&] { GFileOutStream out(path, true); }) != 0 ? 0 : 1;
+        });
+    EXPECT_EQ(other.Wait(), 0) << "another process opened the file while this one held it (2: saw it unused)";
     EXPECT_EQ(ReadFile(Fs("f")), "kept");
+}
+
+TEST_F(GFileStreamTest, ThisProcessOpensItsOwnLockedFileAgainWhileOthersAreKeptOff)
+{
+    WriteFile(Fs("f"), "0123456789");
+    GPathName const path = At("f");
+    // What another process may do with the file now: read it, write it, see it in use.
+    auto const othersMay = [&]
+    {
+        ChildProcess other(
+            [&](ChildProcess::Child const&)
+            {
+                int const read = testsupport::ErrorOf([&] { GFileInStream in(path); }) == 0 ? 1 : 0;
+                int const write = testsupport::ErrorOf([&] { GFileOutStream out(path, false); }) == 0 ? 2 : 0;
+                int const inUse = GFileSystem::FileInUse(path) ? 4 : 0;
+                return read | write | inUse;
+            });
+        return other.Wait();
+    };
+    GAutoPtr<GFileInStream> reader(new GFileInStream(path));
+    EXPECT_EQ(othersMay(), 1 | 4) << "a reader lets others read";
+    {
+        // Read and written by this process at once, by two writers even.
+        GFileOutStream writer(path, false);
+        EXPECT_EQ(writer.Write(Bytes("ab")), 2);
+        GFileOutStream second(path, false);
+        EXPECT_FALSE(GFileSystem::FileInUse(path));
+        GBuffer out;
+        ASSERT_EQ(reader->Read(out, 4), 4);
+        EXPECT_EQ(Text(out), "ab23");
+        EXPECT_EQ(othersMay(), 4) << "a writer keeps others from reading and writing";
+    }
+    EXPECT_EQ(othersMay(), 1 | 4) << "with the writers gone the reader still keeps others from writing";
+    reader.Reset();
+    EXPECT_EQ(othersMay(), 1 | 2) << "nothing is held once every stream is closed";
+    EXPECT_EQ(ReadFile(Fs("f")), "ab23456789");
+}
+
+TEST_F(GFileStreamTest, ALockThatCannotBeTakenRefusesTheOpenAndKeepsTheFileWhole)
+{
+    // No file system here fails a lock so, so fcntl answers as a full lock table or a failed lock
+    // manager (ENOLCK) would, and as a file system without record locks (EOPNOTSUPP) does: only
+    // the last means that nobody can hold the file.
+    GPathName const path = At("f");
+    struct Case
+    {
+        char const* fLabel;
+        int fError;
+        bool fOpens;
+    };
+    Case const cases[] = {{"no lock to be had", ENOLCK, false}, {"no record locks at all", EOPNOTSUPP, true}};
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        WriteFile(Fs("f"), "precious");
+        LockFailure const failing(c.fError);
+        EXPECT_EQ(SystemErrorOf([&] { GFileOutStream out(path, true); }), c.fOpens ? 0 : c.fError);
+        EXPECT_EQ(SystemErrorOf([&] { GFileInStream in(path); }), c.fOpens ? 0 : c.fError);
+        EXPECT_EQ(ReadFile(Fs("f")), c.fOpens ? "" : "precious");
+        bool inUse = true;
+        EXPECT_EQ(SystemErrorOf([&] { inUse = GFileSystem::FileInUse(path); }), c.fOpens ? 0 : c.fError);
+        if (c.fOpens)
+        {
+            EXPECT_FALSE(inUse);
+        }
+    }
+}
+
+TEST_F(GFileStreamTest, AskingTheLengthKeepsThePlaceASkipWentTo)
+{
+    {
+        GFileOutStream out(At("gap"), true);
+        EXPECT_EQ(out.Skip(10), 10);
+        EXPECT_EQ(out.GetLength(), 0);
+        out.Write(Bytes("x"));
+        EXPECT_EQ(out.GetLength(), 11);
+    }
+    std::string const content = ReadFile(Fs("gap"));
+    ASSERT_EQ(content.size(), 11u);
+    EXPECT_EQ(content.back(), 'x');
+
+    WriteFile(Fs("f"), "0123456789");
+    {
+        GFileOutStream out(At("f"), false);
+        out.Skip(4);
+        EXPECT_EQ(out.GetLength(), 10);
+        out.Write(Bytes("ab"));
+    }
+    EXPECT_EQ(ReadFile(Fs("f")), "0123ab6789");
 }
 
 TEST_F(GFileStreamTest, AShortWriteIsResumedAndAFailedOneReported)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -11,7 +12,9 @@
 #include "FileTree.h"
 #include "GDateTime.h"
 #include "GFileSystem.h"
+#include "GFileSystemIterator.h"
 #include "GFileType.h"
+#include "PMacFileSystemImp.h"
 #include "TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -155,6 +158,57 @@ TEST_F(GFileSystemCompoundTest, RemovingAnAliasToAFolderRemovesTheLinkOnly)
     EXPECT_TRUE(fs::exists(Fs("target/keep")));
 }
 
+TEST_F(GFileSystemCompoundTest, ARemovalGoesByEachItemAsItIsNowNotAsTheOperationSawIt)
+{
+    // While an operation runs, another process may put a link to somewhere else in place of a
+    // folder of the tree. Whatever the operation saw of the folder before, a removal or an
+    // overwrite looks at it again: the link goes, and what it leads to stays.
+    GPathName result;
+    struct Case
+    {
+        char const* fLabel;
+        char const* fSwapped;
+        std::function<void()> fRemove;
+    };
+    Case const cases[] = {
+        {"the folder removed", "tree", [&] { GFileSystem::RemoveFolder(At("tree"), -1, 10); }},
+        {"a folder inside the one removed", "tree/sub",
+         [&] { GFileSystem::RemoveFolder(At("tree"), -1, 10); }},
+        {"a folder inside the one emptied", "tree/sub",
+         [&] { GFileSystem::RemoveFolderContent(At("tree"), -1, 10); }},
+        {"the folder a move overwrites", "tree/sub",
+         [&] { GFileSystem::MoveFolderTo(At("src/sub"), At("tree"), result, true); }},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        for (char const* place : {"tree", "src", "outside", "set aside"})
+            fs::remove_all(Fs(place));
+        WriteFile(Fs("tree/sub/same.txt"), "in the tree");
+        WriteFile(Fs("tree/top.txt"), "in the tree");
+        WriteFile(Fs("src/sub/same.txt"), "moved in");
+        WriteFile(Fs("outside/same.txt"), "precious");
+        WriteFile(Fs("outside/only.txt"), "precious");
+        {
+            PMacFileSystemImp::OperationScope const operation;
+            // What the operation has seen of the tree so far.
+            for (char const* place : {"tree", "tree/sub"})
+            {
+                EXPECT_TRUE(GFileSystem::FolderExists(At(place)));
+                EXPECT_FALSE(GFileSystem::IsAlias(At(place)));
+                for (GFileSystemIterator it(At(place), -1, 0); it != GFileSystemIterator::cEnd; ++it)
+                    GFileSystem::FileExists(*it);
+            }
+            fs::rename(Fs(c.fSwapped), Fs("set aside"));
+            fs::create_directory_symlink(Fs("outside"), Fs(c.fSwapped));
+            c.fRemove();
+        }
+        EXPECT_EQ(ReadFile(Fs("outside/same.txt")), "precious");
+        EXPECT_EQ(ReadFile(Fs("outside/only.txt")), "precious");
+        EXPECT_EQ(Names("outside"), (std::set<std::string>{"only.txt", "same.txt"}));
+    }
+}
+
 // --- deep copies ---
 
 TEST_F(GFileSystemCompoundTest, CopiesATreeWithItsPermissions)
@@ -183,6 +237,23 @@ TEST_F(GFileSystemCompoundTest, RefusesToCopyAFolderIntoItself)
     EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderTo(At("src"), At("alias/deeper"), result, false); }), 0);
     EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderContentsTo(At("src"), At("src"), false); }), 0);
     EXPECT_EQ(Names("src"), (std::set<std::string>{"a.txt"}));
+}
+
+TEST_F(GFileSystemCompoundTest, TellsInsideFromBesideAsTheVolumeComparesNames)
+{
+    WriteFile(Fs("d/A/a.txt"), "upper");
+    fs::create_directories(Fs("d/a"));
+    if (Names("d").size() != 2)
+        GTEST_SKIP() << "the volume takes names of another case for one";
+    // On this volume "A" and "a" are two folders: a copy of one into the other is no copy into itself.
+    GPathName result;
+    GFileSystem::CopyFolderTo(At("d/A"), At("d/a/backup"), result, false);
+    EXPECT_EQ(result, At("d/a/backup/A"));
+    EXPECT_EQ(ReadFile(Fs("d/a/backup/A/a.txt")), "upper");
+    GFileSystem::CopyFolderContentsTo(At("d/A"), At("d/a"), false);
+    EXPECT_EQ(ReadFile(Fs("d/a/a.txt")), "upper");
+    // The folder itself, under the name it has, is still refused.
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::CopyFolderTo(At("d/A"), At("d/A/backup"), result, false); }), 40068);
 }
 
 TEST_F(GFileSystemCompoundTest, CopiesContentsKeepingFilesThatAreThere)

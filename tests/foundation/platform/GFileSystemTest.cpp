@@ -16,6 +16,8 @@
 #include "FileSystemFixture.h"
 #include "FileTree.h"
 #include "GException.h"
+#include "GFileInStream.h"
+#include "GFileOutStream.h"
 #include "GFileSystem.h"
 #include "GFileType.h"
 #include "GSimpleException.h"
@@ -30,6 +32,7 @@ namespace
 {
 using testsupport::ErrorOf;
 using testsupport::Exists;
+using testsupport::FsPathOf;
 using testsupport::IsLink;
 using testsupport::ModeOf;
 using testsupport::PathOf;
@@ -175,6 +178,108 @@ TEST_F(GFileSystemTest, CreatesFoldersAndFilesWithTheirWholeChainAndFullModes)
     EXPECT_EQ(ErrorOf([&] { GFileSystem::CreateFolder(At("x/y/z.txt")); }), 40015);
 }
 
+TEST_F(GFileSystemTest, APathEndingInDoubledSlashesNamesTheFolderBeforeThem)
+{
+    // A folder typed as ".../Out//" is kept as ".../Out/"; whatever makes folders on the way makes
+    // Out and what is missing above it, once, and comes back.
+    WriteFile(Fs("a.txt"), "moved");
+    WriteFile(Fs("b.txt"), "copied");
+    GPathName result;
+    GPathName unique;
+    struct Case
+    {
+        char const* fLabel;
+        std::function<void()> fCall;
+        char const* fFolder;
+    };
+    Case const cases[] = {
+        {"CreateFolder", [&] { EXPECT_TRUE(GFileSystem::CreateFolder(At("Out//"))); }, "Out"},
+        {"CreateFolder of a chain", [&] { EXPECT_TRUE(GFileSystem::CreateFolder(At("deep/er//"))); },
+         "deep/er"},
+        {"CreateFile", [&] { EXPECT_TRUE(GFileSystem::CreateFile(At("files//inner//f.txt"))); },
+         "files/inner"},
+        {"CreateUniqueFolder", [&] { GFileSystem::CreateUniqueFolder(At("unique//x_XX"), unique); },
+         "unique"},
+        {"MoveFileTo", [&] { GFileSystem::MoveFileTo(At("a.txt"), At("moved//"), result, false); }, "moved"},
+        {"CopyFileTo", [&] { GFileSystem::CopyFileTo(At("b.txt"), At("copies//"), result, false); },
+         "copies"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        c.fCall();
+        EXPECT_TRUE(fs::is_directory(Fs(c.fFolder)));
+        EXPECT_EQ(ModeOf(Fs(c.fFolder)), 0777);
+    }
+    EXPECT_TRUE(fs::is_regular_file(Fs("files/inner/f.txt")));
+    EXPECT_TRUE(fs::is_directory(FsPathOf(unique)));
+    EXPECT_EQ(ReadFile(Fs("moved/a.txt")), "moved");
+    EXPECT_EQ(ReadFile(Fs("copies/b.txt")), "copied");
+    EXPECT_FALSE(GFileSystem::CreateFolder(At("Out//"))) << "made before";
+    // A file's path with a slash after it names the file.
+    EXPECT_TRUE(GFileSystem::CreateFile(At("plain//")));
+    EXPECT_TRUE(fs::is_regular_file(Fs("plain")));
+}
+
+TEST_F(GFileSystemTest, APathWithAZeroCharacterIsRefusedBeforeTheSystemSeesIt)
+{
+    // The system's calls end a path at its first zero byte: "victim" and a zero and ".bak" would
+    // name "victim". Such a path is refused with the path error, in whichever form its text is kept.
+    WriteFile(Fs("victim"), "keep");
+    fs::create_directory(Fs("folder"));
+    WriteFile(Fs("folder/inside"), "keep too");
+    fs::permissions(Fs("victim"), fs::perms(0644));
+    auto const poisoned = [&](std::string const& place, std::string const& tail, bool utf16)
+    {
+        std::string const bytes = Fs(place).string() + std::string(1, '\0') + tail;
+        return utf16 ? GPathName(testsupport::TextOf(bytes))
+                     : GPathName(GString(reinterpret_cast<unsigned char const*>(bytes.data()),
+                                         static_cast<int>(bytes.size()), GUTF8Encoding::GetInstance(), true));
+    };
+    for (bool const utf16 : {true, false})
+    {
+        SCOPED_TRACE(utf16 ? "UTF-16 text" : "UTF-8 text");
+        GPathName const file = poisoned("victim", ".bak", utf16);
+        GPathName const folder = poisoned("folder", "x", utf16);
+        GPathName const fresh = poisoned("new", "x", utf16);
+        GPathName result;
+        struct Case
+        {
+            char const* fName;
+            std::function<void()> fCall;
+        };
+        Case const cases[] = {
+            {"RemoveFile", [&] { GFileSystem::RemoveFile(file); }},
+            {"RemoveFolderOnly", [&] { GFileSystem::RemoveFolderOnly(folder); }},
+            {"RemoveFolder", [&] { GFileSystem::RemoveFolder(folder, -1, 10); }},
+            {"RemoveFolderContent", [&] { GFileSystem::RemoveFolderContent(folder, -1, 10); }},
+            {"FileExists", [&] { GFileSystem::FileExists(file); }},
+            {"CreateFile", [&] { GFileSystem::CreateFile(fresh); }},
+            {"CreateFolder", [&] { GFileSystem::CreateFolder(fresh); }},
+            {"MoveFileTo", [&] { GFileSystem::MoveFileTo(file, At("moved"), result, true); }},
+            {"CopyFileTo", [&] { GFileSystem::CopyFileTo(At("victim"), folder, result, true); }},
+            {"SetPermissions", [&] { GFileSystem::SetPermissions(file, 7, false, false, false); }},
+            {"IsSameFileOrFolder", [&] { GFileSystem::IsSameFileOrFolder(file, At("victim"), false); }},
+            {"FileInUse", [&] { GFileSystem::FileInUse(file); }},
+            {"writing it", [&] { GFileOutStream out(file, true); }},
+            {"reading it", [&] { GFileInStream in(file); }},
+        };
+        for (Case const& c : cases)
+        {
+            SCOPED_TRACE(c.fName);
+            EXPECT_EQ(ErrorOf(c.fCall), 40068);
+        }
+        EXPECT_FALSE(GFileSystem::TryFileExists(file));
+        EXPECT_FALSE(GFileSystem::TryToRemoveFile(file));
+        EXPECT_FALSE(GFileSystem::TryToRemoveFolder(folder, -1, 10));
+    }
+    EXPECT_EQ(ReadFile(Fs("victim")), "keep");
+    EXPECT_EQ(ModeOf(Fs("victim")), 0644);
+    EXPECT_EQ(ReadFile(Fs("folder/inside")), "keep too");
+    EXPECT_FALSE(Exists(Fs("new")));
+    EXPECT_FALSE(Exists(Fs("moved")));
+}
+
 TEST_F(GFileSystemTest, CreatesFilesOfAKind)
 {
     GFileType const* pdf = GFileType::GetFromExtension(GString("pdf"));
@@ -313,6 +418,50 @@ TEST_F(GFileSystemTest, AMoveOntoItselfLosesNothing)
     WriteFile(Fs("parent/child/x"), "y");
     GFileSystem::MoveFolderTo(At("parent/child"), At("parent"), result, true);
     EXPECT_EQ(ReadFile(Fs("parent/child/x")), "y");
+
+    // Without overwrite the object in the way is one like any other.
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::MoveFileTo(At("folder/a.txt"), At("folder"), result, false); }),
+              40015);
+    EXPECT_EQ(ErrorOf([&] { GFileSystem::MoveFolderTo(At("parent/child"), At("parent"), result, false); }),
+              40015);
+    EXPECT_EQ(ReadFile(Fs("folder/a.txt")), "keep me");
+    EXPECT_EQ(ReadFile(Fs("parent/child/x")), "y");
+}
+
+TEST_F(GFileSystemTest, ALinkInTheWayIsAnotherItemThanWhatItLeadsTo)
+{
+    // b/f is a link to a/f: moving a/f into b with overwrite replaces the link by the file, and a
+    // copy does the same; the file is never taken for itself.
+    struct Case
+    {
+        char const* fLabel;
+        bool fMove;
+    };
+    for (Case const& c : {Case{"move", true}, Case{"copy", false}})
+    {
+        SCOPED_TRACE(c.fLabel);
+        fs::remove_all(Fs("a"));
+        fs::remove_all(Fs("b"));
+        WriteFile(Fs("a/f"), "the file");
+        fs::create_directory(Fs("b"));
+        fs::create_symlink(Fs("a/f"), Fs("b/f"));
+        GPathName result;
+        if (c.fMove)
+            GFileSystem::MoveFileTo(At("a/f"), At("b"), result, true);
+        else
+            GFileSystem::CopyFileTo(At("a/f"), At("b"), result, true);
+        EXPECT_EQ(result, At("b/f"));
+        EXPECT_FALSE(IsLink(Fs("b/f")));
+        EXPECT_EQ(ReadFile(Fs("b/f")), "the file");
+        EXPECT_EQ(Exists(Fs("a/f")), !c.fMove);
+    }
+    // The same, with a new name and without following links.
+    WriteFile(Fs("c/f"), "named");
+    fs::create_symlink(Fs("c/f"), Fs("c/g"));
+    GFileSystem::CopyAndRenameFile(At("c/f"), At("c/g"), true, false);
+    EXPECT_FALSE(IsLink(Fs("c/g")));
+    EXPECT_EQ(ReadFile(Fs("c/g")), "named");
+    EXPECT_EQ(ReadFile(Fs("c/f")), "named");
 }
 
 TEST_F(GFileSystemTest, MovesAcrossVolumesByCopyingAndKeepsTheLock)

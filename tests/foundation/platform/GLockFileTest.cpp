@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 #include "ChildProcess.h"
 #include "ErrorOf.h"
@@ -170,4 +172,34 @@ TEST_F(GLockFileTest, ALockTakenOnALaterTryIsKept)
             return mine.Lock(GLockFile::cShared) ? 1 : 0;
         });
     EXPECT_EQ(other.Wait(), 0) << "another process took the lock this one holds";
+}
+
+TEST_F(GLockFileTest, AScopeLockWhoseReleaseIsRefusedGoesWithoutThrowing)
+{
+    // The descriptor that carries the lock is closed behind the lock's back, so that the release at
+    // the end of the scope is refused. In a child: a destructor that threw would end the process.
+    GPathName const path = Lock();
+    fs::path const file = fRoot / "shared.prefslock";
+    ChildProcess child(
+        [&](ChildProcess::Child const&)
+        {
+            {
+                GLockByFile lock(path, GLockFile::cExclusive, false);
+                if (!lock.HasLock())
+                    return 2;
+                std::vector<int> descriptors;
+                for (fs::directory_entry const& entry : fs::directory_iterator("/proc/self/fd"))
+                {
+                    std::error_code error;
+                    if (fs::read_symlink(entry.path(), error) == file)
+                        descriptors.push_back(std::stoi(entry.path().filename().string()));
+                }
+                if (descriptors.empty())
+                    return 3;
+                for (int descriptor : descriptors)
+                    close(descriptor);
+            }
+            return 0;
+        });
+    EXPECT_EQ(child.Wait(), 0) << "2: no lock, 3: no descriptor found, -1: the process ended abnormally";
 }

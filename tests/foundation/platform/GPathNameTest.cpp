@@ -173,6 +173,33 @@ TEST(GPathNameTest, PartialPathsCutBeforeThePosition)
     }
 }
 
+TEST(GPathNameTest, APathEndingInASlashHasTheBranchOfItsNormalisedForm)
+{
+    // "x//" is kept as "x/": no leaf, and its branch is "x", as normalising the copy gives.
+    struct Case
+    {
+        char const* fPath;
+        char const* fBranch;
+    };
+    Case const cases[] = {{"a//", "a"}, {"/a//", "/a"}, {"/a/b//", "/a/b"}, {"/a//b//", "/a//b"}};
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fPath);
+        GPathName const path(c.fPath);
+        EXPECT_EQ(path.GetLeafStartPosition(), -1);
+        EXPECT_EQ(PortableOf(path.GetBranch()), c.fBranch);
+        EXPECT_EQ(PortableOf(path.GetMachOBranch()), c.fBranch);
+        EXPECT_EQ(PortableOf(path.GetPartialPath(-1)), c.fBranch);
+        // Walking up by branches reaches the top, each step shorter than the one before.
+        GPathName walk = path;
+        for (int steps = 0; !walk.IsEmpty() && walk != GPathName("/"); ++steps)
+        {
+            ASSERT_LT(steps, 8) << PortableOf(walk);
+            walk = walk.GetBranch();
+        }
+    }
+}
+
 TEST(GPathNameTest, CountsComponentsFromTheVolumeRoot)
 {
     struct Case
@@ -180,9 +207,10 @@ TEST(GPathNameTest, CountsComponentsFromTheVolumeRoot)
         char const* fPath;
         int fCount;
     };
+    // "a//" is kept as "a/", whose branch is "a": one step more than "a" takes.
     Case const cases[] = {
-        {"/a/b", 2},          {"a/b", 2},      {"/", 0},   {"", 0},     {"/Volumes/Disk/x", 1},
-        {"/Volumes/Disk", 0}, {"/Volumes", 0}, {"a//", 1}, {"/a//", 1}, {"a//b", 2},
+        {"/a/b", 2},          {"a/b", 2},      {"/", 0},    {"", 0},    {"/Volumes/Disk/x", 1},
+        {"/Volumes/Disk", 0}, {"/Volumes", 0}, {"a//b", 2}, {"a//", 2}, {"/a//", 2},
     };
     for (Case const& c : cases)
     {

@@ -1,6 +1,6 @@
 // Version-1 unique identifiers: the byte layout (version, variant, timestamp, clock sequence,
-// node), the hexadecimal text, the node taken from the Ethernet address, and the random node of a
-// machine without one, which must differ between processes.
+// node), the hexadecimal text, the node taken from the Ethernet address with its first byte's top
+// bit set, and the random node of a machine without one, which must differ between processes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -110,8 +110,6 @@ protected:
         maker.GetBin(out);
         return BytesOf(out);
     }
-
-    Bytes const fEthernet{0x00, 0x1b, 0x63, 0x84, 0x45, 0xe6};
 };
 
 // Makes one identifier in a child process of its own and returns its bytes.
@@ -143,18 +141,33 @@ Bytes IdentifierOfChildProcess()
 }
 } // namespace
 
-TEST_F(GUniqueIDTest, NodeIsTheEthernetAddressWhenThereIsOne)
+TEST_F(GUniqueIDTest, NodeIsTheEthernetAddressWithTheTopBitOfItsFirstByteSet)
 {
-    NetClass net;
-    net.AddBuiltInEthernet("en0", "00:1b:63:84:45:e6");
-    Use(net);
-    GUniqueID maker;
-    for (int i = 0; i < 3; ++i)
+    // Identifiers already stored carry the top bit on the node's first byte: an address whose first
+    // byte lacks it gets it, one that has it stays as it is.
+    struct Case
     {
-        SCOPED_TRACE(i);
-        Bytes const id = MakeBin(maker);
-        ExpectVersionOneLayout(id);
-        EXPECT_EQ(NodeOf(id), fEthernet) << "the address is taken as it is";
+        char const* fAddress;
+        Bytes fNode;
+    };
+    Case const cases[] = {
+        {"00:1b:63:84:45:e6", {0x80, 0x1b, 0x63, 0x84, 0x45, 0xe6}},
+        {"01:1b:63:84:45:e6", {0x81, 0x1b, 0x63, 0x84, 0x45, 0xe6}},
+        {"9c:1b:63:84:45:e6", {0x9c, 0x1b, 0x63, 0x84, 0x45, 0xe6}},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fAddress);
+        NetClass net;
+        net.AddBuiltInEthernet("en0", c.fAddress);
+        Use(net);
+        GUniqueID maker;
+        for (int i = 0; i < 3; ++i)
+        {
+            Bytes const id = MakeBin(maker);
+            ExpectVersionOneLayout(id);
+            EXPECT_EQ(NodeOf(id), c.fNode);
+        }
     }
 }
 
@@ -200,7 +213,7 @@ TEST_F(GUniqueIDTest, IdentifiersMadeInQuickSuccessionAllDiffer)
     }
 }
 
-TEST_F(GUniqueIDTest, WithoutAnEthernetAddressTheNodeIsRandomAndMarkedMulticast)
+TEST_F(GUniqueIDTest, WithoutAnEthernetAddressTheNodeIsRandomWithTheTopBitSet)
 {
     struct Case
     {
@@ -224,8 +237,8 @@ TEST_F(GUniqueIDTest, WithoutAnEthernetAddressTheNodeIsRandomAndMarkedMulticast)
         Bytes const a = MakeBin(one);
         Bytes const b = MakeBin(other);
         ExpectVersionOneLayout(a);
-        EXPECT_EQ(NodeOf(a)[0] & 0x01, 1) << "RFC 4122: a node that is no hardware address is multicast";
-        EXPECT_EQ(NodeOf(b)[0] & 0x01, 1);
+        EXPECT_EQ(NodeOf(a)[0] & 0x80, 0x80) << "the top bit of the first byte, as on stored identifiers";
+        EXPECT_EQ(NodeOf(b)[0] & 0x80, 0x80);
         EXPECT_NE(NodeOf(a), NodeOf(b));
         EXPECT_EQ(NodeOf(MakeBin(one)), NodeOf(a)) << "one object keeps its node";
     }
@@ -262,7 +275,7 @@ TEST_F(GUniqueIDTest, HexTextIsTheIdentifierInLowerCaseDigits)
     std::string const text = TextOf(hex);
     ASSERT_EQ(text.size(), 32u) << text;
     EXPECT_EQ(text.find_first_not_of("0123456789abcdef"), std::string::npos) << text;
-    EXPECT_EQ(text.substr(20), "001b638445e6");
+    EXPECT_EQ(text.substr(20), "801b638445e6");
 
     GBuffer bytes;
     GHexSupport::SetFromHexBuffer(hex, bytes);

@@ -351,11 +351,28 @@ TEST_F(CocoaFileServicesTest, ReplacingPutsTheReplacementInTheItemsPlace)
     fs::permissions(item, fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(replacement, fs::perms::owner_all | fs::perms::group_read);
 
+    // Metadata of the item's own: an attribute of another program, the Finder information (the
+    // hidden flag), the lock where this user may set and still replace a locked item.
+    ASSERT_EQ(setxattr(item.c_str(), "user.sendrix-test.note", "kept", 4, 0), 0);
+    Cocoa::SetHidden(PathOf(item), true);
+    bool const lockable = geteuid() == 0;
+    if (lockable)
+        Cocoa::SetAliasObjectLocked(PathOf(item), true);
+
     EXPECT_TRUE(Cocoa::ReplaceItem(item.c_str(), replacement.c_str()));
     EXPECT_EQ(ReadFile(item), "new");
     EXPECT_FALSE(fs::exists(replacement));
-    // The replacement keeps its own metadata.
-    EXPECT_EQ(fs::status(item).permissions(), fs::perms::owner_all | fs::perms::group_read);
+    // The replacement takes over the item's metadata.
+    EXPECT_EQ(fs::status(item).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    char note[16] = {};
+    EXPECT_EQ(getxattr(item.c_str(), "user.sendrix-test.note", note, sizeof note), 4);
+    EXPECT_STREQ(note, "kept");
+    EXPECT_TRUE(Cocoa::IsHidden(PathOf(item)));
+    if (lockable)
+    {
+        EXPECT_TRUE(Cocoa::GetFileLockStatus(PathOf(item)));
+        Cocoa::SetAliasObjectLocked(PathOf(item), false);
+    }
 
     // An item that is not there yet is simply taken.
     WriteFile(replacement, "first");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -16,13 +17,16 @@
 #include "GIdleTimeClient.h"
 #include "GIdleTimeManager.h"
 #include "GLanguageInfoCache.h"
+#include "GPrefModule.h"
+#include "GPreferences.h"
 #include "GProcessInfo.h"
 #include "GProgressCenter.h"
 #include "GStringPool.h"
 #include "GTrace.h"
 #include "GUnicodeEncoding.h"
-#include "OtherUser.h"
 #include "GWinAnsiEncoding.h"
+#include "HelperProcess.h"
+#include "OtherUser.h"
 #include "PMacXBasicFrameworkCoreLayer.h"
 #include "StringPoolTestSupport.h"
 #include "TempFolder.h"
@@ -129,11 +133,22 @@ TEST_F(FrameworkCoreLayerTest, EveryStartRegistersTheEnglishTableAfresh)
     }
 }
 
-TEST_F(FrameworkCoreLayerTest, StartThatFailsHalfWayLeavesNothingBehind)
+#ifdef MEMORY_FAILURE_CHILD
+TEST(FrameworkCoreLayerStartTest, StartThatFailsHalfWayLeavesNothingBehind)
 {
-    // A trace settings file that cannot be read makes the trace, made late in the start, throw.
+    // In a helper: the start runs over and over with one allocation after another failing, from
+    // the platform layer's first on.
+    auto const [status, output] = testsupport::RunHelper(MEMORY_FAILURE_CHILD, "start-up");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("starts met a refused allocation"), std::string::npos) << output;
+}
+#endif
+
+TEST_F(FrameworkCoreLayerTest, TraceSettingsThatCannotBeReadLeaveTracingOffAndTheStartGoesOn)
+{
     testsupport::TempFolder debug;
-    testsupport::WriteFile(debug / "Broken.tpr", "#BEGINPREFS\r#ENDPREFS\r");
+    testsupport::WriteFile(debug / "Broken.tpr",
+                           "#BEGINPREFS\r\"Defaults\"\r#BEGINDICT\r\"Log\" \"1\"\r#ENDDICT\r#ENDPREFS\r");
     chmod((debug / "Broken.tpr").c_str(), 0);
     EXPECT_TRUE(testsupport::RunsAsOtherUser(debug.Path(), [&] {
         // The paths are made while the foundation is up and registered after the shut-down that
@@ -142,27 +157,42 @@ TEST_F(FrameworkCoreLayerTest, StartThatFailsHalfWayLeavesNothingBehind)
         GPathName const code = testsupport::PathOf(debug / "Broken.dylib");
         GPathName const folder = testsupport::PathOf(debug.Path());
         GBasicFrameworkCoreLayer::Finalize();
-        auto registerFolders = [&] {
-            GFileSystem::AddSpecialPath(-6, code);
-            GFileSystem::AddSpecialPath(GFileSystem::cDebugFolderID, folder);
-        };
-        registerFolders();
-        bool threw = false;
+        GFileSystem::AddSpecialPath(-6, code);
+        GFileSystem::AddSpecialPath(GFileSystem::cDebugFolderID, folder);
+        bool started = false;
         try
         {
-            GBasicFrameworkCoreLayer::Initialize();
+            started = GBasicFrameworkCoreLayer::Initialize();
         }
         catch (GException const&)
         {
-            threw = true;
+            return false;
         }
-        bool const undone = threw && GBasicFrameworkCoreLayer::GetInitializeCount() == 0 &&
-                            PMacXBasicFrameworkCoreLayer::GetInitializeCount() == 0 && Singletons::Now().AllNone();
-        chmod((debug / "Broken.tpr").c_str(), 0600);
-        registerFolders();
-        bool const started = GBasicFrameworkCoreLayer::Initialize() && Singletons::Now().AllThere();
-        return undone && started;
+        return started && Singletons::Now().AllThere() &&
+               !GTrace::GetInstance()->GetNeedsLogging(GBuffer("Foo"));
     }));
+}
+
+// Preferences whose flush fails with the runtime's std::bad_alloc, no exception of the framework.
+struct ModuleThatCannotBeWritten : GPrefModule
+{
+    void ReadDict() override {}
+    void WriteDict() override { throw std::bad_alloc(); }
+};
+
+TEST_F(FrameworkCoreLayerTest, AStepThatThrowsAnythingLeavesTheRestOfTheShutDownToRun)
+{
+    ASSERT_TRUE(GBasicFrameworkCoreLayer::Initialize());
+    GPreferences::SetPrefModule(7, new ModuleThatCannotBeWritten, true);
+    EXPECT_NO_THROW(GBasicFrameworkCoreLayer::Finalize());
+    EXPECT_EQ(GBasicFrameworkCoreLayer::GetInitializeCount(), 0);
+    EXPECT_EQ(PMacXBasicFrameworkCoreLayer::GetInitializeCount(), 0);
+    EXPECT_TRUE(Singletons::Now().AllNone());
+    EXPECT_EQ(GPreferences::GetPrefModule(7), nullptr);
+    // And the foundation starts again as from new.
+    EXPECT_TRUE(GBasicFrameworkCoreLayer::Initialize());
+    EXPECT_TRUE(Singletons::Now().AllThere());
+    EXPECT_EQ(stringpooltest::Utf8(GStringPool::GetString(921032)), "English");
 }
 
 struct CountingClient : GIdleTimeClient

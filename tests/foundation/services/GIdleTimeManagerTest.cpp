@@ -110,6 +110,28 @@ TEST_F(IdleTimeManagerTest, ClientAskingToGoIsDroppedAndTheLastOneEndsTheSubscri
     EXPECT_EQ(fLog, "");
 }
 
+TEST_F(IdleTimeManagerTest, AClientRegisteredAgainWaitsAFullIntervalForItsFirstTurn)
+{
+    // The last client goes more than the interval after the subscription (or the last run), so the
+    // timer stops with more than the interval on it.
+    fManager.RegisterClient(&fA);
+    WaitForNextRun();
+    fManager.UnRegisterClient(&fA);
+    ASSERT_FALSE(fManager.NeedsNextRun());
+
+    auto const registered = std::chrono::steady_clock::now();
+    fManager.RegisterClient(&fA);
+    SendRepeater();
+    // Only a machine too slow to come here within the interval could have seen a turn.
+    if (std::chrono::steady_clock::now() - registered < std::chrono::milliseconds(250))
+    {
+        EXPECT_EQ(fLog.size(), 0u) << "the first run came before the interval was over";
+    }
+    WaitForNextRun();
+    SendRepeater();
+    EXPECT_EQ(fLog.substr(0, 1), "A");
+}
+
 TEST_F(IdleTimeManagerTest, ThrowingClientEndsTheRunWithTheFlagRestored)
 {
     fB.fThrow = true;

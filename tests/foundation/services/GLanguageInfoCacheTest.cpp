@@ -7,6 +7,7 @@
 #include "FileTree.h"
 #include "GLanguageInfoCache.h"
 #include "GStringPool.h"
+#include "HelperProcess.h"
 #include "StringPoolTestSupport.h"
 #include "TempFolder.h"
 
@@ -108,6 +109,49 @@ TEST_F(LanguageInfoCacheTest, CacheFileKeepsTheEntriesAndSkipsIncompleteBlocks)
     ASSERT_EQ(damaged.GetCount(), 1);
     EXPECT_EQ(Utf8(damaged.GetAt(0).GetLanguageID()), "yyYY");
 }
+
+TEST_F(LanguageInfoCacheTest, LineBreaksInACachedValueReadBackAsOneCarriageReturnEach)
+{
+    // A hand-made cache file may hold line breaks of every kind inside a value; written again they
+    // are escapes, each break (CR, LF, CR LF, LF CR) one carriage return when read back, and from
+    // then on the value reads back as written.
+    TempFolder cacheFolder;
+    WriteFile(
+        cacheFolder / "hand-made.cache",
+        "#BEGINDICT\r\"PathName\" \"a:b\"\r\"LanguageID\" \"deDE\n\n\r\"\r"
+        "\"LanguageNameRomanScript\" \"Ger\r\nman\r\n\"\r\"LanguageNameJapaneseScript\" \"Doitsugo\n\r\r\"\r"
+        "#ENDDICT\r");
+    GPathName const first = PathOf(cacheFolder / "first.cache");
+    GPathName const second = PathOf(cacheFolder / "second.cache");
+    {
+        GLanguageInfoCache cache;
+        cache.SetCacheFile(PathOf(cacheFolder / "hand-made.cache"));
+        ASSERT_EQ(cache.GetCount(), 1);
+        cache.SetCacheFile(first);
+    }
+    {
+        GLanguageInfoCache cache;
+        cache.SetCacheFile(first);
+        ASSERT_EQ(cache.GetCount(), 1);
+        EXPECT_EQ(Utf8(cache.GetAt(0).GetLanguageID()), "deDE\r\r");
+        EXPECT_EQ(Utf8(cache.GetAt(0).GetLanguageNameRomanScript()), "Ger\rman\r");
+        EXPECT_EQ(Utf8(cache.GetAt(0).GetLanguageNameJapaneseScript()), "Doitsugo\r\r");
+        cache.SetCacheFile(second);
+    }
+    EXPECT_EQ(testsupport::ReadFile(cacheFolder / "second.cache"),
+              testsupport::ReadFile(cacheFolder / "first.cache"));
+}
+
+#ifdef MEMORY_FAILURE_CHILD
+TEST(LanguageInfoCacheEndTest, ACacheThatCannotBeWrittenGoesWithoutThrowing)
+{
+    // In a helper, where every allocation of the runtime fails while the cache is destroyed: a
+    // destructor that threw would end the process.
+    auto const [status, output] = testsupport::RunHelper(MEMORY_FAILURE_CHILD, "language-cache");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("the cache went quietly"), std::string::npos) << output;
+}
+#endif
 
 TEST_F(LanguageInfoCacheTest, WithoutCacheFileNothingIsWritten)
 {

@@ -5,15 +5,20 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ErrorOf.h"
 #include "FileTree.h"
+#include "GFileOutStream.h"
 #include "GFileSystem.h"
 #include "GLockByFile.h"
 #include "GPrefFileModule.h"
@@ -298,6 +303,102 @@ TEST_F(PrefFileTest, AFileThatCannotBeReadIsNeverReplaced)
     fs::permissions(FsFile(), fs::perms(0600));
     GPrefFileModule back(File(), GUnicodeEncoding::GetInstance());
     EXPECT_EQ(Value(back, "G", "k"), "secret");
+}
+
+TEST_F(PrefFileTest, AModuleWhoseReadFailedWritesNothingUntilAReadGoesThrough)
+{
+    // Another process writes the file just when this one reads it, so that the read fails for that
+    // moment; what the module holds then is next to nothing of the file.
+    struct Case
+    {
+        char const* fLabel;
+        std::function<GPrefModule*(GPathName const&)> fMake;
+    };
+    Case const cases[] = {
+        {"a file of the program's own", [](GPathName const& path)
+         { return static_cast<GPrefModule*>(new GPrefFileModule(path, GUnicodeEncoding::GetInstance())); }},
+        {"a shared file",
+         [](GPathName const& path) {
+             return static_cast<GPrefModule*>(
+                 new GPrefSharedFileModule(path, GUnicodeEncoding::GetInstance()));
+         }},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        WriteFile(FsFile(),
+                  Utf16File("#BEGINPREFS\r\"G\"\r#BEGINDICT\r\"k\" \"kept\"\r#ENDDICT\r#ENDPREFS\r"));
+        std::string const before = ReadFile(FsFile());
+        GPathName const path = File();
+        std::unique_ptr<GPrefModule> module;
+        {
+            ChildProcess writer(
+                [path](ChildProcess::Child const& parent)
+                {
+                    GFileOutStream out(path, false);
+                    parent.Tell('W');
+                    parent.Await();
+                    return 0;
+                });
+            ASSERT_EQ(writer.Await(), 'W');
+            module.reset(c.fMake(path));
+            writer.Tell('q');
+            EXPECT_EQ(writer.Wait(), 0);
+        }
+        EXPECT_FALSE(module->Has(Name("G"), Name("k")));
+        module->Set(Name("G"), Name("j"), GString("new"));
+        EXPECT_EQ(testsupport::ErrorOf([&] { module->FlushPrefs(); }), 40003);
+        EXPECT_TRUE(module->IsDirty());
+        EXPECT_EQ(ReadFile(FsFile()), before);
+
+        // A read that goes through lets the module write again.
+        module->Refresh();
+        EXPECT_EQ(Value(*module, "G", "k"), "kept");
+        module->Set(Name("G"), Name("j"), GString("new"));
+        module->FlushPrefs();
+        GPrefFileModule back(path, GUnicodeEncoding::GetInstance());
+        EXPECT_EQ(Value(back, "G", "k"), "kept");
+        EXPECT_EQ(Value(back, "G", "j"), "new");
+    }
+}
+
+TEST_F(PrefFileTest, TheNewFileKeepsTheOldOnesAttributesOwnerAndGroup)
+{
+    WriteFile(FsFile(), Utf16File("#BEGINPREFS\r#ENDPREFS\r"));
+    GPathName const path = File();
+    // An attribute of another program, the Finder information (the hidden flag) and, where this
+    // user may still replace a locked file, the lock; the owner and group where it may set them.
+    ASSERT_EQ(setxattr(FsFile().c_str(), "user.sendrix-test.note", "kept", 4, 0), 0);
+    GFileSystem::SetHidden(path, true);
+    bool const superuser = geteuid() == 0;
+    if (superuser)
+    {
+        ASSERT_EQ(chown(FsFile().c_str(), 12345, 23456), 0);
+        GFileSystem::SetObjectLocked(path, true);
+    }
+    GPrefFileModule module(path, GUnicodeEncoding::GetInstance());
+    module.Set(Name("G"), Name("k"), GString("v"));
+    module.FlushPrefs();
+
+    GPrefFileModule back(path, GUnicodeEncoding::GetInstance());
+    EXPECT_EQ(Value(back, "G", "k"), "v") << "the file was replaced";
+    char note[16] = {};
+    EXPECT_EQ(getxattr(FsFile().c_str(), "user.sendrix-test.note", note, sizeof note), 4);
+    EXPECT_STREQ(note, "kept");
+    EXPECT_TRUE(GFileSystem::IsHidden(path));
+    struct stat info;
+    ASSERT_EQ(stat(FsFile().c_str(), &info), 0);
+    if (superuser)
+    {
+        EXPECT_EQ(GFileSystem::GetObjectLocked(path), 2);
+        EXPECT_EQ(info.st_uid, 12345u);
+        EXPECT_EQ(info.st_gid, 23456u);
+        GFileSystem::SetObjectLocked(path, false);
+    }
+    else
+    {
+        EXPECT_EQ(info.st_uid, geteuid());
+    }
 }
 
 TEST_F(PrefFileTest, AFailedWriteLeavesTheOldFileAndTheModuleDirty)

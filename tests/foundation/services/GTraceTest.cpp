@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
+#include <memory>
 #include <regex>
 #include <string>
 #include <sys/stat.h>
@@ -20,6 +22,7 @@
 #include "GTrace.h"
 #include "GTraceBlock.h"
 #include "GTraceLock.h"
+#include "OtherUser.h"
 #include "TempFolder.h"
 
 using testsupport::PathOf;
@@ -243,11 +246,118 @@ TEST_F(TraceTest, LogIsNeverWrittenThroughALinkNorIntoAFolderOthersCanWrite)
     GFileSystem::AddSpecialPath(GFileSystem::cDebugFolderID, PathOf(shared.Path()));
     WriteFile(shared / "TraceTest.tpr", testsupport::ReadFile(fDebug / "TraceTest.tpr"));
     {
+        // Its settings are not read there, and asked for its log, the trace makes no file there.
         GTrace trace;
-        EXPECT_TRUE(trace.GetNeedsLogging(GBuffer("Cat")));
+        EXPECT_FALSE(trace.GetNeedsLogging(GBuffer("Cat")));
         trace.Trace(GBuffer("Cat"), cHere, "line");
         EXPECT_EQ(trace.GetStream(), nullptr);
     }
     EXPECT_FALSE(testsupport::Exists(shared / "TraceTest.tra"));
+}
+
+TEST_F(TraceTest, SettingsCountOnlyFromAFolderOfTheUsersOwnThatNoOneElseCanWrite)
+{
+    // Anyone may make the debug folder under "/tmp" and put settings in it.
+    struct Case
+    {
+        char const* fLabel;
+        mode_t fMode;
+        bool fOtherOwner;
+        bool fRead;
+    };
+    Case const cases[] = {
+        {"the user's own, closed to others", 0700, false, true},
+        {"the user's own, open to others to read", 0755, false, true},
+        {"writable by everyone", 0777, false, false},
+        {"writable by everyone, with the sticky bit of /tmp", 01777, false, false},
+        {"writable by the group", 0770, false, false},
+        {"another user's", 0755, true, false},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        TempFolder folder;
+        WriteFile(folder / "TraceTest.tpr",
+                  "#BEGINPREFS\r\"Defaults\"\r#BEGINDICT\r\"Log\" \"1\"\r#ENDDICT\r#ENDPREFS\r");
+        chmod(folder.Path().c_str(), c.fMode);
+        // Only the superuser can give a folder away.
+        if (c.fOtherOwner && (geteuid() != 0 ||
+                              lchown(folder.Path().c_str(), testsupport::cNobody, testsupport::cNobody) != 0))
+            continue;
+        GFileSystem::AddSpecialPath(GFileSystem::cDebugFolderID, PathOf(folder.Path()));
+        GTrace trace;
+        EXPECT_EQ(trace.GetNeedsLogging(GBuffer("Foo")), c.fRead);
+    }
+}
+
+TEST_F(TraceTest, SettingsThatCannotBeReadLeaveTracingOffAndGoUnnoticed)
+{
+    struct Case
+    {
+        char const* fLabel;
+        std::function<void()> fMake;
+    };
+    std::unique_ptr<testsupport::ChildProcess> holder;
+    Case const cases[] = {
+        {"a link that leads nowhere",
+         [&] { std::filesystem::create_symlink(fCode / "missing", fDebug / "TraceTest.tpr"); }},
+        {"a file another process is writing",
+         [&]
+         {
+             WriteSettings({{"Defaults", {{"Log", "1"}}}});
+             std::filesystem::path const file = fDebug / "TraceTest.tpr";
+             holder = std::make_unique<testsupport::ChildProcess>(
+                 [file](testsupport::ChildProcess::Child const& parent)
+                 {
+                     int const descriptor = open(file.c_str(), O_RDWR);
+                     struct flock lock = {};
+                     lock.l_type = F_WRLCK;
+                     lock.l_whence = SEEK_SET;
+                     if (descriptor < 0 || fcntl(descriptor, F_SETLK, &lock) != 0)
+                         return 1;
+                     parent.Tell('L');
+                     parent.Await();
+                     return 0;
+                 });
+             ASSERT_EQ(holder->Await(), 'L');
+         }},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        std::filesystem::remove(fDebug / "TraceTest.tpr");
+        c.fMake();
+        std::unique_ptr<GTrace> trace;
+        EXPECT_NO_THROW(trace.reset(new GTrace));
+        ASSERT_TRUE(trace);
+        for (char const* category : {"Foo", "FooAS", "FooDE"})
+            EXPECT_FALSE(trace->GetNeedsLogging(GBuffer(category))) << category;
+        holder.reset();
+    }
+}
+
+TEST_F(TraceTest, ADebugFolderTheTraceMakesIsClosedToEveryoneElse)
+{
+    // The settings are read, then the folder goes; the first line makes it again.
+    std::filesystem::path const made = fDebug / "made";
+    std::filesystem::create_directory(made, fDebug.Path());
+    chmod(made.c_str(), 0700);
+    GFileSystem::AddSpecialPath(GFileSystem::cDebugFolderID, PathOf(made));
+    WriteFile(made / "TraceTest.tpr",
+              "#BEGINPREFS\r\"Defaults\"\r#BEGINDICT\r\"Log\" \"1\"\r\"LogLocation\" \"0\"\r"
+              "\"LogTime\" \"0\"\r#ENDDICT\r#ENDPREFS\r");
+    mode_t const previous = umask(0);
+    {
+        GTrace trace;
+        ASSERT_TRUE(trace.GetNeedsLogging(GBuffer("Cat")));
+        std::filesystem::remove_all(made);
+        trace.Trace(GBuffer("Cat"), cHere, "line");
+    }
+    umask(previous);
+    struct stat info;
+    ASSERT_EQ(lstat(made.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(info.st_uid, geteuid());
+    EXPECT_EQ(testsupport::ReadFile(made / "TraceTest.tra"), "\n *** Cat line");
 }
 } // namespace

@@ -1,0 +1,302 @@
+// The pane as the Installer drives it: the search and the folder scan fill the list, entering again
+// keeps or rebuilds it, browsing adds to it, and continuing hands the choice over as the shared
+// dictionary's "PPATH" and a symbolic link on the target volume.
+#include "PaneFixture.h"
+
+#include "macos/FoundationStandIn.h"
+
+#include <cctype>
+#include <sys/xattr.h>
+
+namespace fs = std::filesystem;
+using panetest::MakeBundle;
+using panetest::MakeInstallation;
+using panetest::PaneFixture;
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace
+{
+std::string const cBase = "InDesign CC 2025";
+std::string const cNotChosen =
+    "Error: No InDesign CC 2025 installation is chosen. Choose one from the list or click Browse to find it.";
+
+// The Finder flags of the item's Finder information, as the item keeps them (big-endian).
+int FinderFlags(fs::path const& path)
+{
+    unsigned char bytes[32] = {};
+    if (getxattr(path.c_str(), "user.macos.finderinfo", bytes, sizeof bytes) != sizeof bytes)
+        return 0;
+    return bytes[8] << 8 | bytes[9];
+}
+
+std::string LinkTarget(fs::path const& link)
+{
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(link, error)) ? fs::read_symlink(link).string() : std::string();
+}
+
+using InstallerPaneTest = PaneFixture;
+
+TEST_F(InstallerPaneTest, ListsTwoFoundInstallationsUnderNumberedNamesAndChoosesTheFirst)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    MakeInstallation(Volume() / "Other" / "InDesign Copy");
+    SearchIn({Applications().string(), (Volume() / "Other").string()});
+    EnterAndWait();
+    std::string const first = (Applications() / "Adobe InDesign 2025").string();
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(Selected(), 0);
+    EXPECT_EQ(PathField(), first);
+    EXPECT_EQ(ToolTip(), first);
+    EXPECT_EQ(SharedPath(), first);
+}
+
+TEST_F(InstallerPaneTest, LeavesOutFoundBundlesOfOtherVersionsAndTypes)
+{
+    struct Case
+    {
+        char const* fVersion;
+        char const* fPkgInfo;
+        bool fListed;
+    };
+    Case const cases[] = {
+        {"20000", "APPLInDn", true},  {"20999.9", "APPLInDn", true}, {"19999", "APPLInDn", false},
+        {"21000", "APPLInDn", false}, {"20500", "BNDLInDn", false},  {"twenty", "APPLInDn", false},
+    };
+    int index = 0;
+    std::vector<std::string> listed;
+    for (Case const& test : cases)
+    {
+        fs::path const folder = Applications() / ("Case " + std::to_string(index++));
+        MakeBundle(folder / "App.app", "com.adobe.InDesign", test.fVersion, test.fPkgInfo);
+        if (test.fListed)
+            listed.push_back(folder.string());
+    }
+    EnterAndWait();
+    std::vector<std::string> folders;
+    for (int i = 0; i < ComboBox()->count(); ++i)
+    {
+        Choose(i);
+        folders.push_back(PathField());
+    }
+    EXPECT_EQ(folders, listed);
+}
+
+TEST_F(InstallerPaneTest, WithoutSearchResultsScansTheApplicationsFolderOneLevelIntoInDesignFolders)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    MakeInstallation(Applications(), "InDesign Top");
+    // Not descended into: a folder whose path lacks the name, and a second level.
+    MakeInstallation(Applications() / "Adobe Suite");
+    MakeInstallation(Applications() / "InDesign Tools" / "InDesign Deeper");
+    SearchIn({});
+    EnterAndWait();
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    Choose(1);
+    EXPECT_EQ(PathField(), Applications().string());
+    Choose(0);
+    EXPECT_EQ(PathField(), (Applications() / "Adobe InDesign 2025").string());
+}
+
+TEST_F(InstallerPaneTest, EnteringAgainWithTheSameVolumeKeepsTheListAndTheChoice)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    MakeInstallation(Applications() / "InDesign Second");
+    EnterAndWait();
+    Choose(1);
+    ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionBackward));
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    // The same volume written in other letter case changes nothing.
+    std::string upper = Volume().string();
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    SetTargetVolume(upper);
+    fPane->didEnterPane(InstallerDirectionForward);
+    EXPECT_EQ(NSMetadataQueryStandInFinishedGatherings(), before);
+    EXPECT_EQ(Items().size(), 2u);
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(PathField(), (Applications() / "InDesign Second").string());
+    EXPECT_EQ(SharedPath(), (Applications() / "InDesign Second").string());
+}
+
+TEST_F(InstallerPaneTest, EnteringWithAnotherVolumeStartsOver)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    EnterAndWait();
+    fs::path const other = fTemp / "Other";
+    MakeInstallation(other / "Applications" / "InDesign Elsewhere");
+    MakeInstallation(other / "Applications" / "InDesign Elsewhere Too");
+    SetTargetVolume(other.string());
+    SearchIn({});
+    EnterAndWait();
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(PathField(), (other / "Applications" / "InDesign Elsewhere").string());
+
+    // A volume where nothing is found leaves nothing of the one before, not even the tool tip.
+    SetTargetVolume((fTemp / "Empty").string());
+    EnterAndWait();
+    EXPECT_THAT(Items(), IsEmpty());
+    EXPECT_EQ(PathField(), "");
+    EXPECT_EQ(ToolTip(), "");
+}
+
+TEST_F(InstallerPaneTest, BrowsingAddsAnInstallationOrSaysWhyNot)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    EnterAndWait();
+    fs::path const elsewhere = fTemp / "Elsewhere";
+    MakeInstallation(elsewhere, "Adobe InDesign 2025");
+    MakeBundle(fTemp / "Photoshop" / "Photoshop.app", "com.adobe.Photoshop", "20500");
+    MakeBundle(fTemp / "Old" / "InDesign.app", "com.adobe.InDesign", "19500");
+    MakeBundle(fTemp / "Bare" / "InDesign.app", "com.adobe.InDesign", "");
+
+    struct Case
+    {
+        fs::path fChosen;
+        char const* fAlert;
+    };
+    Case const cases[] = {
+        {Applications() / "Adobe InDesign 2025" / "Adobe InDesign 2025.app",
+         "Warning: This InDesign CC 2025 installation is in the list already."},
+        {fTemp / "Photoshop" / "Photoshop.app", "Error: The chosen application is not InDesign CC 2025. "
+                                                "Please choose the InDesign CC 2025 application."},
+        {fTemp / "Old" / "InDesign.app", "Error: The chosen application is not InDesign CC 2025. Please "
+                                         "choose the InDesign CC 2025 application."},
+        {fTemp / "Bare" / "InDesign.app", "Error: The chosen application is not InDesign CC 2025. Please "
+                                          "choose the InDesign CC 2025 application."},
+        {fTemp / "Missing.app", "Error: The chosen application is not InDesign CC 2025. Please choose the "
+                                "InDesign CC 2025 application."},
+    };
+    for (Case const& test : cases)
+    {
+        SCOPED_TRACE(test.fChosen.string());
+        fRobot.fAlerts.clear();
+        Browse(test.fChosen.string());
+        EXPECT_THAT(fRobot.fAlerts, ElementsAre(test.fAlert));
+        EXPECT_THAT(Items(), ElementsAre(cBase));
+    }
+
+    fRobot.fAlerts.clear();
+    Browse("");
+    EXPECT_THAT(fRobot.fAlerts, IsEmpty());
+    Browse((elsewhere / "Adobe InDesign 2025.app").string());
+    EXPECT_THAT(fRobot.fAlerts, IsEmpty());
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(PathField(), elsewhere.string());
+    EXPECT_EQ(ToolTip(), elsewhere.string());
+    // What is chosen reaches the shared dictionary when the pane is left.
+    EXPECT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
+    EXPECT_EQ(SharedPath(), elsewhere.string());
+}
+
+TEST_F(InstallerPaneTest, ContinuingLinksTheChosenFolderAndHidesPrivateEveryTime)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    MakeInstallation(Applications() / "InDesign Second");
+    EnterAndWait();
+    fs::path const link = Volume() / "private" / "tmp" / "InDesignDA2025";
+    for (int choice : {1, 0})
+    {
+        SCOPED_TRACE(choice);
+        Choose(choice);
+        ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
+        EXPECT_EQ(LinkTarget(link), PathField());
+        EXPECT_EQ(SharedPath(), PathField());
+        EXPECT_EQ(FinderFlags(Volume() / "private") & 0x4000, 0x4000);
+    }
+    EXPECT_THAT(fRobot.fAlerts, IsEmpty());
+}
+
+TEST_F(InstallerPaneTest, ContinuingWithNothingChosenStaysAndLinksNothing)
+{
+    SearchIn({});
+    EnterAndWait();
+    EXPECT_FALSE(fPane->shouldExitPane(InstallerDirectionForward));
+    EXPECT_THAT(fRobot.fAlerts, ElementsAre(cNotChosen));
+    EXPECT_FALSE(fs::exists(Volume() / "private"));
+    // Going back is always allowed.
+    EXPECT_TRUE(fPane->shouldExitPane(InstallerDirectionBackward));
+}
+
+TEST_F(InstallerPaneTest, ContinuingWhereTheLinkCannotBeMadeStaysOnThePane)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    EnterAndWait();
+    // A folder where the link belongs is neither removed nor replaced.
+    fs::create_directories(Volume() / "private" / "tmp" / "InDesignDA2025" / "kept");
+    EXPECT_FALSE(fPane->shouldExitPane(InstallerDirectionForward));
+    EXPECT_THAT(fRobot.fAlerts,
+                ElementsAre("Error: The installer could not record the chosen InDesign CC 2025 installation. "
+                            "Please try again."));
+    EXPECT_TRUE(fs::exists(Volume() / "private" / "tmp" / "InDesignDA2025" / "kept"));
+}
+
+TEST_F(InstallerPaneTest, ABrowsedInstallationAndTheSearchThatEndsAfterItKeepTheListParallel)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    fs::path const elsewhere = fTemp / "Elsewhere";
+    MakeInstallation(elsewhere);
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    fPane->didEnterPane(InstallerDirectionForward);
+    Browse((elsewhere / "Adobe InDesign 2025.app").string());
+    ASSERT_TRUE(WaitForSearch(before));
+    ASSERT_EQ(Items().size(), 1u);
+    Choose(0);
+    EXPECT_EQ(PathField(), (Applications() / "Adobe InDesign 2025").string());
+    ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
+    EXPECT_EQ(SharedPath(), (Applications() / "Adobe InDesign 2025").string());
+}
+
+TEST_F(InstallerPaneTest, AnotherQuerysEndLeavesThePaneWaitingForItsOwn)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    fPane->didEnterPane(InstallerDirectionForward);
+    NSNotificationCenter::defaultCenter()->postNotificationName(NSMetadataQueryDidFinishGatheringNotification,
+                                                                nullptr);
+    EXPECT_THAT(Items(), IsEmpty());
+    ASSERT_TRUE(WaitForSearch(before));
+    EXPECT_THAT(Items(), ElementsAre(cBase));
+}
+
+TEST_F(InstallerPaneTest, DamagedDescriptionsAreSkippedWithALogLine)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    struct Case
+    {
+        char const* fFolder;
+        std::string fInfo;
+        char const* fLogged;
+    };
+    Case const cases[] = {
+        {"InDesign Empty", "", "empty"},
+        {"InDesign Damaged", "<plist><dict><key>CFBundleIdentifier</key>", ""},
+        {"InDesign Huge", "<plist><dict>" + std::string(2 << 20, ' ') + "</dict></plist>",
+         "larger than 1 MiB"},
+    };
+    for (Case const& test : cases)
+    {
+        fs::path const contents = Applications() / test.fFolder / "InDesign.app" / "Contents";
+        fs::create_directories(contents);
+        std::ofstream(contents / "Info.plist", std::ios::binary) << test.fInfo;
+        std::ofstream(contents / "PkgInfo", std::ios::binary) << "APPL";
+    }
+    SearchIn({});
+    testing::internal::CaptureStderr();
+    EnterAndWait();
+    std::string const log = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(Items(), ElementsAre(cBase));
+    for (Case const& test : cases)
+        EXPECT_THAT(log, testing::HasSubstr(std::string(test.fFolder) +
+                                            "/InDesign.app/Contents/Info.plist skipped: " + test.fLogged));
+}
+
+TEST_F(InstallerPaneTest, TitleAndButtonComeFromThePanesTexts)
+{
+    EXPECT_EQ(panetest::UTF8Of(fPane->title()), "Choose Your InDesign CC 2025 Installation");
+    EXPECT_EQ(Button()->text().toStdString(), "Browse...");
+    EXPECT_FALSE(ComboBox()->isEditable());
+}
+} // namespace

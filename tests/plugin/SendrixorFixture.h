@@ -20,6 +20,7 @@
 #include "GStringSupport.h"
 #include "GUnicodeEncoding.h"
 #include "RegistryFolders.h"
+#include "SendrixorMaker.h"
 #include "StringText.h"
 #include "TempFolder.h"
 #include "ZipTool.h"
@@ -28,48 +29,25 @@ namespace plugintest
 {
 namespace fs = std::filesystem;
 
-// An entry's name inside the archive and its bytes; a name ending in "/" is a folder.
-using Entry = std::pair<std::string, std::string>;
-using Entries = std::vector<Entry>;
+using sendrixormaker::Entries;
+using sendrixormaker::Entry;
 
 // The archives' password in plain text, as the plug-in descrambles it.
 inline std::string ArchivePassword()
 {
-    return testsupport::Utf8Of(GStringSupport::DeScramble(GString(CSPluginTools::kScrambledZipPassword)));
+    return sendrixormaker::ArchivePassword();
 }
 
 // Writes the entries into a staging folder and archives them, in their order, with the password.
 inline void MakeArchive(fs::path const& archive, Entries const& entries, std::string const& password)
 {
-    testsupport::TempFolder staging("sendrix-staging");
-    std::vector<std::string> arguments{SENDRIX_ZIP_PATH, "-q", "-X", "-P", password, archive.string()};
-    for (Entry const& entry : entries)
-    {
-        if (!entry.first.empty() && entry.first.back() == '/')
-            fs::create_directories(staging / entry.first);
-        else
-            testsupport::WriteFile(staging / entry.first, entry.second);
-        arguments.push_back(entry.first);
-    }
-    fs::create_directories(archive.parent_path());
-    ASSERT_EQ(ziptest::RunProgram(arguments, staging.Path()), 0) << archive;
+    ASSERT_NO_THROW(sendrixormaker::MakeArchive(archive, entries, password, SENDRIX_ZIP_PATH)) << archive;
 }
 
 // Preference text as a Sendrixor writes its project preferences: UTF-16 with its byte-order mark.
 inline std::string ProjectPrefs(std::vector<std::pair<std::string, std::string>> const& pluginSettings)
 {
-    GPrefMemoryModule module;
-    for (auto const& setting : pluginSettings)
-        module.Set(GBuffer("PluginSettings"), GBuffer(setting.first.c_str()),
-                   testsupport::TextOf(setting.second));
-    module.Set(GBuffer("Project"), GBuffer("Name"), GString("Proof"));
-    GBuffer bytes;
-    {
-        GMemoryOutStream out(bytes);
-        module.GetPrefsDataToStream(out, GUnicodeEncoding::GetInstance());
-    }
-    return std::string(reinterpret_cast<char const*>(bytes.GetPtr()),
-                       static_cast<std::size_t>(bytes.GetLength()));
+    return sendrixormaker::ProjectPrefs(pluginSettings);
 }
 
 class SendrixorFixture : public ::testing::Test
@@ -84,11 +62,7 @@ protected:
     }
 
     // The folder of a Sendrixor's settings, where its archive lies: its GUID is read from there.
-    static fs::path SettingsFolder(std::string const& guid)
-    {
-        return testsupport::FsPathOf(deliverytest::RegistryFolders::Base()) / "Sendrixor/Cache/Settings" /
-               guid;
-    }
+    static fs::path SettingsFolder(std::string const& guid) { return sendrixormaker::SettingsFolder(guid); }
 
     // Registers a Sendrixor whose archive holds the entries.
     fs::path AddSendrixor(std::string const& name, Entries const& entries, bool isPlugin = true,
@@ -98,15 +72,7 @@ protected:
         std::string const guid = "G-" + std::to_string(++fSendrixors);
         fs::path const archive = SettingsFolder(guid) / "project.szip";
         MakeArchive(archive, entries, password);
-        GPPSettings settings;
-        settings.fApplicationPath =
-            deliverytest::RegistryFolders::Base() /
-            GPathName(testsupport::TextOf("Sendrixor/Cache/" + std::to_string(build) + "/App"));
-        settings.fContextFilePath = testsupport::PathOf(archive);
-        settings.fIsPlugin = isPlugin;
-        settings.fPDFSettings = testsupport::TextOf(pdfSettings);
-        settings.fSendrixorName = testsupport::TextOf(name);
-        GPPActorRegistry().Register(testsupport::TextOf(name), settings);
+        sendrixormaker::RegisterSendrixor(name, archive, isPlugin, pdfSettings, build);
         return archive;
     }
 

@@ -8,8 +8,6 @@
 #include <string>
 #include <thread>
 #include <utility>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "GAllocator.h"
@@ -19,6 +17,7 @@
 #include "GMemoryException.h"
 #include "GReceiver.h"
 #include "GSignal.h"
+#include "HelperProcess.h"
 
 namespace
 {
@@ -483,25 +482,7 @@ TEST_F(GExactAllocatorTest, WritingPastTheRequestIsSeenByAddressSanitizer)
 // Runs the helper under a small address-space limit and returns its exit status and output.
 std::pair<int, std::string> RunOutOfMemory(char const* mode)
 {
-    int pipeEnds[2];
-    EXPECT_EQ(pipe(pipeEnds), 0);
-    pid_t const child = fork();
-    if (child == 0)
-    {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        close(pipeEnds[0]);
-        execl(ALLOCATOR_OOM_CHILD, ALLOCATOR_OOM_CHILD, mode, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(pipeEnds[1]);
-    std::string output;
-    char buffer[256];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return testsupport::RunHelper(ALLOCATOR_OOM_CHILD, mode);
 }
 
 TEST(GAllocatorOutOfMemoryTest, RealExhaustionThrowsGMemoryExceptionAndRecovers)

@@ -49,6 +49,22 @@ QApplication* CurrentWidgetApplication()
     return qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
+// The last steps of a tear-down, whole or of a failed start: the event helper, this layer's count on
+// the application, and the layout guides.
+void ReleaseApplication()
+{
+    delete sEventsSenderHelper;
+    sEventsSenderHelper = nullptr;
+    if (sApplicationObj)
+    {
+        GBQCSharedObject::Release(QCoreApplication::instance(), 1);
+        sApplicationObj = nullptr;
+    }
+    if (QApplication* const application = CurrentWidgetApplication())
+        application->removeEventFilter(sLayoutDebugger.get());
+    sLayoutDebugger.reset();
+}
+
 } // namespace
 
 int GQUILayer::cDummyArgc = 1;
@@ -142,16 +158,7 @@ void GQUILayer::UndoStart(bool foundation, bool help)
         sEventsSenderHelper->UnSubscribe(cRepeaterSignal);
     if (foundation)
         GBasicFrameworkCoreLayer::Finalize();
-    delete sEventsSenderHelper;
-    sEventsSenderHelper = nullptr;
-    if (sApplicationObj)
-    {
-        GBQCSharedObject::Release(QCoreApplication::instance(), 1);
-        sApplicationObj = nullptr;
-    }
-    if (QApplication* const application = CurrentWidgetApplication())
-        application->removeEventFilter(sLayoutDebugger.get());
-    sLayoutDebugger.reset();
+    ReleaseApplication();
 }
 
 void GQUILayer::Finalize()
@@ -174,16 +181,7 @@ void GQUILayer::Finalize()
     delete sQtPluginsFolder;
     sQtPluginsFolder = nullptr;
     GBasicFrameworkCoreLayer::Finalize();
-    delete sEventsSenderHelper;
-    sEventsSenderHelper = nullptr;
-    if (sApplicationObj)
-    {
-        GBQCSharedObject::Release(QCoreApplication::instance(), 1);
-        sApplicationObj = nullptr;
-    }
-    if (QApplication* const application = CurrentWidgetApplication())
-        application->removeEventFilter(sLayoutDebugger.get());
-    sLayoutDebugger.reset();
+    ReleaseApplication();
 }
 
 void GQUILayer::CreateApplication(unsigned users)

@@ -24,6 +24,7 @@
 #include "GPreferences.h"
 #include "GStringPool.h"
 #include "GStringPoolSupport.h"
+#include "PreferredLanguages.h"
 #include "StringText.h"
 #include "TempFolder.h"
 #include "ZipTool.h"
@@ -178,22 +179,7 @@ TEST_F(GCPTSmartPathNameTest, APathIsListedWhileItLivesAndRemovedWhenItGoes)
 
 namespace
 {
-// The user's preferred languages ("AppleLanguages") for one test.
-void SetPreferredLanguages(std::vector<char const*> const& languages)
-{
-    std::vector<void const*> values;
-    for (char const* language : languages)
-        values.push_back(CFStringCreateWithCString(kCFAllocatorDefault, language, kCFStringEncodingUTF8));
-    CFArrayRef const list = languages.empty() ? nullptr
-                                              : CFArrayCreate(kCFAllocatorDefault, values.data(),
-                                                              CFIndex(values.size()), &kCFTypeArrayCallBacks);
-    for (void const* value : values)
-        CFRelease(value);
-    CFPreferencesSetValue(CFSTR("AppleLanguages"), list, kCFPreferencesAnyApplication,
-                          kCFPreferencesCurrentUser, kCFPreferencesAnyHost);
-    if (list)
-        CFRelease(list);
-}
+using plugintest::SetPreferredLanguages;
 
 class GCPTCSPluginToolsLayerTest : public ToolsFixture
 {

@@ -39,6 +39,7 @@
 #include "GUTF8Encoding.h"
 #include "PeerProcess.h"
 #include "PluginUIFixture.h"
+#include "PreferredLanguages.h"
 #include "SharedObjects.h"
 #include "ZipTool.h"
 #include "macos/CFArrayStandIn.h"
@@ -55,8 +56,9 @@ using testsupport::Utf8Of;
 GBuffer const cUIGroup("CSPluginUI");
 GBuffer const cLastSelectedKey("LastSelectedPDFSetting");
 GBuffer const cPackageKey("IncludeFilePackageChecked");
-char const* const cCannotLaunch = "Export to Sendrixor error: Unable to automatically launch Sendrixor. Launch the "
-                                  "Sendrixor manually and try again.";
+char const* const cCannotLaunch =
+    "Export to Sendrixor error: Unable to automatically launch Sendrixor. Launch the "
+    "Sendrixor manually and try again.";
 
 class GCSPUSaveAsSealmarkPDFDialogTest : public plugintest::ExportFixture
 {
@@ -67,8 +69,8 @@ protected:
         fUI = std::make_unique<plugintest::PluginUIScope>(fTemp / "ui");
         fAction.SetActiveState(true);
         // The document dialog's switches.
-        for (int feature = GCPTFeatureConfiguration::SlugArea; feature <= GCPTFeatureConfiguration::FilePackage;
-             ++feature)
+        for (int feature = GCPTFeatureConfiguration::SlugArea;
+             feature <= GCPTFeatureConfiguration::FilePackage; ++feature)
             fSwitches.SetFeatureAvailable(feature, true);
     }
     void TearDown() override
@@ -140,8 +142,10 @@ protected:
         if (!request)
             return "none";
         GGPCPluginCSSettings const& settings = request->GetPluginSettings();
-        return Utf8Of(request->GetName()) + (request->HasPageRange() ? " pages " + Utf8Of(request->GetPageRange()) : "") +
-               (settings.IsFilePackageIncluded() ? " with package" : "") + (settings.IsMarkTrimAllowed() ? " crop" : "") +
+        return Utf8Of(request->GetName()) +
+               (request->HasPageRange() ? " pages " + Utf8Of(request->GetPageRange()) : "") +
+               (settings.IsFilePackageIncluded() ? " with package" : "") +
+               (settings.IsMarkTrimAllowed() ? " crop" : "") +
                (settings.IsMarkColorBarsAllowed() ? " color bars" : "");
     }
     fs::path PDF() const { return testsupport::FsPathOf(fAction.GetSaveAsPDF()); }
@@ -299,8 +303,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ThePageRangeTakesWhatItsPatternLetsStan
         char const* fTyped;
         char const* fShown;
     };
-    Case const cases[] = {{"2-3", "2-3"},   {"1-", "1-"},     {"3-2", "3-2"},     {"a", ""},
-                          {"1,a,3", "1,3"}, {"-3", "3"},      {"1,,2", "1,2"},    {"1-5,8,11-13", "1-5,8,11-13"},
+    Case const cases[] = {{"2-3", "2-3"},   {"1-", "1-"},     {"3-2", "3-2"},  {"a", ""},
+                          {"1,a,3", "1,3"}, {"-3", "3"},      {"1,,2", "1,2"}, {"1-5,8,11-13", "1-5,8,11-13"},
                           {"2 - 3", "2-3"}, {"1-2-3", "1-23"}};
     for (Case const& c : cases)
     {
@@ -340,7 +344,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     ASSERT_EQ(offered.GetCount(), 1);
     EXPECT_EQ(Utf8Of(offered[0]), "Proof B");
     GPPSettings removed;
-    EXPECT_TRUE(GPPActorRegistry().GetActor(TextOf("Proof A"), removed)) << "the record stays in the registry";
+    EXPECT_TRUE(GPPActorRegistry().GetActor(TextOf("Proof A"), removed))
+        << "the record stays in the registry";
 
     // Released, OK exports again.
     QTest::keyRelease(&dialog, Qt::Key_Alt);
@@ -374,7 +379,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ARemovalThatFailsLeavesTheListAsItWasAn
     OK()->click();
     QTest::keyRelease(&dialog, Qt::Key_Alt);
     EXPECT_EQ(Items(), "*Proof A (Proof A), Proof B (Proof B)");
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Export as Sealmark PDF error: Unable to remove selected PDF setting."});
+    EXPECT_EQ(Shown(), std::vector<std::string>{
+                           "Export as Sealmark PDF error: Unable to remove selected PDF setting."});
     EXPECT_TRUE(dialog.isVisible());
 }
 
@@ -395,7 +401,11 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, TheSwitchesShapeTheDialog)
     Case const cases[] = {
         {"document", {0, 1, 2, 3, 4}, {}, true, true, ""},
         {"book", {0, 1, 2, 3, 4}, {5}, false, true, ""},
-        {"nothing but the page range", {}, {}, true, false,
+        {"nothing but the page range",
+         {},
+         {},
+         true,
+         false,
          "mBleedMark mIncludeSlugArea mMarkWeight mPrintSpreads mWeightLabel"},
     };
     for (Case const& c : cases)
@@ -550,22 +560,7 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, TheCopyrightButtonRunsOneLicenseDialogI
 
 namespace
 {
-// The user's preferred languages ("AppleLanguages") for one test.
-void SetPreferredLanguages(std::vector<char const*> const& languages)
-{
-    std::vector<void const*> values;
-    for (char const* language : languages)
-        values.push_back(CFStringCreateWithCString(kCFAllocatorDefault, language, kCFStringEncodingUTF8));
-    CFArrayRef const list = languages.empty() ? nullptr
-                                              : CFArrayCreate(kCFAllocatorDefault, values.data(),
-                                                              CFIndex(values.size()), &kCFTypeArrayCallBacks);
-    for (void const* value : values)
-        CFRelease(value);
-    CFPreferencesSetValue(CFSTR("AppleLanguages"), list, kCFPreferencesAnyApplication, kCFPreferencesCurrentUser,
-                          kCFPreferencesAnyHost);
-    if (list)
-        CFRelease(list);
-}
+using plugintest::SetPreferredLanguages;
 
 // The plug-in's German translations in its strings folder before its user interface comes up.
 class GermanDialogTest : public GCSPUSaveAsSealmarkPDFDialogTest
@@ -576,18 +571,21 @@ protected:
         fs::create_directories(fTemp / "ui" / "strings");
         testsupport::WriteFile(
             fTemp / "Plugin_deDE.ts",
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\" language=\"de_DE\">\n"
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\" "
+            "language=\"de_DE\">\n"
             "<context><name>GCSPUSaveAsSealmarkPDFDialog</name>\n"
-            "<message><source>Include File Package</source><translation>Dateipaket mitsenden</translation></message>\n"
-            "<message><source>No PDF Settings found</source><translation>Keine PDF-Einstellungen</translation></message>\n"
+            "<message><source>Include File Package</source><translation>Dateipaket "
+            "mitsenden</translation></message>\n"
+            "<message><source>No PDF Settings found</source><translation>Keine "
+            "PDF-Einstellungen</translation></message>\n"
             "</context>\n<context><name>GCUSPDFSettingsAdjWdt</name>\n"
             "<message><source>Print Spreads</source><translation>Druckbogen</translation></message>\n"
             "</context>\n<context><name>CopyrightDialog</name>\n"
             "<message><source>Copyrights</source><translation>Urheberrechte</translation></message>\n"
             "<message><source>Done</source><translation>Fertig</translation></message>\n"
             "</context></TS>\n");
-        ASSERT_EQ(ziptest::RunProgram({SENDRIX_LRELEASE_PATH, "-silent", (fTemp / "Plugin_deDE.ts").string(), "-qm",
-                                       (fTemp / "ui" / "strings" / "Plugin_deDE.qm").string()},
+        ASSERT_EQ(ziptest::RunProgram({SENDRIX_LRELEASE_PATH, "-silent", (fTemp / "Plugin_deDE.ts").string(),
+                                       "-qm", (fTemp / "ui" / "strings" / "Plugin_deDE.qm").string()},
                                       fTemp.Path()),
                   0);
         SetPreferredLanguages({"de-DE"});
@@ -639,8 +637,10 @@ TEST_F(DialogPeerTest, OKHandsThePDFAndThePackageToThePeer)
     GPPJobInfo const pdfJob(GString(deliverytest::BufferOf(jobs[0]), GUTF8Encoding::GetInstance(), false));
     EXPECT_EQ(testsupport::FsPathOf(pdfJob.GetJobPath()), PDF());
     EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "1");
-    GPPJobInfo const packageJob(GString(deliverytest::BufferOf(jobs[1]), GUTF8Encoding::GetInstance(), false));
-    EXPECT_EQ(testsupport::FsPathOf(packageJob.GetJobPath()), testsupport::FsPathOf(fAction.GetPackagePath()));
+    GPPJobInfo const packageJob(
+        GString(deliverytest::BufferOf(jobs[1]), GUTF8Encoding::GetInstance(), false));
+    EXPECT_EQ(testsupport::FsPathOf(packageJob.GetJobPath()),
+              testsupport::FsPathOf(fAction.GetPackagePath()));
     EXPECT_EQ(Shown(), std::vector<std::string>{});
     EXPECT_EQ(peer.Stop(), 0);
 }

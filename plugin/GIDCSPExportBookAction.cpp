@@ -1,7 +1,8 @@
-// The export of the current book.
+// The export of the book the book panel shows.
 #include "GIDCSPExportBookAction.h"
 
 #include "AcquireCurrentBook.h"
+#include "GAutoPtr.h"
 #include "GCPTCSPluginToolsTexts.h"
 #include "GIDCSConvertMethods.h"
 #include "GIDCSPHelperMethods.h"
@@ -41,6 +42,8 @@ GString NameOf(IDocument const* document)
 }
 } // namespace
 
+GIDCSPExportBookAction::GIDCSPExportBookAction() : fBook(nullptr) {}
+
 IBook* GIDCSPExportBookAction::GetCurrentBook()
 {
     InterfacePtr<IBookManager> const manager(GetExecutionContextSession());
@@ -55,9 +58,25 @@ bool GIDCSPExportBookAction::Fail(int id, GString const& extra)
     return false;
 }
 
+bool GIDCSPExportBookAction::Execute()
+{
+    // With two books open, the current book and the panel's may differ: the panel's is the one the
+    // user chose, so it is made current before any step and stays so until the last.
+    GAutoPtr<AcquireCurrentBook const> const panel(GetCurrentBook() ? new AcquireCurrentBook(nullptr) : nullptr);
+    struct Lent
+    {
+        AcquireCurrentBook const*& fTo;
+        ~Lent() { fTo = nullptr; }
+    } const lent{fBook};
+    fBook = panel.Get();
+    return GCPTSaveAsAction::Execute();
+}
+
 bool GIDCSPExportBookAction::SaveAsPDF(GCPTSaveAsProperties const& request, GPathName const& folder)
 {
-    IBook* const book = GetCurrentBook();
+    // A panel whose book cannot be found fails the export: exporting another book, or all of this
+    // one in place of the chapters the user selected, would be a wrong PDF reported as written.
+    IBook* const book = fBook ? fBook->GetBook() : nullptr;
     if (!book)
         return Fail(Texts::cInvalidBook);
 
@@ -102,22 +121,28 @@ bool GIDCSPExportBookAction::SaveAsPDF(GCPTSaveAsProperties const& request, GPat
     if (totalMissing > 0)
         return Fail(totalMissing == 1 ? Texts::cFontMissing : Texts::cFontsMissing, missing);
 
+    // The book export reads the book from its file: unsaved changes would be left out of the PDF,
+    // so a book that cannot be saved stops the export as a document does.
     if (book->IsModified())
     {
         InterfacePtr<IBookUtils> const utils(UtilsBoss::QueryUtils<IBookUtils>());
-        if (utils)
-            utils->SaveBook(book);
+        if (!utils || utils->SaveBook(book) != kSuccess)
+            return Fail(Texts::cCanNotSaveDocument);
     }
 
-    // The book export takes its settings from the session, which this command sets.
+    // The book export takes its settings from the session, which this command sets. A document's
+    // failure above is only held; when none is, the failing step's own message is given.
+    auto const heldOr = [&error](int own) { return error != 0 ? error : own; };
     InterfacePtr<ICommand> const prefsCommand(CmdUtils::CreateCommand(ICommand::kSetPDFExportPrefsCmdBoss));
+    if (!prefsCommand)
+        return Fail(heldOr(Texts::cPDFExportCommandNotFound));
     InterfacePtr<IPDFExportPrefs> prefs(prefsCommand.get());
-    if (!prefsCommand || !prefs)
-        return Fail(error);
+    if (!prefs)
+        return Fail(heldOr(Texts::cNoPDFExportPreferences));
     if (!GIDCSPHelperMethods::ToExportPrefs(request, prefs, error))
         return Fail(error);
     if (CmdUtils::ProcessCommand(prefsCommand.get()) != kSuccess)
-        return Fail(error);
+        return Fail(heldOr(Texts::cPDFExportCommandFailed));
 
     PMString bookName;
     book->GetBookTitleName(bookName);
@@ -130,19 +155,14 @@ bool GIDCSPExportBookAction::SaveAsPDF(GCPTSaveAsProperties const& request, GPat
     InterfacePtr<IBookExportData> const data(exportCommand.get());
     if (!exportCommand || !data)
         return Fail(Texts::cPDFExportCommandNotFound);
-    {
-        AcquireCurrentBook const panel(nullptr);
-        IBook* const exported = panel.GetBook() ? panel.GetBook() : book;
-        data->SetBookFile(exported->GetBookFileSpec());
-        bool const all =
-            panel.GetSelectedCount() == 0 || panel.GetSelectedCount() == panel.GetDocumentCount();
-        data->SetDocuments(panel.GetSelectedDocuments(), all ? kTrue : kFalse);
-        IDFile const output = GIDCSConvertMethods::ConvertToIDFile(pdf);
-        data->SetOutputFile(output, output.IsEmpty() ? kFalse : kTrue);
-        data->SetExportFormat(IBookExportData::kPDFExportFormat, IBookExportData::kExportEverything);
-        if (CmdUtils::ProcessCommand(exportCommand.get()) != kSuccess)
-            return Fail(Texts::cPDFExportCommandNotFound);
-    }
+    data->SetBookFile(book->GetBookFileSpec());
+    bool const all = fBook->GetSelectedCount() == 0 || fBook->GetSelectedCount() == fBook->GetDocumentCount();
+    data->SetDocuments(fBook->GetSelectedDocuments(), all ? kTrue : kFalse);
+    IDFile const output = GIDCSConvertMethods::ConvertToIDFile(pdf);
+    data->SetOutputFile(output, output.IsEmpty() ? kFalse : kTrue);
+    data->SetExportFormat(IBookExportData::kPDFExportFormat, IBookExportData::kExportEverything);
+    if (CmdUtils::ProcessCommand(exportCommand.get()) != kSuccess)
+        return Fail(Texts::cPDFExportCommandNotFound);
     SetSaveAsPDF(pdf);
     return true;
 }
@@ -153,7 +173,7 @@ bool GIDCSPExportBookAction::CreatePackage(GPathName const& folder)
         static_cast<IPackager*>(CreateObject(IPackager::kBookPackageBoss, IPackager::kBookPackagerIID)));
     if (!packager)
         return Fail(Texts::cPackageCommandNotFound);
-    IBook* const book = GetCurrentBook();
+    IBook* const book = fBook ? fBook->GetBook() : nullptr;
     if (!book)
         return Fail(Texts::cInvalidBook);
     packager->SetBook(book);

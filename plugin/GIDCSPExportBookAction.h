@@ -1,15 +1,21 @@
-// GIDCSPExportBookAction: the export of the current book: the fonts of its documents checked, its
-// documents (those selected in the book panel, or all) in one PDF through the host's book export,
-// and its package on request.
+// GIDCSPExportBookAction: the export of the book the book panel shows: the fonts of its documents
+// checked, its documents (those selected in the panel, or all) in one PDF through the host's book
+// export, and its package on request.
 #pragma once
 
 #include "GCPTSaveAsAction.h"
 
+class AcquireCurrentBook;
 class IBook;
 
 class GIDCSPExportBookAction : public GCPTSaveAsAction
 {
 public:
+    GIDCSPExportBookAction();
+
+    // Works out the book once, before any step, and keeps it current until the export is done:
+    // the font check, the PDF's name, its documents and the package are all of that one book.
+    bool Execute() override;
     bool SaveAsPDF(GCPTSaveAsProperties const& request, GPathName const& folder) override;
     bool CreatePackage(GPathName const& folder) override;
 
@@ -19,4 +25,8 @@ public:
 
 private:
     bool Fail(int id, GString const& extra = GString());
+
+    // The book panel's book made current for the export that runs; null outside one, or when the
+    // book could not be worked out.
+    AcquireCurrentBook const* fBook;
 };

@@ -298,9 +298,86 @@ TEST_F(BookFixture, ThePanelsBookIsExportedAndThePreviousCurrentBookComesBack)
     fHost->SetCurrentBook(fOther);
     fHost->SetPanelSelection(fCatalog, {"Chapter 2.indd"});
     ASSERT_EQ(Export("Proof A"), GCPTSaveAsAction::cPDFWritten) << LastError();
-    EXPECT_EQ(PDF().filename(), "Other.pdf") << "named after the current book";
+    EXPECT_EQ(PDF().filename(), "Catalog.pdf") << "named after the book whose chapters it holds";
     EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "1");
     EXPECT_EQ(fHost->CurrentBook(), fOther);
+}
+
+// With two books open, the font check, the PDF's name, its chapters and the package are all of the
+// book the panel shows, whichever book is current.
+TEST_F(BookFixture, WithTwoBooksOpenEveryStepTakesThePanelsBook)
+{
+    AddExportSendrixor("Package", {{"IncludeFilePackage", "true"}});
+    fHost->SetCurrentBook(fOther);
+    fHost->SetPanelSelection(fCatalog, {"Chapter 3.indd"});
+    ASSERT_EQ(Export("Package"), GCPTSaveAsAction::cPDFWritten) << LastError();
+    EXPECT_EQ(PDF().filename(), "Catalog.pdf");
+    EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "2");
+    EXPECT_NE(plugintest::PdfPageText(PDF(), 1).find("Chapter 3.indd page 4"), std::string::npos);
+    fs::path const package = testsupport::FsPathOf(fAction.GetPackagePath());
+    EXPECT_EQ(package.filename(), "Catalog Folder");
+    for (char const* file : {"Catalog.indb", "Chapter 1.indd", "Chapter 3.indd"})
+        EXPECT_TRUE(fs::exists(package / file)) << file;
+    EXPECT_FALSE(fs::exists(package / "Other.indb"));
+    EXPECT_EQ(fHost->CurrentBook(), fOther);
+
+    // A font missing in a chapter of the panel's book only is found.
+    std::vector<std::string> const before = WrittenFiles("Proof A");
+    WriteDocument("Chapter 1.indd", {"1", "2"}, {"Minion Pro"});
+    EXPECT_EQ(Export("Proof A"), GCPTSaveAsAction::cExportFailed);
+    EXPECT_EQ(LastError(), "Plug-in Error: Font is Missing! Correct the following font and try again:\n"
+                           "Chapter 1.indd : \n    1. Minion Pro\n");
+    EXPECT_EQ(WrittenFiles("Proof A"), before);
+    EXPECT_EQ(fHost->CurrentBook(), fOther);
+    EXPECT_TRUE(fHost->QuitChecks().empty());
+}
+
+// The panel's book not found: no PDF of another book, nor of the whole book in place of the chapter
+// the user selected.
+TEST_F(BookFixture, APanelBookThatCannotBeFoundIsTheBookError)
+{
+    struct Case
+    {
+        char const* fName;
+        char const* fFault;
+        int fSkip;
+    };
+    Case const cases[] = {
+        {"no book utilities", "utils.65561", 0},
+        {"no book manager for the panel", "query.session.65537", 1},
+        {"no book in the panel", nullptr, 0},
+    };
+    fHost->SetPanelSelection(fCatalog, {"Chapter 2.indd"});
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        if (c.fFault)
+        {
+            indesignhost::Fault fault;
+            fault.at = c.fFault;
+            fault.skip = c.fSkip;
+            fHost->Faults().Add(fault);
+        }
+        else
+            fHost->SetPanelBook(nullptr);
+        EXPECT_EQ(Export("Proof A"), GCPTSaveAsAction::cExportFailed);
+        EXPECT_EQ(LastError(), "Plug-in Error: Book is either empty or invalid.");
+        EXPECT_EQ(WrittenFiles("Proof A"), std::vector<std::string>{});
+        EXPECT_EQ(fHost->CurrentBook(), fCatalog);
+    }
+    EXPECT_TRUE(fHost->QuitChecks().empty());
+}
+
+TEST_F(BookFixture, AModifiedBookIsSavedFirstAndAFailedSaveStopsTheExport)
+{
+    fHost->SetBookModified(fCatalog, true);
+    Inject("book.save");
+    EXPECT_EQ(Export("Proof A"), GCPTSaveAsAction::cExportFailed);
+    EXPECT_EQ(LastError(), "Plug-in Error: Unable to save current document. Save the document and try again.");
+    EXPECT_TRUE(fCatalog->IsModified());
+    EXPECT_EQ(WrittenFiles("Proof A"), std::vector<std::string>{});
+    ASSERT_EQ(Export("Proof A"), GCPTSaveAsAction::cPDFWritten) << LastError();
+    EXPECT_FALSE(fCatalog->IsModified());
 }
 
 TEST_F(BookFixture, MissingFontsOfEveryChapterAreNamedTogether)
@@ -335,6 +412,9 @@ TEST_F(BookFixture, EveryHostFailureOfTheBookGivesItsMessage)
     Case const cases[] = {
         {"bookManager.currentBook", "Plug-in Error: Book is either empty or invalid.", false},
         {"createCommand.65563", "Plug-in Error: PDF Export command not found", false},
+        {"createCommand.setPDFExportPrefs", "Plug-in Error: PDF Export command not found", false},
+        {"query.setPDFExportPrefs.9479", "Plug-in Error: Unable to retrieve PDF Export preferences", false},
+        {"command.process.setPDFExportPrefs", "Plug-in Error: Unable to execute PDF Export command", false},
         {"command.process.65563", "Plug-in Error: PDF Export command not found", false},
         {"prefs.loadJobOptions",
          "Plug-in Error: Unable to read job options. Reselect the job options setting under the Printer tab and "
@@ -360,7 +440,7 @@ TEST_F(BookFixture, EveryHostFailureOfTheBookGivesItsMessage)
     EXPECT_EQ(LastError(), "Plug-in Error: Invalid document.");
     Inject("createCommand.setPDFExportPrefs");
     EXPECT_EQ(Export("Proof A"), GCPTSaveAsAction::cExportFailed);
-    EXPECT_EQ(LastError(), "Plug-in Error: ");
+    EXPECT_EQ(LastError(), "Plug-in Error: PDF Export command not found") << "the failing step's own message";
     Inject("document.open");
     EXPECT_EQ(Export("Proof A"), GCPTSaveAsAction::cPDFWritten) << LastError();
     EXPECT_TRUE(fHost->QuitChecks().empty());

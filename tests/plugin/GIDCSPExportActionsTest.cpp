@@ -391,6 +391,22 @@ TEST_F(BookFixture, MissingFontsOfEveryChapterAreNamedTogether)
     EXPECT_EQ(WrittenFiles("Proof A"), std::vector<std::string>{});
 }
 
+// A chapter the user has open is the one the font check sees, with the user's unsaved changes; the
+// export leaves it open and as it was.
+TEST_F(BookFixture, TheFontCheckMeetsTheUsersOpenChapterAndLeavesItOpen)
+{
+    WriteDocument("Chapter 2.indd", {"3"}, {"Minion Pro"});
+    IDocument* const chapter = fHost->OpenDocument((fTemp / "documents" / "Chapter 2.indd").string());
+    fHost->SetDocumentModified(chapter, true);
+    WriteDocument("Chapter 2.indd", {"3"});
+    EXPECT_EQ(Export("Proof A"), GCPTSaveAsAction::cExportFailed);
+    EXPECT_EQ(LastError(), "Plug-in Error: Font is Missing! Correct the following font and try again:\n"
+                           "Chapter 2.indd : \n    1. Minion Pro\n");
+    EXPECT_EQ(fHost->Documents(), std::vector<IDocument*>{chapter});
+    EXPECT_TRUE(chapter->IsModified());
+    EXPECT_TRUE(fHost->QuitChecks().empty());
+}
+
 TEST_F(BookFixture, TheBookIsPackagedOnRequest)
 {
     AddExportSendrixor("Package", {{"IncludeFilePackage", "true"}});

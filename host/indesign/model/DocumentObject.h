@@ -28,9 +28,14 @@ public:
     // 0: the application's unit.
     ClassID Unit() const { return fUnit; }
     void SetUnit(ClassID unit) { fUnit = unit; }
-    // Opened by a plug-in through the document utilities; held until it closes it.
-    bool OpenedByPlugIn() const { return fOpenedByPlugIn; }
-    void SetOpenedByPlugIn(bool opened) { fOpenedByPlugIn = opened; }
+    // Opened by a plug-in through the document utilities, and not closed by it as often; held
+    // until it is.
+    bool OpenedByPlugIn() const { return fPlugInOpens > 0; }
+    int PlugInOpens() const { return fPlugInOpens; }
+    void SetPlugInOpens(int opens) { fPlugInOpens = opens; }
+    // Opened by the user: the plug-in's opens and closes leave it open.
+    bool OpenedByUser() const { return fOpenedByUser; }
+    void SetOpenedByUser(bool opened) { fOpenedByUser = opened; }
 
 protected:
     char const* QueryFaultAlias(PMIID interfaceID) const override;
@@ -76,7 +81,8 @@ private:
 
     std::vector<UID> fPageUIDs;
     ClassID fUnit = 0;
-    bool fOpenedByPlugIn = false;
+    int fPlugInOpens = 0;
+    bool fOpenedByUser = false;
     Document fDocument{*this};
     PageList fPageList{*this};
     FontUsage fFontUsage{*this};

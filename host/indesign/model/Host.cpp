@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "ActionManagerObject.h"
@@ -118,6 +119,7 @@ void Host::Break(std::string const& problem)
 IDocument* Host::OpenDocument(std::string const& path)
 {
     auto document = std::make_unique<DocumentObject>(*this, path);
+    document->SetOpenedByUser(true);
     fFront = document.get();
     fDocuments.push_back(std::move(document));
     QJsonObject fields;
@@ -332,8 +334,19 @@ bool Host::FindPage(UID page, DocumentObject*& document, int& index) const
 
 DocumentObject* Host::OpenDocumentObject(std::string const& path)
 {
+    // As the real host does, an open file is not read again: the plug-in gets the document the
+    // user works on, with its changes, and the same one at each open.
+    for (auto const& open : fDocuments)
+    {
+        std::error_code error;
+        if (std::filesystem::equivalent(open->Content().path, path, error))
+        {
+            open->SetPlugInOpens(open->PlugInOpens() + 1);
+            return open.get();
+        }
+    }
     auto document = std::make_unique<DocumentObject>(*this, path);
-    document->SetOpenedByPlugIn(true);
+    document->SetPlugInOpens(1);
     DocumentObject* const opened = document.get();
     fDocuments.push_back(std::move(document));
     return opened;
@@ -342,7 +355,14 @@ DocumentObject* Host::OpenDocumentObject(std::string const& path)
 bool Host::CloseOpenedDocument(DocumentObject* document)
 {
     if (!document->OpenedByPlugIn())
+    {
+        if (document->OpenedByUser())
+            Break("the plug-in closed document " + document->Name() + ", which the user has open");
         return false;
+    }
+    document->SetPlugInOpens(document->PlugInOpens() - 1);
+    if (document->OpenedByPlugIn() || document->OpenedByUser())
+        return true;
     if (document->References() > 0)
         Break("document " + document->Name() + " closed while the plug-in still holds " +
               std::to_string(document->References()) + " reference(s) to it");

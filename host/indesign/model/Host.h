@@ -190,8 +190,12 @@ public:
     ActionTable& Actions() { return fActions; }
     // The document a page belongs to and its index there, found by the page's number alone.
     bool FindPage(UID page, DocumentObject*& document, int& index) const;
-    // Opens a document for a plug-in (a book's chapter), held until CloseOpenedDocument.
+    // Opens a document for a plug-in (a book's chapter), held until CloseOpenedDocument. A file
+    // open already gives that document, counted once more.
     DocumentObject* OpenDocumentObject(std::string const& path);
+    // Counts one open of the plug-in's off; the document closes when none is left and the user
+    // does not have it open. False (and, for a document of the user's, a problem) when the plug-in
+    // has no open of it left.
     bool CloseOpenedDocument(DocumentObject* document);
     ModalDialogState* AcquireModalState();
     void ReleaseModalState(ModalDialogState* state);

@@ -110,7 +110,8 @@ ErrorCode UtilsObject::Open::CloseDocument(IDocument* document)
     fields.insert("document", found ? QJsonValue(static_cast<qint64>(found->GetUID())) : QJsonValue());
     bool const closed = found && host.CloseOpenedDocument(found);
     if (!closed)
-        fields.insert("error", "no document this host opened for a plug-in");
+        fields.insert("error", found && found->OpenedByUser() ? "a document of the user's that the plug-in has not opened"
+                                                              : "no document this host opened for a plug-in");
     fields.insert("result", closed ? kSuccess : kFailure);
     host.Record("call", "IDocumentOpenUtils::CloseDocument", fields);
     return closed ? kSuccess : kFailure;

@@ -6,6 +6,7 @@
 
 #include "HostFileError.h"
 #include "IActiveContext.h"
+#include "IDocumentOpenUtils.h"
 #include "IDocumentSaveUtils.h"
 #include "IFrontDocumentUtils.h"
 #include "IPageList.h"
@@ -112,6 +113,46 @@ TEST_F(HostDocumentTest, TheLastOpenedDocumentIsInFrontUntilAnotherIsChosen)
     EXPECT_EQ("A.indd", name.GetUTF8());
     fHost->SetFrontDocument(nullptr);
     EXPECT_EQ(nullptr, utils->GetFrontDocument());
+}
+
+// A plug-in that opens a file open already gets that document, as from the real host, and its
+// closes count off only its own opens.
+TEST_F(HostDocumentTest, APlugInOpeningAnOpenFileGetsThatDocumentAndClosesOnlyItsOwnOpens)
+{
+    IDocument* const user = Open("Chapter.indd", hosttest::DocumentText({"1", "2"}));
+    fHost->SetDocumentModified(user, true);
+    Write("Other.indd", hosttest::DocumentText({"1"}));
+    InterfacePtr<IDocumentOpenUtils> const opener(UtilsBoss::QueryUtils<IDocumentOpenUtils>());
+    ASSERT_TRUE(opener);
+    auto open = [&](fs::path const& path)
+    {
+        IDocument* document = nullptr;
+        EXPECT_EQ(kSuccess, opener->OpenDocument(IDFile::FromPOSIXPath(path.string()), document));
+        return document;
+    };
+
+    // The user's document, named by another spelling of its path, with the user's changes.
+    IDocument* const opened = open(fFolder / "." / "Chapter.indd");
+    EXPECT_EQ(user, opened);
+    EXPECT_TRUE(opened->IsModified());
+    EXPECT_EQ(kSuccess, opener->CloseDocument(opened));
+    EXPECT_EQ(std::vector<IDocument*>{user}, fHost->Documents()) << "the user's document stays open";
+
+    // A file only the plug-in opens, twice: one document, closed at the second close.
+    IDocument* const first = open(fFolder / "Other.indd");
+    IDocument* const second = open(fFolder / "Other.indd");
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(kSuccess, opener->CloseDocument(first));
+    EXPECT_EQ((std::vector<IDocument*>{user, first}), fHost->Documents());
+    EXPECT_EQ(kSuccess, opener->CloseDocument(second));
+    EXPECT_EQ(std::vector<IDocument*>{user}, fHost->Documents());
+    EXPECT_TRUE(fHost->Problems().empty());
+
+    // A close of the user's document beyond the plug-in's opens is refused, and breaks the run.
+    EXPECT_EQ(kFailure, opener->CloseDocument(user));
+    EXPECT_EQ(std::vector<IDocument*>{user}, fHost->Documents());
+    ASSERT_EQ(1u, fHost->Problems().size());
+    EXPECT_NE(std::string::npos, fHost->Problems()[0].find("Chapter.indd")) << fHost->Problems()[0];
 }
 
 TEST_F(HostDocumentTest, SavingRewritesTheFileAndClearsTheModifiedFlag)

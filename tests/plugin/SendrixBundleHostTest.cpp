@@ -582,4 +582,37 @@ TEST_F(BundleHostPeerTest, TheDialogExportsTheChoicesToThePeerAndTheNextRunRemem
     }
     EXPECT_EQ(peer.Stop(), 0);
 }
+
+// The robot takes an entry's actions in the entry's order, as a user: the closed "Options" opened
+// first, a mark inside it can be ticked, and the PDF has the mark's area.
+TEST_F(BundleHostPeerTest, TheRobotOpensTheOptionsBeforeTickingAMarkInside)
+{
+    AddExportSendrixor("Proof A", {{"UserSettings", "true"}});
+    WriteDocument("Brochure.indd", 1);
+    deliverytest::PeerProcess peer((fFolder.Path() / "jobs").string(), "listen");
+    ASSERT_TRUE(peer.AwaitState(GPPIPCManager::cListening));
+    HostRun const plain = RunHost(R"({
+        "documents": [{"file": "Brochure.indd"}],
+        "ui": [{"window": "Export to Sendrixor", "press": "OK"}],
+        "steps": [{"menu": "Main:&File", "item": "Export to Sendrixor..."}]})");
+    ExpectCleanRun(plain);
+    HostRun const run = RunHost(R"({
+        "documents": [{"file": "Brochure.indd"}],
+        "ui": [{"window": "Export to Sendrixor", "expand": ["Options"], "tick": {"Crop": true}, "press": "OK"}],
+        "steps": [{"menu": "Main:&File", "item": "Export to Sendrixor..."}]})");
+    ExpectCleanRun(run);
+    std::vector<std::string> actions;
+    for (QJsonObject const& line : run.Find("robot"))
+    {
+        QString const what = line.value("what").toString();
+        if (what == QLatin1String("expand") || what == QLatin1String("tick") || what == QLatin1String("press"))
+            actions.push_back(what.toStdString() + " " + line.value("control").toString().toStdString());
+    }
+    EXPECT_EQ(actions, (std::vector<std::string>{"expand Options", "tick Crop", "press OK"}));
+    ASSERT_EQ(plain.Pdfs().size(), 1u);
+    ASSERT_EQ(run.Pdfs().size(), 1u);
+    EXPECT_NE(plugintest::PdfInfo(run.Pdfs()[0], "Page size"), plugintest::PdfInfo(plain.Pdfs()[0], "Page size"))
+        << "the crop marks widen the page";
+    EXPECT_EQ(peer.Stop(), 0);
+}
 } // namespace

@@ -289,6 +289,9 @@ ScenarioUiEntry ReadUiEntry(Reader const& reader, JsonValue const& value, std::s
         "set", [&](JsonValue const& item, std::string const& itemField)
         { return SpinBoxText(reader, item, itemField); },
         entry.set);
+    for (std::string const& key : object.keys)
+        if (key == "choose" || key == "click" || key == "type" || key == "tick" || key == "expand" || key == "set")
+            entry.order.push_back(key);
     if (Has(object, "press"))
         entry.press = reader.NonEmptyText(ValueOf(object, "press"), Reader::Member(field, "press"));
     if (Has(object, "alt"))

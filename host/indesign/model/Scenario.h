@@ -70,6 +70,10 @@ struct ScenarioUiEntry
     std::vector<std::pair<std::string, bool>> tick;
     std::vector<std::string> expand;
     std::vector<std::pair<std::string, std::string>> set;
+    // The actions above by their keys ("choose", "click", ...), in the order the entry gives them:
+    // the order the robot takes them in, as a user's (a section is opened before what is inside it
+    // can be reached).
+    std::vector<std::string> order;
     // The button pressed last; empty: none, and the window is left as it is.
     std::string press;
     // Alt is held down while the button is pressed.

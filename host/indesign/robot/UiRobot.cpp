@@ -329,24 +329,47 @@ bool UiRobot::Act(ScenarioUiEntry const& entry, QPointer<QWidget> const& window)
         }
         return false;
     };
-    for (auto const& [label, item] : entry.choose)
-        if (!open(FieldOf(entry, "choose", label)) || !Choose(entry, *window, label, item))
-            return false;
-    for (std::string const& text : entry.click)
-        if (!open(FieldOf(entry, "click", text)) || !Click(entry, *window, text))
-            return false;
-    for (auto const& [label, text] : entry.type)
-        if (!open(FieldOf(entry, "type", label)) || !Type(entry, *window, label, text))
-            return false;
-    for (auto const& [text, checked] : entry.tick)
-        if (!open(FieldOf(entry, "tick", text)) || !Tick(entry, *window, text, checked))
-            return false;
-    for (std::string const& header : entry.expand)
-        if (!open(FieldOf(entry, "expand", header)) || !Expand(entry, *window, header))
-            return false;
-    for (auto const& [label, text] : entry.set)
-        if (!open(FieldOf(entry, "set", label)) || !Set(entry, *window, label, text))
-            return false;
+    // In the entry's order, as a user goes: what a collapsed section holds is reached only once
+    // an earlier action opened it.
+    for (std::string const& action : entry.order)
+    {
+        if (action == "choose")
+        {
+            for (auto const& [label, item] : entry.choose)
+                if (!open(FieldOf(entry, "choose", label)) || !Choose(entry, *window, label, item))
+                    return false;
+        }
+        else if (action == "click")
+        {
+            for (std::string const& text : entry.click)
+                if (!open(FieldOf(entry, "click", text)) || !Click(entry, *window, text))
+                    return false;
+        }
+        else if (action == "type")
+        {
+            for (auto const& [label, text] : entry.type)
+                if (!open(FieldOf(entry, "type", label)) || !Type(entry, *window, label, text))
+                    return false;
+        }
+        else if (action == "tick")
+        {
+            for (auto const& [text, checked] : entry.tick)
+                if (!open(FieldOf(entry, "tick", text)) || !Tick(entry, *window, text, checked))
+                    return false;
+        }
+        else if (action == "expand")
+        {
+            for (std::string const& header : entry.expand)
+                if (!open(FieldOf(entry, "expand", header)) || !Expand(entry, *window, header))
+                    return false;
+        }
+        else if (action == "set")
+        {
+            for (auto const& [label, text] : entry.set)
+                if (!open(FieldOf(entry, "set", label)) || !Set(entry, *window, label, text))
+                    return false;
+        }
+    }
     if (entry.press.empty())
         return true;
     return open(entry.field + ".press") && Press(entry, window);

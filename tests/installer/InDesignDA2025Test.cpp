@@ -233,20 +233,60 @@ TEST_F(InstallerPaneTest, ContinuingWhereTheLinkCannotBeMadeStaysOnThePane)
     EXPECT_TRUE(fs::exists(Volume() / "private" / "tmp" / "InDesignDA2025" / "kept"));
 }
 
-TEST_F(InstallerPaneTest, ABrowsedInstallationAndTheSearchThatEndsAfterItKeepTheListParallel)
+TEST_F(InstallerPaneTest, ASearchThatEndsAfterTheUserBrowsedKeepsTheBrowsedInstallationAndTheChoice)
 {
-    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    fs::path const found = Applications() / "Adobe InDesign 2025";
+    MakeInstallation(found);
     fs::path const elsewhere = fTemp / "Elsewhere";
     MakeInstallation(elsewhere);
     unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
     fPane->didEnterPane(InstallerDirectionForward);
     Browse((elsewhere / "Adobe InDesign 2025.app").string());
+    ASSERT_THAT(Items(), ElementsAre(cBase));
     ASSERT_TRUE(WaitForSearch(before));
-    ASSERT_EQ(Items().size(), 1u);
-    Choose(0);
-    EXPECT_EQ(PathField(), (Applications() / "Adobe InDesign 2025").string());
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(PathField(), elsewhere.string());
+    EXPECT_EQ(SharedPath(), elsewhere.string());
     ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
-    EXPECT_EQ(SharedPath(), (Applications() / "Adobe InDesign 2025").string());
+    EXPECT_EQ(SharedPath(), elsewhere.string());
+    EXPECT_EQ(LinkTarget(Volume() / "private" / "tmp" / "InDesignDA2025"), elsewhere.string());
+    // The items stay parallel to their folders.
+    Choose(0);
+    EXPECT_EQ(PathField(), found.string());
+}
+
+TEST_F(InstallerPaneTest, ASearchThatFindsTheBrowsedInstallationListsItOnce)
+{
+    fs::path const found = Applications() / "Adobe InDesign 2025";
+    MakeInstallation(found);
+    MakeInstallation(Applications() / "InDesign Second");
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    fPane->didEnterPane(InstallerDirectionForward);
+    Browse((Applications() / "InDesign Second" / "Adobe InDesign 2025.app").string());
+    ASSERT_TRUE(WaitForSearch(before));
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(SharedPath(), (Applications() / "InDesign Second").string());
+}
+
+TEST_F(InstallerPaneTest, ASearchStillRunningWhenThePaneIsLeftForwardChangesNothing)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    fs::path const elsewhere = fTemp / "Elsewhere";
+    MakeInstallation(elsewhere);
+    unsigned long const running = NSMetadataQueryStandInRunningGatherings();
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    fPane->didEnterPane(InstallerDirectionForward);
+    Browse((elsewhere / "Adobe InDesign 2025.app").string());
+    ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
+    EXPECT_EQ(NSMetadataQueryStandInRunningGatherings(), running);
+    // Whatever the search had found by now never reaches the pane.
+    CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.2, false);
+    EXPECT_EQ(NSMetadataQueryStandInFinishedGatherings(), before);
+    EXPECT_THAT(Items(), ElementsAre(cBase));
+    EXPECT_EQ(SharedPath(), elsewhere.string());
+    EXPECT_EQ(LinkTarget(Volume() / "private" / "tmp" / "InDesignDA2025"), elsewhere.string());
 }
 
 TEST_F(InstallerPaneTest, AnotherQuerysEndLeavesThePaneWaitingForItsOwn)

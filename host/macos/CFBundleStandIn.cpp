@@ -5,6 +5,7 @@
 #include "PropertyListStandIn.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <dirent.h>
 #include <filesystem>
@@ -19,8 +20,10 @@
 
 struct __CFBundle : CFStandInObject
 {
+    __CFBundle();
     ~__CFBundle() override
     {
+        Unlist();
         if (fURL)
             CFRelease(fURL);
         if (fIdentifier)
@@ -38,6 +41,11 @@ struct __CFBundle : CFStandInObject
     CFURLRef fExecutableURL = nullptr;
     CFURLRef fResourcesURL = nullptr;
     std::map<std::string, CFStringRef> fInfo;
+    // Listed under fIdentifier for CFBundleGetBundleWithIdentifier while it lives.
+    bool fListed = false;
+
+private:
+    void Unlist();
 };
 
 namespace
@@ -46,10 +54,12 @@ namespace
 constexpr std::uintmax_t cMaximumInfoSize = 1 << 20;
 
 std::mutex sMutex;
+std::atomic<unsigned long> sLiveBundles{0};
 
-// Loaded bundles stay for the life of the process, as on the platform; the map is never destroyed
-// so that they stay reachable.
-// Every bundle registered under an identifier, the latest last.
+// The bundles found by identifier, the latest made or registered last. Loaded (registered) bundles
+// are held here for the life of the process, as on the platform; a bundle made with CFBundleCreate
+// is only listed, not held, and leaves the list when its last owner releases it. The map is never
+// destroyed so that loaded bundles stay reachable.
 std::map<std::string, std::vector<CFBundleRef>>& LoadedBundles()
 {
     static auto* const sBundles = new std::map<std::string, std::vector<CFBundleRef>>;
@@ -135,7 +145,7 @@ CFBundleRef MakeMainBundle()
 void EnterLoaded(std::string const& identifier, CFBundleRef bundle)
 {
     std::lock_guard<std::mutex> lock(sMutex);
-    // A bundle that was found before stays valid: loaded bundles are never unloaded.
+    bundle->fListed = true;
     LoadedBundles()[identifier].push_back(bundle);
 }
 // A four-character code of the description, as Mac Roman; '????' when it is missing or of another length.
@@ -166,6 +176,25 @@ std::string FolderPathOf(CFURLRef url)
     return reinterpret_cast<char const*>(path);
 }
 } // namespace
+
+__CFBundle::__CFBundle()
+{
+    ++sLiveBundles;
+}
+
+void __CFBundle::Unlist()
+{
+    --sLiveBundles;
+    if (!fListed)
+        return;
+    std::lock_guard<std::mutex> lock(sMutex);
+    auto const list = LoadedBundles().find(CFStringStandInGetUTF8(fIdentifier));
+    if (list == LoadedBundles().end())
+        return;
+    list->second.erase(std::remove(list->second.begin(), list->second.end(), this), list->second.end());
+    if (list->second.empty())
+        LoadedBundles().erase(list);
+}
 
 CFStringRef const kCFBundleIdentifierKey = CFSTR("CFBundleIdentifier");
 CFStringRef const kCFBundleVersionKey = CFSTR("CFBundleVersion");
@@ -209,7 +238,15 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID)
     std::string const identifier = CFStringStandInGetUTF8(bundleID);
     std::lock_guard<std::mutex> lock(sMutex);
     auto found = LoadedBundles().find(identifier);
-    return found == LoadedBundles().end() ? nullptr : found->second.back();
+    if (found == LoadedBundles().end())
+        return nullptr;
+    // One whose last owner has just released it is on its way out of the list.
+    for (auto bundle = found->second.rbegin(); bundle != found->second.rend(); ++bundle)
+    {
+        if ((*bundle)->fRetainCount.load(std::memory_order_acquire) > 0)
+            return *bundle;
+    }
+    return nullptr;
 }
 
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
@@ -222,10 +259,7 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
         return nullptr;
     __CFBundle* bundle = MakeBundle(folder, std::string());
     if (bundle->fIdentifier)
-    {
-        CFRetain(bundle);
         EnterLoaded(CFStringStandInGetUTF8(bundle->fIdentifier), bundle);
-    }
     return bundle;
 }
 
@@ -360,4 +394,9 @@ Boolean CFBundleGetPackageInfoInDirectory(CFURLRef url, UInt32* packageType, UIn
     if (packageCreator)
         *packageCreator = creator;
     return found;
+}
+
+unsigned long CFBundleStandInLiveBundles()
+{
+    return sLiveBundles;
 }

@@ -28,8 +28,9 @@ extern CFStringRef const kCFBundleVersionKey;
 
 // Not owned by the caller; null when the program's folder cannot be found.
 CFBundleRef CFBundleGetMainBundle();
-// A bundle that was made with CFBundleCreate or registered, not owned by the caller; null when none has
-// the identifier. The latest one made or registered under the identifier is found.
+// A bundle that was registered, or made with CFBundleCreate and not yet released by all its owners,
+// not owned by the caller; null when none has the identifier. The latest one made or registered under
+// the identifier is found.
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 // A new bundle (released by the caller) for an existing folder; null otherwise.
 CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
@@ -65,3 +66,7 @@ bool CFBundleStandInReadInfo(std::string const& folder, std::map<std::string, st
 // Not a platform call: a bundle loaded for the rest of the process, found by its identifier; a
 // later registration of the same identifier is the one found.
 void CFBundleStandInRegister(CFStringRef identifier, CFURLRef bundleURL);
+
+// Not a platform call: how many bundle objects exist in the process (the main bundle, the registered
+// ones and those made and not yet released).
+unsigned long CFBundleStandInLiveBundles();

@@ -84,6 +84,39 @@ TEST_F(CFBundleStandInTest, MakesABundleOfEveryFolderInNameOrder)
     CFRelease(missing);
 }
 
+TEST_F(CFBundleStandInTest, ABundleMadeLivesOnlyAsLongAsItsOwnersHoldIt)
+{
+    Describe(fTemp / "Found.app", "<key>CFBundleIdentifier</key><string>com.example.made.found</string>");
+    Describe(fTemp / "Other.app", "<key>CFBundleIdentifier</key><string>com.example.made.other</string>");
+    CFURLRef const folder = URLOf(fTemp.Path());
+    CFURLRef const found = URLOf(fTemp / "Found.app");
+    unsigned long const before = CFBundleStandInLiveBundles();
+    // Looked up again and again, as a search and a folder scan do.
+    for (int i = 0; i < 500; ++i)
+    {
+        CFArrayRef const bundles = CFBundleCreateBundlesFromDirectory(kCFAllocatorDefault, folder, nullptr);
+        ASSERT_NE(bundles, nullptr);
+        CFRelease(bundles);
+        CFBundleRef const bundle = CFBundleCreate(kCFAllocatorDefault, found);
+        ASSERT_NE(bundle, nullptr);
+        CFRelease(bundle);
+    }
+    EXPECT_EQ(CFBundleStandInLiveBundles(), before);
+
+    // While it is held it is found by its identifier; the latest made is the one found.
+    CFBundleRef const first = CFBundleCreate(kCFAllocatorDefault, found);
+    CFBundleRef const second = CFBundleCreate(kCFAllocatorDefault, found);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.found")), second);
+    CFRelease(second);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.found")), first);
+    CFRelease(first);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.found")), nullptr);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.other")), nullptr);
+    EXPECT_EQ(CFBundleStandInLiveBundles(), before);
+    CFRelease(found);
+    CFRelease(folder);
+}
+
 TEST_F(CFBundleStandInTest, TellsThePackageTypeFromPkgInfoElseTheDescription)
 {
     struct Case

@@ -2,8 +2,8 @@
 // bundle (the bundle of the running program), the bundles the host or a test registers as loaded under
 // an identifier, and bundles made from a folder.
 //
-// A bundle folder keeps its description in "Contents/Info.plist" (an XML property list,
-// PropertyListStandIn.h): "CFBundleIdentifier", "CFBundleExecutable" (the program in "Contents/MacOS"),
+// A bundle folder keeps its description in "Contents/Info.plist" (a property list in any of the
+// platform's forms, PropertyListStandIn.h): "CFBundleIdentifier", "CFBundleExecutable" (the program in "Contents/MacOS"),
 // "CFBundleShortVersionString" and the like; its resources are in "Contents/Resources". A folder without
 // that file is a bundle without a description whose resources are the folder itself; so is one whose
 // Info.plist is not a well-formed property list, is empty or is larger than 1 MiB, which is told on

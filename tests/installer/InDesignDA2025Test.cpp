@@ -333,6 +333,53 @@ TEST_F(InstallerPaneTest, DamagedDescriptionsAreSkippedWithALogLine)
                                             "/InDesign.app/Contents/Info.plist skipped: " + test.fLogged));
 }
 
+TEST_F(InstallerPaneTest, FindsInstallationsWhateverFormTheirDescriptionIsIn)
+{
+    // The description as the platform's binary writer lays it out.
+    std::string const binary(
+        "\x62\x70\x6C\x69\x73\x74\x30\x30\xD2\x01\x02\x03\x04\x5F\x10\x12\x43\x46\x42\x75\x6E\x64\x6C\x65"
+        "\x49\x64\x65\x6E\x74\x69\x66\x69\x65\x72\x5F\x10\x0F\x43\x46\x42\x75\x6E\x64\x6C\x65\x56\x65\x72"
+        "\x73\x69\x6F\x6E\x5F\x10\x12\x63\x6F\x6D\x2E\x61\x64\x6F\x62\x65\x2E\x49\x6E\x44\x65\x73\x69\x67"
+        "\x6E\x55\x32\x30\x35\x30\x30\x08\x0D\x22\x34\x49\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00"
+        "\x00\x00\x00\x05\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x4F",
+        116);
+    std::string const xml = "<plist><dict><key>CFBundleIdentifier</key><string>com.adobe.InDesign</string>"
+                            "<key>CFBundleVersion</key><string>20500</string></dict></plist>";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : xml)
+        utf16 += std::string{c, '\0'};
+    std::string const oldStyle = "{ CFBundleIdentifier = com.adobe.InDesign; CFBundleVersion = 20500; }";
+    for (auto const& [folder, info] : {std::make_pair("InDesign Binary", binary), std::make_pair("InDesign UTF-16", utf16),
+                                       std::make_pair("InDesign Old-style", oldStyle)})
+    {
+        fs::path const contents = Applications() / folder / "InDesign.app" / "Contents";
+        fs::create_directories(contents);
+        std::ofstream(contents / "Info.plist", std::ios::binary) << info;
+        std::ofstream(contents / "PkgInfo", std::ios::binary) << "APPLInDn";
+    }
+    std::vector<std::string> const expected = {(Applications() / "InDesign Binary").string(),
+                                               (Applications() / "InDesign Old-style").string(),
+                                               (Applications() / "InDesign UTF-16").string()};
+    // Found by the search, and by the folder scan when the search finds nothing.
+    for (bool const searched : {true, false})
+    {
+        SCOPED_TRACE(searched ? "search" : "folder scan");
+        // Another volume first, so that entering this one starts over.
+        SetTargetVolume((fTemp / "Empty").string());
+        EnterAndWait();
+        SetTargetVolume(Volume().string());
+        SearchIn(searched ? std::vector<std::string>{Applications().string()} : std::vector<std::string>{});
+        EnterAndWait();
+        std::vector<std::string> folders;
+        for (int i = 0; i < ComboBox()->count(); ++i)
+        {
+            Choose(i);
+            folders.push_back(PathField());
+        }
+        EXPECT_EQ(folders, expected);
+    }
+}
+
 TEST_F(InstallerPaneTest, TitleAndButtonComeFromThePanesTexts)
 {
     EXPECT_EQ(panetest::UTF8Of(fPane->title()), "Choose Your InDesign CC 2025 Installation");

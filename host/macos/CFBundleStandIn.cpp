@@ -20,32 +20,15 @@
 
 struct __CFBundle : CFStandInObject
 {
+    // Counted, for CFBundleStandInLiveBundles.
     __CFBundle();
-    ~__CFBundle() override
-    {
-        Unlist();
-        if (fURL)
-            CFRelease(fURL);
-        if (fIdentifier)
-            CFRelease(fIdentifier);
-        if (fExecutableURL)
-            CFRelease(fExecutableURL);
-        if (fResourcesURL)
-            CFRelease(fResourcesURL);
-        for (auto const& entry : fInfo)
-            CFRelease(entry.second);
-    }
+    ~__CFBundle() override;
 
     CFURLRef fURL = nullptr;
     CFStringRef fIdentifier = nullptr;
     CFURLRef fExecutableURL = nullptr;
     CFURLRef fResourcesURL = nullptr;
     std::map<std::string, CFStringRef> fInfo;
-    // Listed under fIdentifier for CFBundleGetBundleWithIdentifier while it lives.
-    bool fListed = false;
-
-private:
-    void Unlist();
 };
 
 namespace
@@ -56,13 +39,22 @@ constexpr std::uintmax_t cMaximumInfoSize = 1 << 20;
 std::mutex sMutex;
 std::atomic<unsigned long> sLiveBundles{0};
 
-// The bundles found by identifier, the latest made or registered last. Loaded (registered) bundles
-// are held here for the life of the process, as on the platform; a bundle made with CFBundleCreate
-// is only listed, not held, and leaves the list when its last owner releases it. The map is never
-// destroyed so that loaded bundles stay reachable.
+// The bundles found by identifier, held here, the latest made or registered last. Loaded
+// (registered) bundles stay for the life of the process, as on the platform. Of the bundles made
+// with CFBundleCreate only the latest for each folder is held, so that a bundle once opened is found
+// by its identifier, as Foundation's bundles are, while looking the same folders up again and again
+// keeps no more than one bundle each: the one it replaces goes when its other owners release it.
+// The maps are never destroyed so that loaded bundles stay reachable.
 std::map<std::string, std::vector<CFBundleRef>>& LoadedBundles()
 {
     static auto* const sBundles = new std::map<std::string, std::vector<CFBundleRef>>;
+    return *sBundles;
+}
+
+// The bundle held for each folder made into one, with the identifier it is held under.
+std::map<std::string, std::pair<std::string, CFBundleRef>>& MadeBundles()
+{
+    static auto* const sBundles = new std::map<std::string, std::pair<std::string, CFBundleRef>>;
     return *sBundles;
 }
 
@@ -145,8 +137,31 @@ CFBundleRef MakeMainBundle()
 void EnterLoaded(std::string const& identifier, CFBundleRef bundle)
 {
     std::lock_guard<std::mutex> lock(sMutex);
-    bundle->fListed = true;
+    // A bundle that was found before stays valid: loaded bundles are never unloaded.
     LoadedBundles()[identifier].push_back(bundle);
+}
+
+// Holds the bundle made for the folder in place of the one held before, which is released.
+void EnterMade(std::string const& folder, std::string const& identifier, CFBundleRef bundle)
+{
+    CFBundleRef replaced = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(sMutex);
+        auto const made = MadeBundles().find(folder);
+        if (made != MadeBundles().end())
+        {
+            auto const list = LoadedBundles().find(made->second.first);
+            replaced = made->second.second;
+            list->second.erase(std::find(list->second.begin(), list->second.end(), replaced));
+            if (list->second.empty())
+                LoadedBundles().erase(list);
+        }
+        MadeBundles()[folder] = std::make_pair(identifier, bundle);
+        LoadedBundles()[identifier].push_back(static_cast<CFBundleRef>(const_cast<void*>(CFRetain(bundle))));
+    }
+    // Released outside the lock: the last release destroys the bundle.
+    if (replaced)
+        CFRelease(replaced);
 }
 // A four-character code of the description, as Mac Roman; '????' when it is missing or of another length.
 UInt32 CodeOf(std::map<std::string, std::string> const& info, char const* key)
@@ -182,18 +197,19 @@ __CFBundle::__CFBundle()
     ++sLiveBundles;
 }
 
-void __CFBundle::Unlist()
+__CFBundle::~__CFBundle()
 {
     --sLiveBundles;
-    if (!fListed)
-        return;
-    std::lock_guard<std::mutex> lock(sMutex);
-    auto const list = LoadedBundles().find(CFStringStandInGetUTF8(fIdentifier));
-    if (list == LoadedBundles().end())
-        return;
-    list->second.erase(std::remove(list->second.begin(), list->second.end(), this), list->second.end());
-    if (list->second.empty())
-        LoadedBundles().erase(list);
+    if (fURL)
+        CFRelease(fURL);
+    if (fIdentifier)
+        CFRelease(fIdentifier);
+    if (fExecutableURL)
+        CFRelease(fExecutableURL);
+    if (fResourcesURL)
+        CFRelease(fResourcesURL);
+    for (auto const& entry : fInfo)
+        CFRelease(entry.second);
 }
 
 CFStringRef const kCFBundleIdentifierKey = CFSTR("CFBundleIdentifier");
@@ -238,15 +254,7 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID)
     std::string const identifier = CFStringStandInGetUTF8(bundleID);
     std::lock_guard<std::mutex> lock(sMutex);
     auto found = LoadedBundles().find(identifier);
-    if (found == LoadedBundles().end())
-        return nullptr;
-    // One whose last owner has just released it is on its way out of the list.
-    for (auto bundle = found->second.rbegin(); bundle != found->second.rend(); ++bundle)
-    {
-        if ((*bundle)->fRetainCount.load(std::memory_order_acquire) > 0)
-            return *bundle;
-    }
-    return nullptr;
+    return found == LoadedBundles().end() ? nullptr : found->second.back();
 }
 
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
@@ -259,7 +267,7 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
         return nullptr;
     __CFBundle* bundle = MakeBundle(folder, std::string());
     if (bundle->fIdentifier)
-        EnterLoaded(CFStringStandInGetUTF8(bundle->fIdentifier), bundle);
+        EnterMade(folder, CFStringStandInGetUTF8(bundle->fIdentifier), bundle);
     return bundle;
 }
 

@@ -28,9 +28,9 @@ extern CFStringRef const kCFBundleVersionKey;
 
 // Not owned by the caller; null when the program's folder cannot be found.
 CFBundleRef CFBundleGetMainBundle();
-// A bundle that was registered, or made with CFBundleCreate and not yet released by all its owners,
-// not owned by the caller; null when none has the identifier. The latest one made or registered under
-// the identifier is found.
+// A bundle that was made with CFBundleCreate or registered, not owned by the caller; null when none has
+// the identifier. The latest one made or registered under the identifier is found; of the bundles made
+// for one folder only the latest is kept for this (the others go when their owners release them).
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 // A new bundle (released by the caller) for an existing folder; null otherwise.
 CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
@@ -68,5 +68,5 @@ bool CFBundleStandInReadInfo(std::string const& folder, std::map<std::string, st
 void CFBundleStandInRegister(CFStringRef identifier, CFURLRef bundleURL);
 
 // Not a platform call: how many bundle objects exist in the process (the main bundle, the registered
-// ones and those made and not yet released).
+// ones, the latest made for each folder and those made that their owners still hold).
 unsigned long CFBundleStandInLiveBundles();

@@ -5,6 +5,10 @@
 #include "macos/CFBundleStandIn.h"
 #include "macos/FoundationStandIn.h"
 
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+
 extern "C" CFStringRef const cCSAppId = CFSTR("com.adobe.InDesign");
 extern "C" CFStringRef const cCSAppFolder = CFSTR("InDesign");
 extern "C" CFStringRef const cCSAppDisplayName = CFSTR("InDesign CC 2025");
@@ -28,7 +32,22 @@ CFStringRef getDisplayName(CFArrayRef existingNames)
     return static_cast<CFStringRef>(CFAutorelease(name));
 }
 
-CFArrayRef getBundles(CFStringRef path, CFMutableArrayRef displayNames, int depth)
+namespace
+{
+// The applications met so far, by device and file number: a link to a folder or an application
+// leads to an installation met under another path, which is listed once, under the path met first.
+typedef std::set<std::pair<dev_t, ino_t>> MetApplications;
+
+// True for an application not met before, which is then met.
+bool FirstMeeting(CFStringRef bundlePath, MetApplications& met)
+{
+    struct stat status;
+    if (stat(panesupport::UTF8Of(bundlePath).c_str(), &status) != 0)
+        return true;
+    return met.insert(std::make_pair(status.st_dev, status.st_ino)).second;
+}
+
+CFArrayRef ScanFolder(CFStringRef path, CFMutableArrayRef displayNames, int depth, MetApplications& met)
 {
     CFMutableArrayRef const folders = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
     CFAutorelease(folders);
@@ -53,7 +72,7 @@ CFArrayRef getBundles(CFStringRef path, CFMutableArrayRef displayNames, int dept
                 CFStringCompare(identifier, cCSAppId, kCFCompareCaseInsensitive) == kCFCompareEqualTo &&
                 panesupport::IsSupportedVersion(
                     CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleVersionKey)) &&
-                panesupport::IsApplication(bundleURL))
+                panesupport::IsApplication(bundleURL) && FirstMeeting(bundlePath, met))
             {
                 CFArrayAppendValue(folders, panesupport::ParentFolder(bundlePath));
                 if (displayNames)
@@ -63,7 +82,7 @@ CFArrayRef getBundles(CFStringRef path, CFMutableArrayRef displayNames, int dept
         else if (depth > 0 && bundlePath &&
                  CFStringFind(bundlePath, cCSAppFolder, kCFCompareCaseInsensitive).location != kCFNotFound)
         {
-            CFArrayRef const found = getBundles(bundlePath, displayNames, depth - 1);
+            CFArrayRef const found = ScanFolder(bundlePath, displayNames, depth - 1, met);
             for (CFIndex j = 0; j < CFArrayGetCount(found); ++j)
                 CFArrayAppendValue(folders, CFArrayGetValueAtIndex(found, j));
         }
@@ -74,4 +93,11 @@ CFArrayRef getBundles(CFStringRef path, CFMutableArrayRef displayNames, int dept
     }
     CFRelease(bundles);
     return folders;
+}
+} // namespace
+
+CFArrayRef getBundles(CFStringRef path, CFMutableArrayRef displayNames, int depth)
+{
+    MetApplications met;
+    return ScanFolder(path, displayNames, depth, met);
 }

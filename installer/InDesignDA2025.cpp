@@ -40,6 +40,19 @@ CFStringRef Joined(CFStringRef first, char const* second)
 {
     return MakeString(UTF8Of(first) + second);
 }
+
+// The index of the folder among the first count folders (case-insensitive, as the file system
+// compares names), -1 when it is not there.
+CFIndex IndexOfFolder(CFArrayRef folders, CFStringRef folder, CFIndex count)
+{
+    for (CFIndex i = 0; i < count; ++i)
+    {
+        CFStringRef const listed = static_cast<CFStringRef>(CFArrayGetValueAtIndex(folders, i));
+        if (CFStringCompare(folder, listed, kCFCompareCaseInsensitive) == kCFCompareEqualTo)
+            return i;
+    }
+    return -1;
+}
 } // namespace
 
 InDesignDA2025::InDesignDA2025(InstallerSection* section)
@@ -143,7 +156,13 @@ BOOL InDesignDA2025::shouldExitPane(InstallerSectionDirection direction)
     files->createDirectoryAtPath(Joined(privateFolder, "/tmp"), true, nullptr, nullptr);
     CFTypeRef const chosen = shared->objectForKey(cPathKey);
     if (chosen && symlink(UTF8Of(static_cast<CFStringRef>(chosen)).c_str(), link.c_str()) == 0)
+    {
+        // The choice is handed over: a search ending now must not change the list or "PPATH" behind
+        // the link.
+        if (mQuery)
+            mQuery->stopQuery();
         return YES;
+    }
     NSLog(CFSTR("symlink csPlugin failed"));
     Alert(CFSTR("Error"), CFSTR("ErrorLinkFailed"));
     return NO;
@@ -273,27 +292,51 @@ void InDesignDA2025::discoveredFiles(NSNotification* notification)
         CFArrayAppendValue(names, getDisplayName(names));
         CFArrayAppendValue(folders, panesupport::ParentFolder(path));
     }
+    // The list is emptied when the search starts, so what it holds now the user browsed to while the
+    // search ran: those stay, after the found ones and under names that keep every item's name its own,
+    // and so does the user's choice among them.
+    NSInteger const selected = uiCSInstallations->indexOfSelectedItem();
+    CFStringRef const chosen =
+        selected >= 0 && selected < CFArrayGetCount(mBundles)
+            ? static_cast<CFStringRef>(CFRetain(CFArrayGetValueAtIndex(mBundles, selected)))
+            : nullptr;
+    CFMutableArrayRef const items = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
+    for (CFIndex i = 0; i < CFArrayGetCount(names); ++i)
+        CFArrayAppendValue(items, CFArrayGetValueAtIndex(names, i));
+    CFIndex const found = CFArrayGetCount(folders);
+    for (CFIndex i = 0; i < CFArrayGetCount(mBundles); ++i)
+    {
+        CFStringRef const browsed = static_cast<CFStringRef>(CFArrayGetValueAtIndex(mBundles, i));
+        if (IndexOfFolder(folders, browsed, found) >= 0)
+            continue;
+        CFArrayAppendValue(items, getDisplayName(items));
+        CFArrayAppendValue(folders, browsed);
+    }
     CFRelease(mBundles);
     mBundles = folders;
     CFRelease(mDisplayList);
     mDisplayList = names;
 
-    // The combo box's items stay parallel to the folders: one browsed while the search ran is
-    // replaced with the rest.
+    // The combo box's items stay parallel to the folders.
     uiCSInstallations->removeAllItems();
-    uiCSInstallations->addItemsWithObjectValues(mDisplayList);
+    uiCSInstallations->addItemsWithObjectValues(items);
+    CFRelease(items);
     if (uiCSInstallations->numberOfItems() > 0)
     {
-        uiCSInstallations->selectItemAtIndex(0);
-        CFStringRef const first = static_cast<CFStringRef>(CFArrayGetValueAtIndex(mBundles, 0));
-        ShowFolder(first);
-        section()->sharedDictionary()->setObject(first, cPathKey);
+        CFIndex const kept = chosen ? IndexOfFolder(mBundles, chosen, CFArrayGetCount(mBundles)) : -1;
+        CFIndex const index = kept >= 0 ? kept : 0;
+        uiCSInstallations->selectItemAtIndex(index);
+        CFStringRef const folder = static_cast<CFStringRef>(CFArrayGetValueAtIndex(mBundles, index));
+        ShowFolder(folder);
+        section()->sharedDictionary()->setObject(folder, cPathKey);
     }
     else
     {
         uiCSInstallations->setToolTip(nullptr);
         mPathOfSelectedApp->setTitle(CFSTR(""));
     }
+    if (chosen)
+        CFRelease(chosen);
     mQuery->stopQuery();
 }
 

@@ -21,6 +21,7 @@ constexpr int cSearchDepth = 6;
 std::mutex sFoldersMutex;
 std::vector<std::string>* sSearchFolders = nullptr;
 std::atomic<unsigned long> sFinishedGatherings{0};
+std::atomic<unsigned long> sRunningGatherings{0};
 
 std::string UTF8Of(CFStringRef text)
 {
@@ -264,6 +265,7 @@ BOOL NSMetadataQuery::startQuery()
     fStopped = false;
     fGathering = true;
     fWork = std::make_shared<Gathering>();
+    ++sRunningGatherings;
     CFRunLoopSourceContext context{};
     context.info = this;
     context.perform = &NSMetadataQuery::Finish;
@@ -296,6 +298,7 @@ void NSMetadataQuery::EndGathering()
     std::shared_ptr<Gathering> const work = fWork;
     work->fThread.join();
     fWork.reset();
+    --sRunningGatherings;
     CFRunLoopRemoveSource(work->fLoop, work->fSource, kCFRunLoopCommonModes);
     CFRunLoopSourceInvalidate(work->fSource);
     CFRelease(work->fSource);
@@ -327,6 +330,7 @@ void NSMetadataQuery::stopQuery()
         CFRunLoopSourceInvalidate(fWork->fSource);
         CFRelease(fWork->fSource);
         fWork.reset();
+        --sRunningGatherings;
     }
     fGathering = false;
     if (fStarted)
@@ -360,4 +364,9 @@ void NSMetadataQueryStandInSetSearchFolders(std::vector<std::string> const* fold
 unsigned long NSMetadataQueryStandInFinishedGatherings()
 {
     return sFinishedGatherings;
+}
+
+unsigned long NSMetadataQueryStandInRunningGatherings()
+{
+    return sRunningGatherings;
 }

@@ -142,7 +142,9 @@ private:
 };
 
 // Not platform calls: the folders searched when a query has no scopes of its own (null gives the
-// default ones again; an empty list makes every query find nothing), and how many gatherings have
-// finished through a run loop in this process, for waiting on one.
+// default ones again; an empty list makes every query find nothing), how many gatherings have
+// finished through a run loop in this process, for waiting on one, and how many were started and have
+// neither finished nor been stopped, for telling that there is none to wait for.
 void NSMetadataQueryStandInSetSearchFolders(std::vector<std::string> const* folders);
 unsigned long NSMetadataQueryStandInFinishedGatherings();
+unsigned long NSMetadataQueryStandInRunningGatherings();

@@ -5,6 +5,7 @@
 #include "PropertyListStandIn.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <dirent.h>
 #include <filesystem>
@@ -19,19 +20,9 @@
 
 struct __CFBundle : CFStandInObject
 {
-    ~__CFBundle() override
-    {
-        if (fURL)
-            CFRelease(fURL);
-        if (fIdentifier)
-            CFRelease(fIdentifier);
-        if (fExecutableURL)
-            CFRelease(fExecutableURL);
-        if (fResourcesURL)
-            CFRelease(fResourcesURL);
-        for (auto const& entry : fInfo)
-            CFRelease(entry.second);
-    }
+    // Counted, for CFBundleStandInLiveBundles.
+    __CFBundle();
+    ~__CFBundle() override;
 
     CFURLRef fURL = nullptr;
     CFStringRef fIdentifier = nullptr;
@@ -46,13 +37,24 @@ namespace
 constexpr std::uintmax_t cMaximumInfoSize = 1 << 20;
 
 std::mutex sMutex;
+std::atomic<unsigned long> sLiveBundles{0};
 
-// Loaded bundles stay for the life of the process, as on the platform; the map is never destroyed
-// so that they stay reachable.
-// Every bundle registered under an identifier, the latest last.
+// The bundles found by identifier, held here, the latest made or registered last. Loaded
+// (registered) bundles stay for the life of the process, as on the platform. Of the bundles made
+// with CFBundleCreate only the latest for each folder is held, so that a bundle once opened is found
+// by its identifier, as Foundation's bundles are, while looking the same folders up again and again
+// keeps no more than one bundle each: the one it replaces goes when its other owners release it.
+// The maps are never destroyed so that loaded bundles stay reachable.
 std::map<std::string, std::vector<CFBundleRef>>& LoadedBundles()
 {
     static auto* const sBundles = new std::map<std::string, std::vector<CFBundleRef>>;
+    return *sBundles;
+}
+
+// The bundle held for each folder made into one, with the identifier it is held under.
+std::map<std::string, std::pair<std::string, CFBundleRef>>& MadeBundles()
+{
+    static auto* const sBundles = new std::map<std::string, std::pair<std::string, CFBundleRef>>;
     return *sBundles;
 }
 
@@ -138,6 +140,29 @@ void EnterLoaded(std::string const& identifier, CFBundleRef bundle)
     // A bundle that was found before stays valid: loaded bundles are never unloaded.
     LoadedBundles()[identifier].push_back(bundle);
 }
+
+// Holds the bundle made for the folder in place of the one held before, which is released.
+void EnterMade(std::string const& folder, std::string const& identifier, CFBundleRef bundle)
+{
+    CFBundleRef replaced = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(sMutex);
+        auto const made = MadeBundles().find(folder);
+        if (made != MadeBundles().end())
+        {
+            auto const list = LoadedBundles().find(made->second.first);
+            replaced = made->second.second;
+            list->second.erase(std::find(list->second.begin(), list->second.end(), replaced));
+            if (list->second.empty())
+                LoadedBundles().erase(list);
+        }
+        MadeBundles()[folder] = std::make_pair(identifier, bundle);
+        LoadedBundles()[identifier].push_back(static_cast<CFBundleRef>(const_cast<void*>(CFRetain(bundle))));
+    }
+    // Released outside the lock: the last release destroys the bundle.
+    if (replaced)
+        CFRelease(replaced);
+}
 // A four-character code of the description, as Mac Roman; '????' when it is missing or of another length.
 UInt32 CodeOf(std::map<std::string, std::string> const& info, char const* key)
 {
@@ -166,6 +191,26 @@ std::string FolderPathOf(CFURLRef url)
     return reinterpret_cast<char const*>(path);
 }
 } // namespace
+
+__CFBundle::__CFBundle()
+{
+    ++sLiveBundles;
+}
+
+__CFBundle::~__CFBundle()
+{
+    --sLiveBundles;
+    if (fURL)
+        CFRelease(fURL);
+    if (fIdentifier)
+        CFRelease(fIdentifier);
+    if (fExecutableURL)
+        CFRelease(fExecutableURL);
+    if (fResourcesURL)
+        CFRelease(fResourcesURL);
+    for (auto const& entry : fInfo)
+        CFRelease(entry.second);
+}
 
 CFStringRef const kCFBundleIdentifierKey = CFSTR("CFBundleIdentifier");
 CFStringRef const kCFBundleVersionKey = CFSTR("CFBundleVersion");
@@ -222,10 +267,7 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
         return nullptr;
     __CFBundle* bundle = MakeBundle(folder, std::string());
     if (bundle->fIdentifier)
-    {
-        CFRetain(bundle);
-        EnterLoaded(CFStringStandInGetUTF8(bundle->fIdentifier), bundle);
-    }
+        EnterMade(folder, CFStringStandInGetUTF8(bundle->fIdentifier), bundle);
     return bundle;
 }
 
@@ -360,4 +402,9 @@ Boolean CFBundleGetPackageInfoInDirectory(CFURLRef url, UInt32* packageType, UIn
     if (packageCreator)
         *packageCreator = creator;
     return found;
+}
+
+unsigned long CFBundleStandInLiveBundles()
+{
+    return sLiveBundles;
 }

@@ -2,8 +2,8 @@
 // bundle (the bundle of the running program), the bundles the host or a test registers as loaded under
 // an identifier, and bundles made from a folder.
 //
-// A bundle folder keeps its description in "Contents/Info.plist" (an XML property list,
-// PropertyListStandIn.h): "CFBundleIdentifier", "CFBundleExecutable" (the program in "Contents/MacOS"),
+// A bundle folder keeps its description in "Contents/Info.plist" (a property list in any of the
+// platform's forms, PropertyListStandIn.h): "CFBundleIdentifier", "CFBundleExecutable" (the program in "Contents/MacOS"),
 // "CFBundleShortVersionString" and the like; its resources are in "Contents/Resources". A folder without
 // that file is a bundle without a description whose resources are the folder itself; so is one whose
 // Info.plist is not a well-formed property list, is empty or is larger than 1 MiB, which is told on
@@ -29,7 +29,8 @@ extern CFStringRef const kCFBundleVersionKey;
 // Not owned by the caller; null when the program's folder cannot be found.
 CFBundleRef CFBundleGetMainBundle();
 // A bundle that was made with CFBundleCreate or registered, not owned by the caller; null when none has
-// the identifier. The latest one made or registered under the identifier is found.
+// the identifier. The latest one made or registered under the identifier is found; of the bundles made
+// for one folder only the latest is kept for this (the others go when their owners release them).
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 // A new bundle (released by the caller) for an existing folder; null otherwise.
 CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
@@ -65,3 +66,7 @@ bool CFBundleStandInReadInfo(std::string const& folder, std::map<std::string, st
 // Not a platform call: a bundle loaded for the rest of the process, found by its identifier; a
 // later registration of the same identifier is the one found.
 void CFBundleStandInRegister(CFStringRef identifier, CFURLRef bundleURL);
+
+// Not a platform call: how many bundle objects exist in the process (the main bundle, the registered
+// ones, the latest made for each folder and those made that their owners still hold).
+unsigned long CFBundleStandInLiveBundles();

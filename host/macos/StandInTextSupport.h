@@ -1,7 +1,8 @@
 // What the readers of bundles' text files (property lists, strings files) share: their failure,
-// reported as a reason rather than thrown, and UTF-8 written from code points.
+// reported as a reason rather than thrown, UTF-8 written from code points and read from UTF-16.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <stdexcept>
@@ -56,4 +57,36 @@ inline void StandInAppendUTF8(std::string& text, std::uint32_t code)
         text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         text += static_cast<char>(0x80 | (code & 0x3F));
     }
+}
+
+// The UTF-16 code units of the bytes (big- or little-endian) as UTF-8; a pair of surrogates is one
+// character. Throws StandInMalformedText for an odd number of bytes or a lone surrogate.
+inline std::string StandInUTF8OfUTF16(char const* bytes, std::size_t size, bool bigEndian)
+{
+    if (size % 2 != 0)
+        throw StandInMalformedText("UTF-16 text of an odd number of bytes");
+    auto const unitAt = [bytes, bigEndian](std::size_t at)
+    {
+        std::uint32_t const first = static_cast<unsigned char>(bytes[at]);
+        std::uint32_t const second = static_cast<unsigned char>(bytes[at + 1]);
+        return bigEndian ? first << 8 | second : second << 8 | first;
+    };
+    std::string text;
+    text.reserve(size / 2);
+    for (std::size_t at = 0; at < size; at += 2)
+    {
+        std::uint32_t code = unitAt(at);
+        if (code >= 0xDC00 && code <= 0xDFFF)
+            throw StandInMalformedText("the text holds a lone surrogate");
+        if (code >= 0xD800 && code <= 0xDBFF)
+        {
+            std::uint32_t const low = at + 2 < size ? unitAt(at + 2) : 0;
+            if (low < 0xDC00 || low > 0xDFFF)
+                throw StandInMalformedText("the text holds a lone surrogate");
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            at += 2;
+        }
+        StandInAppendUTF8(text, code);
+    }
+    return text;
 }

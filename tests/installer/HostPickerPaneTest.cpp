@@ -138,6 +138,24 @@ TEST_F(HostPickerPaneTest, FindsSupportedInstallationsInTheFolderAndOneLevelOfIn
     }
 }
 
+TEST_F(HostPickerPaneTest, ListsAnInstallationReachedThroughLinksOnce)
+{
+    ASSERT_NE(fGetBundles, nullptr);
+    fs::path const root = fTemp / "Applications";
+    MakeInstallation(root / "Adobe InDesign 2025");
+    MakeInstallation(root / "Other InDesign");
+    // A link to the installation's folder, one to its application, and one to the folder scanned.
+    fs::create_directory_symlink(root / "Adobe InDesign 2025", root / "InDesign Link");
+    fs::create_directory_symlink(root / "Adobe InDesign 2025" / "Adobe InDesign 2025.app", root / "InDesign.app");
+    fs::create_directory_symlink(root, root / "Z InDesign Applications");
+
+    CFMutableArrayRef const names = ArrayOf({});
+    CFArrayRef const folders = fGetBundles(MakeString(root.string()), names, 1);
+    EXPECT_THAT(Texts(folders),
+                ElementsAre((root / "Adobe InDesign 2025").string(), (root / "Other InDesign").string()));
+    EXPECT_THAT(Texts(names), ElementsAre("InDesign CC 2025", "InDesign CC 2025 (1)"));
+}
+
 TEST_F(HostPickerPaneTest, FindsNothingWhereThereIsNoFolder)
 {
     ASSERT_NE(fGetBundles, nullptr);

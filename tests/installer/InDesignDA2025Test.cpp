@@ -233,20 +233,60 @@ TEST_F(InstallerPaneTest, ContinuingWhereTheLinkCannotBeMadeStaysOnThePane)
     EXPECT_TRUE(fs::exists(Volume() / "private" / "tmp" / "InDesignDA2025" / "kept"));
 }
 
-TEST_F(InstallerPaneTest, ABrowsedInstallationAndTheSearchThatEndsAfterItKeepTheListParallel)
+TEST_F(InstallerPaneTest, ASearchThatEndsAfterTheUserBrowsedKeepsTheBrowsedInstallationAndTheChoice)
 {
-    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    fs::path const found = Applications() / "Adobe InDesign 2025";
+    MakeInstallation(found);
     fs::path const elsewhere = fTemp / "Elsewhere";
     MakeInstallation(elsewhere);
     unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
     fPane->didEnterPane(InstallerDirectionForward);
     Browse((elsewhere / "Adobe InDesign 2025.app").string());
+    ASSERT_THAT(Items(), ElementsAre(cBase));
     ASSERT_TRUE(WaitForSearch(before));
-    ASSERT_EQ(Items().size(), 1u);
-    Choose(0);
-    EXPECT_EQ(PathField(), (Applications() / "Adobe InDesign 2025").string());
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(PathField(), elsewhere.string());
+    EXPECT_EQ(SharedPath(), elsewhere.string());
     ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
-    EXPECT_EQ(SharedPath(), (Applications() / "Adobe InDesign 2025").string());
+    EXPECT_EQ(SharedPath(), elsewhere.string());
+    EXPECT_EQ(LinkTarget(Volume() / "private" / "tmp" / "InDesignDA2025"), elsewhere.string());
+    // The items stay parallel to their folders.
+    Choose(0);
+    EXPECT_EQ(PathField(), found.string());
+}
+
+TEST_F(InstallerPaneTest, ASearchThatFindsTheBrowsedInstallationListsItOnce)
+{
+    fs::path const found = Applications() / "Adobe InDesign 2025";
+    MakeInstallation(found);
+    MakeInstallation(Applications() / "InDesign Second");
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    fPane->didEnterPane(InstallerDirectionForward);
+    Browse((Applications() / "InDesign Second" / "Adobe InDesign 2025.app").string());
+    ASSERT_TRUE(WaitForSearch(before));
+    EXPECT_THAT(Items(), ElementsAre(cBase, cBase + " (1)"));
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(SharedPath(), (Applications() / "InDesign Second").string());
+}
+
+TEST_F(InstallerPaneTest, ASearchStillRunningWhenThePaneIsLeftForwardChangesNothing)
+{
+    MakeInstallation(Applications() / "Adobe InDesign 2025");
+    fs::path const elsewhere = fTemp / "Elsewhere";
+    MakeInstallation(elsewhere);
+    unsigned long const running = NSMetadataQueryStandInRunningGatherings();
+    unsigned long const before = NSMetadataQueryStandInFinishedGatherings();
+    fPane->didEnterPane(InstallerDirectionForward);
+    Browse((elsewhere / "Adobe InDesign 2025.app").string());
+    ASSERT_TRUE(fPane->shouldExitPane(InstallerDirectionForward));
+    EXPECT_EQ(NSMetadataQueryStandInRunningGatherings(), running);
+    // Whatever the search had found by now never reaches the pane.
+    CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.2, false);
+    EXPECT_EQ(NSMetadataQueryStandInFinishedGatherings(), before);
+    EXPECT_THAT(Items(), ElementsAre(cBase));
+    EXPECT_EQ(SharedPath(), elsewhere.string());
+    EXPECT_EQ(LinkTarget(Volume() / "private" / "tmp" / "InDesignDA2025"), elsewhere.string());
 }
 
 TEST_F(InstallerPaneTest, AnotherQuerysEndLeavesThePaneWaitingForItsOwn)
@@ -291,6 +331,53 @@ TEST_F(InstallerPaneTest, DamagedDescriptionsAreSkippedWithALogLine)
     for (Case const& test : cases)
         EXPECT_THAT(log, testing::HasSubstr(std::string(test.fFolder) +
                                             "/InDesign.app/Contents/Info.plist skipped: " + test.fLogged));
+}
+
+TEST_F(InstallerPaneTest, FindsInstallationsWhateverFormTheirDescriptionIsIn)
+{
+    // The description as the platform's binary writer lays it out.
+    std::string const binary(
+        "\x62\x70\x6C\x69\x73\x74\x30\x30\xD2\x01\x02\x03\x04\x5F\x10\x12\x43\x46\x42\x75\x6E\x64\x6C\x65"
+        "\x49\x64\x65\x6E\x74\x69\x66\x69\x65\x72\x5F\x10\x0F\x43\x46\x42\x75\x6E\x64\x6C\x65\x56\x65\x72"
+        "\x73\x69\x6F\x6E\x5F\x10\x12\x63\x6F\x6D\x2E\x61\x64\x6F\x62\x65\x2E\x49\x6E\x44\x65\x73\x69\x67"
+        "\x6E\x55\x32\x30\x35\x30\x30\x08\x0D\x22\x34\x49\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00"
+        "\x00\x00\x00\x05\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x4F",
+        116);
+    std::string const xml = "<plist><dict><key>CFBundleIdentifier</key><string>com.adobe.InDesign</string>"
+                            "<key>CFBundleVersion</key><string>20500</string></dict></plist>";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : xml)
+        utf16 += std::string{c, '\0'};
+    std::string const oldStyle = "{ CFBundleIdentifier = com.adobe.InDesign; CFBundleVersion = 20500; }";
+    for (auto const& [folder, info] : {std::make_pair("InDesign Binary", binary), std::make_pair("InDesign UTF-16", utf16),
+                                       std::make_pair("InDesign Old-style", oldStyle)})
+    {
+        fs::path const contents = Applications() / folder / "InDesign.app" / "Contents";
+        fs::create_directories(contents);
+        std::ofstream(contents / "Info.plist", std::ios::binary) << info;
+        std::ofstream(contents / "PkgInfo", std::ios::binary) << "APPLInDn";
+    }
+    std::vector<std::string> const expected = {(Applications() / "InDesign Binary").string(),
+                                               (Applications() / "InDesign Old-style").string(),
+                                               (Applications() / "InDesign UTF-16").string()};
+    // Found by the search, and by the folder scan when the search finds nothing.
+    for (bool const searched : {true, false})
+    {
+        SCOPED_TRACE(searched ? "search" : "folder scan");
+        // Another volume first, so that entering this one starts over.
+        SetTargetVolume((fTemp / "Empty").string());
+        EnterAndWait();
+        SetTargetVolume(Volume().string());
+        SearchIn(searched ? std::vector<std::string>{Applications().string()} : std::vector<std::string>{});
+        EnterAndWait();
+        std::vector<std::string> folders;
+        for (int i = 0; i < ComboBox()->count(); ++i)
+        {
+            Choose(i);
+            folders.push_back(PathField());
+        }
+        EXPECT_EQ(folders, expected);
+    }
 }
 
 TEST_F(InstallerPaneTest, TitleAndButtonComeFromThePanesTexts)

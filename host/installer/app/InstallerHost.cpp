@@ -167,7 +167,10 @@ public:
         InstallerScenarioStep const& step = fSteps[fNext];
         if (step.fKind == InstallerScenarioStep::cWaitSearch)
         {
-            if (NSMetadataQueryStandInFinishedGatherings() > fWindow.GatheringsAtEntry())
+            // Entering again with the same volume keeps the list and starts no search: there is
+            // nothing to wait for then.
+            if (NSMetadataQueryStandInFinishedGatherings() > fWindow.GatheringsAtEntry() ||
+                NSMetadataQueryStandInRunningGatherings() == 0)
             {
                 ++fNext;
                 fWaitStarted = false;

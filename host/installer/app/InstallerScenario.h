@@ -1,6 +1,7 @@
 // The scenario file with which the installer host answers its window instead of the user in tests,
 // one step a line ("#" starts a comment line; line ends LF, CR LF or CR):
-//   wait-search        wait until the metadata search started on entering the pane has finished
+//   wait-search        wait until the metadata search started on entering the pane has finished;
+//                      at once when no search runs
 //   choose <n>         choose the item n (from 0) of the pane's combo box
 //   browse <path>      click the pane's button; the open panel answers with the path
 //   browse-cancel      click the pane's button; the open panel is cancelled

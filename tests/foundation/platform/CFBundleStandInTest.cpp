@@ -84,6 +84,47 @@ TEST_F(CFBundleStandInTest, MakesABundleOfEveryFolderInNameOrder)
     CFRelease(missing);
 }
 
+TEST_F(CFBundleStandInTest, LookingBundlesUpAgainKeepsNoMoreThanOneForEachFolder)
+{
+    Describe(fTemp / "Found.app", "<key>CFBundleIdentifier</key><string>com.example.made.found</string>");
+    Describe(fTemp / "Other.app", "<key>CFBundleIdentifier</key><string>com.example.made.other</string>");
+    fs::create_directory(fTemp / "Plain");
+    CFURLRef const folder = URLOf(fTemp.Path());
+    CFURLRef const found = URLOf(fTemp / "Found.app");
+    // Looked up again and again, as a search and a folder scan do.
+    auto lookUp = [&]
+    {
+        CFArrayRef const bundles = CFBundleCreateBundlesFromDirectory(kCFAllocatorDefault, folder, nullptr);
+        ASSERT_NE(bundles, nullptr);
+        CFRelease(bundles);
+        CFBundleRef const bundle = CFBundleCreate(kCFAllocatorDefault, found);
+        ASSERT_NE(bundle, nullptr);
+        CFRelease(bundle);
+    };
+    unsigned long const before = CFBundleStandInLiveBundles();
+    lookUp();
+    unsigned long const kept = CFBundleStandInLiveBundles();
+    // At most the two with an identifier, to be found by it.
+    EXPECT_LE(kept, before + 2);
+    for (int i = 0; i < 500; ++i)
+        lookUp();
+    EXPECT_EQ(CFBundleStandInLiveBundles(), kept);
+
+    // The latest made for a folder is found by its identifier, also once its maker released it; the
+    // one it replaced goes with its last owner.
+    CFBundleRef const first = CFBundleCreate(kCFAllocatorDefault, found);
+    CFBundleRef const second = CFBundleCreate(kCFAllocatorDefault, found);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.found")), second);
+    CFRelease(second);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.found")), second);
+    EXPECT_NE(CFBundleGetBundleWithIdentifier(CFSTR("com.example.made.other")), nullptr);
+    EXPECT_EQ(CFBundleStandInLiveBundles(), kept + 1);
+    CFRelease(first);
+    EXPECT_EQ(CFBundleStandInLiveBundles(), kept);
+    CFRelease(found);
+    CFRelease(folder);
+}
+
 TEST_F(CFBundleStandInTest, TellsThePackageTypeFromPkgInfoElseTheDescription)
 {
     struct Case

@@ -628,7 +628,7 @@ TEST(PropertyListStandInTest, RefusesTextThatIsNoWellFormedPropertyList)
     };
     Case const cases[] = {
         {"empty", ""},
-        {"not XML", "CFBundleIdentifier = com.example;"},
+        {"neither XML nor old-style text", "CFBundleIdentifier = com.example"},
         {"unclosed string", "<plist><dict><key>a</key><string>b</dict></plist>"},
         {"closed by another tag", "<plist><dict><key>a</key><string>b</key></dict></plist>"},
         {"key without a value", "<plist><dict><key>a</key></dict></plist>"},
@@ -655,6 +655,169 @@ TEST(PropertyListStandInTest, RefusesTextThatIsNoWellFormedPropertyList)
         std::map<std::string, std::string> strings{{"kept", "as it was"}};
         std::string error;
         EXPECT_FALSE(PropertyListStandInReadStrings(c.fText, strings, &error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(strings.size(), 1u);
+    }
+}
+
+namespace
+{
+// A dictionary as the platform's binary writer lays it out: three strings (one beyond ASCII, written
+// as UTF-16), an integer, a truth value, an array holding a string, an empty array, an empty
+// dictionary and a real number, a nested dictionary, data and a date.
+std::string const cBinaryPlist(
+    "\x62\x70\x6C\x69\x73\x74\x30\x30\xD9\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
+    "\x10\x15\x17\x54\x42\x6C\x6F\x62\x5F\x10\x12\x43\x46\x42\x75\x6E\x64\x6C\x65\x49\x64\x65\x6E\x74"
+    "\x69\x66\x69\x65\x72\x5C\x43\x46\x42\x75\x6E\x64\x6C\x65\x4E\x61\x6D\x65\x5F\x10\x0F\x43\x46\x42"
+    "\x75\x6E\x64\x6C\x65\x56\x65\x72\x73\x69\x6F\x6E\x55\x43\x6F\x75\x6E\x74\x54\x46\x6C\x61\x67\x54"
+    "\x4C\x69\x73\x74\x56\x4E\x65\x73\x74\x65\x64\x54\x57\x68\x65\x6E\x42\x00\x01\x5F\x10\x12\x63\x6F"
+    "\x6D\x2E\x65\x78\x61\x6D\x70\x6C\x65\x2E\x72\x65\x61\x64\x65\x72\x6E\x00\x43\x00\x61\x00\x66\x00"
+    "\xE9\x00\x20\x20\x1C\x00\x5A\x00\x6F\x00\x6C\x00\x76\x00\x61\x00\x6E\x00\x65\x20\x1D\x55\x32\x30"
+    "\x35\x30\x30\x13\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xD6\x09\xA4\x11\x12\x13\x14\x51\x61\xA0\xD0\x23\x3F"
+    "\xF8\x00\x00\x00\x00\x00\x00\xD1\x03\x16\x55\x69\x6E\x6E\x65\x72\x33\x41\xC6\x93\x1C\xD2\x80\x00"
+    "\x00\x08\x1B\x20\x35\x42\x54\x5A\x5F\x64\x6B\x70\x73\x88\xA5\xAB\xB4\xB5\xBA\xBC\xBD\xBE\xC7\xCA"
+    "\xD0\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x18\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x00\x00\x00\x00\x00\x00\xD9",
+    273);
+
+// The UTF-8 text as UTF-16 with its byte-order mark.
+std::string UTF16Of(std::string const& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    auto const append = [&bytes, bigEndian](std::uint32_t unit)
+    {
+        char const high = static_cast<char>(unit >> 8);
+        char const low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    };
+    for (std::size_t at = 0; at < text.size();)
+    {
+        unsigned char const lead = static_cast<unsigned char>(text[at]);
+        int const length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        std::uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (int i = 1; i < length; ++i)
+            code = code << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+        at += length;
+        if (code >= 0x10000)
+        {
+            append(0xD800 + ((code - 0x10000) >> 10));
+            append(0xDC00 + ((code - 0x10000) & 0x3FF));
+        }
+        else
+            append(code);
+    }
+    return bytes;
+}
+
+// The binary list with the byte at the position (counted from the start, or from the end when
+// negative) replaced.
+std::string BinaryWith(long position, char byte)
+{
+    std::string bytes = cBinaryPlist;
+    bytes[static_cast<std::size_t>(position < 0 ? static_cast<long>(bytes.size()) + position : position)] = byte;
+    return bytes;
+}
+} // namespace
+
+TEST(PropertyListStandInTest, ReadsEveryFormThePlatformReads)
+{
+    std::string const xml =
+        cPlistHead + "<plist version=\"1.0\">\n<dict>\n"
+                     "  <key>CFBundleIdentifier</key><string>com.example.reader</string>\n"
+                     "  <key>CFBundleName</key><string>Caf\xC3\xA9 \xE2\x80\x9CZolvane\xE2\x80\x9D</string>\n"
+                     "  <key>CFBundleVersion</key><string>20500</string>\n"
+                     "  <key>Count</key><integer>-42</integer>\n"
+                     "  <key>List</key><array><string>a</string><array/><dict/><real>1.5</real></array>\n"
+                     "</dict>\n</plist>\n";
+    std::string const entries = "  CFBundleIdentifier = com.example.reader;\n"
+                                "  CFBundleName = \"Caf\\U00e9 \\U201cZolvane\\U201D\"; // quoted, escaped\n"
+                                "  'CFBundleVersion' = 20500;\n"
+                                "  /* not strings: */ List = (a, (), {}, \"1.5\",);\n"
+                                "  Nested = { CFBundleName = inner; };\n"
+                                "  Blob = <0001 fffe>;\n";
+    std::string const oldStyle = "// a bundle\n{\n" + entries + "}\n";
+    std::string const rawName = "  CFBundleName = \"Caf\xC3\xA9 \xE2\x80\x9CZolvane\xE2\x80\x9D\";\n";
+    struct Case
+    {
+        char const* fForm;
+        std::string fBytes;
+    };
+    Case const cases[] = {
+        {"XML", xml},
+        {"XML in UTF-8 with its byte-order mark", "\xEF\xBB\xBF" + xml},
+        {"XML in UTF-16 little-endian", UTF16Of(xml, false)},
+        {"XML in UTF-16 big-endian", UTF16Of(xml, true)},
+        {"binary", cBinaryPlist},
+        {"old-style text", oldStyle},
+        {"old-style text in UTF-16", UTF16Of(oldStyle, false)},
+        {"old-style text of the bare entries", entries},
+        {"old-style text with characters beyond ASCII as they are",
+         "{CFBundleIdentifier=com.example.reader;" + rawName + "CFBundleVersion=\"20500\";}"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fForm);
+        std::map<std::string, std::string> strings;
+        std::string error;
+        EXPECT_TRUE(PropertyListStandInReadStrings(c.fBytes, strings, &error)) << error;
+        EXPECT_EQ(strings, (std::map<std::string, std::string>{
+                               {"CFBundleIdentifier", "com.example.reader"},
+                               {"CFBundleName", "Caf\xC3\xA9 \xE2\x80\x9CZolvane\xE2\x80\x9D"},
+                               {"CFBundleVersion", "20500"}}));
+    }
+    // An old-style entry of strings files stands for itself, and escapes stand for their characters.
+    std::map<std::string, std::string> strings;
+    std::string error;
+    ASSERT_TRUE(PropertyListStandInReadStrings("Alone; \"a\" = \"\\t\\\"\\101\\q\\n\";", strings, &error)) << error;
+    EXPECT_EQ(strings, (std::map<std::string, std::string>{{"Alone", "Alone"}, {"a", "\t\"Aq\n"}}));
+}
+
+TEST(PropertyListStandInTest, RefusesBinaryAndTextFormsThatDoNotRead)
+{
+    std::string const listIsItsOwnElement = [] {
+        std::string bytes = cBinaryPlist;
+        // The array's first element becomes the array itself.
+        bytes[bytes.find("\xA4\x11") + 1] = '\x10';
+        return bytes;
+    }();
+    struct Case
+    {
+        char const* fName;
+        std::string fBytes;
+    };
+    Case const cases[] = {
+        {"binary cut short", cBinaryPlist.substr(0, 200)},
+        {"binary of another version", "bplist01" + cBinaryPlist.substr(8)},
+        {"binary offset outside the objects", BinaryWith(0xD9 + 1, '\xFF')},
+        {"binary reference to no object", BinaryWith(9, '\x40')},
+        {"binary key that is no string", BinaryWith(9, '\x0A')},
+        {"binary object of an unknown kind", BinaryWith(static_cast<long>(cBinaryPlist.find("\x33\x41\xC6")), '\x73')},
+        {"binary array holding itself", listIsItsOwnElement},
+        {"binary top object past the objects", BinaryWith(-9, '\x30')},
+        {"binary offsets of no size", BinaryWith(-26, '\x00')},
+        {"binary without a dictionary", BinaryWith(8, '\xA0')},
+        {"UTF-16 of an odd number of bytes", UTF16Of("{a=b;}", false) + "x"},
+        {"UTF-16 with a lone surrogate", std::string("\xFF\xFE{\0a\0=\0\x00\xD8;\0}\0", 14)},
+        {"old-style dictionary not closed", "{ a = b;"},
+        {"old-style entry without its semicolon", "{ a = b }"},
+        {"old-style key without its value", "{ a; }"},
+        {"old-style string not closed", "{ a = \"b; }"},
+        {"old-style octal escape beyond ASCII", "{ a = \"\\351\"; }"},
+        {"old-style lone surrogate", "{ a = \"\\UD800\"; }"},
+        {"old-style data of odd digits", "{ a = <abc>; }"},
+        {"old-style data that is not hexadecimal", "{ a = <xy>; }"},
+        {"old-style array without its commas", "{ a = (b c); }"},
+        {"old-style array at the top", "(a, b)"},
+        {"old-style text after the dictionary", "{ a = b; } c"},
+        {"old-style comment not closed", "{ a = b; /* }"},
+        {"only space", " \n"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        std::map<std::string, std::string> strings{{"kept", "as it was"}};
+        std::string error;
+        EXPECT_FALSE(PropertyListStandInReadStrings(c.fBytes, strings, &error));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(strings.size(), 1u);
     }

@@ -1,6 +1,6 @@
 // The fuzz targets of what the installer and its pane read (scenario files, bundles' Info.plist and
-// PkgInfo, strings files) run over their seed corpora, so that every test run exercises them; a
-// target aborts when one of its properties breaks.
+// PkgInfo, property lists in each of their forms, strings files) run over their seed corpora, so
+// that every test run exercises them; a target aborts when one of its properties breaks.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 extern "C" int InstallerScenarioFuzzOneInput(std::uint8_t const* data, std::size_t size);
 extern "C" int BundleInfoFuzzOneInput(std::uint8_t const* data, std::size_t size);
 extern "C" int StringsFileFuzzOneInput(std::uint8_t const* data, std::size_t size);
+extern "C" int PropertyListFuzzOneInput(std::uint8_t const* data, std::size_t size);
 
 namespace
 {
@@ -24,7 +25,8 @@ TEST(InstallerFuzzTargetsTest, KeepToTheirPropertiesOverTheirSeeds)
     };
     Target const targets[] = {{"InstallerScenarioFuzz", &InstallerScenarioFuzzOneInput},
                               {"BundleInfoFuzz", &BundleInfoFuzzOneInput},
-                              {"StringsFileFuzz", &StringsFileFuzzOneInput}};
+                              {"StringsFileFuzz", &StringsFileFuzzOneInput},
+                              {"PropertyListFuzz", &PropertyListFuzzOneInput}};
     for (Target const& target : targets)
     {
         SCOPED_TRACE(target.fName);

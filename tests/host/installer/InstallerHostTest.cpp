@@ -110,6 +110,16 @@ TEST_F(InstallerHostTest, GoingBackToAnotherVolumeSearchesThereAndBrowsingAddsTo
     EXPECT_FALSE(fs::exists(Volume() / "private"));
 }
 
+TEST_F(InstallerHostTest, WaitingWhereNoSearchRunsGoesOnAtOnce)
+{
+    MakeInstallation(Volume() / "Applications" / "InDesign First");
+    // Entering again with the same volume keeps the list and starts no search.
+    HostRun const run = RunHost("wait-search\nback\ncontinue\nwait-search\nshow\ncontinue\n");
+    EXPECT_EQ(run.fStatus, 0) << run.fOutput;
+    EXPECT_THAT(run.fOutput, HasSubstr("items: InDesign CC 2025\nselected: 0\n"));
+    EXPECT_THAT(run.fOutput, testing::Not(HasSubstr("the search did not finish")));
+}
+
 TEST_F(InstallerHostTest, SearchesTheFoldersItIsGiven)
 {
     fs::path const indexed = fTemp / "Indexed";

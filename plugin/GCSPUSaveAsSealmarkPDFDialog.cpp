@@ -337,14 +337,18 @@ void GCSPUSaveAsSealmarkPDFDialog::ShowCopyrights()
 
 void GCSPUSaveAsSealmarkPDFDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Alt)
+    bool const alt = event->key() == Qt::Key_Alt;
+    if (alt)
     {
         fRemoveMode = cRemoveMode;
         OkButton()->setText(tr("Remove"));
     }
     GQUIWindow::keyPressEvent(event);
-    // The release of Alt must reach the dialog, whichever control had the focus.
-    setFocus(Qt::ActiveWindowFocusReason);
+    // The release of Alt must reach the dialog, whichever control had the focus. Only Alt's: any
+    // other key the control passes on (Shift or Control going down before a digit or a paste) must
+    // leave the focus where the user is typing.
+    if (alt)
+        setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void GCSPUSaveAsSealmarkPDFDialog::keyReleaseEvent(QKeyEvent* event)

@@ -2,10 +2,12 @@
 // action over the host stand-in: the list and its remembered choice, the options and the package
 // choice a Sendrixor allows, the page range as typed, Alt's "Remove", the switches of the book dialog,
 // OK running the export and Cancel running none, the host's modal state around the dialog, and the
-// licence dialog behind "©".
+// licence dialog behind "©"; modifier keys that leave the focus where the user types.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -16,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <filesystem>
 #include <functional>
@@ -323,6 +326,63 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ThePageRangeTakesWhatItsPatternLetsStan
     OK()->click();
     EXPECT_EQ(Request(), "Proof A pages 3-2");
     EXPECT_EQ(Shown(), std::vector<std::string>{"Export to Sendrixor error: Plug-in Error: Pages"});
+}
+
+// Keys reach the dialog as the window system delivers them: to the control with the focus, and
+// from there to the dialog when the control has no use for them.
+TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ModifierKeysLeaveTheFocusInTheRangeField)
+{
+    AddSendrixor("Proof A", StandardEntries());
+    GCSPUSaveAsSealmarkPDFDialog& dialog = Open();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QWindow* const window = dialog.windowHandle();
+    PageButton("Range:")->click();
+    QApplication::clipboard()->setText(QStringLiteral("4-5"));
+
+    struct Case
+    {
+        char const* fName;
+        std::function<void()> fKeys;
+        char const* fTyped;
+    };
+    Case const cases[] = {
+        // Digits that need Shift, as on a French keyboard: Shift goes down alone first.
+        {"a digit typed with Shift", [window] { QTest::keyClick(window, Qt::Key_2, Qt::ShiftModifier); }, "2"},
+        {"Shift pressed and released, then a digit",
+         [window]
+         {
+             QTest::keyClick(window, Qt::Key_Shift);
+             QTest::keyClick(window, Qt::Key_3);
+         },
+         "3"},
+        {"Control+V", [window] { QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier); }, "4-5"},
+        {"Control pressed and released, then a digit",
+         [window]
+         {
+             QTest::keyClick(window, Qt::Key_Control);
+             QTest::keyClick(window, Qt::Key_7);
+         },
+         "7"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        Range()->clear();
+        Range()->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), Range());
+        c.fKeys();
+        EXPECT_EQ(QApplication::focusWidget(), Range());
+        EXPECT_EQ(Range()->text().toStdString(), c.fTyped);
+    }
+
+    // Alt still takes the focus, so that its release reaches the dialog whatever had the focus.
+    Range()->setFocus();
+    QTest::keyPress(window, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog);
+    EXPECT_EQ(OK()->text(), "Remove");
+    QTest::keyRelease(window, Qt::Key_Alt);
+    EXPECT_EQ(OK()->text(), "OK");
 }
 
 TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)

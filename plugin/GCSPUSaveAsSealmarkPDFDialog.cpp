@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -289,6 +290,10 @@ void GCSPUSaveAsSealmarkPDFDialog::OnExit()
 
 void GCSPUSaveAsSealmarkPDFDialog::OkOrRemoveClicked()
 {
+    // "Remove" may be left over from an Alt released where the dialog did not hear it. A removal
+    // cannot be undone, so only Alt held at this moment removes; a plain click exports.
+    if (fRemoveMode == cRemoveMode && !QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier))
+        LeaveRemoveMode();
     if (fRemoveMode == cRemoveMode)
     {
         DoRemove();
@@ -354,9 +359,20 @@ void GCSPUSaveAsSealmarkPDFDialog::keyPressEvent(QKeyEvent* event)
 void GCSPUSaveAsSealmarkPDFDialog::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Alt)
-    {
-        OkButton()->setText(tr("OK"));
-        fRemoveMode = cNormalMode;
-    }
+        LeaveRemoveMode();
     QWidget::keyReleaseEvent(event);
+}
+
+void GCSPUSaveAsSealmarkPDFDialog::changeEvent(QEvent* event)
+{
+    // Keys go to the other window now: the release of Alt would never come here.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        LeaveRemoveMode();
+    GQUIWindow::changeEvent(event);
+}
+
+void GCSPUSaveAsSealmarkPDFDialog::LeaveRemoveMode()
+{
+    OkButton()->setText(tr("OK"));
+    fRemoveMode = cNormalMode;
 }

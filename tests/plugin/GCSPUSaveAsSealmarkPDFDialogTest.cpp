@@ -393,7 +393,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     dialog.show();
     QString const okText = OK()->text();
 
-    QTest::keyPress(&dialog, Qt::Key_Alt);
+    // Held down, as the keyboard then reports it: the key with its modifier.
+    QTest::keyPress(&dialog, Qt::Key_Alt, Qt::AltModifier);
     EXPECT_EQ(OK()->text(), "Remove");
     OK()->click();
     EXPECT_TRUE(dialog.isVisible()) << "removing leaves the dialog open";
@@ -413,7 +414,7 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     EXPECT_NE(okText, "Remove");
 
     // The last one goes: nothing is left to choose or export.
-    QTest::keyPress(&dialog, Qt::Key_Alt);
+    QTest::keyPress(&dialog, Qt::Key_Alt, Qt::AltModifier);
     OK()->click();
     EXPECT_EQ(Items(), "");
     EXPECT_EQ(Control<QLabel>("mMessageLabel")->text(), "No PDF Settings found");
@@ -427,6 +428,58 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     EXPECT_EQ(Shown(), std::vector<std::string>{});
 }
 
+// Alt's release can happen where the dialog does not hear it; what the button does then follows the
+// keyboard, never a "Remove" left over.
+TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, APlainClickNeverRemovesWhereverAltWasReleased)
+{
+    deliverytest::PeerLock const noPeer;
+    AddExportSendrixor("Proof A", {});
+    AddExportSendrixor("Proof B", {});
+    fHost->OpenDocument(WriteDocument("Brochure.indd", {"1"}).string());
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("Another window"));
+    struct Case
+    {
+        char const* fName;
+        // Between Alt going down in the dialog and the click on OK.
+        std::function<void(GCSPUSaveAsSealmarkPDFDialog&)> fMeanwhile;
+    };
+    Case const cases[] = {
+        {"released in another window",
+         [this, &other](GCSPUSaveAsSealmarkPDFDialog& dialog)
+         {
+             other.show();
+             other.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+             QTest::keyRelease(other.windowHandle(), Qt::Key_Alt);
+             other.hide();
+             dialog.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+             EXPECT_EQ(OK()->text(), "OK") << "the button says what it does";
+         }},
+        // The dialog stays active, yet its release never came (the window system kept it).
+        {"released unheard", [](GCSPUSaveAsSealmarkPDFDialog&) {}},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        GCSPUSaveAsSealmarkPDFDialog& dialog = Open();
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyPress(dialog.windowHandle(), Qt::Key_Alt, Qt::AltModifier);
+        ASSERT_EQ(OK()->text(), "Remove");
+        c.fMeanwhile(dialog);
+        QTest::mouseClick(OK(), Qt::LeftButton, Qt::NoModifier);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << "the click exports";
+        EXPECT_EQ(Items(), "*Proof A (Proof A), Proof B (Proof B)");
+        GTable<GString> offered;
+        CSPluginTools::GetPluginSendrixors(offered);
+        EXPECT_EQ(offered.GetCount(), 2);
+        EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "1");
+        fs::remove(PDF());
+    }
+}
+
 TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ARemovalThatFailsLeavesTheListAsItWasAndSaysSo)
 {
     AddSendrixor("Proof A", StandardEntries());
@@ -435,7 +488,7 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ARemovalThatFailsLeavesTheListAsItWasAn
     dialog.show();
     // Another program takes the Sendrixor out of the registry meanwhile.
     ASSERT_TRUE(GPPActorRegistry().UnRegister(TextOf("Proof A")));
-    QTest::keyPress(&dialog, Qt::Key_Alt);
+    QTest::keyPress(&dialog, Qt::Key_Alt, Qt::AltModifier);
     OK()->click();
     QTest::keyRelease(&dialog, Qt::Key_Alt);
     EXPECT_EQ(Items(), "*Proof A (Proof A), Proof B (Proof B)");

@@ -40,6 +40,7 @@
 #include "GQUICollapsibleFrame.h"
 #include "GQUIExpandCollapseButton.h"
 #include "GUTF8Encoding.h"
+#include "HandMadeZip.h"
 #include "PeerProcess.h"
 #include "PluginUIFixture.h"
 #include "PreferredLanguages.h"
@@ -495,6 +496,66 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ARemovalThatFailsLeavesTheListAsItWasAn
     EXPECT_EQ(Shown(), std::vector<std::string>{
                            "Export as Sealmark PDF error: Unable to remove selected PDF setting."});
     EXPECT_TRUE(dialog.isVisible());
+}
+
+// A Sendrixor's settings that cannot be read are told at OK, as an archive that cannot be read is,
+// and nothing is exported with settings the Sendrixor never had.
+TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ASendrixorWhoseSettingsCannotBeReadExportsNothingAndSaysSo)
+{
+    deliverytest::PeerLock const noPeer;
+    fHost->OpenDocument(WriteDocument("Brochure.indd", {"1", "2"}).string());
+    std::string const password = plugintest::ArchivePassword();
+    std::string const prefs = plugintest::ProjectPrefs({{"UserSettings", "true"}, {"IncludeFilePackage", "true"}});
+    std::string const deflated = ziptest::Deflated(prefs);
+    ziptest::HandEntry const jobOptions =
+        ziptest::HandEntry("PrinterFiles/Proof A.joboptions", indesignhost::WriteJobOptions({})).Encrypt(password);
+    struct Case
+    {
+        char const* fName;
+        ziptest::HandEntry fPrefs;
+        bool fExports;
+    };
+    Case const cases[] = {
+        {"whole", ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password), true},
+        {"a checksum that does not match",
+         ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password).Crc(0x12345678), false},
+        {"compressed data cut short",
+         ziptest::HandEntry("Project/Project.prefs", prefs)
+             .Deflate()
+             .Data(deflated.substr(0, deflated.size() / 2))
+             .Encrypt(password),
+         false},
+        {"preference text that breaks off",
+         ziptest::HandEntry("Project/Project.prefs", prefs.substr(0, prefs.size() / 4 * 2)).Encrypt(password),
+         false},
+        {"no preference text at all",
+         ziptest::HandEntry("Project/Project.prefs", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16))
+             .Encrypt(password),
+         false},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        fs::remove_all(OutputFolder("Proof A"));
+        fUI->Answerer().Clear();
+        fs::path const archive = AddSendrixor("Proof A", StandardEntries());
+        ziptest::WriteFile(archive, ziptest::ZipOf({c.fPrefs, jobOptions}));
+        Open().show();
+        OK()->click();
+        if (c.fExports)
+        {
+            EXPECT_EQ(Request(), "Proof A with package");
+            EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "2");
+            EXPECT_EQ(Shown(), std::vector<std::string>{cCannotLaunch});
+        }
+        else
+        {
+            EXPECT_FALSE(fs::exists(OutputFolder("Proof A"))) << "nothing exported";
+            EXPECT_EQ(Shown(), std::vector<std::string>{
+                                   "Export to Sendrixor error: Unable to retrieve PDF setting: Proof A"});
+        }
+        ASSERT_TRUE(GPPActorRegistry().UnRegister(TextOf("Proof A")));
+    }
 }
 
 TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, TheSwitchesShapeTheDialog)

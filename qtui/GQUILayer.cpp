@@ -80,8 +80,8 @@ char const* const GQUILayer::cStyleSheetOther =
     "QCheckBox { height: 20px; spacing:5px;}QCheckBox::indicator{ width:15px; height: 20px; }"
     "QToolButton::menu-indicator { right:200 } QSpinBox, QDoubleSpinBox { height:17px; padding-right: 4px; "
     "} ";
-char const* const GQUILayer::cSquareIndicators =
-    "QRadioButton::indicator { width: 15px; height: 15px; } QCheckBox::indicator{ width:15px; height: 15px; }";
+char const* const GQUILayer::cSquareIndicators = "QRadioButton::indicator { width: 15px; height: 15px; } "
+                                                 "QCheckBox::indicator{ width:15px; height: 15px; }";
 
 GPathName GQUILayer::sPrefFileName;
 int GQUILayer::sInitialized = 0;

@@ -7,8 +7,8 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QClipboard>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -349,7 +349,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ModifierKeysLeaveTheFocusInTheRangeFiel
     };
     Case const cases[] = {
         // Digits that need Shift, as on a French keyboard: Shift goes down alone first.
-        {"a digit typed with Shift", [window] { QTest::keyClick(window, Qt::Key_2, Qt::ShiftModifier); }, "2"},
+        {"a digit typed with Shift", [window] { QTest::keyClick(window, Qt::Key_2, Qt::ShiftModifier); },
+         "2"},
         {"Shift pressed and released, then a digit",
          [window]
          {
@@ -505,10 +506,12 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ASendrixorWhoseSettingsCannotBeReadExpo
     deliverytest::PeerLock const noPeer;
     fHost->OpenDocument(WriteDocument("Brochure.indd", {"1", "2"}).string());
     std::string const password = plugintest::ArchivePassword();
-    std::string const prefs = plugintest::ProjectPrefs({{"UserSettings", "true"}, {"IncludeFilePackage", "true"}});
+    std::string const prefs =
+        plugintest::ProjectPrefs({{"UserSettings", "true"}, {"IncludeFilePackage", "true"}});
     std::string const deflated = ziptest::Deflated(prefs);
     ziptest::HandEntry const jobOptions =
-        ziptest::HandEntry("PrinterFiles/Proof A.joboptions", indesignhost::WriteJobOptions({})).Encrypt(password);
+        ziptest::HandEntry("PrinterFiles/Proof A.joboptions", indesignhost::WriteJobOptions({}))
+            .Encrypt(password);
     struct Case
     {
         char const* fName;
@@ -518,7 +521,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ASendrixorWhoseSettingsCannotBeReadExpo
     Case const cases[] = {
         {"whole", ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password), true},
         {"a checksum that does not match",
-         ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password).Crc(0x12345678), false},
+         ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password).Crc(0x12345678),
+         false},
         {"compressed data cut short",
          ziptest::HandEntry("Project/Project.prefs", prefs)
              .Deflate()

@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QJsonArray>
-#include <QPointer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -491,7 +491,8 @@ TEST_F(ActionComponentTest, AnyErrorOfTheExportIsShownAndTheHostGoesOn)
     };
     Case const cases[] = {
         {"the runtime out of memory", [] { throw std::bad_alloc(); }, "Out of memory"},
-        {"a library's error", [] { throw std::runtime_error("the volume went away"); }, "the volume went away"},
+        {"a library's error", [] { throw std::runtime_error("the volume went away"); },
+         "the volume went away"},
         {"a library's error in UTF-8", [] { throw std::invalid_argument("Caf\xC3\xA9 is no page"); },
          "Caf\xC3\xA9 is no page"},
         {"not an exception of the standard", [] { throw 42; }, "General Exception"},

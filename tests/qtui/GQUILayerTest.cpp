@@ -175,7 +175,8 @@ TEST_F(LayerTest, TheMakersLookIsApplied)
     char const* const expected =
         PSystem::GetOSCode() >= 6016 ? GQUILayer::cStyleSheetFrom1015 : GQUILayer::cStyleSheetOther;
     // Followed, under any style but the macOS one, by what makes the indicators square.
-    EXPECT_TRUE(qApp->styleSheet().startsWith(QString::fromLatin1(expected))) << qApp->styleSheet().toStdString();
+    EXPECT_TRUE(qApp->styleSheet().startsWith(QString::fromLatin1(expected)))
+        << qApp->styleSheet().toStdString();
     EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetFrom1015), 300u);
     EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetOther), 276u);
 
@@ -246,10 +247,10 @@ void ExpectSquareIndicatorHoldingItsMark(QStyle::SubElement element, QStyle::Pix
     QImage const unchecked = button.Picture(false);
     QRect const mark = MarkOf(unchecked, button.Picture(true));
     ASSERT_FALSE(mark.isEmpty()) << "checking draws a mark";
-    EXPECT_TRUE(indicator.contains(mark)) << "mark (" << mark.x() << ", " << mark.y() << ") " << mark.width()
-                                          << " x " << mark.height() << " outside the indicator (" << indicator.x()
-                                          << ", " << indicator.y() << ") " << indicator.width() << " x "
-                                          << indicator.height();
+    EXPECT_TRUE(indicator.contains(mark))
+        << "mark (" << mark.x() << ", " << mark.y() << ") " << mark.width() << " x " << mark.height()
+        << " outside the indicator (" << indicator.x() << ", " << indicator.y() << ") " << indicator.width()
+        << " x " << indicator.height();
 }
 } // namespace
 
@@ -261,8 +262,8 @@ TEST_F(LayerTest, CheckBoxesAndRadioButtonsHaveSquareIndicatorsWithTheirMarksIns
     ASSERT_FALSE(QApplication::style()->inherits("QMacStyle")) << "this platform's style";
     {
         SCOPED_TRACE("check box");
-        ExpectSquareIndicatorHoldingItsMark<QCheckBox>(QStyle::SE_CheckBoxIndicator, QStyle::PM_IndicatorWidth,
-                                                       QStyle::PM_IndicatorHeight);
+        ExpectSquareIndicatorHoldingItsMark<QCheckBox>(QStyle::SE_CheckBoxIndicator,
+                                                       QStyle::PM_IndicatorWidth, QStyle::PM_IndicatorHeight);
     }
     {
         SCOPED_TRACE("radio button");

@@ -192,6 +192,9 @@ bool CSPluginTools::GetProjectProperties(GPathName const& archive, GPathName& jo
     GString text;
     GStringSupport::AssignEncoding(GQStringSupport::ToGBuffer(prefs), text);
     GPrefMemoryModule project(text);
+    // Damaged preference text is no set of the Sendrixor's settings: none of it is taken.
+    if (project.WasReadIncomplete())
+        return false;
     project.FlushPrefs();
     settings.UpdateWith(&project);
     return extracted;

@@ -65,10 +65,11 @@ bool GCPTSaveAsAction::Execute()
     CSPluginTools::GetOutputPDFPath(folder);
     folder.Append(fCurrentName);
 
-    // Only a check that the Sendrixor's job options can still be read: the export uses those the
-    // request was made with.
+    // The request must hold the settings the Sendrixor was made with, not defaults in place of a
+    // damaged archive's. Then only a check that its job options can still be read: the export uses
+    // those the request was made with.
     GPathName jobOptions;
-    if (!CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions))
+    if (!request->IsArchiveRead() || !CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions))
     {
         fLastError = GStringPool::GetString(GCPTCSPluginToolsTexts::cCanNotRetrievePDFSetting);
         fLastError.SubstituteParams(fCurrentName);

@@ -5,17 +5,18 @@
 
 GCPTSaveAsProperties::GCPTSaveAsProperties(GString const& name)
     : fName(name), fSettingsModule(new GPrefMemoryModule),
-      fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(false), fBuildNumber(0)
+      fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(false), fBuildNumber(0),
+      fArchiveRead(false)
 {
     int buildNumber = 0;
-    CSPluginTools::GetProjectProperties(fName, fJobOptionsPath, *fSettingsModule, buildNumber);
+    fArchiveRead = CSPluginTools::GetProjectProperties(fName, fJobOptionsPath, *fSettingsModule, buildNumber);
     fBuildNumber = buildNumber;
 }
 
 GCPTSaveAsProperties::GCPTSaveAsProperties(GCPTSaveAsProperties const& other)
     : fName(other.fName), fJobOptionsPath(other.fJobOptionsPath), fSettingsModule(new GPrefMemoryModule),
       fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(other.fHasPageRange),
-      fPageRange(other.fPageRange), fBuildNumber(other.fBuildNumber)
+      fPageRange(other.fPageRange), fBuildNumber(other.fBuildNumber), fArchiveRead(other.fArchiveRead)
 {
     fSettingsModule->UpdateWith(other.fSettingsModule.Get());
 }

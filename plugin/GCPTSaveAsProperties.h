@@ -30,6 +30,9 @@ public:
     GString const& GetPageRange() const { return fPageRange; }
     void SetPageRange(GString const& range);
     std::int32_t GetBuildNumber() const { return fBuildNumber; }
+    // Whether the Sendrixor's settings and job options were both read from its archive; the
+    // settings of a request without them are mere defaults.
+    bool IsArchiveRead() const { return fArchiveRead; }
 
 private:
     GString fName;
@@ -39,4 +42,5 @@ private:
     bool fHasPageRange;
     GString fPageRange;
     std::int32_t fBuildNumber;
+    bool fArchiveRead;
 };

@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -289,6 +290,10 @@ void GCSPUSaveAsSealmarkPDFDialog::OnExit()
 
 void GCSPUSaveAsSealmarkPDFDialog::OkOrRemoveClicked()
 {
+    // "Remove" may be left over from an Alt released where the dialog did not hear it. A removal
+    // cannot be undone, so only Alt held at this moment removes; a plain click exports.
+    if (fRemoveMode == cRemoveMode && !QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier))
+        LeaveRemoveMode();
     if (fRemoveMode == cRemoveMode)
     {
         DoRemove();
@@ -337,22 +342,37 @@ void GCSPUSaveAsSealmarkPDFDialog::ShowCopyrights()
 
 void GCSPUSaveAsSealmarkPDFDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Alt)
+    bool const alt = event->key() == Qt::Key_Alt;
+    if (alt)
     {
         fRemoveMode = cRemoveMode;
         OkButton()->setText(tr("Remove"));
     }
     GQUIWindow::keyPressEvent(event);
-    // The release of Alt must reach the dialog, whichever control had the focus.
-    setFocus(Qt::ActiveWindowFocusReason);
+    // The release of Alt must reach the dialog, whichever control had the focus. Only Alt's: any
+    // other key the control passes on (Shift or Control going down before a digit or a paste) must
+    // leave the focus where the user is typing.
+    if (alt)
+        setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void GCSPUSaveAsSealmarkPDFDialog::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Alt)
-    {
-        OkButton()->setText(tr("OK"));
-        fRemoveMode = cNormalMode;
-    }
+        LeaveRemoveMode();
     QWidget::keyReleaseEvent(event);
+}
+
+void GCSPUSaveAsSealmarkPDFDialog::changeEvent(QEvent* event)
+{
+    // Keys go to the other window now: the release of Alt would never come here.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        LeaveRemoveMode();
+    GQUIWindow::changeEvent(event);
+}
+
+void GCSPUSaveAsSealmarkPDFDialog::LeaveRemoveMode()
+{
+    OkButton()->setText(tr("OK"));
+    fRemoveMode = cNormalMode;
 }

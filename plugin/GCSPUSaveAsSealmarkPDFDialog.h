@@ -45,7 +45,8 @@ public:
     void ShowCopyrights();
 
 public Q_SLOTS:
-    // OK: exports after closing the dialog; while Alt is held: removes and stays open.
+    // OK: exports after closing the dialog; while Alt is held (read from the keyboard at the click):
+    // removes and stays open.
     void OkOrRemoveClicked();
     // A fresh request for the Sendrixor of the item, and its settings shown.
     void OnPDFSettingsSelectionChanged(int index);
@@ -59,6 +60,8 @@ public Q_SLOTS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Leaving the window leaves "Remove".
+    void changeEvent(QEvent* event) override;
 
 private:
     enum RemoveMode
@@ -67,6 +70,8 @@ private:
         cRemoveMode = 1
     };
 
+    // OK reads "OK" and exports again.
+    void LeaveRemoveMode();
     bool IsFeatureAvailable(int feature) const;
     QPushButton* OkButton() const;
     // The registry name of the Sendrixor of the item.

@@ -1,6 +1,11 @@
 // The plug-in's handler of its menu actions.
 #include "GIDCSPActionComponent.h"
 
+#include <QString>
+
+#include <exception>
+#include <new>
+
 #include "CAlert.h"
 #include "GBasicFrameworkCoreLayer.h"
 #include "GCCLSendrixCoreLayer.h"
@@ -10,14 +15,17 @@
 #include "GCPTSaveAsTool.h"
 #include "GCSPUPluginUILayer.h"
 #include "GCSPUSaveAsSealmarkPDFDialog.h"
+#include "GCustomException.h"
 #include "GException.h"
 #include "GFileSystem.h"
 #include "GIDCSConvertMethods.h"
 #include "GIDCSPExportBookAction.h"
 #include "GIDCSPSaveAsAction.h"
 #include "GIDCSPWindowSupport.h"
+#include "GMemoryException.h"
 #include "GPrefFileModule.h"
 #include "GPreferences.h"
+#include "GQStringSupport.h"
 #include "GQUILayer.h"
 #include "GStringPool.h"
 #include "GUnicodeEncoding.h"
@@ -89,6 +97,24 @@ void AddShortcut(ActionID action, char const* text)
     int32 modifiers = 0;
     if (utils->ParseShortcutString(PMString(text), key, modifiers))
         shortcuts->AddShortcut(action, PMString("DefaultContext"), key, modifiers);
+}
+
+// The foundation's "General Exception", the id of an error that has only a text of its own.
+constexpr int cGeneralErrorID = 2450;
+
+// Shows an error that ended an action. Out of memory, the message may fail to be made or shown too;
+// then nothing more can be told, and the host must still go on.
+template<class Describe>
+void ShowActionError(Describe describe)
+{
+    try
+    {
+        GUserMessage::GetInstance()->ShowErrorMessage(
+            GStringPool::GetString(GCPTCSPluginToolsTexts::cExportToSendrixorError), describe());
+    }
+    catch (...) // see above
+    {
+    }
 }
 
 PMString HostText(GString const& text)
@@ -175,8 +201,8 @@ GIDCSPActionComponent::~GIDCSPActionComponent()
 
 void GIDCSPActionComponent::DoAction(IActiveContext*, ActionID action, SysPoint, IPMUnknown*)
 {
-    // The host has no use for the foundation's errors: one that would leave this call is shown to
-    // the user instead.
+    // The host takes any exception out of this call for a crash: every error is shown to the user
+    // instead.
     try
     {
         switch (action)
@@ -198,8 +224,24 @@ void GIDCSPActionComponent::DoAction(IActiveContext*, ActionID action, SysPoint,
     }
     catch (GException const& exception) // shown, so that the host goes on
     {
-        GUserMessage::GetInstance()->ShowErrorMessage(
-            GStringPool::GetString(GCPTCSPluginToolsTexts::cExportToSendrixorError), exception.GetFullDescription());
+        ShowActionError([&exception] { return exception.GetFullDescription(); });
+    }
+    catch (std::bad_alloc const&) // the runtime's out of memory: told as the foundation's
+    {
+        ShowActionError([] { return GMemoryException().GetFullDescription(); });
+    }
+    catch (std::exception const& exception) // a library's error, with its own text
+    {
+        ShowActionError(
+            [&exception]
+            {
+                GString const text = GQStringSupport::ToGString(QString::fromUtf8(exception.what()), true);
+                return GCustomException(cGeneralErrorID, text).GetFullDescription();
+            });
+    }
+    catch (...) // whatever else is thrown must not reach the host either
+    {
+        ShowActionError([] { return GException().GetFullDescription(); });
     }
 }
 

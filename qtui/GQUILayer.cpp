@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QPalette>
+#include <QStyle>
 
 #include <cstdlib>
 #include <memory>
@@ -79,6 +80,8 @@ char const* const GQUILayer::cStyleSheetOther =
     "QCheckBox { height: 20px; spacing:5px;}QCheckBox::indicator{ width:15px; height: 20px; }"
     "QToolButton::menu-indicator { right:200 } QSpinBox, QDoubleSpinBox { height:17px; padding-right: 4px; "
     "} ";
+char const* const GQUILayer::cSquareIndicators = "QRadioButton::indicator { width: 15px; height: 15px; } "
+                                                 "QCheckBox::indicator{ width:15px; height: 15px; }";
 
 GPathName GQUILayer::sPrefFileName;
 int GQUILayer::sInitialized = 0;
@@ -231,8 +234,13 @@ void GQUILayer::ApplyLook()
 
     // From macOS 10.15 on the indicators sit one pixel higher.
     constexpr int cMacOS1015 = 6016;
-    qApp->setStyleSheet(
-        QString::fromLatin1(PSystem::GetOSCode() >= cMacOS1015 ? cStyleSheetFrom1015 : cStyleSheetOther));
+    QString sheet =
+        QString::fromLatin1(PSystem::GetOSCode() >= cMacOS1015 ? cStyleSheetFrom1015 : cStyleSheetOther);
+    // The indicators' sizes suit the macOS style, which draws its control in the middle of them;
+    // other styles fill them, and a tick drawn for the height spills out of a narrower box.
+    if (!QApplication::style()->inherits("QMacStyle"))
+        sheet += QLatin1String(cSquareIndicators);
+    qApp->setStyleSheet(sheet);
 }
 
 void GQUILayer::HandleStartModalLoop(void* windowHandle)

@@ -24,6 +24,8 @@ public:
     static char* cDummyArgv[2];
     static char const* const cStyleSheetFrom1015;
     static char const* const cStyleSheetOther;
+    // Added to either sheet under any style but the macOS one: square check and radio indicators.
+    static char const* const cSquareIndicators;
 
     // Counted: only the first call starts the layer (the application, the look, the texts, the
     // user-message service), only the call that balances it stops it. A first call that throws

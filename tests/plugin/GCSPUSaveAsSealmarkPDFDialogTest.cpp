@@ -2,11 +2,13 @@
 // action over the host stand-in: the list and its remembered choice, the options and the package
 // choice a Sendrixor allows, the page range as typed, Alt's "Remove", the switches of the book dialog,
 // OK running the export and Cancel running none, the host's modal state around the dialog, and the
-// licence dialog behind "©".
+// licence dialog behind "©"; modifier keys that leave the focus where the user types.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <filesystem>
 #include <functional>
@@ -37,6 +40,7 @@
 #include "GQUICollapsibleFrame.h"
 #include "GQUIExpandCollapseButton.h"
 #include "GUTF8Encoding.h"
+#include "HandMadeZip.h"
 #include "PeerProcess.h"
 #include "PluginUIFixture.h"
 #include "PreferredLanguages.h"
@@ -325,6 +329,64 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ThePageRangeTakesWhatItsPatternLetsStan
     EXPECT_EQ(Shown(), std::vector<std::string>{"Export to Sendrixor error: Plug-in Error: Pages"});
 }
 
+// Keys reach the dialog as the window system delivers them: to the control with the focus, and
+// from there to the dialog when the control has no use for them.
+TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ModifierKeysLeaveTheFocusInTheRangeField)
+{
+    AddSendrixor("Proof A", StandardEntries());
+    GCSPUSaveAsSealmarkPDFDialog& dialog = Open();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QWindow* const window = dialog.windowHandle();
+    PageButton("Range:")->click();
+    QApplication::clipboard()->setText(QStringLiteral("4-5"));
+
+    struct Case
+    {
+        char const* fName;
+        std::function<void()> fKeys;
+        char const* fTyped;
+    };
+    Case const cases[] = {
+        // Digits that need Shift, as on a French keyboard: Shift goes down alone first.
+        {"a digit typed with Shift", [window] { QTest::keyClick(window, Qt::Key_2, Qt::ShiftModifier); },
+         "2"},
+        {"Shift pressed and released, then a digit",
+         [window]
+         {
+             QTest::keyClick(window, Qt::Key_Shift);
+             QTest::keyClick(window, Qt::Key_3);
+         },
+         "3"},
+        {"Control+V", [window] { QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier); }, "4-5"},
+        {"Control pressed and released, then a digit",
+         [window]
+         {
+             QTest::keyClick(window, Qt::Key_Control);
+             QTest::keyClick(window, Qt::Key_7);
+         },
+         "7"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        Range()->clear();
+        Range()->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), Range());
+        c.fKeys();
+        EXPECT_EQ(QApplication::focusWidget(), Range());
+        EXPECT_EQ(Range()->text().toStdString(), c.fTyped);
+    }
+
+    // Alt still takes the focus, so that its release reaches the dialog whatever had the focus.
+    Range()->setFocus();
+    QTest::keyPress(window, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog);
+    EXPECT_EQ(OK()->text(), "Remove");
+    QTest::keyRelease(window, Qt::Key_Alt);
+    EXPECT_EQ(OK()->text(), "OK");
+}
+
 TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
 {
     AddSendrixor("Proof A", StandardEntries(cUserSettings));
@@ -333,7 +395,8 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     dialog.show();
     QString const okText = OK()->text();
 
-    QTest::keyPress(&dialog, Qt::Key_Alt);
+    // Held down, as the keyboard then reports it: the key with its modifier.
+    QTest::keyPress(&dialog, Qt::Key_Alt, Qt::AltModifier);
     EXPECT_EQ(OK()->text(), "Remove");
     OK()->click();
     EXPECT_TRUE(dialog.isVisible()) << "removing leaves the dialog open";
@@ -353,7 +416,7 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     EXPECT_NE(okText, "Remove");
 
     // The last one goes: nothing is left to choose or export.
-    QTest::keyPress(&dialog, Qt::Key_Alt);
+    QTest::keyPress(&dialog, Qt::Key_Alt, Qt::AltModifier);
     OK()->click();
     EXPECT_EQ(Items(), "");
     EXPECT_EQ(Control<QLabel>("mMessageLabel")->text(), "No PDF Settings found");
@@ -367,6 +430,58 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, HoldingAltTurnsOKIntoRemove)
     EXPECT_EQ(Shown(), std::vector<std::string>{});
 }
 
+// Alt's release can happen where the dialog does not hear it; what the button does then follows the
+// keyboard, never a "Remove" left over.
+TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, APlainClickNeverRemovesWhereverAltWasReleased)
+{
+    deliverytest::PeerLock const noPeer;
+    AddExportSendrixor("Proof A", {});
+    AddExportSendrixor("Proof B", {});
+    fHost->OpenDocument(WriteDocument("Brochure.indd", {"1"}).string());
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("Another window"));
+    struct Case
+    {
+        char const* fName;
+        // Between Alt going down in the dialog and the click on OK.
+        std::function<void(GCSPUSaveAsSealmarkPDFDialog&)> fMeanwhile;
+    };
+    Case const cases[] = {
+        {"released in another window",
+         [this, &other](GCSPUSaveAsSealmarkPDFDialog& dialog)
+         {
+             other.show();
+             other.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+             QTest::keyRelease(other.windowHandle(), Qt::Key_Alt);
+             other.hide();
+             dialog.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+             EXPECT_EQ(OK()->text(), "OK") << "the button says what it does";
+         }},
+        // The dialog stays active, yet its release never came (the window system kept it).
+        {"released unheard", [](GCSPUSaveAsSealmarkPDFDialog&) {}},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        GCSPUSaveAsSealmarkPDFDialog& dialog = Open();
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyPress(dialog.windowHandle(), Qt::Key_Alt, Qt::AltModifier);
+        ASSERT_EQ(OK()->text(), "Remove");
+        c.fMeanwhile(dialog);
+        QTest::mouseClick(OK(), Qt::LeftButton, Qt::NoModifier);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << "the click exports";
+        EXPECT_EQ(Items(), "*Proof A (Proof A), Proof B (Proof B)");
+        GTable<GString> offered;
+        CSPluginTools::GetPluginSendrixors(offered);
+        EXPECT_EQ(offered.GetCount(), 2);
+        EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "1");
+        fs::remove(PDF());
+    }
+}
+
 TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ARemovalThatFailsLeavesTheListAsItWasAndSaysSo)
 {
     AddSendrixor("Proof A", StandardEntries());
@@ -375,13 +490,76 @@ TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ARemovalThatFailsLeavesTheListAsItWasAn
     dialog.show();
     // Another program takes the Sendrixor out of the registry meanwhile.
     ASSERT_TRUE(GPPActorRegistry().UnRegister(TextOf("Proof A")));
-    QTest::keyPress(&dialog, Qt::Key_Alt);
+    QTest::keyPress(&dialog, Qt::Key_Alt, Qt::AltModifier);
     OK()->click();
     QTest::keyRelease(&dialog, Qt::Key_Alt);
     EXPECT_EQ(Items(), "*Proof A (Proof A), Proof B (Proof B)");
     EXPECT_EQ(Shown(), std::vector<std::string>{
                            "Export as Sealmark PDF error: Unable to remove selected PDF setting."});
     EXPECT_TRUE(dialog.isVisible());
+}
+
+// A Sendrixor's settings that cannot be read are told at OK, as an archive that cannot be read is,
+// and nothing is exported with settings the Sendrixor never had.
+TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, ASendrixorWhoseSettingsCannotBeReadExportsNothingAndSaysSo)
+{
+    deliverytest::PeerLock const noPeer;
+    fHost->OpenDocument(WriteDocument("Brochure.indd", {"1", "2"}).string());
+    std::string const password = plugintest::ArchivePassword();
+    std::string const prefs =
+        plugintest::ProjectPrefs({{"UserSettings", "true"}, {"IncludeFilePackage", "true"}});
+    std::string const deflated = ziptest::Deflated(prefs);
+    ziptest::HandEntry const jobOptions =
+        ziptest::HandEntry("PrinterFiles/Proof A.joboptions", indesignhost::WriteJobOptions({}))
+            .Encrypt(password);
+    struct Case
+    {
+        char const* fName;
+        ziptest::HandEntry fPrefs;
+        bool fExports;
+    };
+    Case const cases[] = {
+        {"whole", ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password), true},
+        {"a checksum that does not match",
+         ziptest::HandEntry("Project/Project.prefs", prefs).Deflate().Encrypt(password).Crc(0x12345678),
+         false},
+        {"compressed data cut short",
+         ziptest::HandEntry("Project/Project.prefs", prefs)
+             .Deflate()
+             .Data(deflated.substr(0, deflated.size() / 2))
+             .Encrypt(password),
+         false},
+        {"preference text that breaks off",
+         ziptest::HandEntry("Project/Project.prefs", prefs.substr(0, prefs.size() / 4 * 2)).Encrypt(password),
+         false},
+        {"no preference text at all",
+         ziptest::HandEntry("Project/Project.prefs", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16))
+             .Encrypt(password),
+         false},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        fs::remove_all(OutputFolder("Proof A"));
+        fUI->Answerer().Clear();
+        fs::path const archive = AddSendrixor("Proof A", StandardEntries());
+        ziptest::WriteFile(archive, ziptest::ZipOf({c.fPrefs, jobOptions}));
+        Open().show();
+        OK()->click();
+        if (c.fExports)
+        {
+            EXPECT_EQ(Request(), "Proof A with package");
+            EXPECT_EQ(plugintest::PdfInfo(PDF(), "Pages"), "2");
+            EXPECT_EQ(Shown(), std::vector<std::string>{cCannotLaunch});
+        }
+        else
+        {
+            EXPECT_FALSE(fs::exists(OutputFolder("Proof A"))) << "nothing exported";
+            EXPECT_EQ(Shown(), std::vector<std::string>{
+                                   "Export to Sendrixor error: Unable to retrieve PDF setting: Proof A"});
+        }
+        ASSERT_TRUE(GPPActorRegistry().UnRegister(TextOf("Proof A")));
+    }
 }
 
 TEST_F(GCSPUSaveAsSealmarkPDFDialogTest, TheSwitchesShapeTheDialog)

@@ -1,12 +1,13 @@
 // The plug-in's entry over the host stand-in in this process: its plug-in object and records added
 // to a host, the start-up service registering the two actions and their menu items once, the action
 // component's menu states, names and shortcuts, the about item, ids it does not know, the host's
-// modal state around the export dialog, the user's unit, and a foundation error shown, not thrown.
+// modal state around the export dialog, the user's unit, and an error of any kind shown, not thrown.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QJsonArray>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,6 +31,7 @@
 #include "GReceiver.h"
 #include "GSimpleException.h"
 #include "GUnitSupport.h"
+#include "GUserMessage.h"
 #include "IBook.h"
 #include "ISession.h"
 #include "IUnitPrefs.h"
@@ -112,6 +116,27 @@ public:
     void Receive(int, GEmptyMessage const&) override { throw GSimpleException(cFailure); }
 
     static constexpr int cFailure = 40003;
+};
+
+// The same, failing with whatever it is given: the runtime's or a library's exceptions.
+class ThrowingPreferencesListener : public GReceiver<GEmptyMessage>
+{
+public:
+    explicit ThrowingPreferencesListener(std::function<void()> fail) : fFail(std::move(fail))
+    {
+        Subscribe(GBasicSignals::cPreferencesChangedSignal);
+    }
+    void Receive(int, GEmptyMessage const&) override { fFail(); }
+
+private:
+    std::function<void()> fFail;
+};
+
+// A message service that cannot show anything, as when memory has run out.
+class FailingMessages : public GUserMessage
+{
+public:
+    void ShowErrorMessage(GString const&, GString const&) override { throw std::bad_alloc(); }
 };
 
 class ActionComponentTest : public plugintest::ExportFixture
@@ -449,5 +474,53 @@ TEST_F(ActionComponentTest, AFoundationErrorOfTheExportIsShownAndTheHostGoesOn)
     // The next choice runs the dialog as ever.
     ASSERT_TRUE(fHost->ChooseMenuItem(cFileMenu, cItemName));
     EXPECT_EQ(fCanceller->Dialogs().size(), 1u);
+}
+// Not only the foundation's errors: whatever the runtime, a library or anything else throws out of
+// the export is shown the same way, and the host, which takes an exception out of DoAction for a
+// crash, goes on.
+TEST_F(ActionComponentTest, AnyErrorOfTheExportIsShownAndTheHostGoesOn)
+{
+    AddExportSendrixor("Proof A", {{"UserSettings", "true"}});
+    fHost->OpenDocument(WriteDocument("Brochure.indd", {"1"}).string());
+    Menu(cFileMenu);
+    struct Case
+    {
+        char const* fName;
+        std::function<void()> fFail;
+        char const* fShown;
+    };
+    Case const cases[] = {
+        {"the runtime out of memory", [] { throw std::bad_alloc(); }, "Out of memory"},
+        {"a library's error", [] { throw std::runtime_error("the volume went away"); },
+         "the volume went away"},
+        {"a library's error in UTF-8", [] { throw std::invalid_argument("Caf\xC3\xA9 is no page"); },
+         "Caf\xC3\xA9 is no page"},
+        {"not an exception of the standard", [] { throw 42; }, "General Exception"},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        fAnswerer->Clear();
+        {
+            ThrowingPreferencesListener const failing(c.fFail);
+            ASSERT_TRUE(fHost->ChooseMenuItem(cFileMenu, cItemName));
+        }
+        EXPECT_FALSE(fHost->PlugInFailed());
+        EXPECT_TRUE(fCanceller->Dialogs().empty()) << "the dialog never came";
+        ASSERT_EQ(fAnswerer->Shown().size(), 1u);
+        EXPECT_EQ(fAnswerer->Shown()[0].fTitle.toStdString(), "Export to Sendrixor error");
+        EXPECT_EQ(fAnswerer->Shown()[0].fText.toStdString(), c.fShown);
+        EXPECT_EQ(fAnswerer->Shown()[0].fIcon, QMessageBox::Critical);
+        EXPECT_EQ(fHost->ModalDepth(), 0);
+    }
+
+    // Nothing can be shown either: the host still goes on.
+    GUserMessage::SetInstance(new FailingMessages);
+    {
+        ThrowingPreferencesListener const failing([] { throw std::bad_alloc(); });
+        ASSERT_TRUE(fHost->ChooseMenuItem(cFileMenu, cItemName));
+    }
+    EXPECT_FALSE(fHost->PlugInFailed());
+    EXPECT_EQ(fHost->ModalDepth(), 0);
 }
 } // namespace

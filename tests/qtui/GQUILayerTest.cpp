@@ -1,13 +1,18 @@
 // The toolkit's counted start-up and shut-down: the Qt application made, adopted and shared through
 // its user count, a start that fails undone, the host's hooks, the default parent of dialogs, the
-// look and the texts.
+// look with its square check and radio indicators, and the texts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QImage>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 
 #include <cstdlib>
@@ -169,7 +174,9 @@ TEST_F(LayerTest, TheMakersLookIsApplied)
     GQUILayer::Initialize();
     char const* const expected =
         PSystem::GetOSCode() >= 6016 ? GQUILayer::cStyleSheetFrom1015 : GQUILayer::cStyleSheetOther;
-    EXPECT_EQ(qApp->styleSheet(), QString::fromLatin1(expected));
+    // Followed, under any style but the macOS one, by what makes the indicators square.
+    EXPECT_TRUE(qApp->styleSheet().startsWith(QString::fromLatin1(expected)))
+        << qApp->styleSheet().toStdString();
     EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetFrom1015), 300u);
     EXPECT_EQ(std::strlen(GQUILayer::cStyleSheetOther), 276u);
 
@@ -182,6 +189,89 @@ TEST_F(LayerTest, TheMakersLookIsApplied)
     EXPECT_EQ(QLocale().decimalPoint(), QLatin1Char('.'));
     GQUILayer::Finalize();
     QLocale::setDefault(QLocale::c());
+}
+
+namespace
+{
+// A check box or a radio button with the style option it is drawn with.
+template<class Button>
+class IndicatorButton : public Button
+{
+public:
+    IndicatorButton() : Button(QStringLiteral("Crop")) {}
+    QRect IndicatorRect(QStyle::SubElement element)
+    {
+        QStyleOptionButton option;
+        this->initStyleOption(&option);
+        return this->style()->subElementRect(element, &option, this);
+    }
+    QImage Picture(bool checked)
+    {
+        this->setChecked(checked);
+        QImage picture(this->size(), QImage::Format_ARGB32);
+        picture.fill(Qt::white);
+        this->render(&picture);
+        return picture;
+    }
+};
+
+// Where the two pictures differ: the mark that checking draws.
+QRect MarkOf(QImage const& unchecked, QImage const& checked)
+{
+    QRect mark;
+    for (int y = 0; y < checked.height(); ++y)
+    {
+        for (int x = 0; x < checked.width(); ++x)
+        {
+            if (checked.pixel(x, y) != unchecked.pixel(x, y))
+                mark |= QRect(x, y, 1, 1);
+        }
+    }
+    return mark;
+}
+
+template<class Button>
+void ExpectSquareIndicatorHoldingItsMark(QStyle::SubElement element, QStyle::PixelMetric width,
+                                         QStyle::PixelMetric height)
+{
+    IndicatorButton<Button> button;
+    button.adjustSize();
+    button.show();
+    QRect const indicator = button.IndicatorRect(element);
+    EXPECT_EQ(indicator.width(), indicator.height());
+    EXPECT_GE(indicator.width(), 12);
+    EXPECT_EQ(button.style()->pixelMetric(width, nullptr, &button),
+              button.style()->pixelMetric(height, nullptr, &button));
+    EXPECT_TRUE(button.rect().contains(indicator));
+
+    QImage const unchecked = button.Picture(false);
+    QRect const mark = MarkOf(unchecked, button.Picture(true));
+    ASSERT_FALSE(mark.isEmpty()) << "checking draws a mark";
+    EXPECT_TRUE(indicator.contains(mark))
+        << "mark (" << mark.x() << ", " << mark.y() << ") " << mark.width() << " x " << mark.height()
+        << " outside the indicator (" << indicator.x() << ", " << indicator.y() << ") " << indicator.width()
+        << " x " << indicator.height();
+}
+} // namespace
+
+// The sheet sizes the indicators for the macOS style, which draws its own control in the middle of
+// them; any other style fills them, so they must be square there.
+TEST_F(LayerTest, CheckBoxesAndRadioButtonsHaveSquareIndicatorsWithTheirMarksInside)
+{
+    GQUILayer::Initialize();
+    ASSERT_FALSE(QApplication::style()->inherits("QMacStyle")) << "this platform's style";
+    {
+        SCOPED_TRACE("check box");
+        ExpectSquareIndicatorHoldingItsMark<QCheckBox>(QStyle::SE_CheckBoxIndicator,
+                                                       QStyle::PM_IndicatorWidth, QStyle::PM_IndicatorHeight);
+    }
+    {
+        SCOPED_TRACE("radio button");
+        ExpectSquareIndicatorHoldingItsMark<QRadioButton>(QStyle::SE_RadioButtonIndicator,
+                                                          QStyle::PM_ExclusiveIndicatorWidth,
+                                                          QStyle::PM_ExclusiveIndicatorHeight);
+    }
+    GQUILayer::Finalize();
 }
 
 TEST_F(LayerTest, WithoutTheMakersStyleTheHostsLookStays)

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 #include "GException.h"
 #include "GFileSystem.h"
@@ -17,10 +16,8 @@ namespace
 {
 std::filesystem::path const& Folder()
 {
-    static std::filesystem::path const folder = [] {
-        std::filesystem::path made = std::filesystem::temp_directory_path() /
-                                     ("TraceSettingsFuzz-" + std::to_string(getpid()));
-        std::filesystem::create_directories(made);
+    static std::filesystem::path const& folder = [] () -> std::filesystem::path const& {
+        std::filesystem::path const& made = OwnTemporaryFolder("TraceSettingsFuzz");
         // Settings count only from a folder no one else can write into, whatever the umask.
         std::filesystem::permissions(made, std::filesystem::perms::owner_all);
         return made;

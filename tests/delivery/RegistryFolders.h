@@ -34,8 +34,8 @@ public:
     // (scripts/private-world) share /tmp, and there many of them run under the same process id.
     static GPathName Base()
     {
-        static std::string const sBase =
-            "/tmp/sendrix-registry-base-" + std::to_string(getpid()) + "-" + std::to_string(std::random_device()());
+        static std::string const sBase = "/tmp/sendrix-registry-base-" + std::to_string(getpid()) + "-" +
+                                         std::to_string(std::random_device()());
         return PathOf(sBase);
     }
     static GPathName PathOf(std::string const& text)

@@ -45,7 +45,8 @@ void EnterPrivateWorld()
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     execv(SENDRIX_PRIVATE_WORLD, argv.data());
-    std::fprintf(stderr, "private world: %s cannot be started: %s\n", SENDRIX_PRIVATE_WORLD, std::strerror(errno));
+    std::fprintf(stderr, "private world: %s cannot be started: %s\n", SENDRIX_PRIVATE_WORLD,
+                 std::strerror(errno));
     std::_Exit(127);
 }
 

@@ -16,12 +16,9 @@ namespace
 {
 std::filesystem::path const& Folder()
 {
-    static std::filesystem::path const& folder = [] () -> std::filesystem::path const& {
-        std::filesystem::path const& made = OwnTemporaryFolder("TraceSettingsFuzz");
-        // Settings count only from a folder no one else can write into, whatever the umask.
-        std::filesystem::permissions(made, std::filesystem::perms::owner_all);
-        return made;
-    }();
+    // Settings count only from a folder no one else can write into: mkdtemp makes it so, whatever
+    // the umask.
+    static std::filesystem::path const& folder = OwnTemporaryFolder("TraceSettingsFuzz");
     return folder;
 }
 } // namespace

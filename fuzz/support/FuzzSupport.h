@@ -5,7 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -38,6 +41,31 @@ inline void StartOnce()
         return true;
     }();
     (void)started;
+}
+
+// A new folder "<name>-XXXXXX" in the temporary folder (named by mkdtemp: targets run in worlds of
+// their own share the temporary folder, and there many run under the same process id), removed with
+// all it holds when the process exits, however many inputs it ran; a target asks for it once and
+// keeps the path. The paths are never destroyed, so that they outlive the exit handler.
+inline std::filesystem::path const& OwnTemporaryFolder(std::string const& name)
+{
+    static std::deque<std::filesystem::path>* const sFolders = []
+    {
+        std::atexit(
+            []
+            {
+                for (std::filesystem::path const& folder : *sFolders)
+                {
+                    std::error_code error;
+                    std::filesystem::remove_all(folder, error);
+                }
+            });
+        return new std::deque<std::filesystem::path>;
+    }();
+    std::string pattern = (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
+    Check(mkdtemp(pattern.data()) != nullptr, "a temporary folder can be made", pattern);
+    sFolders->push_back(pattern);
+    return sFolders->back();
 }
 
 // Every encoding text can be read and written in: UTF-16, UTF-8, the single-byte tables and the

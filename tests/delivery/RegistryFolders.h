@@ -3,6 +3,7 @@
 // process builds once, so it is the same for every test of the program).
 #pragma once
 
+#include <random>
 #include <string>
 #include <unistd.h>
 
@@ -29,7 +30,14 @@ public:
     RegistryFolders(RegistryFolders const&) = delete;
     RegistryFolders& operator=(RegistryFolders const&) = delete;
 
-    static GPathName Base() { return PathOf("/tmp/sendrix-registry-base-" + std::to_string(getpid())); }
+    // Its name holds a random part beside the process id: test programs in worlds of their own
+    // (scripts/private-world) share /tmp, and there many of them run under the same process id.
+    static GPathName Base()
+    {
+        static std::string const sBase = "/tmp/sendrix-registry-base-" + std::to_string(getpid()) + "-" +
+                                         std::to_string(std::random_device()());
+        return PathOf(sBase);
+    }
     static GPathName PathOf(std::string const& text)
     {
         GPathName path;

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 #include "GException.h"
 #include "GLanguageInfoCache.h"
@@ -15,12 +14,7 @@ namespace
 {
 std::filesystem::path const& Folder()
 {
-    static std::filesystem::path const folder = [] {
-        std::filesystem::path made = std::filesystem::temp_directory_path() /
-                                     ("LanguageCacheFuzz-" + std::to_string(getpid()));
-        std::filesystem::create_directories(made);
-        return made;
-    }();
+    static std::filesystem::path const& folder = OwnTemporaryFolder("LanguageCacheFuzz");
     return folder;
 }
 

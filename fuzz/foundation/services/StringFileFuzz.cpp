@@ -4,7 +4,6 @@
 #include "FuzzSupport.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 #include "GException.h"
 #include "GStringFileReader.h"
@@ -19,7 +18,7 @@ constexpr int cBuiltInID = 921032;
 
 std::string const& FilePath()
 {
-    static std::string const path = "/tmp/StringFileFuzz-" + std::to_string(getpid()) + ".lng";
+    static std::string const path = (OwnTemporaryFolder("StringFileFuzz") / "input.lng").string();
     return path;
 }
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 #include "GException.h"
 #include "GFileSystem.h"
@@ -17,14 +16,9 @@ namespace
 {
 std::filesystem::path const& Folder()
 {
-    static std::filesystem::path const folder = [] {
-        std::filesystem::path made = std::filesystem::temp_directory_path() /
-                                     ("TraceSettingsFuzz-" + std::to_string(getpid()));
-        std::filesystem::create_directories(made);
-        // Settings count only from a folder no one else can write into, whatever the umask.
-        std::filesystem::permissions(made, std::filesystem::perms::owner_all);
-        return made;
-    }();
+    // Settings count only from a folder no one else can write into: mkdtemp makes it so, whatever
+    // the umask.
+    static std::filesystem::path const& folder = OwnTemporaryFolder("TraceSettingsFuzz");
     return folder;
 }
 } // namespace

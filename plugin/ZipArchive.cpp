@@ -214,7 +214,7 @@ voidpf OpenArchiveFile(voidpf, void const* path, int mode)
     if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
         return nullptr;
     auto file = std::make_unique<ArchiveFile>();
-    if (!file->Open(QFile::decodeName(static_cast<char const*>(path))))
+    if (!file->Open(QString::fromUtf8(static_cast<char const*>(path))))
         return nullptr;
     return file.release();
 }
@@ -275,7 +275,13 @@ bool ZipArchive::OpenArchive() const
         return true;
     zlib_filefunc64_def functions = {OpenArchiveFile, ReadArchiveFile,  WriteArchiveFile, TellArchiveFile,
                                      SeekArchiveFile, CloseArchiveFile, ArchiveFileError, nullptr};
-    fArchive = unzOpen2_64(GBQCEncode::normalizeFilepathForLocalToUtf8(fPath).constData(), &functions);
+    // The path as given first: only a file system that treats both Unicode forms of a name alike
+    // (as the macOS one does) finds a precomposed name, as Linux keeps it, by its decomposed form.
+    QByteArray const given = fPath.toUtf8();
+    fArchive = unzOpen2_64(given.constData(), &functions);
+    QByteArray const normalized = GBQCEncode::normalizeFilepathForLocalToUtf8(fPath);
+    if (!fArchive && normalized != given)
+        fArchive = unzOpen2_64(normalized.constData(), &functions);
     if (fArchive)
         return true;
     log_assert(QStringLiteral("Can't open zip archive: ") + fPath, QStringLiteral("OpenArchive"));

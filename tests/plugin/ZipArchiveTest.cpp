@@ -737,6 +737,23 @@ TEST_F(ZipArchiveTest, ArchiveThatCannotBeOpenedHasNoEntries)
     }
 }
 
+// Linux keeps a name in the form it was made in, and "José" typed on most keyboards is
+// precomposed; a decomposed path names another folder there, or none.
+TEST_F(ZipArchiveTest, OpensTheArchiveWhateverTheUnicodeFormOfItsFoldersName)
+{
+    QString const name = QStringLiteral("Jos\u00E9 Caf\u00E9");
+    for (QString::NormalizationForm const form : {QString::NormalizationForm_C, QString::NormalizationForm_D})
+    {
+        SCOPED_TRACE(form == QString::NormalizationForm_C ? "precomposed" : "decomposed");
+        fs::path const folder = fTemp / name.normalized(form).toStdString();
+        ziptest::WriteFile(folder / "hand.zip", ziptest::ZipOf({HandEntry("a.txt", "abc")}));
+        ZipArchive archive(Q(folder / "hand.zip"));
+        ASSERT_EQ(1, archive.StartIterate());
+        EXPECT_EQ(QByteArray("abc"), archive.ExtractCurrentToMemory(""));
+        fs::remove_all(folder);
+    }
+}
+
 // minizip does not open an archive that is only its end record (it takes an end record found at
 // offset 0 for none found); either way there is nothing to walk.
 TEST_F(ZipArchiveTest, EmptyArchiveHasNoEntries)

@@ -1,11 +1,29 @@
 // The export action.
 #include "GCPTSaveAsAction.h"
 
+#include <QString>
+
 #include "CSPluginTools.h"
 #include "GCPTCSPluginToolsTexts.h"
 #include "GException.h"
 #include "GFileSystem.h"
+#include "GQStringSupport.h"
 #include "GStringPool.h"
+
+namespace
+{
+// The Sendrixor's name as one folder name: a Sendrixor may be named "Proofs/Press" or "..", and its
+// exports must still land in a folder of their own inside the output folder.
+GString FolderNameOf(GString const& name)
+{
+    QString folder = GQStringSupport::ToQString(name);
+    QString const given = folder;
+    folder.replace(QLatin1Char('/'), QLatin1Char('_'));
+    if (folder == QLatin1String(".") || folder == QLatin1String(".."))
+        folder.fill(QLatin1Char('_'));
+    return folder == given ? name : GQStringSupport::ToGString(folder, false);
+}
+} // namespace
 
 GCPTSaveAsAction::GCPTSaveAsAction() : fStop(false)
 {
@@ -63,7 +81,7 @@ bool GCPTSaveAsAction::Execute()
 
     GPathName folder;
     CSPluginTools::GetOutputPDFPath(folder);
-    folder.Append(fCurrentName);
+    folder.Append(FolderNameOf(fCurrentName));
 
     // Only a check that the Sendrixor's job options can still be read: the export uses those the
     // request was made with.

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,39 @@ TEST_F(GCPTSaveAsActionTest, AStopRequestDuringTheExportMakesItsFailureCode13)
     EXPECT_EQ(fCodes.fCodes,
               (std::vector<int>{GCPTSaveAsAction::cExportStopped, GCPTSaveAsAction::cExportFailed,
                                 GCPTSaveAsAction::cPDFWritten}));
+}
+
+// A Sendrixor's name is its user's text, not a path: whatever it holds, the exports of that
+// Sendrixor go into one folder of the output folder.
+TEST_F(GCPTSaveAsActionTest, ASendrixorsNameIsOneFolderOfTheOutputFolderNeverAPath)
+{
+    struct Case
+    {
+        char const* fName;
+        char const* fFolder;
+    };
+    Case const cases[] = {
+        {"../Escape", ".._Escape"}, {"Proofs/Press", "Proofs_Press"}, {"..", "__"},
+        {"a/b/c", "a_b_c"},         {"Proof ..", "Proof .."},
+    };
+    fs::path const output = OutputFolder("x").parent_path();
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        AddSendrixor(c.fName, StandardEntries());
+        Send(GCPTSaveAsAction::cExportRequestChannel, GCPTSaveAsProperties(TextOf(c.fName)));
+        EXPECT_EQ(fCodes.fCodes.back(), GCPTSaveAsAction::cPDFWritten) << Utf8Of(fAction.GetLastError());
+        EXPECT_EQ(testsupport::FsPathOf(fAction.GetSaveAsPDF()), output / c.fFolder / "Brochüre.pdf");
+        EXPECT_TRUE(fs::exists(output / c.fFolder / "Brochüre.pdf"));
+    }
+    std::set<std::string> folders;
+    for (auto const& item : fs::directory_iterator(output))
+        folders.insert(item.path().filename().string());
+    std::set<std::string> expected;
+    for (Case const& c : cases)
+        expected.insert(c.fFolder);
+    EXPECT_EQ(folders, expected);
+    EXPECT_FALSE(fs::exists(fTemp.Path() / "Escape"));
 }
 
 TEST_F(GCPTSaveAsActionTest, UniqueNamesAreFoundInNewFoldersWhenTheNameIsTaken)

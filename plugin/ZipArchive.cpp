@@ -394,7 +394,8 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
             fLastError = tr("Can't create folder %1.").arg(absolute);
             return false;
         }
-        ApplyPermissions(absolute, fCurrentInfo.external_fa, extraAttributes);
+        ApplyPermissions(QDir::cleanPath(destination.absoluteFilePath(InsideFolder(path))),
+                         fCurrentInfo.external_fa, extraAttributes);
         return true;
     }
 

@@ -382,6 +382,10 @@ TEST_F(ZipArchiveTest, AddsTheEntryPermissionsToWhatTheNewItemHas)
         {"folder rwxr-xr-x", HandEntry("folder/", "").Attributes(040755u << 16 | cDosFolder), 0, "folder",
          0755},
         {"MS-DOS folder", HandEntry("folder", "").Attributes(cDosFolder, cMadeByDos), 0, "folder", 0711},
+        // Names Qt would otherwise take for its resources.
+        {"file named \":\"", HandEntry(":file", "x").Attributes(0100750u << 16), 0, ":file", 0750},
+        {"folder named \":\"", HandEntry(":folder/", "").Attributes(040750u << 16 | cDosFolder), 0, ":folder",
+         0750},
     };
     for (PermissionCase const& test : cases)
     {

@@ -210,6 +210,58 @@ TEST_F(ZipArchiveTest, ExtractsAnArchiveMadeByZipIntoTheSameTree)
     EXPECT_TRUE(archive.ExtractToMemory(QRegularExpression("rinterFiles/printer.pp"), "secret").isEmpty());
 }
 
+// zip writes the sizes in a zip64 record when told to (-fz), or when it cannot know them; the
+// directory's 32-bit fields then hold all ones.
+TEST_F(ZipArchiveTest, ReadsZip64ArchivesAsZipMakesThem)
+{
+    fs::path const source = fTemp / "source";
+    std::map<std::string, std::string> const files = {
+        {"Project/Project.prefs", Text(3000)},
+        {"PrinterFiles/random.bin", RandomBytes(5000)},
+        {"PrinterFiles/empty.txt", ""},
+    };
+    for (auto const& [name, content] : files)
+        ziptest::WriteFile(source / name, content);
+    for (std::string const password : {"", "secret"})
+    {
+        SCOPED_TRACE(password);
+        ClearDestination();
+        std::string const name = "zip64" + password + ".zip";
+        ASSERT_EQ(0, MakeWithZip(source, name, password, {"Project", "PrinterFiles"}, {"-fz"}));
+        ZipArchive archive(Q(ArchivePath(name)));
+        for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
+        {
+            std::string const entry = archive.GetCurrentFileName().toStdString();
+            SCOPED_TRACE(entry);
+            EXPECT_TRUE(archive.ExtractCurrentFile(Q(Destination()), QString::fromStdString(password), 0))
+                << archive.GetLastError().toStdString();
+            if (files.count(entry) != 0)
+                EXPECT_TRUE(QByteArray::fromStdString(files.at(entry)) ==
+                            archive.ExtractCurrentToMemory(QString::fromStdString(password)));
+        }
+        for (auto const& [file, content] : files)
+            EXPECT_TRUE(content == ziptest::ReadFile(Destination() / file)) << file;
+    }
+
+    // A size of all ones without its value in a zip64 record is no size: nothing is extracted.
+    auto const zip64 = [](std::string const& values)
+    { return std::string("\x01\x00", 2) + char(values.size()) + '\0' + values; };
+    std::string const size8("\x05\0\0\0\0\0\0\0", 8);
+    ClearDestination();
+    ZipArchive archive(Q(WriteArchive({
+        HandEntry("read.txt", "hello").DeclaredSize(0xFFFFFFFFu).Extra(zip64(size8)),
+        HandEntry("deflated.txt", "hello").Deflate().DeclaredSize(0xFFFFFFFFu).Extra(zip64(size8)),
+        HandEntry("no record.txt", "hello").DeclaredSize(0xFFFFFFFFu),
+        HandEntry("short record.txt", "hello").DeclaredSize(0xFFFFFFFFu).Extra(zip64(size8.substr(0, 4))),
+    })));
+    std::vector<bool> extracted;
+    for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
+        extracted.push_back(archive.ExtractCurrentFile(Q(Destination()), "", 0));
+    EXPECT_EQ(extracted, (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(Tree(Destination()), (std::set<std::string>{"read.txt", "deflated.txt"}));
+    EXPECT_EQ("hello", ziptest::ReadFile(Destination() / "deflated.txt"));
+}
+
 TEST_F(ZipArchiveTest, ReadsEntriesWithoutEncryptionWhetherOrNotAPasswordIsGiven)
 {
     fs::path const source = fTemp / "source";

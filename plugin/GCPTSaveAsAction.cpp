@@ -5,6 +5,7 @@
 
 #include "CSPluginTools.h"
 #include "GCPTCSPluginToolsTexts.h"
+#include "GCPTSmartPathName.h"
 #include "GException.h"
 #include "GFileSystem.h"
 #include "GQStringSupport.h"
@@ -84,14 +85,16 @@ bool GCPTSaveAsAction::Execute()
     folder.Append(FolderNameOf(fCurrentName));
 
     // Only a check that the Sendrixor's job options can still be read: the export uses those the
-    // request was made with.
+    // request was made with, so the copy made here goes at once.
     GPathName jobOptions;
-    if (!CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions))
+    GCPTSmartPathName extraction((GPathName()));
+    if (!CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions, extraction))
     {
         fLastError = GStringPool::GetString(GCPTCSPluginToolsTexts::cCanNotRetrievePDFSetting);
         fLastError.SubstituteParams(fCurrentName);
         return false;
     }
+    extraction.Remove();
     if (!SaveAsPDF(*request, folder))
         return false;
     if (!request->GetPluginSettings().IsFilePackageIncluded())

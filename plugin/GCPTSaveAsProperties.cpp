@@ -5,17 +5,19 @@
 
 GCPTSaveAsProperties::GCPTSaveAsProperties(GString const& name)
     : fName(name), fSettingsModule(new GPrefMemoryModule),
-      fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(false), fBuildNumber(0)
+      fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(false), fBuildNumber(0),
+      fJobOptionsFolder(GPathName())
 {
     int buildNumber = 0;
-    CSPluginTools::GetProjectProperties(fName, fJobOptionsPath, *fSettingsModule, buildNumber);
+    CSPluginTools::GetProjectProperties(fName, fJobOptionsPath, *fSettingsModule, buildNumber,
+                                        fJobOptionsFolder);
     fBuildNumber = buildNumber;
 }
 
 GCPTSaveAsProperties::GCPTSaveAsProperties(GCPTSaveAsProperties const& other)
     : fName(other.fName), fJobOptionsPath(other.fJobOptionsPath), fSettingsModule(new GPrefMemoryModule),
       fPluginSettings(new GGPCPluginCSSettings(*fSettingsModule)), fHasPageRange(other.fHasPageRange),
-      fPageRange(other.fPageRange), fBuildNumber(other.fBuildNumber)
+      fPageRange(other.fPageRange), fBuildNumber(other.fBuildNumber), fJobOptionsFolder(GPathName())
 {
     fSettingsModule->UpdateWith(other.fSettingsModule.Get());
 }

@@ -4,6 +4,7 @@
 // their texts, a stop request, and the finished files handed to the test peer as jobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -252,6 +253,40 @@ TEST_F(GCPTSaveAsActionTest, ASendrixorsNameIsOneFolderOfTheOutputFolderNeverAPa
         expected.insert(c.fFolder);
     EXPECT_EQ(folders, expected);
     EXPECT_FALSE(fs::exists(fTemp.Path() / "Escape"));
+}
+
+// Each choice of a Sendrixor in the dialog and each export copies the Sendrixor's job options
+// into the temporary folder; none of these copies outlives its use.
+TEST_F(GCPTSaveAsActionTest, JobOptionsCopiesGoWhenTheDialogAndTheExportAreDone)
+{
+    AddSendrixor("Proof A", StandardEntries());
+    {
+        GCPTFeatureConfiguration const configuration;
+        GCPTSaveAsTool tool(fAction, &configuration);
+        tool.SetPrinterName(TextOf("Proof A"));
+        std::vector<fs::path> const first = TempFolders();
+        ASSERT_EQ(first.size(), 1u) << "the request's copy";
+        tool.SetPrinterName(TextOf("Proof A"));
+        std::vector<fs::path> const second = TempFolders();
+        ASSERT_EQ(second.size(), 1u) << "chosen again, the Sendrixor's first copy goes";
+        EXPECT_NE(first, second);
+    }
+    EXPECT_EQ(TempFolders(), std::vector<fs::path>{}) << "the dialog's tool is gone";
+
+    fs::path const output = OutputFolder("Proof A").parent_path();
+    {
+        GCPTSaveAsProperties const request(TextOf("Proof A"));
+        std::vector<fs::path> const copy = TempFolders();
+        ASSERT_EQ(copy.size(), 1u);
+        Send(GCPTSaveAsAction::cExportRequestChannel, request);
+        EXPECT_EQ(fCodes.fCodes, std::vector<int>{GCPTSaveAsAction::cPDFWritten});
+        std::vector<fs::path> left = TempFolders();
+        std::sort(left.begin(), left.end());
+        std::vector<fs::path> expected = {copy[0], output};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected) << "the export's own check leaves no copy";
+    }
+    EXPECT_EQ(TempFolders(), std::vector<fs::path>{output});
 }
 
 TEST_F(GCPTSaveAsActionTest, UniqueNamesAreFoundInNewFoldersWhenTheNameIsTaken)

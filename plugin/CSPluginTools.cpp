@@ -2,9 +2,13 @@
 #include "CSPluginTools.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
+#include <cstdlib>
+
 #include "GBuffer.h"
+#include "GCPTSmartPathName.h"
 #include "GFileSystem.h"
 #include "GPPActorRegistry.h"
 #include "GPPJobInfo.h"
@@ -37,12 +41,23 @@ QString FileSystemText(GPathName const& path)
     return GQStringSupport::ToQString(path.GetMachOPathString());
 }
 
-// A new folder of its own in the temporary folder, for one extraction.
-GPathName NewExtractionFolder()
+// A new folder of its own in the temporary folder, for one extraction, handed to the extraction
+// path at once. It receives the Sendrixor's job options, which are no one else's to read: mkdtemp
+// makes it for the user alone (0700) under a random name, where a counted name could be taken or
+// watched for beforehand. False, with nothing made, when it cannot be made.
+bool NewExtractionFolder(GCPTSmartPathName& extraction, GPathName& folder)
 {
-    GPathName folder;
-    GFileSystem::CreateUniqueFolder(GFileSystem::GetSpecialPath(-2) / GPathName("XXXXX"), folder);
-    return folder;
+    GPathName pattern = GFileSystem::GetSpecialPath(-2);
+    pattern.Append(GString("Sendrix-XXXXXX"));
+    QByteArray name = QFile::encodeName(FileSystemText(pattern));
+    if (!mkdtemp(name.data()))
+    {
+        extraction.SetPath(GPathName());
+        return false;
+    }
+    folder.SetMachOPathString(GQStringSupport::ToGString(QFile::decodeName(name), false));
+    extraction.SetPath(folder);
+    return true;
 }
 
 // Where the archive put an extracted entry: its name is a relative path whose parts the archive may
@@ -122,17 +137,19 @@ void CSPluginTools::GetOutputPDFPath(GPathName& out)
     out.Append(logonName);
 }
 
-bool CSPluginTools::GetJobOptionsFile(GString const& name, GPathName& out)
+bool CSPluginTools::GetJobOptionsFile(GString const& name, GPathName& out, GCPTSmartPathName& extraction)
 {
     GPPSettings settings;
     if (!FindSendrixor(name, settings))
         return false;
-    return ExtractFileToTemp(settings.fContextFilePath, out);
+    return ExtractFileToTemp(settings.fContextFilePath, out, extraction);
 }
 
-bool CSPluginTools::ExtractFileToTemp(GPathName const& archive, GPathName& out)
+bool CSPluginTools::ExtractFileToTemp(GPathName const& archive, GPathName& out, GCPTSmartPathName& extraction)
 {
-    GPathName const folder = NewExtractionFolder();
+    GPathName folder;
+    if (!NewExtractionFolder(extraction, folder))
+        return false;
     QString const password = ArchivePassword();
     Zolvane::ZipArchive const zip(FileSystemText(archive));
     QString const target = FileSystemText(folder);
@@ -147,25 +164,28 @@ bool CSPluginTools::ExtractFileToTemp(GPathName const& archive, GPathName& out)
         if (!zip.Next())
             break;
     }
+    extraction.SetPath(GPathName());
     return false;
 }
 
 bool CSPluginTools::GetProjectProperties(GString const& name, GPathName& jobOptions, GPrefModule& settings,
-                                         int& buildNumber)
+                                         int& buildNumber, GCPTSmartPathName& extraction)
 {
     buildNumber = 0;
     GPPSettings record;
     if (!FindSendrixor(name, record))
         return false;
-    bool const read = GetProjectProperties(record.fContextFilePath, jobOptions, settings);
+    bool const read = GetProjectProperties(record.fContextFilePath, jobOptions, settings, extraction);
     buildNumber = GPPSettings::GetBuildNumber(record);
     return read;
 }
 
 bool CSPluginTools::GetProjectProperties(GPathName const& archive, GPathName& jobOptions,
-                                         GPrefModule& settings)
+                                         GPrefModule& settings, GCPTSmartPathName& extraction)
 {
-    GPathName const folder = NewExtractionFolder();
+    GPathName folder;
+    if (!NewExtractionFolder(extraction, folder))
+        return false;
     QString const password = ArchivePassword();
     Zolvane::ZipArchive const zip(FileSystemText(archive));
     QString const target = FileSystemText(folder);
@@ -187,6 +207,8 @@ bool CSPluginTools::GetProjectProperties(GPathName const& archive, GPathName& jo
     }
     if (extracted)
         jobOptions = ExtractedPath(folder, jobOptionsName);
+    else
+        extraction.SetPath(GPathName());
     if (prefs.isEmpty())
         return false;
     GString text;

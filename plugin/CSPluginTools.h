@@ -8,6 +8,7 @@
 #include "GString.h"
 #include "GTable.h"
 
+class GCPTSmartPathName;
 class GPPSettings;
 class GPrefModule;
 
@@ -36,18 +37,23 @@ public:
     static bool DeletePluginSendrixor(GString const& name);
     // <temporary folder>/<logon name>.
     static void GetOutputPDFPath(GPathName& out);
-    // Extracts the Sendrixor's job options into a new folder of the temporary folder.
-    static bool GetJobOptionsFile(GString const& name, GPathName& out);
-    // Extracts the first job-options entry of the archive that extracts into a new folder of the
-    // temporary folder; out is left alone when none does.
-    static bool ExtractFileToTemp(GPathName const& archive, GPathName& out);
+    // Each extraction goes into a new folder of the temporary folder, private to the user and named
+    // so that nobody can guess it, which the extraction path takes over (removing what it held): the
+    // folder goes when its holder is done with it. Nothing was extracted when the path is empty.
+
+    // Extracts the Sendrixor's job options.
+    static bool GetJobOptionsFile(GString const& name, GPathName& out, GCPTSmartPathName& extraction);
+    // Extracts the first job-options entry of the archive that extracts; out is left alone when none
+    // does.
+    static bool ExtractFileToTemp(GPathName const& archive, GPathName& out, GCPTSmartPathName& extraction);
     // The archive's project preferences copied into settings and its job options extracted, then
     // the Sendrixor's build number (0 when it is not found).
     static bool GetProjectProperties(GString const& name, GPathName& jobOptions, GPrefModule& settings,
-                                     int& buildNumber);
+                                     int& buildNumber, GCPTSmartPathName& extraction);
     // True when both the project preferences ("Project/Project.prefs", not empty) were read and
     // the job options extracted; jobOptions is set whenever the job options were extracted.
-    static bool GetProjectProperties(GPathName const& archive, GPathName& jobOptions, GPrefModule& settings);
+    static bool GetProjectProperties(GPathName const& archive, GPathName& jobOptions, GPrefModule& settings,
+                                     GCPTSmartPathName& extraction);
     // Announces the file as a job of the Sendrixor; true when a "RozorazIzivozada" process took it.
     static bool NotifyRozorazIzivozada(GString const& name, GPathName const& path);
 

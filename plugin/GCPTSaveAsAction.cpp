@@ -1,11 +1,30 @@
 // The export action.
 #include "GCPTSaveAsAction.h"
 
+#include <QString>
+
 #include "CSPluginTools.h"
 #include "GCPTCSPluginToolsTexts.h"
+#include "GCPTSmartPathName.h"
 #include "GException.h"
 #include "GFileSystem.h"
+#include "GQStringSupport.h"
 #include "GStringPool.h"
+
+namespace
+{
+// The Sendrixor's name as one folder name: a Sendrixor may be named "Proofs/Press" or "..", and its
+// exports must still land in a folder of their own inside the output folder.
+GString FolderNameOf(GString const& name)
+{
+    QString folder = GQStringSupport::ToQString(name);
+    QString const given = folder;
+    folder.replace(QLatin1Char('/'), QLatin1Char('_'));
+    if (folder == QLatin1String(".") || folder == QLatin1String(".."))
+        folder.fill(QLatin1Char('_'));
+    return folder == given ? name : GQStringSupport::ToGString(folder, false);
+}
+} // namespace
 
 GCPTSaveAsAction::GCPTSaveAsAction() : fStop(false)
 {
@@ -63,18 +82,20 @@ bool GCPTSaveAsAction::Execute()
 
     GPathName folder;
     CSPluginTools::GetOutputPDFPath(folder);
-    folder.Append(fCurrentName);
+    folder.Append(FolderNameOf(fCurrentName));
 
     // The request must hold the settings the Sendrixor was made with, not defaults in place of a
     // damaged archive's. Then only a check that its job options can still be read: the export uses
-    // those the request was made with.
+    // those the request was made with, so the copy made here goes at once.
     GPathName jobOptions;
-    if (!request->IsArchiveRead() || !CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions))
+    GCPTSmartPathName extraction((GPathName()));
+    if (!request->IsArchiveRead() || !CSPluginTools::GetJobOptionsFile(fCurrentName, jobOptions, extraction))
     {
         fLastError = GStringPool::GetString(GCPTCSPluginToolsTexts::cCanNotRetrievePDFSetting);
         fLastError.SubstituteParams(fCurrentName);
         return false;
     }
+    extraction.Remove();
     if (!SaveAsPDF(*request, folder))
         return false;
     if (!request->GetPluginSettings().IsFilePackageIncluded())

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "GAutoPtr.h"
+#include "GCPTSmartPathName.h"
 #include "GGPCPluginCSSettings.h"
 #include "GPathName.h"
 #include "GPrefMemoryModule.h"
@@ -15,9 +16,11 @@ class GCPTSaveAsProperties
 {
 public:
     // Reads the Sendrixor's job options, settings and build number; a Sendrixor that cannot be
-    // read leaves them empty and 0.
+    // read leaves them empty and 0. The job options are a private copy in the temporary folder,
+    // removed with this request.
     explicit GCPTSaveAsProperties(GString const& name);
-    // A copy with settings of its own.
+    // A copy with settings of its own; its job-options path is the other's, whose copy of the job
+    // options lasts as long as the other does.
     GCPTSaveAsProperties(GCPTSaveAsProperties const& other);
     GCPTSaveAsProperties& operator=(GCPTSaveAsProperties const&) = delete;
     ~GCPTSaveAsProperties();
@@ -43,4 +46,6 @@ private:
     GString fPageRange;
     std::int32_t fBuildNumber;
     bool fArchiveRead;
+    // The folder that holds the job options read for this request; empty in a copy.
+    GCPTSmartPathName fJobOptionsFolder;
 };

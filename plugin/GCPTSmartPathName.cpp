@@ -107,6 +107,10 @@ void GCPTSmartPathName::SetPath(GPathName const& path)
 
 void GCPTSmartPathName::Register()
 {
+    // Without the plug-in's preference file there is nowhere to list the path; it still removes
+    // itself, only what a crash leaves behind stays.
+    if (!GPreferences::GetPrefModule(cModule))
+        return;
     std::int32_t number = 1;
     if (GPreferences::Has(cModule, cGroup, cMaxCountKey) &&
         !GPreferences::Get(cModule, cGroup, cMaxCountKey).IsEmpty())

@@ -11,7 +11,7 @@
 class GCPTSmartPathName
 {
 public:
-    // A non-empty path is listed at once.
+    // A non-empty path is listed at once, where the plug-in's preference file is installed.
     explicit GCPTSmartPathName(GPathName const& path);
     // Removes the path and takes it off the list.
     virtual ~GCPTSmartPathName();

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "EncodeEnvironment.h"
@@ -92,6 +93,25 @@ void ApplyPermissions(QString const& path, uLong attributes, int extraAttributes
         ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
     QFile::setPermissions(path, current | ZipSupport::GetPermissions(attributes, extraAttributes));
 }
+
+// The topmost folder of the path, or the path itself, that does not exist yet: what making the path
+// brings into being. Empty when the path exists.
+QString FirstMissing(QString const& absolute)
+{
+    QString missing;
+    for (QString path = QDir::cleanPath(absolute); !QFileInfo::exists(path);)
+    {
+        missing = path;
+        QString const parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    return missing;
+}
+
+// The fixed part of a local header, which comes before an entry's name, extra field and data.
+constexpr ZPOS64_T cLocalHeaderSize = 30;
 
 void LogError(char const* message, char const* location)
 {
@@ -214,7 +234,7 @@ voidpf OpenArchiveFile(voidpf, void const* path, int mode)
     if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
         return nullptr;
     auto file = std::make_unique<ArchiveFile>();
-    if (!file->Open(QFile::decodeName(static_cast<char const*>(path))))
+    if (!file->Open(QString::fromUtf8(static_cast<char const*>(path))))
         return nullptr;
     return file.release();
 }
@@ -267,6 +287,7 @@ void ZipArchive::CloseArchive()
     if (fArchive)
         unzClose(fArchive);
     fArchive = nullptr;
+    fOverlap = Overlap::Unknown;
 }
 
 bool ZipArchive::OpenArchive() const
@@ -275,7 +296,13 @@ bool ZipArchive::OpenArchive() const
         return true;
     zlib_filefunc64_def functions = {OpenArchiveFile, ReadArchiveFile,  WriteArchiveFile, TellArchiveFile,
                                      SeekArchiveFile, CloseArchiveFile, ArchiveFileError, nullptr};
-    fArchive = unzOpen2_64(GBQCEncode::normalizeFilepathForLocalToUtf8(fPath).constData(), &functions);
+    // The path as given first: only a file system that treats both Unicode forms of a name alike
+    // (as the macOS one does) finds a precomposed name, as Linux keeps it, by its decomposed form.
+    QByteArray const given = fPath.toUtf8();
+    fArchive = unzOpen2_64(given.constData(), &functions);
+    QByteArray const normalized = GBQCEncode::normalizeFilepathForLocalToUtf8(fPath);
+    if (!fArchive && normalized != given)
+        fArchive = unzOpen2_64(normalized.constData(), &functions);
     if (fArchive)
         return true;
     log_assert(QStringLiteral("Can't open zip archive: ") + fPath, QStringLiteral("OpenArchive"));
@@ -287,6 +314,8 @@ int ZipArchive::StartIterate() const
     fCurrentIndex = 0;
     fCount = 0;
     fCurrentName.clear();
+    fWalkWritten = 0;
+    fWalkMade.clear();
     if (!OpenArchive())
         return 0;
     unz_global_info64 global{};
@@ -367,6 +396,52 @@ bool ZipArchive::ReadCurrentInfo() const
     return true;
 }
 
+bool ZipArchive::EntriesOverlap() const
+{
+    if (fOverlap != Overlap::Unknown || !fArchive)
+        return fOverlap == Overlap::Found;
+    unz64_file_pos here{};
+    bool const standing = unzGetFilePos64(fArchive, &here) == UNZ_OK;
+    // Each entry's stretch of the file: the fixed part of its local header (its name and extra
+    // field may lie between) up to the end of its data.
+    std::vector<std::pair<ZPOS64_T, ZPOS64_T>> stretches;
+    for (int step = unzGoToFirstFile(fArchive); step == UNZ_OK; step = unzGoToNextFile(fArchive))
+    {
+        unz_file_info64 info{};
+        int method = 0;
+        int level = 0;
+        if (ZipEntryReader::GetCurrentInfo(fArchive, info) != UNZ_OK ||
+            unzOpenCurrentFile2(fArchive, &method, &level, 1) != UNZ_OK)
+            continue;
+        ZPOS64_T const data = unzGetCurrentFileZStreamPos64(fArchive);
+        unzCloseCurrentFile(fArchive);
+        ZPOS64_T const end = data + std::min(info.compressed_size, ~ZPOS64_T(0) - data);
+        stretches.emplace_back(data - std::min(data, cLocalHeaderSize), end);
+    }
+    if (standing)
+        unzGoToFilePos64(fArchive, &here);
+    std::sort(stretches.begin(), stretches.end());
+    fOverlap = Overlap::None;
+    for (std::size_t i = 1; i < stretches.size(); ++i)
+        if (stretches[i].first < stretches[i - 1].second)
+            fOverlap = Overlap::Found;
+    return fOverlap == Overlap::Found;
+}
+
+void ZipArchive::UndoWalkExtractions() const
+{
+    for (int i = fWalkMade.size() - 1; i >= 0; --i)
+    {
+        QFileInfo const item(fWalkMade[i]);
+        if (item.isDir() && !item.isSymLink())
+            QDir(fWalkMade[i]).removeRecursively();
+        else
+            QFile::remove(fWalkMade[i]);
+    }
+    fWalkMade.clear();
+    fWalkWritten = cMaxExtractedSize + 1;
+}
+
 bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& password, int extraAttributes) const
 {
     QString working = fCurrentName;
@@ -374,6 +449,16 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
     QString const leaf = working.mid(working.lastIndexOf(QLatin1Char('/')) + 1);
     QDir const destination(folder);
     bool const outside = LeadsOutside(working);
+    auto const tooMuch = [this] {
+        return tr("Can't extract from %1: it would write more than %2 bytes.")
+            .arg(fPath)
+            .arg(cMaxExtractedSize);
+    };
+    if (fWalkWritten > cMaxExtractedSize)
+    {
+        fLastError = tooMuch();
+        return false;
+    }
 
     if (leaf.isEmpty() || (fCurrentInfo.external_fa & cDosFolder) != 0)
     {
@@ -382,13 +467,17 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
             path.chop(1);
         // From the working copy, so that an entry "/" names the root it would have made.
         QString const absolute = QDir::cleanPath(destination.absoluteFilePath(working));
+        QString const made = QDir::cleanPath(destination.absoluteFilePath(InsideFolder(path)));
+        QString const missing = outside || path.isEmpty() ? QString() : FirstMissing(made);
         // An empty path would be the folder itself, which an entry does not make.
         if (outside || path.isEmpty() || !destination.mkpath(InsideFolder(path)))
         {
             fLastError = tr("Can't create folder %1.").arg(absolute);
             return false;
         }
-        ApplyPermissions(absolute, fCurrentInfo.external_fa, extraAttributes);
+        if (!missing.isEmpty())
+            fWalkMade.append(missing);
+        ApplyPermissions(made, fCurrentInfo.external_fa, extraAttributes);
         return true;
     }
 
@@ -397,18 +486,38 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
         fLastError = tr("Can't write in %1.").arg(QDir::cleanPath(destination.absoluteFilePath(working)));
         return false;
     }
+    if (EntriesOverlap())
+    {
+        fLastError = tr("Can't read file %1 from %2. Entries of %2 overlap in the file.").arg(working, fPath);
+        return false;
+    }
     QString const target = QDir::cleanPath(destination.absoluteFilePath(InsideFolder(working)));
     QString const parent = QFileInfo(target).absolutePath();
-    if (!QFileInfo(parent).isDir() && !QDir().mkpath(parent))
+    if (!QFileInfo(parent).isDir())
     {
-        fLastError = tr("Can't create folder %1.").arg(parent);
-        return false;
+        QString const missing = FirstMissing(parent);
+        if (!QDir().mkpath(parent))
+        {
+            fLastError = tr("Can't create folder %1.").arg(parent);
+            return false;
+        }
+        if (!missing.isEmpty())
+            fWalkMade.append(missing);
     }
 
     ZipEntryReader entry(fArchive);
     if (entry.Open(password.isEmpty() ? QByteArray() : password.toLatin1()) != UNZ_OK)
     {
         fLastError = tr("Can't read file %1 from %2. %2 is probably corrupt.").arg(working, fPath);
+        return false;
+    }
+    // Refused before anything is written where the entry declares so much; the reader never gives
+    // more than declared.
+    if (entry.Info().uncompressed_size > static_cast<ZPOS64_T>(cMaxExtractedSize - fWalkWritten))
+    {
+        entry.Close();
+        UndoWalkExtractions();
+        fLastError = tooMuch();
         return false;
     }
     QFile file(target);
@@ -418,6 +527,7 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
         entry.Close();
         return false;
     }
+    fWalkMade.append(target);
 
     bool failed = false;
     char block[cBlockSize];
@@ -438,6 +548,7 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
             failed = true;
             break;
         }
+        fWalkWritten += count;
     }
     // Qt keeps the last bytes until the flush, where a full disk shows.
     if (!failed && !file.flush())
@@ -465,6 +576,11 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
 
 QByteArray ZipArchive::ExtractCurrentToMemory(QString const& password) const
 {
+    if (EntriesOverlap())
+    {
+        LogError("Error with zipfile: entries overlap in the file", "ExtractCurrentToMemory");
+        return QByteArray();
+    }
     ZipEntryReader entry(fArchive);
     if (entry.Open(password.isEmpty() ? QByteArray() : password.toLatin1()) != UNZ_OK)
     {

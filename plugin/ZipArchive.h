@@ -50,10 +50,13 @@ public:
 
     // Extracts the current entry below the folder. False with the reason in GetLastError when the
     // entry cannot be read (a wrong password among others), its name would lead outside the folder,
-    // or the target cannot be made or written; a file partly written is deleted.
+    // the target cannot be made or written, or the archive's entries overlap in the file; a file
+    // partly written is deleted. What one walk (from StartIterate) writes into folders stays within
+    // cMaxExtractedSize: the extraction that would go beyond fails, everything the walk wrote and
+    // made is removed, and every later extraction of the walk fails alike.
     bool ExtractCurrentFile(QString const& folder, QString const& password, int extraAttributes) const;
-    // The current entry's bytes; empty when it cannot be read whole, or when it is larger than
-    // cMaxMemoryEntrySize.
+    // The current entry's bytes; empty when it cannot be read whole, when it is larger than
+    // cMaxMemoryEntrySize, or when the archive's entries overlap in the file.
     QByteArray ExtractCurrentToMemory(QString const& password) const;
     // From a new walk, the bytes of the first entry whose whole decoded name matches the expression;
     // empty when none does.
@@ -63,11 +66,27 @@ public:
     // The largest entry extracted into memory: an archive's entries are small text files, and a
     // few bytes of archive can claim gigabytes.
     static constexpr qint64 cMaxMemoryEntrySize = 64 * 1024 * 1024;
+    // The most one walk writes into folders: the same bound, as a few bytes of archive can claim
+    // gigabytes in many entries too.
+    static constexpr qint64 cMaxExtractedSize = cMaxMemoryEntrySize;
 
 private:
     // Reads the current entry's information and decodes its name; false (and an empty name) when
     // either cannot be read.
     bool ReadCurrentInfo() const;
+    // Whether two entries' local headers and data share bytes of the file, as in archives made to
+    // inflate one stretch of data many times over; found once for the open archive. The walk stays
+    // where it is.
+    bool EntriesOverlap() const;
+    // Fails the walk's extractions into folders from now on, removing what it wrote and made.
+    void UndoWalkExtractions() const;
+
+    enum class Overlap
+    {
+        Unknown,
+        None,
+        Found
+    };
 
     QString fPath;
     mutable unzFile fArchive;
@@ -76,5 +95,10 @@ private:
     mutable unz_file_info64 fCurrentInfo;
     mutable QString fCurrentName;
     mutable QString fLastError;
+    mutable Overlap fOverlap = Overlap::Unknown;
+    // What the current walk wrote into folders: its bytes, and the files it wrote and the topmost
+    // folders it made.
+    mutable qint64 fWalkWritten = 0;
+    mutable QStringList fWalkMade;
 };
 } // namespace Zolvane

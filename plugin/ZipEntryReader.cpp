@@ -2,6 +2,8 @@
 #include "ZipEntryReader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 namespace Zolvane
 {
@@ -14,7 +16,62 @@ constexpr uLong cEncrypted = 0x01;
 // With this flag the CRC was not known when the header was written, so the password check byte is
 // the high byte of the modification time instead.
 constexpr uLong cDataDescriptor = 0x08;
+// A 32-bit size of all ones stands for the 64-bit one in the zip64 record.
+constexpr ZPOS64_T cInZip64Record = 0xFFFFFFFFu;
+constexpr unsigned cZip64RecordId = 0x0001;
+
+std::uint64_t Little(unsigned char const* bytes, int count)
+{
+    std::uint64_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
 } // namespace
+
+int ZipEntryReader::GetCurrentInfo(unzFile archive, unz_file_info64& info)
+{
+    int const error = unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+    if (error != UNZ_OK)
+        return error;
+    bool const uncompressed = info.uncompressed_size == cInZip64Record;
+    bool const compressed = info.compressed_size == cInZip64Record;
+    if (!uncompressed && !compressed)
+        return UNZ_OK;
+    std::vector<unsigned char> extra(info.size_file_extra + 1, 0);
+    unz_file_info64 again{};
+    if (unzGetCurrentFileInfo64(archive, &again, nullptr, 0, extra.data(), static_cast<uLong>(extra.size()),
+                                nullptr, 0) != UNZ_OK)
+        return UNZ_BADZIPFILE;
+    // Records of a 2-byte id and a 2-byte size; the zip64 one holds the sizes that are all ones in
+    // the header, uncompressed first, eight bytes each.
+    std::size_t const length = info.size_file_extra;
+    for (std::size_t position = 0; length - position >= 4;)
+    {
+        unsigned char const* const record = extra.data() + position;
+        std::size_t const size = Little(record + 2, 2);
+        position += 4;
+        if (size > length - position)
+            break;
+        if (Little(record, 2) == cZip64RecordId)
+        {
+            std::size_t const needed = (uncompressed ? 8 : 0) + (compressed ? 8 : 0);
+            if (size < needed)
+                break;
+            unsigned char const* value = record + 4;
+            if (uncompressed)
+            {
+                info.uncompressed_size = Little(value, 8);
+                value += 8;
+            }
+            if (compressed)
+                info.compressed_size = Little(value, 8);
+            return UNZ_OK;
+        }
+        position += size;
+    }
+    return UNZ_BADZIPFILE;
+}
 
 ZipEntryReader::ZipEntryReader(unzFile archive) : fArchive(archive) {}
 
@@ -28,7 +85,7 @@ int ZipEntryReader::Open(QByteArray const& password)
 {
     if (fOpen)
         return UNZ_PARAMERROR;
-    int error = unzGetCurrentFileInfo64(fArchive, &fInfo, nullptr, 0, nullptr, 0, nullptr, 0);
+    int error = GetCurrentInfo(fArchive, fInfo);
     if (error != UNZ_OK)
         return error;
     bool const encrypted = (fInfo.flag & cEncrypted) != 0;

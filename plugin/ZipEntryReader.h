@@ -1,8 +1,9 @@
 // The current entry of an open archive, read through zlib with the plug-in's own decryption: the
 // system's minizip is built without decryption and answers a parameter error to any password. The
 // entry is opened raw; its bytes are decrypted, then inflated or copied, never beyond the size the
-// entry declares, and checked against its CRC-32 at the end. The results are minizip's codes, so
-// that the archive reader reads as it would over minizip's own entry reader.
+// entry declares (in its zip64 record where it has one), and checked against its CRC-32 at the
+// end. The results are minizip's codes, so that the archive reader reads as it would over minizip's
+// own entry reader.
 #pragma once
 
 #include <QByteArray>
@@ -44,8 +45,13 @@ public:
     // declared size or CRC-32; otherwise minizip's result.
     int Close();
 
-    // The open entry's information as minizip gives it.
+    // The open entry's information as minizip gives it, with the sizes of its zip64 record.
     unz_file_info64 const& Info() const { return fInfo; }
+
+    // The current entry's information, with the 64-bit sizes of its zip64 record (extra field 0x0001)
+    // in place of the 32-bit ones that hold all ones, as Debian's minizip leaves them. UNZ_OK;
+    // UNZ_BADZIPFILE when such a size has no value in the record; or minizip's own error.
+    static int GetCurrentInfo(unzFile archive, unz_file_info64& info);
 
 private:
     int ReadRaw(unsigned char* buffer, unsigned size);

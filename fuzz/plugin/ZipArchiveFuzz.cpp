@@ -2,7 +2,8 @@
 // them: the bytes are written to a file, opened as an archive and walked, and every entry is
 // extracted into memory and into a folder, without and with the password. Nothing crashes or hangs;
 // nothing appears beside the folder; an entry whose name leads outside it is never extracted;
-// nothing in memory goes beyond the cap; extracting does not move the walk.
+// nothing in memory goes beyond the cap; the walk never writes more into the folder than its bound,
+// and once it would, the folder holds nothing the walk wrote; extracting does not move the walk.
 #include <QString>
 
 #include <cstdint>
@@ -45,6 +46,17 @@ std::set<std::string> Names(fs::path const& folder)
     return names;
 }
 
+// Everything the folder holds, in bytes.
+std::uintmax_t SizeBelow(fs::path const& folder)
+{
+    std::uintmax_t size = 0;
+    std::error_code error;
+    for (auto const& item : fs::recursive_directory_iterator(folder, error))
+        if (item.is_regular_file(error))
+            size += item.file_size(error);
+    return size;
+}
+
 bool LeadsOutside(QString name)
 {
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -63,8 +75,14 @@ extern "C" int SENDRIX_FUZZ_ENTRY(std::uint8_t const* data, std::size_t size)
         .write(reinterpret_cast<char const*>(data), std::streamsize(size));
 
     {
-        Zolvane::ZipArchive archive(QString::fromStdString((run / "archive.zip").string()));
+        QString const path = QString::fromStdString((run / "archive.zip").string());
+        Zolvane::ZipArchive archive(path);
         QString const destination = QString::fromStdString(out.string());
+        QString const tooMuch = QString("Can't extract from %1: it would write more than %2 bytes.")
+                                    .arg(path)
+                                    .arg(Zolvane::ZipArchive::cMaxExtractedSize);
+        bool boundPassed = false;
+        std::uintmax_t written = 0;
         for (archive.StartIterate(); !archive.AtEnd();)
         {
             QString const name = archive.GetCurrentFileName();
@@ -77,6 +95,24 @@ extern "C" int SENDRIX_FUZZ_ENTRY(std::uint8_t const* data, std::size_t size)
                 bool const extracted = archive.ExtractCurrentFile(destination, password, 0);
                 Check(!extracted || !LeadsOutside(name), "an entry leading outside the folder is refused",
                       name.toStdString());
+                // What each extraction wrote is the file it leaves; the walk's sum counts a file
+                // written again as written twice.
+                if (extracted)
+                {
+                    QString relative = name;
+                    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+                    std::error_code sizeError;
+                    fs::path const item = out / relative.toStdString();
+                    if (fs::is_regular_file(item, sizeError))
+                        written += fs::file_size(item, sizeError);
+                }
+                Check(written <= std::uintmax_t(Zolvane::ZipArchive::cMaxExtractedSize) &&
+                          SizeBelow(out) <= std::uintmax_t(Zolvane::ZipArchive::cMaxExtractedSize),
+                      "the walk writes no more than its bound", name.toStdString());
+                boundPassed = boundPassed || (!extracted && archive.GetLastError() == tooMuch);
+                if (boundPassed)
+                    Check(!extracted && Names(out).empty(), "once past the bound, the walk leaves nothing",
+                          name.toStdString());
             }
             Check(archive.GetCurrentFileName() == name && archive.GetCurrentIndex() == index,
                   "extracting does not move the walk", name.toStdString());

@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "CSPluginTools.h"
 #include "FileTree.h"
 #include "GCPTPluginPrefTool.h"
+#include "GCPTSmartPathName.h"
 #include "GGPCPluginCSSettings.h"
 #include "GPPJobInfo.h"
 #include "GPPRozorazIzivozadaLayer.h"
@@ -29,6 +32,16 @@ namespace fs = std::filesystem;
 using plugintest::Entries;
 using testsupport::TextOf;
 using testsupport::Utf8Of;
+
+class UmaskScope
+{
+public:
+    explicit UmaskScope(mode_t mask) : fPrevious(umask(mask)) {}
+    ~UmaskScope() { umask(fPrevious); }
+
+private:
+    mode_t fPrevious;
+};
 
 class CSPluginToolsTest : public plugintest::SendrixorFixture
 {
@@ -114,7 +127,9 @@ TEST_F(CSPluginToolsTest, ProjectPropertiesBringTheSettingsTheJobOptionsAndTheBu
     GPathName jobOptions;
     GPrefMemoryModule settings;
     int build = -1;
-    ASSERT_TRUE(CSPluginTools::GetProjectProperties(TextOf("Proof A"), jobOptions, settings, build));
+    GCPTSmartPathName extraction((GPathName()));
+    ASSERT_TRUE(
+        CSPluginTools::GetProjectProperties(TextOf("Proof A"), jobOptions, settings, build, extraction));
     EXPECT_EQ(build, 637640);
     GGPCPluginCSSettings const view(settings);
     EXPECT_EQ(view.GetBleedChoice(), GGPCPluginCSSettings::cBleedChoiceGivenValue);
@@ -157,9 +172,12 @@ TEST_F(CSPluginToolsTest, ArchivesThatLackAPartGiveFalseWithWhatCouldBeRead)
         GPathName jobOptions;
         GPrefMemoryModule settings;
         int build = -1;
-        EXPECT_FALSE(CSPluginTools::GetProjectProperties(TextOf(name), jobOptions, settings, build));
+        GCPTSmartPathName extraction((GPathName()));
+        EXPECT_FALSE(
+            CSPluginTools::GetProjectProperties(TextOf(name), jobOptions, settings, build, extraction));
         EXPECT_EQ(build, 12);
         EXPECT_EQ(!jobOptions.IsEmpty(), c.fJobOptions);
+        EXPECT_EQ(!extraction.GetPath().IsEmpty(), c.fJobOptions) << "a folder that received nothing goes";
         if (c.fJobOptions)
         {
             EXPECT_EQ(testsupport::ReadFile(testsupport::FsPathOf(jobOptions)), "A");
@@ -173,19 +191,23 @@ TEST_F(CSPluginToolsTest, UnknownSendrixorsAndWrongPasswordsReadNothing)
     GPathName jobOptions;
     GPrefMemoryModule settings;
     int build = -1;
-    EXPECT_FALSE(CSPluginTools::GetProjectProperties(TextOf("Foreign"), jobOptions, settings, build));
+    GCPTSmartPathName extraction((GPathName()));
+    EXPECT_FALSE(
+        CSPluginTools::GetProjectProperties(TextOf("Foreign"), jobOptions, settings, build, extraction));
     EXPECT_TRUE(jobOptions.IsEmpty());
     EXPECT_EQ(build, 99);
     GTable<GBuffer> groups;
     settings.GetGroupNames(groups);
     EXPECT_EQ(groups.GetCount(), 0);
-    EXPECT_FALSE(CSPluginTools::GetJobOptionsFile(TextOf("Foreign"), jobOptions));
+    EXPECT_FALSE(CSPluginTools::GetJobOptionsFile(TextOf("Foreign"), jobOptions, extraction));
 
     build = -1;
-    EXPECT_FALSE(CSPluginTools::GetProjectProperties(TextOf("Nobody"), jobOptions, settings, build));
+    EXPECT_FALSE(
+        CSPluginTools::GetProjectProperties(TextOf("Nobody"), jobOptions, settings, build, extraction));
     EXPECT_EQ(build, 0);
-    EXPECT_FALSE(CSPluginTools::GetJobOptionsFile(GString(), jobOptions));
+    EXPECT_FALSE(CSPluginTools::GetJobOptionsFile(GString(), jobOptions, extraction));
     EXPECT_TRUE(jobOptions.IsEmpty());
+    EXPECT_EQ(TempFolders(), std::vector<fs::path>{}) << "nothing read, nothing left";
 }
 
 TEST_F(CSPluginToolsTest, TheJobOptionsAreTheFirstFileEntryUnderPrinterFilesEachTimeInANewFolder)
@@ -196,12 +218,50 @@ TEST_F(CSPluginToolsTest, TheJobOptionsAreTheFirstFileEntryUnderPrinterFilesEach
                              {"PrinterFiles/Second.joboptions", "second"}});
     GPathName first;
     GPathName second;
-    ASSERT_TRUE(CSPluginTools::GetJobOptionsFile(TextOf("Proof A"), first));
-    ASSERT_TRUE(CSPluginTools::GetJobOptionsFile(TextOf("Proof A"), second));
-    EXPECT_EQ(testsupport::ReadFile(testsupport::FsPathOf(first)), "first");
-    EXPECT_EQ(testsupport::ReadFile(testsupport::FsPathOf(second)), "first");
-    EXPECT_NE(testsupport::PortableOf(first), testsupport::PortableOf(second));
-    EXPECT_EQ(TempFolders().size(), 2u);
+    {
+        GCPTSmartPathName firstExtraction((GPathName()));
+        GCPTSmartPathName secondExtraction((GPathName()));
+        ASSERT_TRUE(CSPluginTools::GetJobOptionsFile(TextOf("Proof A"), first, firstExtraction));
+        ASSERT_TRUE(CSPluginTools::GetJobOptionsFile(TextOf("Proof A"), second, secondExtraction));
+        EXPECT_EQ(testsupport::ReadFile(testsupport::FsPathOf(first)), "first");
+        EXPECT_EQ(testsupport::ReadFile(testsupport::FsPathOf(second)), "first");
+        EXPECT_NE(testsupport::PortableOf(first), testsupport::PortableOf(second));
+        EXPECT_EQ(TempFolders().size(), 2u);
+    }
+    EXPECT_EQ(TempFolders(), std::vector<fs::path>{}) << "each folder goes with its extraction path";
+}
+
+// The job options are the Sendrixor's and go to nobody else: each copy is in a folder for the user
+// alone, whose name is not a number counted up that another user could take or watch for first,
+// and the copy goes when its holder is done.
+TEST_F(CSPluginToolsTest, JobOptionsAreCopiedIntoAPrivateFolderOfAnUnguessableNameThatGoesWithItsHolder)
+{
+    AddSendrixor("Proof A", StandardEntries());
+    UmaskScope const mask(0);
+    std::set<std::string> names;
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(i);
+        GPathName jobOptions;
+        GPrefMemoryModule settings;
+        int build = 0;
+        {
+            GCPTSmartPathName extraction((GPathName()));
+            ASSERT_TRUE(CSPluginTools::GetProjectProperties(TextOf("Proof A"), jobOptions, settings, build,
+                                                            extraction));
+            std::vector<fs::path> const folders = TempFolders();
+            ASSERT_EQ(folders.size(), 1u);
+            EXPECT_EQ(testsupport::FsPathOf(extraction.GetPath()), folders[0]);
+            EXPECT_EQ(fs::status(folders[0]).permissions() & fs::perms::mask, fs::perms::owner_all);
+            std::string const name = folders[0].filename().string();
+            EXPECT_FALSE(std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                << name;
+            names.insert(name);
+            EXPECT_TRUE(fs::exists(testsupport::FsPathOf(jobOptions)));
+        }
+        EXPECT_EQ(TempFolders(), std::vector<fs::path>{});
+    }
+    EXPECT_EQ(names.size(), 3u);
 }
 
 TEST_F(CSPluginToolsTest, JobOptionsWhoseNameSeparatesItsPartsWithBackslashesAreFoundWhereTheyWereWritten)
@@ -211,7 +271,9 @@ TEST_F(CSPluginToolsTest, JobOptionsWhoseNameSeparatesItsPartsWithBackslashesAre
     GPathName jobOptions;
     GPrefMemoryModule settings;
     int build = 0;
-    ASSERT_TRUE(CSPluginTools::GetProjectProperties(TextOf("Proof A"), jobOptions, settings, build));
+    GCPTSmartPathName extraction((GPathName()));
+    ASSERT_TRUE(
+        CSPluginTools::GetProjectProperties(TextOf("Proof A"), jobOptions, settings, build, extraction));
     EXPECT_EQ(testsupport::ReadFile(testsupport::FsPathOf(jobOptions)), "from Windows");
     EXPECT_EQ(testsupport::FsPathOf(jobOptions).filename(), "High.joboptions");
     EXPECT_EQ(testsupport::FsPathOf(jobOptions).parent_path().filename(), "Windows");

@@ -4,8 +4,10 @@
 // their texts, a stop request, and the finished files handed to the test peer as jobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -218,6 +220,73 @@ TEST_F(GCPTSaveAsActionTest, AStopRequestDuringTheExportMakesItsFailureCode13)
     EXPECT_EQ(fCodes.fCodes,
               (std::vector<int>{GCPTSaveAsAction::cExportStopped, GCPTSaveAsAction::cExportFailed,
                                 GCPTSaveAsAction::cPDFWritten}));
+}
+
+// A Sendrixor's name is its user's text, not a path: whatever it holds, the exports of that
+// Sendrixor go into one folder of the output folder.
+TEST_F(GCPTSaveAsActionTest, ASendrixorsNameIsOneFolderOfTheOutputFolderNeverAPath)
+{
+    struct Case
+    {
+        char const* fName;
+        char const* fFolder;
+    };
+    Case const cases[] = {
+        {"../Escape", ".._Escape"}, {"Proofs/Press", "Proofs_Press"}, {"..", "__"},
+        {"a/b/c", "a_b_c"},         {"Proof ..", "Proof .."},
+    };
+    fs::path const output = OutputFolder("x").parent_path();
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fName);
+        AddSendrixor(c.fName, StandardEntries());
+        Send(GCPTSaveAsAction::cExportRequestChannel, GCPTSaveAsProperties(TextOf(c.fName)));
+        EXPECT_EQ(fCodes.fCodes.back(), GCPTSaveAsAction::cPDFWritten) << Utf8Of(fAction.GetLastError());
+        EXPECT_EQ(testsupport::FsPathOf(fAction.GetSaveAsPDF()), output / c.fFolder / "Brochüre.pdf");
+        EXPECT_TRUE(fs::exists(output / c.fFolder / "Brochüre.pdf"));
+    }
+    std::set<std::string> folders;
+    for (auto const& item : fs::directory_iterator(output))
+        folders.insert(item.path().filename().string());
+    std::set<std::string> expected;
+    for (Case const& c : cases)
+        expected.insert(c.fFolder);
+    EXPECT_EQ(folders, expected);
+    EXPECT_FALSE(fs::exists(fTemp.Path() / "Escape"));
+}
+
+// Each choice of a Sendrixor in the dialog and each export copies the Sendrixor's job options
+// into the temporary folder; none of these copies outlives its use.
+TEST_F(GCPTSaveAsActionTest, JobOptionsCopiesGoWhenTheDialogAndTheExportAreDone)
+{
+    AddSendrixor("Proof A", StandardEntries());
+    {
+        GCPTFeatureConfiguration const configuration;
+        GCPTSaveAsTool tool(fAction, &configuration);
+        tool.SetPrinterName(TextOf("Proof A"));
+        std::vector<fs::path> const first = TempFolders();
+        ASSERT_EQ(first.size(), 1u) << "the request's copy";
+        tool.SetPrinterName(TextOf("Proof A"));
+        std::vector<fs::path> const second = TempFolders();
+        ASSERT_EQ(second.size(), 1u) << "chosen again, the Sendrixor's first copy goes";
+        EXPECT_NE(first, second);
+    }
+    EXPECT_EQ(TempFolders(), std::vector<fs::path>{}) << "the dialog's tool is gone";
+
+    fs::path const output = OutputFolder("Proof A").parent_path();
+    {
+        GCPTSaveAsProperties const request(TextOf("Proof A"));
+        std::vector<fs::path> const copy = TempFolders();
+        ASSERT_EQ(copy.size(), 1u);
+        Send(GCPTSaveAsAction::cExportRequestChannel, request);
+        EXPECT_EQ(fCodes.fCodes, std::vector<int>{GCPTSaveAsAction::cPDFWritten});
+        std::vector<fs::path> left = TempFolders();
+        std::sort(left.begin(), left.end());
+        std::vector<fs::path> expected = {copy[0], output};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected) << "the export's own check leaves no copy";
+    }
+    EXPECT_EQ(TempFolders(), std::vector<fs::path>{output});
 }
 
 TEST_F(GCPTSaveAsActionTest, UniqueNamesAreFoundInNewFoldersWhenTheNameIsTaken)

@@ -13,6 +13,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -210,6 +211,58 @@ TEST_F(ZipArchiveTest, ExtractsAnArchiveMadeByZipIntoTheSameTree)
     EXPECT_TRUE(archive.ExtractToMemory(QRegularExpression("rinterFiles/printer.pp"), "secret").isEmpty());
 }
 
+// zip writes the sizes in a zip64 record when told to (-fz), or when it cannot know them; the
+// directory's 32-bit fields then hold all ones.
+TEST_F(ZipArchiveTest, ReadsZip64ArchivesAsZipMakesThem)
+{
+    fs::path const source = fTemp / "source";
+    std::map<std::string, std::string> const files = {
+        {"Project/Project.prefs", Text(3000)},
+        {"PrinterFiles/random.bin", RandomBytes(5000)},
+        {"PrinterFiles/empty.txt", ""},
+    };
+    for (auto const& [name, content] : files)
+        ziptest::WriteFile(source / name, content);
+    for (std::string const password : {"", "secret"})
+    {
+        SCOPED_TRACE(password);
+        ClearDestination();
+        std::string const name = "zip64" + password + ".zip";
+        ASSERT_EQ(0, MakeWithZip(source, name, password, {"Project", "PrinterFiles"}, {"-fz"}));
+        ZipArchive archive(Q(ArchivePath(name)));
+        for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
+        {
+            std::string const entry = archive.GetCurrentFileName().toStdString();
+            SCOPED_TRACE(entry);
+            EXPECT_TRUE(archive.ExtractCurrentFile(Q(Destination()), QString::fromStdString(password), 0))
+                << archive.GetLastError().toStdString();
+            if (files.count(entry) != 0)
+                EXPECT_TRUE(QByteArray::fromStdString(files.at(entry)) ==
+                            archive.ExtractCurrentToMemory(QString::fromStdString(password)));
+        }
+        for (auto const& [file, content] : files)
+            EXPECT_TRUE(content == ziptest::ReadFile(Destination() / file)) << file;
+    }
+
+    // A size of all ones without its value in a zip64 record is no size: nothing is extracted.
+    auto const zip64 = [](std::string const& values)
+    { return std::string("\x01\x00", 2) + char(values.size()) + '\0' + values; };
+    std::string const size8("\x05\0\0\0\0\0\0\0", 8);
+    ClearDestination();
+    ZipArchive archive(Q(WriteArchive({
+        HandEntry("read.txt", "hello").DeclaredSize(0xFFFFFFFFu).Extra(zip64(size8)),
+        HandEntry("deflated.txt", "hello").Deflate().DeclaredSize(0xFFFFFFFFu).Extra(zip64(size8)),
+        HandEntry("no record.txt", "hello").DeclaredSize(0xFFFFFFFFu),
+        HandEntry("short record.txt", "hello").DeclaredSize(0xFFFFFFFFu).Extra(zip64(size8.substr(0, 4))),
+    })));
+    std::vector<bool> extracted;
+    for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
+        extracted.push_back(archive.ExtractCurrentFile(Q(Destination()), "", 0));
+    EXPECT_EQ(extracted, (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(Tree(Destination()), (std::set<std::string>{"read.txt", "deflated.txt"}));
+    EXPECT_EQ("hello", ziptest::ReadFile(Destination() / "deflated.txt"));
+}
+
 TEST_F(ZipArchiveTest, ReadsEntriesWithoutEncryptionWhetherOrNotAPasswordIsGiven)
 {
     fs::path const source = fTemp / "source";
@@ -352,8 +405,8 @@ TEST_F(ZipArchiveTest, FolderEntriesMakeFoldersAndBackslashesSeparate)
         EXPECT_TRUE(archive.ExtractCurrentFile(Q(Destination()), "", 0))
             << archive.GetLastError().toStdString();
     EXPECT_EQ(std::set<std::string>({"Only/", "Only/Folder/", "DosFolder/", "Back/", "Back/Slash/",
-                                     "Back/Slash/file.txt", "Back/Slash/Folder/", "Many/", "Many/Slashes/", ":/",
-                                     ":Colon/", ":Colon/file.txt"}),
+                                     "Back/Slash/file.txt", "Back/Slash/Folder/", "Many/", "Many/Slashes/",
+                                     ":/", ":Colon/", ":Colon/file.txt"}),
               Tree(Destination()));
     EXPECT_FALSE(fs::exists(":Colon"));
     EXPECT_EQ(content, ziptest::ReadFile(Destination() / "Back/Slash/file.txt"));
@@ -382,6 +435,10 @@ TEST_F(ZipArchiveTest, AddsTheEntryPermissionsToWhatTheNewItemHas)
         {"folder rwxr-xr-x", HandEntry("folder/", "").Attributes(040755u << 16 | cDosFolder), 0, "folder",
          0755},
         {"MS-DOS folder", HandEntry("folder", "").Attributes(cDosFolder, cMadeByDos), 0, "folder", 0711},
+        // Names Qt would otherwise take for its resources.
+        {"file named \":\"", HandEntry(":file", "x").Attributes(0100750u << 16), 0, ":file", 0750},
+        {"folder named \":\"", HandEntry(":folder/", "").Attributes(040750u << 16 | cDosFolder), 0, ":folder",
+         0750},
     };
     for (PermissionCase const& test : cases)
     {
@@ -587,12 +644,12 @@ TEST_F(ZipArchiveTest, ExtractionNeverGoesBeyondTheDeclaredSize)
     EXPECT_EQ(head, ziptest::ReadFile(Destination() / "bomb.txt"));
 }
 
-TEST_F(ZipArchiveTest, RefusesIntoMemoryAnEntryLargerThanTheCap)
+// Zeros deflated: a few dozen KiB for the caps' 64 MiB.
+HandEntry DeflatedZeros(std::string const& name, std::size_t size)
 {
-    // Zeros just above the cap, deflated to a few dozen KiB.
-    std::size_t const size = ZipArchive::cMaxMemoryEntrySize + 1;
     z_stream stream{};
-    ASSERT_EQ(Z_OK, deflateInit2(&stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY));
+    if (deflateInit2(&stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2");
     std::string const zeros(1 << 20, '\0');
     std::string deflated;
     uLong crc = crc32(0, nullptr, 0);
@@ -614,13 +671,18 @@ TEST_F(ZipArchiveTest, RefusesIntoMemoryAnEntryLargerThanTheCap)
         } while (stream.avail_out == 0);
     }
     deflateEnd(&stream);
+    return HandEntry(name, "")
+        .Deflate()
+        .Data(deflated)
+        .Crc(static_cast<std::uint32_t>(crc))
+        .DeclaredSize(static_cast<std::uint32_t>(size));
+}
 
+TEST_F(ZipArchiveTest, RefusesAnEntryLargerThanTheCapIntoMemoryAndIntoAFolder)
+{
+    std::size_t const size = ZipArchive::cMaxMemoryEntrySize + 1;
     ZipArchive archive(Q(WriteArchive({
-        HandEntry("huge.bin", "")
-            .Deflate()
-            .Data(deflated)
-            .Crc(static_cast<std::uint32_t>(crc))
-            .DeclaredSize(static_cast<std::uint32_t>(size)),
+        DeflatedZeros("huge.bin", size),
         HandEntry("small.txt", "fits").Deflate(),
     })));
     ASSERT_EQ(2, archive.StartIterate());
@@ -629,11 +691,125 @@ TEST_F(ZipArchiveTest, RefusesIntoMemoryAnEntryLargerThanTheCap)
         EXPECT_EQ(QByteArray(), archive.ExtractCurrentToMemory(""));
         EXPECT_EQ(1, logger.fHeard.size());
     }
-    // Into a file it goes whole.
-    ASSERT_TRUE(archive.ExtractCurrentFile(Q(Destination()), "", 0)) << archive.GetLastError().toStdString();
-    EXPECT_EQ(size, fs::file_size(Destination() / "huge.bin"));
+    EXPECT_FALSE(archive.ExtractCurrentFile(Q(Destination()), "", 0));
+    EXPECT_EQ(QString("Can't extract from %1: it would write more than 67108864 bytes.")
+                  .arg(QDir::toNativeSeparators(Q(ArchivePath("hand.zip")))),
+              archive.GetLastError());
+    EXPECT_EQ(std::set<std::string>(), Tree(Destination()));
     ASSERT_TRUE(archive.Next());
     EXPECT_EQ("fits", archive.ExtractCurrentToMemory(""));
+}
+
+// A walk's extractions into folders add up: a small archive of many entries that each inflate to
+// much must not fill the disk. The one that would pass the bound fails, and everything the walk
+// wrote or made goes; the walk's later extractions fail alike, and a new walk starts afresh.
+TEST_F(ZipArchiveTest, BoundsWhatAWalkWritesIntoFoldersAndLeavesNothingWhenItIsPassed)
+{
+    std::size_t const part = 24 * 1024 * 1024;
+    fs::path const path = WriteArchive({
+        DeflatedZeros("Made/first.bin", part),
+        HandEntry("Made/Folder/", ""),
+        DeflatedZeros("second.bin", part),
+        DeflatedZeros("Other/third.bin", part),
+        HandEntry("small.txt", "fits"),
+        HandEntry("Late/", ""),
+    });
+    ziptest::WriteFile(Destination() / "before.txt", "the user's");
+    QString const tooMuch = QString("Can't extract from %1: it would write more than 67108864 bytes.")
+                                .arg(QDir::toNativeSeparators(Q(path)));
+    ZipArchive archive(Q(path));
+    std::vector<bool> extracted;
+    QStringList errors;
+    for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
+    {
+        extracted.push_back(archive.ExtractCurrentFile(Q(Destination() / "deep" / "out"), "", 0));
+        errors.append(extracted.back() ? QString() : archive.GetLastError());
+    }
+    EXPECT_EQ(extracted, (std::vector<bool>{true, true, true, false, false, false}));
+    EXPECT_EQ(errors, (QStringList{"", "", "", tooMuch, tooMuch, tooMuch}));
+    EXPECT_EQ(std::set<std::string>{"before.txt"}, Tree(Destination()))
+        << "the walk made the folder it extracted into; it goes too";
+
+    // Each walk has the bound of its own.
+    std::size_t written = 0;
+    for (archive.StartIterate(); !archive.AtEnd(); archive.Next())
+    {
+        if (archive.GetCurrentIndex() == 2 || archive.GetCurrentIndex() == 4)
+        {
+            EXPECT_TRUE(archive.ExtractCurrentFile(Q(Destination()), "", 0))
+                << archive.GetLastError().toStdString();
+            written += fs::file_size(Destination() / archive.GetCurrentFileName().toStdString());
+        }
+    }
+    EXPECT_EQ(written, part + 4);
+}
+
+// Entries that share bytes of the file, as in archives made to inflate one stretch of data many
+// times over, are refused as unzip refuses them; entries side by side are not.
+TEST_F(ZipArchiveTest, RefusesArchivesWhoseEntriesOverlapInTheFile)
+{
+    std::string const text = Text(5000);
+    // "b.txt"'s local header and data, as "a.txt"'s stored content.
+    std::string const inner = ziptest::ZipOf({HandEntry("b.txt", "inner")}).substr(0, 30 + 5 + 5);
+    std::string const plain = ziptest::ZipOf({
+        HandEntry("a.txt", inner),
+        HandEntry("b.txt", "inner"),
+        HandEntry("e.txt", "inner"),
+        HandEntry("c.txt", "").Flags(8),
+        HandEntry("d.txt", text).Deflate(),
+    });
+    // The central record of the entry at the given index, by its signature.
+    auto const record = [](std::string const& bytes, int index)
+    {
+        std::size_t at = bytes.find("PK\x01\x02");
+        for (int i = 0; i < index; ++i)
+            at = bytes.find("PK\x01\x02", at + 4);
+        return at;
+    };
+    auto const withOffset = [&](int index, std::uint32_t offset)
+    {
+        std::string bytes = plain;
+        for (int i = 0; i < 4; ++i)
+            bytes[record(bytes, index) + 42 + i] = static_cast<char>((offset >> (8 * i)) & 0xff);
+        return bytes;
+    };
+    // "b.txt" read from inside "a.txt"'s data; "e.txt" reading "b.txt"'s header and data.
+    std::string const inside = withOffset(1, 30 + 5);
+    std::string const sameData = withOffset(2, (30 + 5) + (30 + 5 + 5));
+
+    struct Case
+    {
+        char const* fLabel;
+        std::string fBytes;
+        bool fRefused;
+    };
+    for (Case const& c :
+         {Case{"side by side", plain, false}, Case{"one data for two entries", sameData, true},
+          Case{"a header inside data", inside, true}})
+    {
+        SCOPED_TRACE(c.fLabel);
+        ClearDestination();
+        fs::path const path = ArchivePath("overlap.zip");
+        ziptest::WriteFile(path, c.fBytes);
+        ZipArchive archive(Q(path));
+        ASSERT_EQ(5, archive.StartIterate());
+        RecordingLogger logger;
+        QByteArray const bytes = archive.ExtractCurrentToMemory("");
+        EXPECT_EQ(c.fRefused, bytes.isEmpty());
+        EXPECT_EQ(c.fRefused, !archive.ExtractCurrentFile(Q(Destination()), "", 0));
+        if (c.fRefused)
+        {
+            EXPECT_EQ(QString("Can't read file a.txt from %1. Entries of %1 overlap in the file.")
+                          .arg(QDir::toNativeSeparators(Q(path))),
+                      archive.GetLastError());
+            EXPECT_EQ(std::set<std::string>(), Tree(Destination()));
+            EXPECT_TRUE(logger.fHeard.contains(
+                "ExtractCurrentToMemory: Error with zipfile: entries overlap in the file"));
+        }
+        EXPECT_EQ("a.txt", archive.GetCurrentFileName()) << "the walk stays where it is";
+        ASSERT_TRUE(archive.Next());
+        EXPECT_EQ("b.txt", archive.GetCurrentFileName());
+    }
 }
 
 TEST_F(ZipArchiveTest, WalksEntriesInArchiveOrderWithoutMovingOnExtraction)
@@ -734,6 +910,23 @@ TEST_F(ZipArchiveTest, ArchiveThatCannotBeOpenedHasNoEntries)
         EXPECT_EQ(std::set<std::string>(), Tree(Destination()));
         ASSERT_FALSE(logger.fHeard.isEmpty());
         EXPECT_EQ("OpenArchive: Can't open zip archive: " + native, logger.fHeard.front());
+    }
+}
+
+// Linux keeps a name in the form it was made in, and "José" typed on most keyboards is
+// precomposed; a decomposed path names another folder there, or none.
+TEST_F(ZipArchiveTest, OpensTheArchiveWhateverTheUnicodeFormOfItsFoldersName)
+{
+    QString const name = QStringLiteral("Jos\u00E9 Caf\u00E9");
+    for (QString::NormalizationForm const form : {QString::NormalizationForm_C, QString::NormalizationForm_D})
+    {
+        SCOPED_TRACE(form == QString::NormalizationForm_C ? "precomposed" : "decomposed");
+        fs::path const folder = fTemp / name.normalized(form).toStdString();
+        ziptest::WriteFile(folder / "hand.zip", ziptest::ZipOf({HandEntry("a.txt", "abc")}));
+        ZipArchive archive(Q(folder / "hand.zip"));
+        ASSERT_EQ(1, archive.StartIterate());
+        EXPECT_EQ(QByteArray("abc"), archive.ExtractCurrentToMemory(""));
+        fs::remove_all(folder);
     }
 }
 

@@ -108,19 +108,36 @@ bool GPPIPCManager::Deliver(GPPIPCMessageQueue& queue, int processID, int regist
     // back when its own wait ends, so it tells nothing about this one.
     if (!queue.AddOwnRawMessageOnce(self, messageID, data))
         return false;
-    // Set again once the record is there: a sender finishing meanwhile clears the flag only while
-    // the queue is empty.
-    QueueManager().SetFlag(processID, registrationID, true);
-    bool present = true;
-    for (int test = 0; test < fTakeTests && present; ++test)
+    // From here on the receiver may take the record at any moment: whatever goes wrong, the send
+    // must not be reported not taken while the record can still be taken.
+    try
     {
-        present = queue.ContainsOwnRawMessage(self, messageID, data);
-        if (present)
-            PSystem::MilliSleep(fTakeMilliseconds);
+        // Set again once the record is there: a sender finishing meanwhile clears the flag only
+        // while the queue is empty.
+        QueueManager().SetFlag(processID, registrationID, true);
+        bool present = true;
+        for (int test = 0; test < fTakeTests && present; ++test)
+        {
+            present = queue.ContainsOwnRawMessage(self, messageID, data);
+            if (present)
+                PSystem::MilliSleep(fTakeMilliseconds);
+        }
+        // Under the queue's lock: either the receiver took it, or it is taken out here, never both.
+        taken = !present || !queue.RemoveRawMessage(self, messageID, data);
+        return true;
     }
-    // Under the queue's lock: either the receiver took it, or it is taken out here, never both.
-    taken = !present || !queue.RemoveRawMessage(self, messageID, data);
-    return true;
+    catch (GException const&)
+    {
+        // The wait failed (another process held the queue beyond the lock's bound, or damaged it).
+        // One more try to take the record back, itself bounded by the lock's wait: a record no
+        // longer there was taken by the receiver, and the send succeeded after all; one taken back
+        // was never delivered, and the failure stands. Only when the record cannot be taken back
+        // either does the failure reach the caller while the receiver may still take it.
+        if (queue.RemoveRawMessage(self, messageID, data))
+            throw;
+        taken = true;
+        return true;
+    }
 }
 
 void GPPIPCManager::ClearFlagWhenEmpty(GPPIPCMessageQueue& queue, int processID, int registrationID)
@@ -168,7 +185,17 @@ bool GPPIPCManager::SendToQueue(int session, int processID, int registrationID, 
             else
                 tooLarge = true;
         }
-        ClearFlagWhenEmpty(queue, processID, registrationID);
+        try
+        {
+            ClearFlagWhenEmpty(queue, processID, registrationID);
+        }
+        catch (GException const&)
+        {
+            // A message taken stays taken: a flag left set only makes the receiver look at an
+            // empty queue once more.
+            if (!taken)
+                throw;
+        }
     }
     catch (GException const&)
     {

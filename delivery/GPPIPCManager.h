@@ -111,7 +111,10 @@ private:
                      GPPIPCMessageQueue* queue);
     void ProcessReceivedMessages();
     // Appends once and waits for the message to be taken; false when it found no room. A message
-    // still there after the wait is taken out again; taken tells whether the receiver had it.
+    // still there after the wait is taken out again; taken tells whether the receiver had it. When
+    // the wait itself fails, the message is taken out before the failure is thrown; one the
+    // receiver took meanwhile makes the send taken, and only one that cannot be taken out either
+    // is left where the receiver may still take it.
     bool Deliver(GPPIPCMessageQueue& queue, int processID, int registrationID, int messageID,
                  GBuffer const& data, bool& taken);
     // Clears the registration's delivery flag when its queue holds no record.

@@ -14,7 +14,9 @@
 // version and length fields, at the head of its queue, and listens); "drain-under-registry" (holds
 // the registry's lock while it looks at its flag and drains its queue, lingering the late
 // milliseconds under it before it takes the queue's lock); "hold-queue" (takes its queue's lock and
-// never lets go). Each job is written as its bytes followed by a line "#ENDJOB"; a job whose text is
+// never lets go); "slow-take" (the first time a record is in its queue, holds the queue's lock for the
+// late milliseconds and takes the records before it lets go); "slow-look" (the same, but lets go
+// without taking them, and then listens). Each job is written as its bytes followed by a line "#ENDJOB"; a job whose text is
 // no dictionary as "#BADJOB". SIGTERM, or message 146, ends it, unregistered.
 #include <cerrno>
 #include <csignal>
@@ -486,6 +488,7 @@ int Run(std::string const& jobFile, std::string const& mode, int pollMillisecond
         queue.GetMutex().Lock();
 
     long flaggedFor = 0;
+    bool slow = mode == "slow-take" || mode == "slow-look";
     while (!sStop)
     {
         Sleep(pollMilliseconds);
@@ -512,6 +515,19 @@ int Run(std::string const& jobFile, std::string const& mode, int pollMillisecond
             continue;
         }
         flaggedFor += pollMilliseconds;
+        if (slow)
+        {
+            // Once, with a sender's record in the queue: the sender then waits for the lock beyond
+            // its bound.
+            Held const hold(queue.GetMutex());
+            if (queue.Get(cQueueEnd) == cFirstRecord)
+                continue;
+            slow = false;
+            Sleep(lateMilliseconds);
+            if (mode == "slow-take")
+                Handle(TakeRecords(queue), jobFile);
+            continue;
+        }
         if (mode == "never-read" || mode == "damage-header" || mode == "hold-queue" ||
             (mode == "read-late" && flaggedFor < lateMilliseconds))
             continue;

@@ -36,7 +36,11 @@ GSharedMemoryBase<Imp>::~GSharedMemoryBase()
     }
     catch (GException const&)
     {
-        // Leaving the block is done without its mutex rather than not at all.
+        // The holder may be changing the block's list of processes this very moment: leaving it
+        // without the mutex could undo that change or this one. This process stays listed; the
+        // block is only unmapped, and outlives it until a purge finds it gone.
+        if (fPlatform.Get())
+            fPlatform->Abandon();
     }
     fPlatform.Reset();
     bool const held = fLockCount > 0;

@@ -18,8 +18,9 @@ public:
     // Opens the block of id, or creates it with dataSize bytes of data; created tells which. The
     // creator writes the header before it lets go of the mutex, so no opener sees it half-written.
     GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id, int dataSize, bool& created);
-    // Leaves the block under its mutex (without it when it cannot be taken) and lets go of the mutex,
-    // however often this object held it.
+    // Leaves the block under its mutex and lets go of the mutex, however often this object held it.
+    // When the mutex cannot be taken, the block is unmapped and this process left in its list, which
+    // only the holder of the mutex may change.
     ~GSharedMemoryBase();
     GSharedMemoryBase(GSharedMemoryBase const&) = delete;
     GSharedMemoryBase& operator=(GSharedMemoryBase const&) = delete;

@@ -322,6 +322,13 @@ void PUNIXSharedMemory::MarkReleased()
     fAcquired = false;
 }
 
+void PUNIXSharedMemory::Abandon()
+{
+    fAcquired = false;
+    fMaking = false;
+    UnmapAndClose();
+}
+
 void PUNIXSharedMemory::Release()
 {
     std::int32_t length = Support::Load(fMapping, cListLengthOffset);

@@ -55,6 +55,9 @@ public:
     int MarkAcquired();
     // Takes this process out of the list as the destructor does, keeping the block mapped.
     void MarkReleased();
+    // Unmaps and closes the block, leaving the list as it is: for a block whose mutex cannot be
+    // taken. This process's entry stays until a consistency check finds this process gone.
+    void Abandon();
 
     // The data size.
     int GetLength() const { return fTotalLength - cHeaderSize; }

@@ -1,17 +1,20 @@
 // Shared-memory blocks in one process: the names they take, the header a creator writes, opening
 // and creating what exists, reads and writes clipped to the data, and the recursive hold on the
-// block's mutex.
+// block's mutex; and a block left while another process holds its mutex.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "ErrorOf.h"
 #include "GSharedMemoryBase.h"
 #include "GSharedMemoryLocker.h"
 #include "PUNIXIPMutexImp.h"
 #include "PUNIXSharedMemory.h"
+#include "PUNIXSharedObjectSupport.h"
 #include "SharedObjects.h"
 
 namespace
@@ -185,4 +188,31 @@ TEST_F(GSharedMemoryBaseTest, HoldsItsMutexOnceHoweverOftenLocked)
     block.reset();
     EXPECT_EQ(mutex.Field(PUNIXIPMutexImp::cOwnerOffset), 0) << "a block that goes lets go of its mutex";
     GSharedMemoryLocker const again(other);
+}
+
+TEST_F(GSharedMemoryBaseTest, ABlockLeftWhileAnotherProcessHoldsItsMutexLeavesTheListAlone)
+{
+    std::string const id = NewID();
+    auto block = Create(id, 16);
+    // Another process holds the block's mutex beyond the bound, in the middle of a change of the
+    // list of its own: whatever changes the list meanwhile would be lost or undone by that change.
+    testsupport::ChildProcess holder(
+        [&](testsupport::ChildProcess::Child const& parent)
+        {
+            PUNIXIPMutexImp mutex(BufferOf(LockName(id).substr(1)));
+            mutex.Lock();
+            std::vector<int> const before = ListOf(id);
+            parent.Tell('L');
+            parent.Await();
+            bool const untouched = ListOf(id) == before;
+            mutex.Unlock();
+            return untouched ? 0 : 1;
+        });
+    ASSERT_EQ(holder.Await(), 'L');
+    auto const start = std::chrono::steady_clock::now();
+    block.reset();
+    double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(seconds, PUNIXSharedObjectSupport::cLockSeconds - 1) << "the mutex was not waited for";
+    holder.Tell('g');
+    EXPECT_EQ(holder.Wait(), 0) << "the list was written while another process held the mutex";
 }

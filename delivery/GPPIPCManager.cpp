@@ -59,6 +59,30 @@ GPPIPCManager::GPPIPCManager()
     : fQueueMgr(new GPPIPCMessageQueueMgr(false, GPPIPCMessageQueueMgr::cDefaultManager)),
       fOwnRegistrationID(0), fTakeTests(cTakeTests), fTakeMilliseconds(cTakeMilliseconds)
 {
+    PurgeQueuesOfGoneReceivers();
+}
+
+void GPPIPCManager::PurgeQueuesOfGoneReceivers()
+{
+    // A receiver that crashed leaves its entries, and with them its queues and their locks, which
+    // nothing else ever opens again. The entries stay until a send to it fails; the objects go now.
+    GProcessInfo* processes = GProcessInfo::GetInstance();
+    if (!processes || !fQueueMgr.Get())
+        return;
+    GTable<GPair<int, GPair<int, int>>> entries;
+    fQueueMgr->GetRegistered(entries);
+    for (int i = 0; i < entries.GetCount(); ++i)
+    {
+        int const processID = entries[i].second.first;
+        if (!processes->IsRunning(processID))
+            GPPIPCMessageQueue::PurgeOfGoneReceiver(processID, entries[i].second.second);
+    }
+}
+
+void GPPIPCManager::PurgeQueuesOf(int processID, GTable<int> const& registrations)
+{
+    for (int i = 0; i < registrations.GetCount(); ++i)
+        GPPIPCMessageQueue::PurgeOfGoneReceiver(processID, registrations[i]);
 }
 
 GPPIPCManager::~GPPIPCManager()
@@ -82,6 +106,9 @@ GPPIPCManager::~GPPIPCManager()
     }
     if (IsSubscribed())
         UnSubscribe(cRepeaterSignal);
+    // The registry goes with its last user, and with it the entries that name the queues of
+    // receivers that crashed.
+    PurgeQueuesOfGoneReceivers();
 }
 
 GPPIPCMessageQueueMgr& GPPIPCManager::QueueManager()
@@ -323,8 +350,13 @@ int GPPIPCManager::ListeningState(int processID, OpenQueues* opened)
     if (registrations.GetCount() == 0)
         return cNotRegistered;
     GProcessInfo* processes = GProcessInfo::GetInstance();
-    if (!processes || !processes->IsRunning(processID))
+    if (!processes)
         return cNotListening;
+    if (!processes->IsRunning(processID))
+    {
+        PurgeQueuesOf(processID, registrations);
+        return cNotListening;
+    }
     if (session != QueueManager().GetSession())
         return cNotRegistered;
     for (int i = registrations.GetCount() - 1; i >= 0; --i)
@@ -460,7 +492,16 @@ void GPPIPCManager::CleanupCorruptedProcesses()
         if (processes && processes->IsRunning(processID))
             continue;
         if (fQueueMgr.Get())
+        {
+            if (processes)
+            {
+                int session = 0;
+                GTable<int> registrations;
+                fQueueMgr->GetRegistered(processID, session, registrations);
+                PurgeQueuesOf(processID, registrations);
+            }
             fQueueMgr->Unregister(processID);
+        }
         for (int k = fDelayedMessages.GetCount() - 1; k >= 0; --k)
             if (fDelayedMessages[k]->fProcessID == processID)
                 fDelayedMessages.RemoveItemAt(k);

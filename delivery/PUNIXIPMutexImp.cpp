@@ -61,6 +61,29 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
         throw GSimpleException(cInvalidName);
     // Every lock below needs this process's id: without the service nothing is made.
     Support::GetProcessInfo();
+    Open();
+}
+
+void PUNIXIPMutexImp::Reopen()
+{
+    CleanUp();
+    Open();
+}
+
+bool PUNIXIPMutexImp::IsNamed() const
+{
+    struct stat object;
+    return fDescriptor >= 0 && fstat(fDescriptor, &object) == 0 && Support::Names(fName, object);
+}
+
+void PUNIXIPMutexImp::Unname()
+{
+    if (fDescriptor >= 0)
+        Support::UnlinkIfNamed(fName, fDescriptor);
+}
+
+void PUNIXIPMutexImp::Open()
+{
     for (int opening = 0;; ++opening)
     {
         if (opening > cMaxReopenings)

@@ -65,11 +65,25 @@ public:
     void LockManagementLock() { Lock(ManagementLockWord()); }
     void UnlockManagementLock() { Unlock(ManagementLockWord()); }
 
+    // Whether the name still stands for this object's segment: once a segment has been given up
+    // with what it guards, the name stands for the next one, and a holder of the old lock excludes
+    // nobody.
+    bool IsNamed() const;
+    // Takes the name away from this object's segment, while it still stands for it: for a holder
+    // removing what the mutex guards, so that the next user makes a new segment. Users that hold
+    // the segment already find out through IsNamed.
+    void Unname();
+    // Uncounts this object and opens the name again; throws as the constructor does. A lock this
+    // object held on the old segment stays held there.
+    void Reopen();
+
     static int GetMaxIDSize() { return 28; }
     // "/" followed by the name given.
     GBuffer const& GetName() const { return fName; }
 
 private:
+    // Opens the name, making or making anew its segment as needed, and counts this object in it.
+    void Open();
     // Opens or creates the segment; true when this call created it. Throws after cleaning up.
     bool CreateOrOpen();
     enum Marking

@@ -400,6 +400,15 @@ void PUNIXSharedMemory::CheckConsistency(GBuffer const& posixName)
         Support::UnlinkIfNamed(posixName, descriptor);
 }
 
+bool PUNIXSharedMemory::IsNamed(GBuffer const& posixName)
+{
+    int const descriptor = shm_open(reinterpret_cast<char const*>(posixName.GetPtr()), O_RDONLY, 0);
+    if (descriptor < 0)
+        return false;
+    close(descriptor);
+    return true;
+}
+
 void PUNIXSharedMemory::Read(int offset, void* destination, int count) const
 {
     if (offset < 0 || count < 0 || offset > GetLength() - count)

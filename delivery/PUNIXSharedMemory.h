@@ -50,6 +50,8 @@ public:
     // name, and unlinks the name when nobody is left. A block that cannot be read, or whose header
     // is not of this version or holds a list length a list cannot have, is left alone.
     static void CheckConsistency(GBuffer const& posixName);
+    // Whether an object of that POSIX name exists.
+    static bool IsNamed(GBuffer const& posixName);
 
     // Lists this process (once more); the new list length. Throws 40171 when the list is full.
     int MarkAcquired();

@@ -9,7 +9,7 @@
 //
 // Modes: "listen" (the default); "never-read" (registers but never takes a record); "read-late"
 // (takes the records only once the flag has been set for the late milliseconds); "exit-unregistered"
-// (ends at once after registering, leaving its entry); "damage-header" (writes an end offset no
+// (ends at once after registering, leaving its entry, and its queue as a crash leaves it); "damage-header" (writes an end offset no
 // queue can have into its queue); "foreign-record" (puts a record of another version, only its
 // version and length fields, at the head of its queue, and listens); "drain-under-registry" (holds
 // the registry's lock while it looks at its flag and drains its queue, lingering the late
@@ -26,6 +26,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/mman.h>
@@ -450,7 +451,8 @@ void Handle(std::vector<Record> const& records, std::string const& jobFile)
 int Run(std::string const& jobFile, std::string const& mode, int pollMilliseconds, int lateMilliseconds)
 {
     int const self = getpid();
-    Block registry("GIPC_PP", cRegistrySize);
+    auto registryHolder = std::make_unique<Block>("GIPC_PP", cRegistrySize);
+    Block& registry = *registryHolder;
     {
         Held const hold(registry.GetMutex());
         if (registry.Get(0) == 0)
@@ -483,7 +485,12 @@ int Run(std::string const& jobFile, std::string const& mode, int pollMillisecond
         }
     }
     if (mode == "exit-unregistered")
+    {
+        // Its queue is left as a crash leaves it; the registry, which every receiver shares, is let
+        // go of as a receiver ends, so that only the queue is left to purge.
+        registryHolder.reset();
         _exit(0);
+    }
     if (mode == "hold-queue")
         queue.GetMutex().Lock();
 

@@ -185,11 +185,18 @@ bool GSharedMemoryBase<Imp>::Exists(GBuffer const& sessionPrefix, GBuffer const&
         // Under the mutex, so that the open (and the purge it starts with) never meets a block that
         // its creator is still making.
         GIPMutexBase<PUNIXIPMutexImp> mutex(GIPPrefix::cSharedMemoryLock, id);
-        if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds))
-            return false;
-        // A mutex given up with its block while this process waited for it guards nothing.
-        if (!mutex.IsNamed())
-            return false;
+        // A mutex given up with its block while this process waited for it guards nothing: the name
+        // is opened again, as the constructors do.
+        for (int opening = 0;; ++opening)
+        {
+            if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds))
+                return false;
+            if (mutex.IsNamed())
+                break;
+            if (opening == cMaxMutexReopenings)
+                return false;
+            mutex.Reopen();
+        }
         return Imp::Exists(sessionPrefix, DataName(id));
     }
     catch (GException const&)

@@ -29,7 +29,7 @@ public:
     static constexpr int cMaxNameLength = 29;
     // How long an opener that has claimed a segment left unmade waits for the other processes to let
     // go of it before it takes the one still holding it for its creator at work.
-    static constexpr double cClaimSeconds = 0.25;
+    static constexpr double cClaimSeconds = 0.5;
 
     // Opens the segment "/" + name, creating it when none exists, and counts this object in it. A
     // segment left unmade (too small, or never marked) after the creator's time is removed and made

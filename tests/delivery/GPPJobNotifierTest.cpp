@@ -254,7 +254,9 @@ TEST_F(GPPJobNotifierTest, APeerHoldingItsQueueBeyondTheBoundWithTheJobInItGetsT
     struct Case
     {
         char const* fMode;
-        bool fFirstAnswer;
+        // Whether the first send must find the job taken; otherwise it depends on whether the
+        // sender takes the record back before the peer looks again.
+        bool fMustBeTaken;
     };
     Case const cases[] = {{"slow-take", true}, {"slow-look", false}};
     for (Case const& entry : cases)
@@ -264,9 +266,13 @@ TEST_F(GPPJobNotifierTest, APeerHoldingItsQueueBeyondTheBoundWithTheJobInItGetsT
         ASSERT_TRUE(peer.AwaitState(GPPIPCManager::cListening));
         GPPJobInfo const job = Job(entry.fMode);
         bool const first = GPPJobNotifier(job).TrySendNotification();
-        std::size_t const afterFirst = peer.AwaitJobs(1, 1.0).size();
+        // Long enough for the peer's hold to end and the peer to look again.
+        std::size_t const afterFirst = peer.AwaitJobs(1, 2.5).size();
         EXPECT_EQ(first, afterFirst == 1) << "the answer does not tell whether the peer got the job";
-        EXPECT_EQ(first, entry.fFirstAnswer);
+        if (entry.fMustBeTaken)
+        {
+            EXPECT_TRUE(first);
+        }
         if (!first)
         {
             EXPECT_TRUE(GPPJobNotifier(job).TrySendNotification());

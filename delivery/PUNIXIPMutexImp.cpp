@@ -210,7 +210,8 @@ PUNIXIPMutexImp::Marking PUNIXIPMutexImp::AwaitDecision()
             fDescriptor = -1;
             continue;
         }
-        if (timer.GetElapsedSeconds() >= 2 * Support::cMakingSeconds)
+        // A claimer that lives but never decides must not hang this process.
+        if (timer.GetElapsedSeconds() >= Support::cLockSeconds)
             return cHeldUnmade;
         PSystem::MilliSleep(1);
     }

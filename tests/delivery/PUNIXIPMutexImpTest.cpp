@@ -514,14 +514,20 @@ TEST_F(PUNIXIPMutexImpTest, ASegmentGivenUpButStillNamedMakesWayForANewOne)
 
 TEST_F(PUNIXIPMutexImpTest, EightProcessesMeetingASegmentLeftUnmadeAllOpenOneNewSegmentAndExcludeEachOther)
 {
-    // A creator that died before sizing or before marking the segment; eight processes open the name
-    // at the same moment, each holding the segment while it waits for it to be made.
+    // A creator that died before sizing or before marking the segment, or an opener that died after
+    // claiming it as left unmade; eight processes open the name at the same moment, each holding the
+    // segment while it waits for it to be made.
     struct Case
     {
         char const* fWhat;
         long long fSize;
+        bool fClaimedByTheDead;
     };
-    Case const cases[] = {{"never sized", 0}, {"never marked", 80}};
+    Case const cases[] = {
+        {"never sized", 0, false}, {"never marked", 80, false}, {"claimed by an opener that died", 80, true}};
+    ChildProcess gone([](ChildProcess::Child const&) { return 0; });
+    pid_t const dead = gone.Pid();
+    ASSERT_EQ(gone.Wait(), 0);
     constexpr int cProcesses = 8;
     constexpr int cMeetings = 3;
     constexpr int cRounds = 40;
@@ -537,6 +543,8 @@ TEST_F(PUNIXIPMutexImpTest, EightProcessesMeetingASegmentLeftUnmadeAllOpenOneNew
                 ObjectView const unmade(name, entry.fSize);
                 unmade.SetField(Mutex::cVersionOffset, 1);
                 unmade.SetField(Mutex::cReferenceCountOffset, 5);
+                if (entry.fClaimedByTheDead)
+                    unmade.SetField(Mutex::cMagicOffset, -dead);
             }
             Shared<Scratch> scratch;
             std::vector<std::unique_ptr<ChildProcess>> openers;

@@ -40,6 +40,13 @@ public:
         fLocked = false;
     }
     bool IsLocked() const { return fLocked; }
+    // Lets go of the lock this object holds, then opens the name again.
+    void Reopen()
+    {
+        if (fLocked)
+            Unlock();
+        Imp::Reopen();
+    }
 
 private:
     static GBuffer NameOf(GIPPrefix::ID prefix, GBuffer const& id)

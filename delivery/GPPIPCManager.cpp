@@ -59,6 +59,30 @@ GPPIPCManager::GPPIPCManager()
     : fQueueMgr(new GPPIPCMessageQueueMgr(false, GPPIPCMessageQueueMgr::cDefaultManager)),
       fOwnRegistrationID(0), fTakeTests(cTakeTests), fTakeMilliseconds(cTakeMilliseconds)
 {
+    PurgeQueuesOfGoneReceivers();
+}
+
+void GPPIPCManager::PurgeQueuesOfGoneReceivers()
+{
+    // A receiver that crashed leaves its entries, and with them its queues and their locks, which
+    // nothing else ever opens again. The entries stay until a send to it fails; the objects go now.
+    GProcessInfo* processes = GProcessInfo::GetInstance();
+    if (!processes || !fQueueMgr.Get())
+        return;
+    GTable<GPair<int, GPair<int, int>>> entries;
+    fQueueMgr->GetRegistered(entries);
+    for (int i = 0; i < entries.GetCount(); ++i)
+    {
+        int const processID = entries[i].second.first;
+        if (!processes->IsRunning(processID))
+            GPPIPCMessageQueue::PurgeOfGoneReceiver(processID, entries[i].second.second);
+    }
+}
+
+void GPPIPCManager::PurgeQueuesOf(int processID, GTable<int> const& registrations)
+{
+    for (int i = 0; i < registrations.GetCount(); ++i)
+        GPPIPCMessageQueue::PurgeOfGoneReceiver(processID, registrations[i]);
 }
 
 GPPIPCManager::~GPPIPCManager()
@@ -82,6 +106,9 @@ GPPIPCManager::~GPPIPCManager()
     }
     if (IsSubscribed())
         UnSubscribe(cRepeaterSignal);
+    // The registry goes with its last user, and with it the entries that name the queues of
+    // receivers that crashed.
+    PurgeQueuesOfGoneReceivers();
 }
 
 GPPIPCMessageQueueMgr& GPPIPCManager::QueueManager()
@@ -108,19 +135,36 @@ bool GPPIPCManager::Deliver(GPPIPCMessageQueue& queue, int processID, int regist
     // back when its own wait ends, so it tells nothing about this one.
     if (!queue.AddOwnRawMessageOnce(self, messageID, data))
         return false;
-    // Set again once the record is there: a sender finishing meanwhile clears the flag only while
-    // the queue is empty.
-    QueueManager().SetFlag(processID, registrationID, true);
-    bool present = true;
-    for (int test = 0; test < fTakeTests && present; ++test)
+    // From here on the receiver may take the record at any moment: whatever goes wrong, the send
+    // must not be reported not taken while the record can still be taken.
+    try
     {
-        present = queue.ContainsOwnRawMessage(self, messageID, data);
-        if (present)
-            PSystem::MilliSleep(fTakeMilliseconds);
+        // Set again once the record is there: a sender finishing meanwhile clears the flag only
+        // while the queue is empty.
+        QueueManager().SetFlag(processID, registrationID, true);
+        bool present = true;
+        for (int test = 0; test < fTakeTests && present; ++test)
+        {
+            present = queue.ContainsOwnRawMessage(self, messageID, data);
+            if (present)
+                PSystem::MilliSleep(fTakeMilliseconds);
+        }
+        // Under the queue's lock: either the receiver took it, or it is taken out here, never both.
+        taken = !present || !queue.RemoveRawMessage(self, messageID, data);
+        return true;
     }
-    // Under the queue's lock: either the receiver took it, or it is taken out here, never both.
-    taken = !present || !queue.RemoveRawMessage(self, messageID, data);
-    return true;
+    catch (GException const&)
+    {
+        // The wait failed (another process held the queue beyond the lock's bound, or damaged it).
+        // One more try to take the record back, itself bounded by the lock's wait: a record no
+        // longer there was taken by the receiver, and the send succeeded after all; one taken back
+        // was never delivered, and the failure stands. Only when the record cannot be taken back
+        // either does the failure reach the caller while the receiver may still take it.
+        if (queue.RemoveRawMessage(self, messageID, data))
+            throw;
+        taken = true;
+        return true;
+    }
 }
 
 void GPPIPCManager::ClearFlagWhenEmpty(GPPIPCMessageQueue& queue, int processID, int registrationID)
@@ -168,7 +212,17 @@ bool GPPIPCManager::SendToQueue(int session, int processID, int registrationID, 
             else
                 tooLarge = true;
         }
-        ClearFlagWhenEmpty(queue, processID, registrationID);
+        try
+        {
+            ClearFlagWhenEmpty(queue, processID, registrationID);
+        }
+        catch (GException const&)
+        {
+            // A message taken stays taken: a flag left set only makes the receiver look at an
+            // empty queue once more.
+            if (!taken)
+                throw;
+        }
     }
     catch (GException const&)
     {
@@ -296,8 +350,13 @@ int GPPIPCManager::ListeningState(int processID, OpenQueues* opened)
     if (registrations.GetCount() == 0)
         return cNotRegistered;
     GProcessInfo* processes = GProcessInfo::GetInstance();
-    if (!processes || !processes->IsRunning(processID))
+    if (!processes)
         return cNotListening;
+    if (!processes->IsRunning(processID))
+    {
+        PurgeQueuesOf(processID, registrations);
+        return cNotListening;
+    }
     if (session != QueueManager().GetSession())
         return cNotRegistered;
     for (int i = registrations.GetCount() - 1; i >= 0; --i)
@@ -433,7 +492,16 @@ void GPPIPCManager::CleanupCorruptedProcesses()
         if (processes && processes->IsRunning(processID))
             continue;
         if (fQueueMgr.Get())
+        {
+            if (processes)
+            {
+                int session = 0;
+                GTable<int> registrations;
+                fQueueMgr->GetRegistered(processID, session, registrations);
+                PurgeQueuesOf(processID, registrations);
+            }
             fQueueMgr->Unregister(processID);
+        }
         for (int k = fDelayedMessages.GetCount() - 1; k >= 0; --k)
             if (fDelayedMessages[k]->fProcessID == processID)
                 fDelayedMessages.RemoveItemAt(k);

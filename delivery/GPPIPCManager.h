@@ -67,6 +67,8 @@ public:
     bool SendOnce(int processID, int messageID, T const& value);
     // To every registration of the current session; a failure towards one process is ignored.
     void BroadcastOnceRaw(int messageID, GBuffer const& data);
+    // A registered process that no longer runs has its queues removed on the way (where no running
+    // process holds them).
     int GetListeningState(int processID);
     // GetListeningState, then, for a process that listens, SendOnceRaw: the same as calling them in
     // turn, but each of the process's queues is opened once for both, and stays open from the test
@@ -110,8 +112,16 @@ private:
     bool SendToQueue(int session, int processID, int registrationID, int messageID, GBuffer const& data,
                      GPPIPCMessageQueue* queue);
     void ProcessReceivedMessages();
+    // Removes the queues (and their locks) of the registered processes that no longer run, where no
+    // running process holds them.
+    void PurgeQueuesOfGoneReceivers();
+    // The same for the registrations of one process known to be gone.
+    void PurgeQueuesOf(int processID, GTable<int> const& registrations);
     // Appends once and waits for the message to be taken; false when it found no room. A message
-    // still there after the wait is taken out again; taken tells whether the receiver had it.
+    // still there after the wait is taken out again; taken tells whether the receiver had it. When
+    // the wait itself fails, the message is taken out before the failure is thrown; one the
+    // receiver took meanwhile makes the send taken, and only one that cannot be taken out either
+    // is left where the receiver may still take it.
     bool Deliver(GPPIPCMessageQueue& queue, int processID, int registrationID, int messageID,
                  GBuffer const& data, bool& taken);
     // Clears the registration's delivery flag when its queue holds no record.

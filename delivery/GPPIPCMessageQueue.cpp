@@ -70,6 +70,18 @@ void GPPIPCMessageQueue::CheckVersion()
     }
 }
 
+void GPPIPCMessageQueue::PurgeOfGoneReceiver(int processID, int registrationID)
+{
+    try
+    {
+        Block::PurgeIfGone(ConvertToMemoryID(processID, registrationID));
+    }
+    catch (GException const&)
+    {
+        // An id that cannot name a queue (a negative number) names nothing to purge.
+    }
+}
+
 GShMemID GPPIPCMessageQueue::ConvertToMemoryID(int processID, int registrationID)
 {
     return GShMemID::GetSpecialID(GShMemID::cSpecialP) + GShMemID(NumberID(processID)) +

@@ -73,6 +73,10 @@ public:
     // was read.
     void ReadPendingMessages(GTable<GSmartPtr<GPPIPCMessage>>& messages);
 
+    // For a receiving process that is gone: removes its queue of the registration when no process
+    // in the queue's list runs any more, and the queue's lock with it, so that neither stays in
+    // shared memory until the machine restarts.
+    static void PurgeOfGoneReceiver(int processID, int registrationID);
     // Whether a record of the data fits an empty queue.
     static bool RawDataFitsEmptyQueue(GBuffer const& data);
     static GShMemID ConvertToMemoryID(int processID, int registrationID);

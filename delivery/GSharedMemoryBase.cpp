@@ -10,12 +10,27 @@
 #include "PUNIXSharedMemory.h"
 #include "PUNIXSharedObjectSupport.h"
 
+namespace
+{
+// A mutex whose segment keeps being given up under this process's eyes is not one to wait for.
+constexpr int cMaxMutexReopenings = 100;
+} // namespace
+
 template<class Imp>
 GSharedMemoryBase<Imp>::GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id)
     : fPosition(0), fLockCount(0), fMutex(GIPPrefix::cSharedMemoryLock, id)
 {
-    GSharedMemoryLocker const lock(*this);
-    fPlatform.Reset(new Imp(sessionPrefix, DataName(id)));
+    LockNamedMutex();
+    try
+    {
+        fPlatform.Reset(new Imp(sessionPrefix, DataName(id)));
+    }
+    catch (...) // the mutex is let go of whatever the platform throws
+    {
+        Unlock();
+        throw;
+    }
+    Unlock();
 }
 
 template<class Imp>
@@ -23,8 +38,54 @@ GSharedMemoryBase<Imp>::GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer 
                                           bool& created)
     : fPosition(0), fLockCount(0), fMutex(GIPPrefix::cSharedMemoryLock, id)
 {
-    GSharedMemoryLocker const lock(*this);
-    fPlatform.Reset(new Imp(sessionPrefix, DataName(id), dataSize, created));
+    LockNamedMutex();
+    try
+    {
+        fPlatform.Reset(new Imp(sessionPrefix, DataName(id), dataSize, created));
+    }
+    catch (...) // the mutex is let go of whatever the platform throws
+    {
+        Unlock();
+        throw;
+    }
+    Unlock();
+}
+
+template<class Imp>
+void GSharedMemoryBase<Imp>::LockNamedMutex()
+{
+    // A block given up as left by processes that are all gone takes its mutex's name with it
+    // (PurgeIfGone); whoever waited for the old segment meanwhile holds a lock that excludes nobody
+    // and opens the name again.
+    for (int opening = 0;; ++opening)
+    {
+        Lock();
+        if (fMutex.IsNamed())
+            return;
+        Unlock();
+        if (opening == cMaxMutexReopenings)
+            throw GSimpleException(PUNIXSharedObjectSupport::cCannotLock);
+        fMutex.Reopen();
+    }
+}
+
+template<class Imp>
+void GSharedMemoryBase<Imp>::PurgeIfGone(GBuffer const& id)
+{
+    try
+    {
+        GIPMutexBase<PUNIXIPMutexImp> mutex(GIPPrefix::cSharedMemoryLock, id);
+        if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds) || !mutex.IsNamed())
+            return;
+        GBuffer const name = GBuffer("/") + DataName(id);
+        Imp::CheckConsistency(name);
+        if (!Imp::IsNamed(name))
+            mutex.Unname();
+    }
+    catch (GException const&)
+    {
+        // What cannot be looked at is left for the next look.
+    }
 }
 
 template<class Imp>
@@ -36,7 +97,11 @@ GSharedMemoryBase<Imp>::~GSharedMemoryBase()
     }
     catch (GException const&)
     {
-        // Leaving the block is done without its mutex rather than not at all.
+        // The holder may be changing the block's list of processes this very moment: leaving it
+        // without the mutex could undo that change or this one. This process stays listed; the
+        // block is only unmapped, and outlives it until a purge finds it gone.
+        if (fPlatform.Get())
+            fPlatform->Abandon();
     }
     fPlatform.Reset();
     bool const held = fLockCount > 0;
@@ -120,8 +185,18 @@ bool GSharedMemoryBase<Imp>::Exists(GBuffer const& sessionPrefix, GBuffer const&
         // Under the mutex, so that the open (and the purge it starts with) never meets a block that
         // its creator is still making.
         GIPMutexBase<PUNIXIPMutexImp> mutex(GIPPrefix::cSharedMemoryLock, id);
-        if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds))
-            return false;
+        // A mutex given up with its block while this process waited for it guards nothing: the name
+        // is opened again, as the constructors do.
+        for (int opening = 0;; ++opening)
+        {
+            if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds))
+                return false;
+            if (mutex.IsNamed())
+                break;
+            if (opening == cMaxMutexReopenings)
+                return false;
+            mutex.Reopen();
+        }
         return Imp::Exists(sessionPrefix, DataName(id));
     }
     catch (GException const&)

@@ -18,8 +18,9 @@ public:
     // Opens the block of id, or creates it with dataSize bytes of data; created tells which. The
     // creator writes the header before it lets go of the mutex, so no opener sees it half-written.
     GSharedMemoryBase(GBuffer const& sessionPrefix, GBuffer const& id, int dataSize, bool& created);
-    // Leaves the block under its mutex (without it when it cannot be taken) and lets go of the mutex,
-    // however often this object held it.
+    // Leaves the block under its mutex and lets go of the mutex, however often this object held it.
+    // When the mutex cannot be taken, the block is unmapped and this process left in its list, which
+    // only the holder of the mutex may change.
     ~GSharedMemoryBase();
     GSharedMemoryBase(GSharedMemoryBase const&) = delete;
     GSharedMemoryBase& operator=(GSharedMemoryBase const&) = delete;
@@ -49,10 +50,18 @@ public:
     static bool Exists(GBuffer const& sessionPrefix, GBuffer const& id);
     // The platform block's name for id.
     static GBuffer DataName(GBuffer const& id);
+    // Removes the block of id when every process in its list is gone, and its mutex's name with it
+    // when no block is left: for the objects of a process known to be gone, which only users that
+    // take the mutex through this class wait for (they open the name again when they find it given
+    // up). Takes the mutex within PUNIXSharedObjectSupport::cLockSeconds, or leaves everything.
+    static void PurgeIfGone(GBuffer const& id);
 
     Imp& GetPlatformObject() const { return *fPlatform; }
 
 private:
+    // Takes the mutex on the segment its name stands for, opening the name again as long as it
+    // stands for another; throws 30050001 as Lock does.
+    void LockNamedMutex();
     // How many of count bytes lie between the position and the end of a block of length bytes.
     int TransferableFrom(int length, int count) const;
 

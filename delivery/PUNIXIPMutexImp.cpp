@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -60,18 +61,43 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
         throw GSimpleException(cInvalidName);
     // Every lock below needs this process's id: without the service nothing is made.
     Support::GetProcessInfo();
+    Open();
+}
+
+void PUNIXIPMutexImp::Reopen()
+{
+    CleanUp();
+    Open();
+}
+
+bool PUNIXIPMutexImp::IsNamed() const
+{
+    struct stat object;
+    return fDescriptor >= 0 && fstat(fDescriptor, &object) == 0 && Support::Names(fName, object);
+}
+
+void PUNIXIPMutexImp::Unname()
+{
+    if (fDescriptor >= 0)
+        Support::UnlinkIfNamed(fName, fDescriptor);
+}
+
+void PUNIXIPMutexImp::Open()
+{
     for (int opening = 0;; ++opening)
     {
         if (opening > cMaxReopenings)
             throw GSimpleException(cCannotCreate);
         bool const created = CreateOrOpen();
         // A segment smaller than its fields is still being made, or was left unmade by a creator
-        // that died: mapping it would fault at the first access.
+        // that died: mapping it would fault at the first access. Left so, it is sized here, so that
+        // the openers meeting it can decide in it which of them gives it up.
+        bool unsized = false;
         if (!created && Support::WaitForSize(fDescriptor, cSegmentSize) < cSegmentSize)
         {
-            if (GiveUpUnmade())
-                continue;
-            Fail(cCannotMap);
+            unsized = true;
+            if (!Support::GrowTo(fDescriptor, cSegmentSize))
+                Fail(cCannotMap);
         }
         Map();
         if (created)
@@ -81,17 +107,27 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
             Support::Store(fMapping, cVersionOffset, cVersion);
             Support::Store(fMapping, cReferenceCountOffset, 1);
             Support::Store(fMapping, cOwnerOffset, 0);
-            Support::Store(fMapping, cMagicOffset, cMagic);
+            // Marked only while no opener has claimed it as left unmade (a creator held up beyond
+            // the making time); a claimed one is that opener's to remove, and this one starts over.
             fMaking = false;
+            if (!Support::CompareAndSwap(Word(cMagicOffset), 0, cMagic))
+            {
+                UnmapAndClose();
+                continue;
+            }
             fCounted = true;
             return;
         }
         // The creator sizes, maps and then marks the segment; one that dies on the way never marks it.
-        if (!AwaitMarked())
+        switch (AwaitMarked())
         {
-            if (GiveUpUnmade())
-                continue;
-            Fail(cCannotCreate);
+        case cMarked:
+            break;
+        case cGivenUp:
+            UnmapAndClose();
+            continue;
+        case cHeldUnmade:
+            Fail(unsized ? cCannotMap : cCannotCreate);
         }
         if (Support::Load(fMapping, cVersionOffset) != cVersion)
             Fail(cUnknownVersion);
@@ -115,28 +151,93 @@ PUNIXIPMutexImp::PUNIXIPMutexImp(GBuffer const& name)
     }
 }
 
-bool PUNIXIPMutexImp::AwaitMarked() const
+PUNIXIPMutexImp::Marking PUNIXIPMutexImp::AwaitMarked()
 {
+    // Every opener that meets a segment left unmade waits the making time, and all of them hold it
+    // meanwhile: the one whose claim in the magic field comes first decides whether it is given up,
+    // and the others let go of it at once and wait for the decision, so that the one deciding sees
+    // only the processes that really hold it (a creator still at work). A claim is the negated
+    // process id of its maker, so that the claim of one that died is taken over.
+    std::int32_t* magic = Word(cMagicOffset);
+    std::int32_t const self = Support::GetCurrentProcessID();
     GTimer timer;
     timer.Start();
-    while (Support::Load(fMapping, cMagicOffset) != cMagic)
+    for (;;)
     {
-        if (timer.GetElapsedSeconds() >= Support::cMakingSeconds)
-            return false;
+        std::int32_t const seen = Support::Load(fMapping, cMagicOffset);
+        if (seen == cMagic)
+            return cMarked;
+        if (IsClaim(seen))
+            return AwaitDecision();
+        if (timer.GetElapsedSeconds() >= Support::cMakingSeconds && Support::CompareAndSwap(magic, seen, -self))
+            return GiveUpClaimed();
         PSystem::MilliSleep(1);
     }
-    return true;
 }
 
-bool PUNIXIPMutexImp::GiveUpUnmade()
+PUNIXIPMutexImp::Marking PUNIXIPMutexImp::AwaitDecision()
+{
+    // Another opener claimed the segment: it must see this process gone from it.
+    struct stat claimed;
+    if (fstat(fDescriptor, &claimed) != 0)
+        return cHeldUnmade;
+    close(fDescriptor);
+    fDescriptor = -1;
+    std::int32_t const self = Support::GetCurrentProcessID();
+    GTimer timer;
+    timer.Start();
+    for (;;)
+    {
+        std::int32_t const seen = Support::Load(fMapping, cMagicOffset);
+        // Marked after all, by a creator held up, once the claim was withdrawn: opened again.
+        if (seen == cMagic)
+            return cGivenUp;
+        // Withdrawn: the claimer found the segment still held by its creator.
+        if (!IsClaim(seen))
+            return cHeldUnmade;
+        if (!Support::Names(fName, claimed))
+            return cGivenUp;
+        if (!Support::GetProcessInfo().IsRunning(-seen))
+        {
+            // A claimer that died before deciding: its claim is taken over through the name, while
+            // the name still stands for this segment.
+            fDescriptor = Support::OpenIfNamed(fName, claimed);
+            if (fDescriptor < 0)
+                return cGivenUp;
+            if (Support::CompareAndSwap(Word(cMagicOffset), seen, -self))
+                return GiveUpClaimed();
+            close(fDescriptor);
+            fDescriptor = -1;
+            continue;
+        }
+        // A claimer that lives but never decides must not hang this process.
+        if (timer.GetElapsedSeconds() >= Support::cLockSeconds)
+            return cHeldUnmade;
+        PSystem::MilliSleep(1);
+    }
+}
+
+PUNIXIPMutexImp::Marking PUNIXIPMutexImp::GiveUpClaimed()
 {
     // A creator still at work holds the segment open; one that died holds nothing, and without this
-    // the name would stand for a segment nobody can use until someone removed it by hand.
-    if (Support::IsHeldElsewhere(fDescriptor))
-        return false;
-    Support::UnlinkIfNamed(fName, fDescriptor);
-    UnmapAndClose();
-    return true;
+    // the name would stand for a segment nobody can use until someone removed it by hand. The other
+    // openers let go of it as soon as they see the claim.
+    GTimer timer;
+    timer.Start();
+    for (;;)
+    {
+        if (!Support::IsHeldElsewhere(fDescriptor))
+        {
+            Support::UnlinkIfNamed(fName, fDescriptor);
+            return cGivenUp;
+        }
+        if (timer.GetElapsedSeconds() >= cClaimSeconds)
+            break;
+        PSystem::MilliSleep(5);
+    }
+    // Left to its creator, which marks it once the claim is withdrawn.
+    Support::CompareAndSwap(Word(cMagicOffset), -Support::GetCurrentProcessID(), 0);
+    return cHeldUnmade;
 }
 
 PUNIXIPMutexImp::~PUNIXIPMutexImp()

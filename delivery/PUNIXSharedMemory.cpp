@@ -322,6 +322,13 @@ void PUNIXSharedMemory::MarkReleased()
     fAcquired = false;
 }
 
+void PUNIXSharedMemory::Abandon()
+{
+    fAcquired = false;
+    fMaking = false;
+    UnmapAndClose();
+}
+
 void PUNIXSharedMemory::Release()
 {
     std::int32_t length = Support::Load(fMapping, cListLengthOffset);
@@ -391,6 +398,15 @@ void PUNIXSharedMemory::CheckConsistency(GBuffer const& posixName)
     // the next block.
     if (header.Base() && PurgeDead(header.Base()) == 0)
         Support::UnlinkIfNamed(posixName, descriptor);
+}
+
+bool PUNIXSharedMemory::IsNamed(GBuffer const& posixName)
+{
+    int const descriptor = shm_open(reinterpret_cast<char const*>(posixName.GetPtr()), O_RDONLY, 0);
+    if (descriptor < 0)
+        return false;
+    close(descriptor);
+    return true;
 }
 
 void PUNIXSharedMemory::Read(int offset, void* destination, int count) const

@@ -50,11 +50,16 @@ public:
     // name, and unlinks the name when nobody is left. A block that cannot be read, or whose header
     // is not of this version or holds a list length a list cannot have, is left alone.
     static void CheckConsistency(GBuffer const& posixName);
+    // Whether an object of that POSIX name exists.
+    static bool IsNamed(GBuffer const& posixName);
 
     // Lists this process (once more); the new list length. Throws 40171 when the list is full.
     int MarkAcquired();
     // Takes this process out of the list as the destructor does, keeping the block mapped.
     void MarkReleased();
+    // Unmaps and closes the block, leaving the list as it is: for a block whose mutex cannot be
+    // taken. This process's entry stays until a consistency check finds this process gone.
+    void Abandon();
 
     // The data size.
     int GetLength() const { return fTotalLength - cHeaderSize; }

@@ -68,6 +68,37 @@ void PUNIXSharedObjectSupport::UnlinkIfNamed(GBuffer const& name, int descriptor
         shm_unlink(path);
 }
 
+int PUNIXSharedObjectSupport::OpenIfNamed(GBuffer const& name, struct stat const& object)
+{
+    int const named = shm_open(reinterpret_cast<char const*>(name.GetPtr()), O_RDWR, 0);
+    if (named < 0)
+        return -1;
+    struct stat theirs;
+    if (fstat(named, &theirs) == 0 && theirs.st_dev == object.st_dev && theirs.st_ino == object.st_ino)
+        return named;
+    close(named);
+    return -1;
+}
+
+bool PUNIXSharedObjectSupport::Names(GBuffer const& name, struct stat const& object)
+{
+    int const named = shm_open(reinterpret_cast<char const*>(name.GetPtr()), O_RDONLY, 0);
+    if (named < 0)
+        return false;
+    struct stat theirs;
+    bool const same = fstat(named, &theirs) == 0 && theirs.st_dev == object.st_dev && theirs.st_ino == object.st_ino;
+    close(named);
+    return same;
+}
+
+bool PUNIXSharedObjectSupport::GrowTo(int descriptor, long long size)
+{
+    long long const now = SizeOf(descriptor);
+    if (now < 0)
+        return false;
+    return now >= size || ftruncate(descriptor, static_cast<off_t>(size)) == 0;
+}
+
 bool PUNIXSharedObjectSupport::IsNameable(GBuffer const& bytes)
 {
     unsigned char const* data = bytes.GetPtr();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <sys/stat.h>
 
 class GBuffer;
 class GProcessInfo;
@@ -52,6 +53,12 @@ public:
     // Unlinks name only while it still names the object open as descriptor: a name that another
     // process has unlinked and made again belongs to the new object.
     static void UnlinkIfNamed(GBuffer const& name, int descriptor);
+    // Whether name stands for the object of that identity (device and inode).
+    static bool Names(GBuffer const& name, struct stat const& object);
+    // A read-write descriptor of name while it stands for the object of that identity; -1 otherwise.
+    static int OpenIfNamed(GBuffer const& name, struct stat const& object);
+    // Makes the object at least size bytes long; false when it cannot be sized.
+    static bool GrowTo(int descriptor, long long size);
     // Whether the bytes can be part of an object's name: a "/" would name a folder, a zero byte would
     // end the name early.
     static bool IsNameable(GBuffer const& bytes);

@@ -1,6 +1,6 @@
 // The IPC manager towards test peers: waiting until a process listens, a message broadcast to every
 // registration of the session, one failing peer not keeping it from the others, and a send to a
-// process only when it listens.
+// process only when it listens, and the queue of a receiver that crashed removed with its lock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -150,4 +150,48 @@ TEST_F(GPPIPCManagerPeerTest, ASendIfListeningReachesOnlyAPeerThatListensAndLeav
     }
     // A process that never registered is not sent to.
     EXPECT_FALSE(Manager().SendOnceRawIfListening(getpid(), GPPJobInfo::cJobMessage, data));
+}
+
+TEST_F(GPPIPCManagerPeerTest, TheQueueOfAReceiverThatCrashedGoesWithItsLockOnceTheLinkFindsItGone)
+{
+    // The peer ends at once after registering, leaving its entry, and its queue and the queue's lock
+    // as a crash leaves them: nobody ever opens them again. Another receiver keeps the registry, and
+    // the entry in it, while the link stops and starts again.
+    struct Case
+    {
+        char const* fWhat;
+        bool fRestart;
+    };
+    Case const cases[] = {{"asked whether it listens", false}, {"the link stopping and starting", true}};
+    PeerProcess keeper(JobFile("keeper"), "listen");
+    ASSERT_TRUE(keeper.AwaitState(GPPIPCManager::cListening));
+    for (Case const& entry : cases)
+    {
+        SCOPED_TRACE(entry.fWhat);
+        PeerProcess peer(JobFile(entry.fWhat), "exit-unregistered");
+        pid_t const pid = peer.Pid();
+        ASSERT_EQ(peer.Wait(), 0);
+        int session = 0;
+        GTable<int> registrations;
+        Manager().GetQueueManager()->GetRegistered(pid, session, registrations);
+        ASSERT_EQ(registrations.GetCount(), 1);
+        std::string const id = "P" + std::to_string(pid) + "MQ" + std::to_string(registrations[0]);
+        ASSERT_TRUE(deliverytest::ObjectExists("/ZlvShD" + id));
+        ASSERT_TRUE(deliverytest::ObjectExists("/ZlvShL" + id));
+        if (entry.fRestart)
+        {
+            GPPIPCManager::Finalize();
+            GPPIPCManager::Initialize();
+        }
+        else
+        {
+            EXPECT_EQ(Manager().GetListeningState(pid), GPPIPCManager::cNotListening);
+        }
+        EXPECT_FALSE(deliverytest::ObjectExists("/ZlvShD" + id)) << "the queue was left";
+        EXPECT_FALSE(deliverytest::ObjectExists("/ZlvShL" + id)) << "the queue's lock was left";
+        // The entry stays, as the registry keeps it until a send to the process fails.
+        EXPECT_EQ(Manager().GetListeningState(pid), GPPIPCManager::cNotListening);
+        Manager().GetQueueManager()->Unregister(pid);
+    }
+    EXPECT_EQ(keeper.Stop(), 0);
 }

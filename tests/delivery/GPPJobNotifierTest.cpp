@@ -1,7 +1,8 @@
 // Jobs announced to the test peer of the "RozorazIzivozada" process: the text that arrives, the
 // result when the peer does not take the job (in each of its faults), records of another version,
 // two peers and two senders at once, a sender named as the peer, a peer that takes the locks the
-// other way round or holds its queue for ever, the listening states, and the terminate message.
+// other way round, holds its queue for ever or beyond the bound with the job in it, the listening
+// states, and the terminate message.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -241,6 +242,46 @@ TEST_F(GPPJobNotifierTest, APeerThatHoldsItsQueueForEverFailsTheSendAfterTheBoun
     EXPECT_EQ(code, 0) << "-1: waited for ever; 1: sent; 2: another error; 3: gave up early; 4: peer dropped";
     EXPECT_TRUE(peer.Jobs().empty());
     EXPECT_EQ(peer.Stop(), 0);
+}
+
+TEST_F(GPPJobNotifierTest, APeerHoldingItsQueueBeyondTheBoundWithTheJobInItGetsTheJobOnceAndTheAnswerIsTrue)
+{
+    // The peer holds its queue's lock with the job's record in it longer than a sender waits for a
+    // lock, then takes the record under it, or lets go and listens. Either way the sender's answer
+    // must say whether the peer got the job, so that the user, told it was not sent, sends it
+    // again, and the peer has it exactly once.
+    int const hold = (PUNIXSharedObjectSupport::cLockSeconds + 1) * 1000 + 500;
+    struct Case
+    {
+        char const* fMode;
+        // Whether the first send must find the job taken; otherwise it depends on whether the
+        // sender takes the record back before the peer looks again.
+        bool fMustBeTaken;
+    };
+    Case const cases[] = {{"slow-take", true}, {"slow-look", false}};
+    for (Case const& entry : cases)
+    {
+        SCOPED_TRACE(entry.fMode);
+        PeerProcess peer(JobFile(entry.fMode), entry.fMode, 20, hold);
+        ASSERT_TRUE(peer.AwaitState(GPPIPCManager::cListening));
+        GPPJobInfo const job = Job(entry.fMode);
+        bool const first = GPPJobNotifier(job).TrySendNotification();
+        // Long enough for the peer's hold to end and the peer to look again.
+        std::size_t const afterFirst = peer.AwaitJobs(1, 2.5).size();
+        EXPECT_EQ(first, afterFirst == 1) << "the answer does not tell whether the peer got the job";
+        if (entry.fMustBeTaken)
+        {
+            EXPECT_TRUE(first);
+        }
+        if (!first)
+        {
+            EXPECT_TRUE(GPPJobNotifier(job).TrySendNotification());
+        }
+        std::vector<std::string> const jobs = peer.AwaitJobs(2, 1.0);
+        ASSERT_EQ(jobs.size(), 1u);
+        EXPECT_EQ(jobs[0], TextOfJob(job));
+        EXPECT_EQ(peer.Stop(), 0);
+    }
 }
 
 TEST_F(GPPJobNotifierTest, APeerThatEndedWithoutUnregisteringIsRegisteredButNotListening)

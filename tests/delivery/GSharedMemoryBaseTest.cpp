@@ -1,17 +1,22 @@
 // Shared-memory blocks in one process: the names they take, the header a creator writes, opening
 // and creating what exists, reads and writes clipped to the data, and the recursive hold on the
-// block's mutex.
+// block's mutex; a block left while another process holds its mutex, and an opener that waited for
+// a mutex given up with its block.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "ErrorOf.h"
 #include "GSharedMemoryBase.h"
 #include "GSharedMemoryLocker.h"
 #include "PUNIXIPMutexImp.h"
 #include "PUNIXSharedMemory.h"
+#include "PUNIXSharedObjectSupport.h"
 #include "SharedObjects.h"
 
 namespace
@@ -185,4 +190,66 @@ TEST_F(GSharedMemoryBaseTest, HoldsItsMutexOnceHoweverOftenLocked)
     block.reset();
     EXPECT_EQ(mutex.Field(PUNIXIPMutexImp::cOwnerOffset), 0) << "a block that goes lets go of its mutex";
     GSharedMemoryLocker const again(other);
+}
+
+TEST_F(GSharedMemoryBaseTest, ABlockLeftWhileAnotherProcessHoldsItsMutexLeavesTheListAlone)
+{
+    std::string const id = NewID();
+    auto block = Create(id, 16);
+    // Another process holds the block's mutex beyond the bound, in the middle of a change of the
+    // list of its own: whatever changes the list meanwhile would be lost or undone by that change.
+    testsupport::ChildProcess holder(
+        [&](testsupport::ChildProcess::Child const& parent)
+        {
+            PUNIXIPMutexImp mutex(BufferOf(LockName(id).substr(1)));
+            mutex.Lock();
+            std::vector<int> const before = ListOf(id);
+            parent.Tell('L');
+            parent.Await();
+            bool const untouched = ListOf(id) == before;
+            mutex.Unlock();
+            return untouched ? 0 : 1;
+        });
+    ASSERT_EQ(holder.Await(), 'L');
+    auto const start = std::chrono::steady_clock::now();
+    block.reset();
+    double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(seconds, PUNIXSharedObjectSupport::cLockSeconds - 1) << "the mutex was not waited for";
+    holder.Tell('g');
+    EXPECT_EQ(holder.Wait(), 0) << "the list was written while another process held the mutex";
+}
+
+TEST_F(GSharedMemoryBaseTest, AnOpenerThatWaitedForAMutexGivenUpWithItsBlockUsesTheNextOne)
+{
+    std::string const id = NewID();
+    // A process removing a gone process's block holds the block's mutex, and takes its name away.
+    auto given = std::make_unique<PUNIXIPMutexImp>(BufferOf(LockName(id).substr(1)));
+    given->Lock();
+    testsupport::ChildProcess opener(
+        [&](testsupport::ChildProcess::Child const& parent)
+        {
+            bool created = false;
+            Block block(GBuffer(), BufferOf(id), 16, created);
+            parent.Tell('o');
+            parent.Await();
+            // The test process holds the block's mutex now: this one must not get it.
+            bool const excluded = ErrorOf([&] { block.Lock(); }) == PUNIXSharedObjectSupport::cCannotLock;
+            parent.Tell(excluded ? 'e' : 't');
+            parent.Await();
+            return 0;
+        });
+    for (int i = 0; i < 5000 && ObjectView(LockName(id)).Field(PUNIXIPMutexImp::cReferenceCountOffset) < 2; ++i)
+        usleep(1000);
+    ASSERT_EQ(ObjectView(LockName(id)).Field(PUNIXIPMutexImp::cReferenceCountOffset), 2)
+        << "the opener never came to wait for the mutex";
+    given->Unname();
+    given->Unlock();
+    ASSERT_EQ(opener.Await(), 'o');
+    auto block = Create(id, 16);
+    block->Lock();
+    opener.Tell('g');
+    EXPECT_EQ(opener.Await(), 'e') << "the opener and this process held the block's mutex at once";
+    block->Unlock();
+    opener.Tell('x');
+    EXPECT_EQ(opener.Wait(), 0);
 }

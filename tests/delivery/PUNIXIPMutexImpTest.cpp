@@ -1,7 +1,7 @@
 // The named inter-process mutex between real processes: its segment's bytes, counting and removal
 // by the last user, exclusion, a killed owner's lock taken over, segments that another process left
-// unmade (made anew once their creator is gone), gave up or made in another version, and a
-// management lock held for ever.
+// unmade (made anew once their creator is gone, also by eight processes meeting it at once), gave up
+// or made in another version, and a management lock held for ever.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -60,6 +60,8 @@ struct Scratch
 {
     std::atomic<int> fReleased{0};
     int fCounter = 0;
+    // Processes between Lock and Unlock.
+    std::atomic<int> fInside{0};
 };
 
 class PUNIXIPMutexImpTest : public deliverytest::SharedObjectsTest
@@ -508,4 +510,79 @@ TEST_F(PUNIXIPMutexImpTest, ASegmentGivenUpButStillNamedMakesWayForANewOne)
     Mutex mutex(BufferOf(id));
     EXPECT_NE(ObjectInode(name), givenSegment);
     EXPECT_EQ(ObjectView(name).Field(Mutex::cReferenceCountOffset), 1);
+}
+
+TEST_F(PUNIXIPMutexImpTest, EightProcessesMeetingASegmentLeftUnmadeAllOpenOneNewSegmentAndExcludeEachOther)
+{
+    // A creator that died before sizing or before marking the segment, or an opener that died after
+    // claiming it as left unmade; eight processes open the name at the same moment, each holding the
+    // segment while it waits for it to be made.
+    struct Case
+    {
+        char const* fWhat;
+        long long fSize;
+        bool fClaimedByTheDead;
+    };
+    Case const cases[] = {
+        {"never sized", 0, false}, {"never marked", 80, false}, {"claimed by an opener that died", 80, true}};
+    ChildProcess gone([](ChildProcess::Child const&) { return 0; });
+    pid_t const dead = gone.Pid();
+    ASSERT_EQ(gone.Wait(), 0);
+    constexpr int cProcesses = 8;
+    constexpr int cMeetings = 3;
+    constexpr int cRounds = 40;
+    for (Case const& entry : cases)
+    {
+        SCOPED_TRACE(entry.fWhat);
+        int failedOpens = 0;
+        for (int meeting = 0; meeting < cMeetings; ++meeting)
+        {
+            std::string const id = NewID();
+            std::string const name = "/" + id;
+            {
+                ObjectView const unmade(name, entry.fSize);
+                unmade.SetField(Mutex::cVersionOffset, 1);
+                unmade.SetField(Mutex::cReferenceCountOffset, 5);
+                if (entry.fClaimedByTheDead)
+                    unmade.SetField(Mutex::cMagicOffset, -dead);
+            }
+            Shared<Scratch> scratch;
+            std::vector<std::unique_ptr<ChildProcess>> openers;
+            for (int i = 0; i < cProcesses; ++i)
+                openers.push_back(std::make_unique<ChildProcess>(
+                    [&](ChildProcess::Child const& parent)
+                    {
+                        parent.Await();
+                        std::unique_ptr<Mutex> mutex;
+                        if (ErrorOf([&] { mutex = std::make_unique<Mutex>(BufferOf(id)); }) != 0)
+                            return 1;
+                        bool together = false;
+                        for (int round = 0; round < cRounds; ++round)
+                        {
+                            mutex->Lock();
+                            together = scratch->fInside.fetch_add(1) != 0 || together;
+                            int const value = scratch->fCounter;
+                            sched_yield();
+                            scratch->fCounter = value + 1;
+                            scratch->fInside.fetch_sub(1);
+                            mutex->Unlock();
+                        }
+                        return together ? 2 : 0;
+                    }));
+            for (auto const& opener : openers)
+                opener->Tell('g');
+            int opened = 0;
+            for (auto const& opener : openers)
+            {
+                int const code = opener->Wait();
+                EXPECT_NE(code, 2) << "two processes held the mutex at once";
+                EXPECT_TRUE(code == 0 || code == 1) << code;
+                opened += code == 0 ? 1 : 0;
+            }
+            failedOpens += cProcesses - opened;
+            EXPECT_EQ(scratch->fCounter, opened * cRounds) << "an update was lost";
+            EXPECT_FALSE(ObjectExists(name)) << "the segment outlived its users";
+        }
+        EXPECT_EQ(failedOpens, 0) << "of " << cProcesses * cMeetings << " opens";
+    }
 }

@@ -9,12 +9,14 @@
 //
 // Modes: "listen" (the default); "never-read" (registers but never takes a record); "read-late"
 // (takes the records only once the flag has been set for the late milliseconds); "exit-unregistered"
-// (ends at once after registering, leaving its entry); "damage-header" (writes an end offset no
+// (ends at once after registering, leaving its entry, and its queue as a crash leaves it); "damage-header" (writes an end offset no
 // queue can have into its queue); "foreign-record" (puts a record of another version, only its
 // version and length fields, at the head of its queue, and listens); "drain-under-registry" (holds
 // the registry's lock while it looks at its flag and drains its queue, lingering the late
 // milliseconds under it before it takes the queue's lock); "hold-queue" (takes its queue's lock and
-// never lets go). Each job is written as its bytes followed by a line "#ENDJOB"; a job whose text is
+// never lets go); "slow-take" (the first time a record is in its queue, holds the queue's lock for the
+// late milliseconds and takes the records before it lets go); "slow-look" (the same, but lets go
+// without taking them, and then listens). Each job is written as its bytes followed by a line "#ENDJOB"; a job whose text is
 // no dictionary as "#BADJOB". SIGTERM, or message 146, ends it, unregistered.
 #include <cerrno>
 #include <csignal>
@@ -24,6 +26,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/mman.h>
@@ -448,7 +451,8 @@ void Handle(std::vector<Record> const& records, std::string const& jobFile)
 int Run(std::string const& jobFile, std::string const& mode, int pollMilliseconds, int lateMilliseconds)
 {
     int const self = getpid();
-    Block registry("GIPC_PP", cRegistrySize);
+    auto registryHolder = std::make_unique<Block>("GIPC_PP", cRegistrySize);
+    Block& registry = *registryHolder;
     {
         Held const hold(registry.GetMutex());
         if (registry.Get(0) == 0)
@@ -481,11 +485,17 @@ int Run(std::string const& jobFile, std::string const& mode, int pollMillisecond
         }
     }
     if (mode == "exit-unregistered")
+    {
+        // Its queue is left as a crash leaves it; the registry, which every receiver shares, is let
+        // go of as a receiver ends, so that only the queue is left to purge.
+        registryHolder.reset();
         _exit(0);
+    }
     if (mode == "hold-queue")
         queue.GetMutex().Lock();
 
     long flaggedFor = 0;
+    bool slow = mode == "slow-take" || mode == "slow-look";
     while (!sStop)
     {
         Sleep(pollMilliseconds);
@@ -512,6 +522,19 @@ int Run(std::string const& jobFile, std::string const& mode, int pollMillisecond
             continue;
         }
         flaggedFor += pollMilliseconds;
+        if (slow)
+        {
+            // Once, with a sender's record in the queue: the sender then waits for the lock beyond
+            // its bound.
+            Held const hold(queue.GetMutex());
+            if (queue.Get(cQueueEnd) == cFirstRecord)
+                continue;
+            slow = false;
+            Sleep(lateMilliseconds);
+            if (mode == "slow-take")
+                Handle(TakeRecords(queue), jobFile);
+            continue;
+        }
         if (mode == "never-read" || mode == "damage-header" || mode == "hold-queue" ||
             (mode == "read-late" && flaggedFor < lateMilliseconds))
             continue;

@@ -26,10 +26,7 @@ constexpr int cDestinationExistsID = 40065;
 constexpr int cInvalidPathID = 40068;
 
 constexpr int cAllKinds = -1;
-constexpr int cFiles = 1;
-constexpr int cFolders = 2;
 constexpr int cAliases = 4;
-constexpr int cHidden = 8;
 
 // Runs f and answers what it answers; a GException answers false. Paths the file system cannot
 // take (relative ones, ones with a zero character) never reach f.
@@ -65,26 +62,14 @@ GPathName Child(GPathName const& folder, GString const& name)
 }
 
 // A copy of a folder into itself would copy its own copy again and again. Whether the destination
-// lies in the source is asked of the folders on its way, as the volume tells items apart: a volume
-// that ignores letter case takes "/d/a" for "/d/A", one that does not keeps them apart, and a link on
-// the way leads where it leads.
+// lies in the source is asked of the folders that really hold it, as the volume tells items apart:
+// a volume that ignores letter case takes "/d/a" for "/d/A", one that does not keeps them apart, and
+// a link anywhere on the way leads where it leads.
 template<class Imp>
 void ThrowIfInside(GPathName const& destination, GPathName const& source)
 {
-    GPathName resolvedSource;
-    Imp::GetAliasTarget(source, resolvedSource);
-    GPathName place = destination;
-    for (int length = GPathText(place.GetCrossPlatformString()).GetCount();;)
-    {
-        if (Imp::IsSameFileOrFolder(place, resolvedSource, false))
-            throw GSimpleException(cInvalidPathID);
-        GPathName branch = place.GetBranch();
-        int const branchLength = GPathText(branch.GetCrossPlatformString()).GetCount();
-        if (branchLength == 0 || branchLength >= length)
-            break;
-        place = std::move(branch);
-        length = branchLength;
-    }
+    if (Imp::LiesWithin(destination, source))
+        throw GSimpleException(cInvalidPathID);
 }
 
 // The special-path registry. Callers register from their start-up; the lock lets threads look up
@@ -357,26 +342,36 @@ bool GFileSystemBase<Imp>::RemoveFolder(GPathName const& folder, int kinds, int 
 {
     typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
-    Imp::LookAgain(folder);
-    if (!Imp::FolderExists(folder))
-        return false;
-    bool const isAlias = Imp::IsAlias(folder);
-    if (isAlias && !(descend & cAliases))
+    // Another process may change what is at the path between the look and the removal: the
+    // removal of a real folder tells, and the path is looked at again.
+    for (int look = 0; look < 3; ++look)
     {
-        Imp::RemoveFolderOnly(folder);
-        return true;
-    }
-    if (!RecursiveRemoveFolder(folder, kinds, descend))
-        return true;
-    if (isAlias)
-    {
+        Imp::LookAgain(folder);
+        if (!Imp::FolderExists(folder))
+            return false;
+        bool const isAlias = Imp::IsAlias(folder);
+        if (isAlias && !(descend & cAliases))
+        {
+            if (Imp::RemoveLink(folder))
+                return true;
+            continue;
+        }
+        if (!isAlias)
+        {
+            if (Imp::RemoveRealFolder(folder, kinds, descend))
+                return true;
+            continue;
+        }
+        // An alias that the masks ask to follow: its folder's content, then the alias and the
+        // folder.
+        if (!Imp::RemoveFolderContent(folder, kinds, descend))
+            return true;
         GPathName target;
         Imp::GetAliasTarget(folder, target);
         Imp::RemoveFolderOnly(folder);
         Imp::RemoveFolderOnly(target);
+        return true;
     }
-    else
-        Imp::RemoveFolderOnly(folder);
     return true;
 }
 
@@ -402,67 +397,8 @@ bool GFileSystemBase<Imp>::TryToRemoveFolderContent(GPathName const& folder, int
 template<class Imp>
 bool GFileSystemBase<Imp>::RecursiveRemoveFolder(GPathName const& folder, int kinds, int descend)
 {
-    typename Imp::OperationScope const scope;
     ThrowIfRelative(folder);
-    static GString const theDS_StoreString(".DS_Store");
-    GTable<GPathName> const entries = EntriesOf(folder);
-    bool nothingLeft = true;
-    for (int i = 0; i < entries.GetCount(); ++i)
-    {
-        GPathName const& entry = entries[i];
-        // What the listing said of the entry may no longer be so: a folder may have become a link
-        // to somewhere outside the tree.
-        Imp::LookAgain(entry);
-        bool const isAlias = Imp::IsAlias(entry);
-        if (Imp::FileExists(entry))
-        {
-            bool const hidden = !(kinds & cHidden) && Imp::IsHidden(entry);
-            int const kind = isAlias ? cAliases : cFiles;
-            // The name is looked at only when the masks keep the file. The look just taken found a
-            // file: the removal goes ahead without asking again.
-            if (((kinds & kind) && !hidden) || entry.GetLeaf() == theDS_StoreString)
-                Imp::RemoveFileNoCheckIfFile(entry);
-            else
-                nothingLeft = false;
-        }
-        else if (Imp::FolderExists(entry))
-        {
-            int const kind = isAlias ? cAliases : cFolders;
-            bool const hidden = Imp::IsHidden(entry);
-            bool const protectedFolder = hidden && !(kinds & cHidden);
-            bool removed = false;
-            if (descend & kind)
-            {
-                if ((!hidden || (descend & cHidden)) && RecursiveRemoveFolder(entry, kinds, descend) &&
-                    !protectedFolder && (kinds & kind))
-                {
-                    if ((descend & cAliases) && isAlias)
-                    {
-                        GPathName target;
-                        Imp::GetAliasTarget(entry, target);
-                        Imp::RemoveFolderOnly(entry);
-                        Imp::RemoveFolderOnly(target);
-                    }
-                    else
-                        Imp::RemoveFolderOnly(entry);
-                    removed = true;
-                }
-            }
-            else if ((kinds & kind) && !protectedFolder &&
-                     (isAlias || GFileSystemIterator(entry, cAllKinds, 0) == GFileSystemIterator::cEnd))
-            {
-                // A link goes as a link; a real folder only when it is empty.
-                Imp::RemoveFolderOnly(entry);
-                removed = true;
-            }
-            nothingLeft = nothingLeft && removed;
-        }
-        else if ((kinds & cAliases) && isAlias)
-            Imp::RemoveFile(entry);
-        else
-            nothingLeft = false;
-    }
-    return nothingLeft;
+    return Imp::RemoveFolderContent(folder, kinds, descend);
 }
 
 template<class Imp>

@@ -185,41 +185,78 @@ int CopyItem(std::string const& source, std::string const& destination, struct s
     return 0;
 }
 
+int RemoveEntryAt(int folder, char const* name, std::string const& path, bool checkLocks);
+
+// Removes what the folder open at folder holds (path names it), by name relative to it: a link that
+// another process puts in place of a folder of the tree meanwhile is removed as a link, and what it
+// leads to stays, as the system's own removal does. 0 or the errno of the first failure.
+int RemoveContentAt(int folder, std::string const& path, bool checkLocks)
+{
+    int const listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* const entries = listing < 0 ? nullptr : fdopendir(listing);
+    if (!entries)
+    {
+        int const error = errno;
+        if (listing >= 0)
+            close(listing);
+        return error;
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (dirent const* entry = readdir(entries))
+    {
+        if (!IsDotName(entry->d_name))
+            names.push_back(entry->d_name);
+        errno = 0;
+    }
+    int const listed = errno;
+    closedir(entries);
+    if (listed != 0)
+        return listed;
+    for (std::string const& name : names)
+    {
+        if (int const result = RemoveEntryAt(folder, name.c_str(), path + "/" + name, checkLocks))
+            return result;
+    }
+    return 0;
+}
+
+int RemoveEntryAt(int folder, char const* name, std::string const& path, bool checkLocks)
+{
+    struct stat status;
+    if (fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (checkLocks && IsLocked(path))
+        return EPERM;
+    if (!S_ISDIR(status.st_mode))
+        return unlinkat(folder, name, 0) == 0 || errno == ENOENT ? 0 : errno;
+    int const inner = openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (inner < 0)
+        return errno;
+    int const result = RemoveContentAt(inner, path, checkLocks);
+    close(inner);
+    if (result != 0)
+        return result;
+    return unlinkat(folder, name, AT_REMOVEDIR) == 0 || errno == ENOENT ? 0 : errno;
+}
+
 // Removes the item (whose status is given) and all it holds, links not followed; locked items (and
 // locked folders' entries) are refused unless checkLocks is false. 0 or the errno of the first failure.
 int RemoveTree(std::string const& path, struct stat const& status, bool checkLocks)
 {
     if (checkLocks && IsLocked(path))
         return EPERM;
-    if (S_ISDIR(status.st_mode))
-    {
-        DIR* const folder = opendir(path.c_str());
-        if (!folder)
-            return errno;
-        std::vector<std::string> names;
-        errno = 0;
-        while (dirent const* entry = readdir(folder))
-        {
-            if (!IsDotName(entry->d_name))
-                names.push_back(entry->d_name);
-            errno = 0;
-        }
-        int const listed = errno;
-        closedir(folder);
-        if (listed != 0)
-            return listed;
-        for (std::string const& name : names)
-        {
-            std::string const entry = path + "/" + name;
-            struct stat entryStatus;
-            if (!StatusOf(entry, entryStatus))
-                return errno;
-            if (int const result = RemoveTree(entry, entryStatus, checkLocks))
-                return result;
-        }
-        return rmdir(path.c_str()) == 0 ? 0 : errno;
-    }
-    return unlink(path.c_str()) == 0 ? 0 : errno;
+    if (!S_ISDIR(status.st_mode))
+        return unlink(path.c_str()) == 0 ? 0 : errno;
+    // The folder itself, not a link put in its place since its status was taken.
+    int const folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return errno;
+    int const result = RemoveContentAt(folder, path, checkLocks);
+    close(folder);
+    if (result != 0)
+        return result;
+    return rmdir(path.c_str()) == 0 ? 0 : errno;
 }
 
 int RemoveTree(std::string const& path, bool checkLocks)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -350,6 +351,56 @@ bool PMacFileSystemImp::IsSameFileOrFolder(GPathName const& first, GPathName con
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtime == b.st_mtime;
 }
 
+bool PMacFileSystemImp::LiesWithin(GPathName const& destination, GPathName const& source)
+{
+    struct stat sourceInfo;
+    // Without a source there is nothing to copy into itself; the copy tells what is wrong.
+    if (stat(NativeBytes(source).c_str(), &sourceInfo) != 0)
+        return false;
+#ifdef O_PATH
+    int const flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+    int const flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+    GPathName place = Named(destination);
+    int folder = open(NativeBytes(place).c_str(), flags);
+    while (folder < 0)
+    {
+        // Anything else in the way (a file, a folder that cannot be searched) keeps the copy from
+        // making anything there.
+        if (errno != ENOENT || !place.HasLeaf())
+            return false;
+        place = place.GetMachOBranch();
+        folder = open(NativeBytes(place).c_str(), flags);
+    }
+    bool within = false;
+    for (;;)
+    {
+        struct stat info;
+        if (fstat(folder, &info) != 0)
+            break;
+        if (info.st_dev == sourceInfo.st_dev && info.st_ino == sourceInfo.st_ino)
+        {
+            within = true;
+            break;
+        }
+        int const parent = openat(folder, "..", flags);
+        struct stat parentInfo;
+        if (parent < 0 || fstat(parent, &parentInfo) != 0 ||
+            (parentInfo.st_dev == info.st_dev && parentInfo.st_ino == info.st_ino))
+        {
+            // The root, which is its own parent.
+            if (parent >= 0)
+                close(parent);
+            break;
+        }
+        close(folder);
+        folder = parent;
+    }
+    close(folder);
+    return within;
+}
+
 bool PMacFileSystemImp::IsMacPackage(GPathName const& path)
 {
     Operation const operation(path);
@@ -676,9 +727,12 @@ void PMacFileSystemImp::MoveFolderTo(GPathName const& source, GPathName const& d
     MoveObject(
         source, destFolder, result, overwrite, true,
         [](GPathName const& from, GPathName const& to) { return Cocoa::MoveFolderTo(from, to); },
-        [overwrite](GPathName const& from, GPathName const& folder, GPathName& landed)
+        [](GPathName const& from, GPathName const& folder, GPathName& landed)
         {
-            GFileSystem::CopyFolderTo(from, folder, landed, overwrite);
+            // The landing place was cleared before the move was tried: whatever is there now,
+            // another process put there, a link to somewhere else say. The copy never writes into
+            // it or clears it.
+            GFileSystem::CopyFolderTo(from, folder, landed, false);
             GFileSystem::RemoveFolder(from, -1, 10);
         });
 }

@@ -58,6 +58,10 @@ public:
     // With compareLinks the links themselves are compared; otherwise the objects they lead to
     // (device, inode, size and modification time).
     static bool IsSameFileOrFolder(GPathName const& first, GPathName const& second, bool compareLinks);
+    // Whether the folder at destination, or the folder it would be made in, is source or lies
+    // within it, however the path reaches it: the folders that hold it are found upwards from the
+    // deepest one on the way that is there, and compared with source by device and inode.
+    static bool LiesWithin(GPathName const& destination, GPathName const& source);
     static bool IsMacPackage(GPathName const& path);
     static bool IsMacFramework(GPathName const& path);
     // The nearest enclosing package or framework; none throws 40061 or 40062.
@@ -88,6 +92,19 @@ public:
     static bool RemoveFileNoCheckIfFile(GPathName const& path);
     // The folder with whatever it holds, or an alias to a folder as a link; a file throws 40044.
     static bool RemoveFolderOnly(GPathName const& path);
+    // The compound removal's walk (kinds and descend select what goes), made by folder descriptors:
+    // each folder of the tree is opened without following a link in its place, and its entries are
+    // removed by name relative to it, so that a link another process puts in place of a folder
+    // meanwhile goes as a link and what it leads to stays. Links are followed only where descend
+    // asks for it. True when nothing selected was left. The folder itself is the one its path
+    // names, links on the way included; one that cannot be opened holds nothing.
+    static bool RemoveFolderContent(GPathName const& folder, int kinds, int descend);
+    // The same on the real folder at path (not a link in its place), which then goes too when
+    // nothing selected was left. False when no real folder is there (any more).
+    static bool RemoveRealFolder(GPathName const& folder, int kinds, int descend);
+    // Removes the alias or link at path as a link. False when a folder is there (any more), which
+    // stays as it is.
+    static bool RemoveLink(GPathName const& path);
     // unlink, through the trash when the name is too long; finalPath is where it was unlinked.
     static bool TryUnlinkFile(GPathName const& path, GPathName& finalPath);
     static void MoveFolderToTrash(GPathName const& path);

@@ -764,7 +764,9 @@ void PMacFileSystemImpCocoa::CopyFileTo(GPathName const& source, GPathName const
     NSError* error = nullptr;
     if (!NSFileManager::defaultManager()->copyItemAtURL(from, to, &error))
         ThrowFoundationError(error);
-    SetResourceValue(to, NSNumber::numberWithBool(false), NSURLIsUserImmutableKey);
+    // A fresh copy is locked only when the source is: then it is unlocked.
+    if (BoolValue(from, NSURLIsUserImmutableKey))
+        SetResourceValue(to, NSNumber::numberWithBool(false), NSURLIsUserImmutableKey);
     for (CFStringRef key : {NSURLCreationDateKey, NSURLContentModificationDateKey})
     {
         if (CFTypeRef const date = ResourceValue(from, key))

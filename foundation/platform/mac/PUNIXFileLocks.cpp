@@ -99,21 +99,26 @@ bool IsSameFile(int first, int second)
 }
 
 // A description of the open file of its own, so that the lock it carries belongs to no stream. It
-// reads for a shared lock (a reader never opens the file for writing); for an exclusive one it
-// reads and writes where the file allows, so that the lock can go back to shared in place. Where
-// the file cannot be opened again, a second descriptor of the stream's own description.
+// reads and writes where the file allows, so that the lock can change between shared and exclusive
+// in place: a reader that opens its file for writing as well never lets go of it meanwhile. A
+// reader of a program file keeps to reading, since a description open for writing would keep
+// others from running the program. Where the file cannot be opened again, a second descriptor of
+// the stream's own description.
 int OpenHolder(int descriptor, bool exclusive, bool& canRead, bool& canWrite)
 {
     char link[48];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
     int const flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    int holder = open(link, (exclusive ? O_RDWR : O_RDONLY) | flags);
+    struct stat info;
+    bool const tryWriting = exclusive || (fstat(descriptor, &info) == 0 && (info.st_mode & 0111) == 0);
+    int holder = tryWriting ? open(link, O_RDWR | flags) : -1;
     canRead = true;
-    canWrite = exclusive;
-    if (holder < 0 && exclusive)
+    canWrite = holder >= 0;
+    if (holder < 0)
     {
-        holder = open(link, O_WRONLY | flags);
-        canRead = false;
+        holder = open(link, (exclusive ? O_WRONLY : O_RDONLY) | flags);
+        canRead = !exclusive;
+        canWrite = exclusive;
     }
     if (holder >= 0 && !IsSameFile(holder, descriptor))
     {
@@ -136,8 +141,9 @@ int Strengthen(Holding& holding, int descriptor)
 {
     if (holding.fCanWrite)
         return SetLock(holding.fDescriptor, F_WRLCK);
-    // The description that holds the read lock cannot carry a write lock, and another one of this
-    // process would stand in its way: the read lock goes for the moment the change takes.
+    // The description that holds the read lock cannot carry a write lock (the file could not be
+    // opened for writing when the reader came), and another one of this process would stand in its
+    // way: the read lock goes for the moment the change takes.
     bool canRead = false;
     bool canWrite = false;
     int const holder = OpenHolder(descriptor, true, canRead, canWrite);

@@ -2,6 +2,8 @@
 // truncation, whole-file locks between processes, and writes that reach the file whole or fail.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdarg>
 #include <dlfcn.h>
@@ -9,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <new>
+#include <sys/mman.h>
 #include <sys/resource.h>
 
 #include "ChildProcess.h"
@@ -294,6 +298,90 @@ TEST_F(GFileStreamTest, ThisProcessOpensItsOwnLockedFileAgainWhileOthersAreKeptO
     reader.Reset();
     EXPECT_EQ(othersMay(), 1 | 2) << "nothing is held once every stream is closed";
     EXPECT_EQ(ReadFile(Fs("f")), "ab23456789");
+}
+
+TEST_F(GFileStreamTest, AReaderThatOpensItsFileForWritingKeepsItsLockAllTheWay)
+{
+    // A reader of this process opens its file for writing, and closes the writer again, while
+    // another process tries to lock the whole file for writing as fast as it can. The reader holds
+    // the file from its open to its close, so the other process must never get it, and the writer
+    // must never be refused.
+    WriteFile(Fs("f"), "precious");
+    GPathName const path = At("f");
+    std::string const native = Fs("f").string();
+    struct Shared
+    {
+        // Odd while a round of this process holds a reader of the file.
+        std::atomic<unsigned> fRound;
+        std::atomic<int> fStop;
+        std::atomic<int> fTaken;
+    };
+    void* const memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(memory, MAP_FAILED);
+    Shared* const shared = new (memory) Shared{{0}, {0}, {0}};
+    struct Unmap
+    {
+        void* fMemory;
+        ~Unmap() { munmap(fMemory, sizeof(Shared)); }
+    } const unmap{memory};
+    ChildProcess other(
+        [&](ChildProcess::Child const& child)
+        {
+            int const descriptor = open(native.c_str(), O_RDWR | O_CLOEXEC);
+            if (descriptor < 0)
+                return 2;
+            child.Tell('R');
+            while (shared->fStop.load() == 0)
+            {
+                unsigned const round = shared->fRound.load();
+                if (round % 2 == 0)
+                    continue;
+                struct flock lock = {};
+                lock.l_type = F_WRLCK;
+                lock.l_whence = SEEK_SET;
+                if (fcntl(descriptor, F_SETLK, &lock) != 0)
+                    continue;
+                // Taken while the round that began before the attempt still held its reader.
+                if (shared->fRound.load() == round)
+                    shared->fTaken.fetch_add(1);
+                lock.l_type = F_UNLCK;
+                fcntl(descriptor, F_SETLK, &lock);
+            }
+            return 0;
+        });
+    // Whatever ends the test, the other process stops.
+    struct Stop
+    {
+        Shared* fShared;
+        ~Stop() { fShared->fStop.store(1); }
+    } const stop{shared};
+    ASSERT_EQ(other.Await(), 'R');
+    int refused = 0;
+    auto const deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (int round = 0; round < 5000 && shared->fTaken.load() == 0 && std::chrono::steady_clock::now() < deadline;
+         ++round)
+    {
+        // Between rounds the other process may hold the file for a moment: the reader waits for it.
+        GAutoPtr<GFileInStream> reader;
+        while (!reader.Get())
+        {
+            try
+            {
+                reader.Reset(new GFileInStream(path));
+            }
+            catch (GException const&) // held by the other process just now
+            {
+            }
+        }
+        shared->fRound.fetch_add(1);
+        refused += testsupport::ErrorOf([&] { GFileOutStream writer(path, false); }) != 0 ? 1 : 0;
+        shared->fRound.fetch_add(1);
+    }
+    shared->fStop.store(1);
+    EXPECT_EQ(other.Wait(), 0);
+    EXPECT_EQ(shared->fTaken.load(), 0) << "another process locked the file while a reader held it";
+    EXPECT_EQ(refused, 0) << "the reader's own writer was refused";
+    EXPECT_EQ(ReadFile(Fs("f")), "precious");
 }
 
 TEST_F(GFileStreamTest, ALockThatCannotBeTakenRefusesTheOpenAndKeepsTheFileWhole)

@@ -2,11 +2,18 @@
 // dates and permissions of whole trees.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <new>
 #include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "ChildProcess.h"
 #include "ErrorOf.h"
 #include "FileSystemFixture.h"
 #include "FileTree.h"
@@ -21,6 +28,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
+using testsupport::ChildProcess;
 using testsupport::ErrorOf;
 using testsupport::Exists;
 using testsupport::IsLink;
@@ -209,6 +217,112 @@ TEST_F(GFileSystemCompoundTest, ARemovalGoesByEachItemAsItIsNowNotAsTheOperation
     }
 }
 
+TEST_F(GFileSystemCompoundTest, ARemovalNeverDeletesFilesOutsideWhileAnotherProcessSwapsAFolderForALink)
+{
+    // Another process swaps a folder of the tree for a link to a folder outside and back, as fast
+    // as it can, while this one removes the tree, empties it, or clears it for a move. Whatever
+    // moment the swap meets, the files outside stay.
+    constexpr int cOutsideFiles = 20;
+    std::string const tree = Fs("tree").string();
+    std::string const outside = Fs("outside").string();
+    struct Shared
+    {
+        // Odd while a round of this process removes: the other process swaps only then, and tells
+        // which even round it saw when it stands still.
+        std::atomic<unsigned> fRound;
+        std::atomic<unsigned> fSeen;
+        std::atomic<int> fStop;
+    };
+    void* const memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(memory, MAP_FAILED);
+    Shared* const shared = new (memory) Shared{{0}, {0}, {0}};
+    struct Unmap
+    {
+        void* fMemory;
+        ~Unmap() { munmap(fMemory, sizeof(Shared)); }
+    } const unmap{memory};
+    auto const fill = [&](std::string const& folder)
+    {
+        for (int i = 0; i < cOutsideFiles; ++i)
+            WriteFile(Fs(folder) / ("f" + std::to_string(i)), "precious");
+    };
+    fill("outside");
+    ChildProcess swapper(
+        [&](ChildProcess::Child const&)
+        {
+            std::string const sub = tree + "/sub";
+            std::string const aside = tree + "/aside";
+            while (shared->fStop.load() == 0)
+            {
+                unsigned const round = shared->fRound.load();
+                if (round % 2 == 0)
+                {
+                    shared->fSeen.store(round);
+                    continue;
+                }
+                if (rename(sub.c_str(), aside.c_str()) != 0)
+                    continue;
+                if (symlink(outside.c_str(), sub.c_str()) == 0)
+                {
+                    for (int wait = 0; wait < 200; ++wait)
+                        std::atomic_signal_fence(std::memory_order_seq_cst);
+                    struct stat info;
+                    if (lstat(sub.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+                        unlink(sub.c_str());
+                }
+                rename(aside.c_str(), sub.c_str());
+            }
+            return 0;
+        });
+    struct Stop
+    {
+        Shared* fShared;
+        ~Stop() { fShared->fStop.store(1); }
+    } const stop{shared};
+    GPathName result;
+    struct Case
+    {
+        char const* fLabel;
+        std::function<void()> fRemove;
+    };
+    Case const cases[] = {
+        {"the tree removed", [&] { GFileSystem::RemoveFolder(At("tree"), -1, 10); }},
+        {"the tree emptied", [&] { GFileSystem::RemoveFolderContent(At("tree"), -1, 10); }},
+        {"the folder a move overwrites", [&] { GFileSystem::MoveFolderTo(At("src/sub"), At("tree"), result, true); }},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        int lost = 0;
+        int rounds = 0;
+        auto const deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        for (; rounds < 3000 && lost == 0 && std::chrono::steady_clock::now() < deadline; ++rounds)
+        {
+            for (char const* place : {"tree", "src"})
+                fs::remove_all(Fs(place));
+            fill("tree/sub");
+            fill("src/sub");
+            WriteFile(Fs("tree/top"), "in the tree");
+            shared->fRound.fetch_add(1);
+            // A swap may meet the removal where it cannot go on: that is no loss.
+            (void)ErrorOf(c.fRemove);
+            unsigned const still = shared->fRound.fetch_add(1) + 1;
+            auto const bound = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (shared->fSeen.load() != still && std::chrono::steady_clock::now() < bound)
+                ;
+            ASSERT_EQ(shared->fSeen.load(), still) << "the other process no longer answers";
+            for (int i = 0; i < cOutsideFiles; ++i)
+            {
+                if (!Exists(Fs("outside") / ("f" + std::to_string(i))))
+                    ++lost;
+            }
+            fill("outside");
+        }
+        EXPECT_EQ(lost, 0) << "files outside the tree were deleted within " << rounds << " rounds";
+        EXPECT_EQ(Names("outside").size(), static_cast<std::size_t>(cOutsideFiles));
+    }
+}
+
 // --- deep copies ---
 
 TEST_F(GFileSystemCompoundTest, CopiesATreeWithItsPermissions)
@@ -231,12 +345,40 @@ TEST_F(GFileSystemCompoundTest, CopiesATreeWithItsPermissions)
 TEST_F(GFileSystemCompoundTest, RefusesToCopyAFolderIntoItself)
 {
     WriteFile(Fs("src/a.txt"));
+    WriteFile(Fs("src/sub/b.txt"));
     fs::create_directory_symlink(Fs("src"), Fs("alias"));
+    fs::create_directory_symlink(Fs("src/sub"), Fs("lsub"));
+    fs::create_directory_symlink(Fs("lsub"), Fs("link to lsub"));
+    fs::create_directories(Fs("elsewhere"));
+    fs::create_directory_symlink(Fs("src/sub"), Fs("elsewhere/inside"));
     GPathName result;
-    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderTo(At("src"), At("src/inner"), result, false); }), 0);
-    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderTo(At("src"), At("alias/deeper"), result, false); }), 0);
-    EXPECT_NE(ErrorOf([&] { GFileSystem::CopyFolderContentsTo(At("src"), At("src"), false); }), 0);
-    EXPECT_EQ(Names("src"), (std::set<std::string>{"a.txt"}));
+    struct Case
+    {
+        char const* fLabel;
+        std::function<void()> fCopy;
+    };
+    Case const cases[] = {
+        {"into a folder of its own", [&] { GFileSystem::CopyFolderTo(At("src"), At("src/inner"), result, false); }},
+        {"through a link to itself",
+         [&] { GFileSystem::CopyFolderTo(At("src"), At("alias/deeper"), result, false); }},
+        {"onto a link to a folder of its own", [&] { GFileSystem::CopyFolderTo(At("src"), At("lsub"), result, false); }},
+        {"below a link to a folder of its own",
+         [&] { GFileSystem::CopyFolderTo(At("src"), At("lsub/new/deeper"), result, false); }},
+        {"through a link to such a link",
+         [&] { GFileSystem::CopyFolderTo(At("src"), At("link to lsub"), result, false); }},
+        {"through a link further down the way",
+         [&] { GFileSystem::CopyFolderTo(At("src"), At("elsewhere/inside/x"), result, false); }},
+        {"its content onto itself", [&] { GFileSystem::CopyFolderContentsTo(At("src"), At("src"), false); }},
+        {"its content through a link to a folder of its own",
+         [&] { GFileSystem::CopyFolderContentsTo(At("src"), At("lsub"), false); }},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.fLabel);
+        EXPECT_EQ(ErrorOf(c.fCopy), 40068);
+        EXPECT_EQ(Names("src"), (std::set<std::string>{"a.txt", "sub"})) << "nothing is made in the source";
+        EXPECT_EQ(Names("src/sub"), (std::set<std::string>{"b.txt"})) << "nothing is made in the source";
+    }
 }
 
 TEST_F(GFileSystemCompoundTest, TellsInsideFromBesideAsTheVolumeComparesNames)

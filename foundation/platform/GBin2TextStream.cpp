@@ -118,7 +118,9 @@ public:
     }
 
 private:
+#if !defined(__SSE2__)
     static constexpr int cMemchrMembers = 2;
+#endif
     static constexpr int cListedMembers = 4;
 
 #if defined(__SSE2__)

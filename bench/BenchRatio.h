@@ -22,12 +22,22 @@ public:
     void ReportRuns(std::vector<Run> const& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
+        // With --benchmark_repetitions the median of the repetitions stands for the case.
         for (Run const& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                fTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
+        {
+            std::string const name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+            {
+                fTimes[name] = run.GetAdjustedRealTime();
+                fMedians[name] = true;
+            }
+            else if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !fMedians[name])
+                fTimes[name] = run.GetAdjustedRealTime();
+        }
     }
 
     std::map<std::string, double> fTimes;
+    std::map<std::string, bool> fMedians;
 };
 
 using Times = std::map<std::string, double>;

@@ -1,11 +1,13 @@
 // The process-wide memory manager and the process's new-handler.
 #include "GAllocator.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <utility>
 
 #include "GEmptyMessage.h"
 #include "GFixedSizeAllocator.h"
@@ -35,6 +37,10 @@ constexpr bool cExactBlocks = true;
 #else
 constexpr bool cExactBlocks = false;
 #endif
+
+// A thread's cache whose thread is ending serves no allocator any more.
+constexpr unsigned long cRetiredSerial = ~0UL;
+std::atomic<unsigned long> sSerials{0};
 
 // An exact block is preceded by a header that holds the size asked for. The header keeps the
 // block at the heap's alignment and is poisoned under AddressSanitizer, so that writing just
@@ -96,9 +102,36 @@ void* GAllocator::sReservedBuffer = nullptr;
 std::new_handler GAllocator::sOldNewHandler = nullptr;
 int GAllocator::sNewHandlerBudget = 1;
 
+struct GAllocator::ThreadCache
+{
+    struct Bin
+    {
+        FreeBlock* fHead;
+        int fCount;
+    };
+    // The allocator the blocks belong to: 0 before the thread's first locked call, cRetiredSerial
+    // once the thread is ending.
+    unsigned long fSerial;
+    // Frees kept here since the thread last counted them.
+    unsigned fFrees;
+    Bin fBins[cSmallLimit / 8 + 1];
+};
+
+// Its destructor runs at the end of each thread that bound a cache.
+struct GAllocator::ThreadExit
+{
+    ~ThreadExit() { ReturnThreadCacheAtExit(); }
+    bool fArmed = false;
+};
+
+// Trivial and zero at each thread's start, so that reaching it needs no guard.
+thread_local GAllocator::ThreadCache GAllocator::sThreadCache{};
+thread_local GAllocator::ThreadExit GAllocator::sThreadExit;
+
 GAllocator::GAllocator()
     : fSizeClasses{}, fFreeLists{}, fMoreMemoryFree(false), fFreeCounter(0),
-      fHandlesLowMemory(std::get_new_handler() != &GAllocator::NewHandler), fLargeBlocks{}, fLargeCachedBytes(0)
+      fHandlesLowMemory(std::get_new_handler() != &GAllocator::NewHandler), fLargeBlocks{}, fLargeCachedBytes(0),
+      fSerial(++sSerials)
 {
     for (std::size_t size = 8; size <= cSmallLimit; size += 8)
         fSizeClasses[size / 8] = new GFixedSizeAllocator(size);
@@ -146,9 +179,22 @@ void* GAllocator::Alloc(std::size_t size)
     if (cExactBlocks)
         return AllocExact(size);
     std::size_t const rounded = RoundUp(size);
-    GMutexLocker lock(fMutex);
     if (rounded <= cSmallLimit)
-        return fSizeClasses[rounded / 8]->AllocBlock();
+    {
+        ThreadCache& cache = sThreadCache;
+        if (cache.fSerial == fSerial)
+        {
+            ThreadCache::Bin& bin = cache.fBins[rounded / 8];
+            if (FreeBlock* block = bin.fHead)
+            {
+                bin.fHead = block->fNext;
+                --bin.fCount;
+                return block;
+            }
+        }
+        return AllocSmall(rounded);
+    }
+    GMutexLocker lock(fMutex);
     if (rounded <= cMediumLimit)
     {
         FreeBlock*& list = fFreeLists[rounded / 8];
@@ -160,6 +206,33 @@ void* GAllocator::Alloc(std::size_t size)
         return new char[rounded];
     }
     return AllocLargeLocked(size);
+}
+
+void* GAllocator::AllocSmall(std::size_t rounded)
+{
+    GMutexLocker lock(fMutex);
+    GFixedSizeAllocator* sizeClass = fSizeClasses[rounded / 8];
+    void* block = sizeClass->AllocBlock();
+    ThreadCache* cache = BoundThreadCache();
+    if (!cache)
+        return block;
+    CountFrees(std::exchange(cache->fFrees, 0u));
+    // Blocks freed while the new-handler ran for the chunk may have filled the class meanwhile.
+    ThreadCache::Bin& bin = cache->fBins[rounded / 8];
+    if (!bin.fHead)
+    {
+        void* more[cThreadCacheRefill];
+        int const taken = sizeClass->TakeBlocks(more, cThreadCacheRefill);
+        // The first one taken is the first handed out, so that blocks go out in address order.
+        for (int i = taken; i-- > 0;)
+        {
+            auto* kept = static_cast<FreeBlock*>(more[i]);
+            kept->fNext = bin.fHead;
+            bin.fHead = kept;
+        }
+        bin.fCount = taken;
+    }
+    return block;
 }
 
 std::size_t GAllocator::LargeSize(std::size_t size)
@@ -224,22 +297,136 @@ void GAllocator::Free(void* block, std::size_t size)
     if (!block)
         return;
     std::size_t const rounded = RoundUp(size);
+    if (!cExactBlocks && rounded <= cSmallLimit)
+    {
+        ThreadCache& cache = sThreadCache;
+        if (cache.fSerial == fSerial)
+        {
+            ThreadCache::Bin& bin = cache.fBins[rounded / 8];
+            if (bin.fCount < cThreadCacheBlocks)
+            {
+                auto* freed = static_cast<FreeBlock*>(block);
+                freed->fNext = bin.fHead;
+                bin.fHead = freed;
+                ++bin.fCount;
+                ++cache.fFrees;
+                return;
+            }
+        }
+        FreeSmall(block, rounded);
+        return;
+    }
     GMutexLocker lock(fMutex);
     // Exact blocks count toward the release too, which then finds nothing cached.
     if (cExactBlocks)
         FreeExact(block, size);
-    else if (rounded <= cSmallLimit)
-        fSizeClasses[rounded / 8]->FreeBlock(block);
     else if (rounded <= cMediumLimit)
         PushMedium(block, rounded);
     else
         FreeLargeLocked(block, size);
+    CountFrees(1 + TakeKeptFrees());
+}
 
-    if (fFreeCounter++ >= cFreesBetweenReleases)
+void GAllocator::FreeSmall(void* block, std::size_t rounded)
+{
+    GMutexLocker lock(fMutex);
+    GFixedSizeAllocator* sizeClass = fSizeClasses[rounded / 8];
+    ThreadCache* cache = BoundThreadCache();
+    if (!cache)
+    {
+        sizeClass->FreeBlock(block);
+        CountFrees(1);
+        return;
+    }
+    ThreadCache::Bin& bin = cache->fBins[rounded / 8];
+    if (bin.fCount >= cThreadCacheBlocks)
+    {
+        // The class's older half goes back to its chunks; the newer half, still warm, stays.
+        FreeBlock* last = bin.fHead;
+        for (int i = 1; i < cThreadCacheBlocks / 2; ++i)
+            last = last->fNext;
+        FreeBlock* older = last->fNext;
+        last->fNext = nullptr;
+        bin.fCount = cThreadCacheBlocks / 2;
+        while (older)
+        {
+            FreeBlock* next = older->fNext;
+            sizeClass->FreeBlock(older);
+            older = next;
+        }
+    }
+    auto* freed = static_cast<FreeBlock*>(block);
+    freed->fNext = bin.fHead;
+    bin.fHead = freed;
+    ++bin.fCount;
+    CountFrees(std::exchange(cache->fFrees, 0u) + 1);
+}
+
+unsigned GAllocator::TakeKeptFrees()
+{
+    ThreadCache& cache = sThreadCache;
+    return cache.fSerial == fSerial ? std::exchange(cache.fFrees, 0u) : 0u;
+}
+
+void GAllocator::CountFrees(unsigned frees)
+{
+    if (frees == 0)
+        return;
+    // Frees counted together release as the one among them would that found the counter at the
+    // period.
+    long long const last = static_cast<long long>(fFreeCounter) + frees - 1;
+    if (last >= cFreesBetweenReleases)
     {
         fFreeCounter = 0;
         ReleaseFreeListsLocked(-1);
     }
+    else
+        fFreeCounter = static_cast<int>(last + 1);
+}
+
+GAllocator::ThreadCache* GAllocator::BoundThreadCache()
+{
+    ThreadCache& cache = sThreadCache;
+    if (cache.fSerial == fSerial)
+        return &cache;
+    if (this != sInstance || cache.fSerial == cRetiredSerial)
+        return nullptr;
+    // Blocks still kept for a process allocator that is gone stay in its chunks, which outlive it
+    // as its live blocks do.
+    cache = ThreadCache{};
+    cache.fSerial = fSerial;
+    sThreadExit.fArmed = true; // gives the blocks back when the thread ends
+    return &cache;
+}
+
+void GAllocator::ReturnThreadCacheLocked()
+{
+    ThreadCache& cache = sThreadCache;
+    if (cache.fSerial != fSerial)
+        return;
+    for (std::size_t size = 8; size <= cSmallLimit; size += 8)
+    {
+        ThreadCache::Bin& bin = cache.fBins[size / 8];
+        while (FreeBlock* block = bin.fHead)
+        {
+            bin.fHead = block->fNext;
+            fSizeClasses[size / 8]->FreeBlock(block);
+        }
+        bin.fCount = 0;
+    }
+}
+
+void GAllocator::ReturnThreadCacheAtExit()
+{
+    GAllocator* instance = sInstance;
+    if (instance && sThreadCache.fSerial == instance->fSerial)
+    {
+        GMutexLocker lock(instance->fMutex);
+        instance->ReturnThreadCacheLocked();
+        instance->CountFrees(std::exchange(sThreadCache.fFrees, 0u));
+    }
+    // Frees from later thread-local destructors take the mutex.
+    sThreadCache.fSerial = cRetiredSerial;
 }
 
 void GAllocator::PushMedium(void* block, std::size_t rounded)
@@ -257,6 +444,7 @@ long GAllocator::ReleaseFreeLists(int count)
 
 long GAllocator::ReleaseFreeListsLocked(int count)
 {
+    ReturnThreadCacheLocked();
     bool const all = count < 1;
     long released = 0;
     for (LargeBlock& cached : fLargeBlocks)
@@ -309,6 +497,14 @@ int GAllocator::GetChunkCount(std::size_t size)
         return 0;
     GMutexLocker lock(fMutex);
     return fSizeClasses[rounded / 8]->GetChunkCount();
+}
+
+int GAllocator::GetThreadCachedBlockCount(std::size_t size) const
+{
+    std::size_t const rounded = RoundUp(size);
+    if (rounded > cSmallLimit || sThreadCache.fSerial != fSerial)
+        return 0;
+    return sThreadCache.fBins[rounded / 8].fCount;
 }
 
 int GAllocator::GetCachedBlockCount(std::size_t size)

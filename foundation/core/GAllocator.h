@@ -3,6 +3,12 @@
 // per-size free lists, large ones go to the heap in sizes of eight steps per power of two, and a
 // few freed ones wait for the next request of their size. It also installs the process's
 // new-handler.
+// Each thread keeps a few freed small blocks of the process's allocator per size class and takes
+// them again without the mutex, so that a string or buffer made and dropped among others costs no
+// lock: a class's blocks beyond cThreadCacheBlocks go back to their chunks half at a time, an
+// empty class is filled from its chunk cThreadCacheRefill at a time, and all go back when the
+// thread ends or calls ReleaseFreeLists. Frees kept there count toward the periodic release at
+// the thread's next locked call. Private allocators (tests') always take the mutex.
 // Built with SENDRIX_EXACT_ALLOCATION (the sanitizer and fuzz builds) it pools nothing: every
 // request gets a heap block of exactly its size, so that AddressSanitizer sees a byte written past
 // the size asked for, and Free checks the size it is given.
@@ -26,6 +32,10 @@ public:
     // The most large blocks kept for reuse, and the most bytes they may hold together.
     static constexpr int cLargeCacheBlocks = 16;
     static constexpr std::size_t cLargeCacheBytes = 8 * cChunkSize;
+    // The most freed small blocks a thread keeps per size class, and how many it takes at once
+    // from the chunk when it has none.
+    static constexpr int cThreadCacheBlocks = 32;
+    static constexpr int cThreadCacheRefill = 16;
 
     GAllocator();
     ~GAllocator();
@@ -54,7 +64,8 @@ public:
     static bool HandsOutExactBlocks();
     // Gives cached memory back to the heap: every large block, up to count medium blocks, largest
     // sizes first, then, when those ran out first, every empty chunk. -1 (or anything below 1)
-    // releases all.
+    // releases all. The calling thread's kept small blocks go back to their chunks first; other
+    // threads keep theirs.
     long ReleaseFreeLists(int count);
     void DoIdleTime();
 
@@ -64,9 +75,10 @@ public:
     static void NewHandler();
 
     // For tests and diagnostics: the chunks a size class holds, the medium or large blocks cached
-    // for a size, and the free counter.
+    // for a size, the small blocks of a size the calling thread keeps, and the free counter.
     int GetChunkCount(std::size_t size);
     int GetCachedBlockCount(std::size_t size);
+    int GetThreadCachedBlockCount(std::size_t size) const;
     int GetFreeCounter() const { return fFreeCounter; }
     void SetFreeCounter(int value) { fFreeCounter = value; }
     static void* GetReservedBuffer() { return sReservedBuffer; }
@@ -92,7 +104,22 @@ private:
     // The heap block size of a large request: rounded up to the next of eight steps per power of
     // two (at most an eighth more), so that blocks of about one size serve each other.
     static std::size_t LargeSize(std::size_t size);
+    // A thread's kept small blocks (defined with the allocator) and what gives them back when the
+    // thread ends.
+    struct ThreadCache;
+    struct ThreadExit;
+
     static GAllocator* CreateInstance();
+    void* AllocSmall(std::size_t rounded);
+    void FreeSmall(void* block, std::size_t rounded);
+    // Under the mutex: the calling thread's cache when it serves this allocator, bound to it on
+    // first use when this is the process's allocator; null otherwise.
+    ThreadCache* BoundThreadCache();
+    void ReturnThreadCacheLocked();
+    static void ReturnThreadCacheAtExit();
+    // The frees the calling thread kept since it last counted them (under the mutex).
+    unsigned TakeKeptFrees();
+    void CountFrees(unsigned frees);
     void* AllocLargeLocked(std::size_t size);
     void FreeLargeLocked(void* block, std::size_t size);
     void PushMedium(void* block, std::size_t rounded);
@@ -108,9 +135,13 @@ private:
     bool fHandlesLowMemory;
     LargeBlock fLargeBlocks[cLargeCacheBlocks];
     std::size_t fLargeCachedBytes;
+    // Tells a thread's cache which allocator its blocks belong to; never 0 and never reused.
+    unsigned long fSerial;
 
     static GAllocator* sInstance;
     static void* sReservedBuffer;
     static std::new_handler sOldNewHandler;
     static int sNewHandlerBudget;
+    static thread_local ThreadCache sThreadCache;
+    static thread_local ThreadExit sThreadExit;
 };

@@ -37,15 +37,24 @@ bool IsMark(GBuffer const& bytes, unsigned char b0, unsigned char b1)
     return bytes.GetLength() == 2 && p[0] == b0 && p[1] == b1;
 }
 
-// An encoded set of units of one width. Small sets are searched many units at once: bytes with
-// memchr, 16-bit units four to a 64-bit word; otherwise a bit per unit below 256 decides with one
-// load per unit.
+// An encoded set of units of one width. The reader's own sets (white space, line ends, quote stops)
+// hold up to four members, which are listed and compared directly, sixteen bytes at a time where
+// the processor has SSE2: a set is made at every call, and most calls look at a few units only.
+// A larger set has a bit per unit below 256 and decides with one load per unit. Without SSE2,
+// sets of one or two members are searched many units at once: bytes with memchr, 16-bit units
+// four to a 64-bit word.
 class UnitSet
 {
 public:
-    UnitSet(unsigned char const* set, int count, int width) : fSet(set), fCount(count), fWidth(width)
+    UnitSet(unsigned char const* set, int count, int width)
+        : fSet(set), fCount(count), fWidth(width), fHasHigh(false), fListed(count >= 1 && count <= cListedMembers)
     {
-        fHasHigh = false;
+        if (fListed)
+        {
+            for (int i = 0; i < cListedMembers; ++i)
+                fMembers[i] = Load(set, i < count ? i : 0);
+            return;
+        }
         for (std::uint64_t& word : fLow)
             word = 0;
         for (int i = 0; i < count; ++i)
@@ -59,6 +68,9 @@ public:
     }
     bool Contains(unsigned unit) const
     {
+        if (fListed)
+            return (unit == fMembers[0]) | (unit == fMembers[1]) |
+                   (fCount > 2 && ((unit == fMembers[2]) | (unit == fMembers[3])));
         if (unit < 256)
             return (fLow[unit >> 6] >> (unit & 63)) & 1;
         if (!fHasHigh)
@@ -73,6 +85,11 @@ public:
     // The index of the first of count units at p that is in the set, or count.
     int FindFirst(unsigned char const* p, int count) const
     {
+        int at = 0;
+#if defined(__SSE2__)
+        if (fListed)
+            at = fWidth == 1 ? SkipBytesWithout(p, count) : SkipWordsWithout(p, count);
+#else
         if (fWidth == 1 && fCount <= cMemchrMembers)
         {
             int limit = count;
@@ -84,7 +101,9 @@ public:
             }
             return limit;
         }
-        int at = fWidth == 2 && fCount >= 1 && fCount <= cMemchrMembers ? SkipWordsWithout(p, count) : 0;
+        if (fWidth == 2 && fCount >= 1 && fCount <= cMemchrMembers)
+            at = SkipWordsWithout(p, count);
+#endif
         while (at < count && !Contains(Load(p, at)))
             ++at;
         return at;
@@ -99,29 +118,63 @@ public:
     }
 
 private:
+#if !defined(__SSE2__)
     static constexpr int cMemchrMembers = 2;
+#endif
+    static constexpr int cListedMembers = 4;
 
-    // An index at or before the first of count 16-bit units at p that is a member; the units before
-    // it hold none. Eight units are compared at a time where the processor has SSE2, otherwise four
-    // to a 64-bit word (a lane of the word equal to one).
+#if defined(__SSE2__)
+    // Indexes at or before the first of count units at p that is a member of a listed set; the
+    // units before it hold none.
+    int SkipBytesWithout(unsigned char const* p, int count) const
+    {
+        __m128i const m0 = _mm_set1_epi8(static_cast<char>(fMembers[0]));
+        __m128i const m1 = _mm_set1_epi8(static_cast<char>(fMembers[1]));
+        __m128i const m2 = _mm_set1_epi8(static_cast<char>(fMembers[2]));
+        __m128i const m3 = _mm_set1_epi8(static_cast<char>(fMembers[3]));
+        bool const four = fCount > 2;
+        int at = 0;
+        for (; at + 16 <= count; at += 16)
+        {
+            __m128i const bytes = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p + at));
+            __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, m0), _mm_cmpeq_epi8(bytes, m1));
+            if (four)
+                hits = _mm_or_si128(hits, _mm_or_si128(_mm_cmpeq_epi8(bytes, m2), _mm_cmpeq_epi8(bytes, m3)));
+            if (int const mask = _mm_movemask_epi8(hits))
+                return at + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+        return at;
+    }
     int SkipWordsWithout(unsigned char const* p, int count) const
     {
+        __m128i const m0 = _mm_set1_epi16(static_cast<short>(fMembers[0]));
+        __m128i const m1 = _mm_set1_epi16(static_cast<short>(fMembers[1]));
+        __m128i const m2 = _mm_set1_epi16(static_cast<short>(fMembers[2]));
+        __m128i const m3 = _mm_set1_epi16(static_cast<short>(fMembers[3]));
+        bool const four = fCount > 2;
         int at = 0;
-#if defined(__SSE2__)
-        __m128i const firstUnits = _mm_set1_epi16(static_cast<short>(Load(fSet, 0)));
-        __m128i const lastUnits = _mm_set1_epi16(static_cast<short>(Load(fSet, fCount - 1)));
         for (; at + 8 <= count; at += 8)
         {
             __m128i const units = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p + 2 * at));
-            __m128i const hits = _mm_or_si128(_mm_cmpeq_epi16(units, firstUnits), _mm_cmpeq_epi16(units, lastUnits));
+            __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(units, m0), _mm_cmpeq_epi16(units, m1));
+            if (four)
+                hits = _mm_or_si128(hits, _mm_or_si128(_mm_cmpeq_epi16(units, m2), _mm_cmpeq_epi16(units, m3)));
             if (int const mask = _mm_movemask_epi8(hits))
                 return at + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
         }
-#endif
+        return at;
+    }
+#else
+    // An index at or before the first of count 16-bit units at p that is a member of a set of one
+    // or two; the units before it hold none. Four units to a 64-bit word (a lane of the word equal
+    // to one).
+    int SkipWordsWithout(unsigned char const* p, int count) const
+    {
         constexpr std::uint64_t cLaneOnes = 0x0001000100010001ull;
         constexpr std::uint64_t cLaneHighs = 0x8000800080008000ull;
         std::uint64_t const first = Load(fSet, 0) * cLaneOnes;
         std::uint64_t const last = Load(fSet, fCount - 1) * cLaneOnes;
+        int at = 0;
         for (; at + 4 <= count; at += 4)
         {
             std::uint64_t word;
@@ -134,6 +187,7 @@ private:
         }
         return at;
     }
+#endif
 
     unsigned Load(unsigned char const* p, int index) const
     {
@@ -148,7 +202,13 @@ private:
     int fCount;
     int fWidth;
     bool fHasHigh;
-    std::uint64_t fLow[4];
+    bool fListed;
+    // A listed set's members, the first repeated in the free places; a larger set's bits.
+    union
+    {
+        unsigned fMembers[cListedMembers];
+        std::uint64_t fLow[4];
+    };
 };
 
 // The first of count bytes at p that is in the set and is not the second byte of a character of
@@ -580,15 +640,17 @@ bool GBin2TextStream::AreDecodable(unsigned char const* bytes, int length)
     {
         unsigned const byte = bytes[i];
         std::uint64_t const bit = std::uint64_t(1) << (byte & 63);
-        if (!(fKnownBytes[byte >> 6] & bit))
-        {
-            fCheckedBytes.Set(bytes + i, 1);
-            if (GString::AreCompatible(fCheckedBytes, fEncoding, fCheckedText))
-                fDecodableBytes[byte >> 6] |= bit;
-            fKnownBytes[byte >> 6] |= bit;
-        }
-        if (!(fDecodableBytes[byte >> 6] & bit))
+        // A byte known to decode is the usual case, and it is known as well.
+        if (fDecodableBytes[byte >> 6] & bit)
+            continue;
+        if (fKnownBytes[byte >> 6] & bit)
             return false;
+        fCheckedBytes.Set(bytes + i, 1);
+        bool const decodable = GString::AreCompatible(fCheckedBytes, fEncoding, fCheckedText);
+        fKnownBytes[byte >> 6] |= bit;
+        if (!decodable)
+            return false;
+        fDecodableBytes[byte >> 6] |= bit;
     }
     return true;
 }

@@ -29,11 +29,16 @@ public:
         Make(fString, "String");
         Make(fNext, "Next,");
         Make(fStringTable, "StringTable");
+        fNumberEncoding = NumberBytesAreASCII() ? encoding : nullptr;
     }
 
     GString fString;
     GString fNext;
     GString fStringTable;
+    // The encoding when each of the bytes of a sign and the digits, at the start of a character,
+    // stands for itself in it (as in ASCII, UTF-8, the Windows and Mac Roman code pages,
+    // Shift-JIS), so that an id is read from a token's bytes without converting them; else null.
+    GEncoding const* fNumberEncoding = nullptr;
 
 private:
     void Make(GString& word, char const* ascii)
@@ -44,6 +49,28 @@ private:
         GBuffer bytes;
         word.GetBuffer(bytes, fEncoding);
         word = GString(bytes, fEncoding, true);
+    }
+
+    bool NumberBytesAreASCII() const
+    {
+        static char const cNumberCharacters[] = "+-0123456789";
+        int const length = static_cast<int>(sizeof cNumberCharacters - 1);
+        if (!fEncoding)
+            return false;
+        GBuffer bytes(reinterpret_cast<unsigned char const*>(cNumberCharacters), length);
+        GString text(bytes, fEncoding, true);
+        if (text.GetBytes() != bytes)
+            return false;
+        GBuffer units;
+        text.GetBuffer(units, GUnicodeEncoding::GetInstance());
+        if (units.GetLength() != 2 * length)
+            return false;
+        for (int i = 0; i < length; ++i)
+        {
+            if (GBuffer::ReadUnit(units.GetPtr(), i) != static_cast<unsigned char>(cNumberCharacters[i]))
+                return false;
+        }
+        return true;
     }
 
     GEncoding* fEncoding = nullptr;
@@ -89,20 +116,32 @@ bool IsWord(GString const& token, char const* ascii)
 }
 
 // The decimal number at the start of the token (a sign allowed), up to its first non-digit;
-// numbers beyond the 32-bit range stop at its ends. units receives the token's UTF-16 units.
-std::int32_t LeadingNumber(GString const& token, GBuffer& units)
+// numbers beyond the 32-bit range stop at its ends. Read from the token's own bytes when they are
+// in numberEncoding, otherwise from its UTF-16 units, which units receives.
+std::int32_t LeadingNumber(GString const& token, GBuffer& units, GEncoding const* numberEncoding)
 {
-    token.GetBuffer(units, GUnicodeEncoding::GetInstance());
-    int count = UnitCount(units);
+    unsigned char const* bytes = nullptr;
+    int count = 0;
+    if (numberEncoding && token.GetEncoding().Get() == numberEncoding)
+    {
+        bytes = token.GetBytes().GetPtr();
+        count = token.GetBytes().GetLength();
+    }
+    else
+    {
+        token.GetBuffer(units, GUnicodeEncoding::GetInstance());
+        count = UnitCount(units);
+    }
+    auto const at = [&](int index) -> unsigned { return bytes ? bytes[index] : UnitAt(units, index); };
     int i = 0;
     bool negative = false;
-    if (i < count && (UnitAt(units, i) == '-' || UnitAt(units, i) == '+'))
-        negative = UnitAt(units, i++) == '-';
+    if (i < count && (at(i) == '-' || at(i) == '+'))
+        negative = at(i++) == '-';
     std::int64_t value = 0;
-    for (; i < count && UnitAt(units, i) >= '0' && UnitAt(units, i) <= '9'; ++i)
+    for (; i < count && at(i) >= '0' && at(i) <= '9'; ++i)
     {
         if (value <= INT32_MAX)
-            value = value * 10 + (UnitAt(units, i) - '0');
+            value = value * 10 + (at(i) - '0');
     }
     if (negative)
         value = -value;
@@ -237,7 +276,7 @@ bool GStringFileReaderBase::ParseTable(GBin2TextStream& stream)
         if (!stream.ReadString(token))
             return false;
         // Wraps rather than overflows after the largest id.
-        id = token == words.fNext ? id + 1 : static_cast<std::uint32_t>(LeadingNumber(token, units));
+        id = token == words.fNext ? id + 1 : static_cast<std::uint32_t>(LeadingNumber(token, units, words.fNumberEncoding));
         ReadText(stream, text, piece);
         AddString(static_cast<std::int32_t>(id), text);
     }

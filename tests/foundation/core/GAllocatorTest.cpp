@@ -299,6 +299,123 @@ TEST(GProcessAllocatorTest, ThreadsAllocatingAtOnceNeverShareABlock)
     ExpectThreadsNeverShareABlock(*GAllocator::GetInstance());
 }
 
+// The process allocator keeps each thread's freed small blocks for that thread: a block freed on
+// one thread and taken again on another, while both go on allocating, is never handed out twice.
+TEST(GProcessAllocatorTest, BlocksFreedByAnotherThreadAreNeverSharedWhileBothAllocate)
+{
+    GAllocator* allocator = GAllocator::GetInstance();
+    constexpr int cBlocks = 60000;
+    constexpr std::size_t cSizes[] = {8, 40, 128};
+    std::vector<std::pair<unsigned char*, std::size_t>> handed(cBlocks);
+    std::atomic<int> ready{0};
+    std::atomic<int> torn{0};
+    // The producer fills each block with its number's low byte and hands it over; the consumer
+    // checks and frees it while allocating and freeing blocks of its own.
+    std::thread producer([&]
+    {
+        for (int i = 0; i < cBlocks; ++i)
+        {
+            std::size_t const size = cSizes[i % std::size(cSizes)];
+            auto* block = static_cast<unsigned char*>(allocator->Alloc(size));
+            std::memset(block, i & 0xFF, size);
+            handed[i] = {block, size};
+            ready.store(i + 1, std::memory_order_release);
+        }
+    });
+    std::thread consumer([&]
+    {
+        std::vector<std::pair<unsigned char*, std::size_t>> own;
+        for (int i = 0; i < cBlocks; ++i)
+        {
+            while (ready.load(std::memory_order_acquire) <= i)
+                std::this_thread::yield();
+            auto [block, size] = handed[i];
+            if (std::count(block, block + size, static_cast<unsigned char>(i & 0xFF)) != std::ptrdiff_t(size))
+                ++torn;
+            allocator->Free(block, size);
+            std::size_t const ownSize = cSizes[(i + 1) % std::size(cSizes)];
+            auto* mine = static_cast<unsigned char*>(allocator->Alloc(ownSize));
+            std::memset(mine, 0xEE, ownSize);
+            own.emplace_back(mine, ownSize);
+            if (own.size() > 100)
+            {
+                auto [oldest, oldSize] = own.front();
+                own.erase(own.begin());
+                if (std::count(oldest, oldest + oldSize, static_cast<unsigned char>(0xEE)) != std::ptrdiff_t(oldSize))
+                    ++torn;
+                allocator->Free(oldest, oldSize);
+            }
+        }
+        for (auto [block, size] : own)
+            allocator->Free(block, size);
+    });
+    producer.join();
+    consumer.join();
+    EXPECT_EQ(torn.load(), 0);
+}
+
+// The blocks a thread kept go back to their chunks when it ends, so that the chunks can be
+// released; and the thread's own ReleaseFreeLists gives its kept blocks back first.
+TEST(GProcessAllocatorTest, KeptBlocksGoBackToTheirChunksWhenTheThreadEndsOrReleases)
+{
+    if (GAllocator::HandsOutExactBlocks())
+        GTEST_SKIP() << cPooledOnly;
+    GAllocator* allocator = GAllocator::GetInstance();
+    constexpr std::size_t cSize = 120;
+    // Three chunks' worth: the blocks freed last, and so kept, lie in a chunk this test made.
+    std::size_t const count = 3 * (cChunk / cSize);
+    for (bool releaseInThread : {false, true})
+    {
+        SCOPED_TRACE(releaseInThread ? "released by the thread" : "the thread ended");
+        allocator->ReleaseFreeLists(-1);
+        int const chunksBefore = allocator->GetChunkCount(cSize);
+        std::thread worker([&]
+        {
+            std::vector<void*> blocks;
+            for (std::size_t i = 0; i < count; ++i)
+                blocks.push_back(allocator->Alloc(cSize));
+            for (void* block : blocks)
+                allocator->Free(block, cSize);
+            EXPECT_GT(allocator->GetThreadCachedBlockCount(cSize), 0);
+            if (releaseInThread)
+            {
+                allocator->ReleaseFreeLists(-1);
+                EXPECT_EQ(allocator->GetThreadCachedBlockCount(cSize), 0);
+                EXPECT_EQ(allocator->GetChunkCount(cSize), chunksBefore);
+            }
+        });
+        worker.join();
+        EXPECT_GE(allocator->GetChunkCount(cSize), chunksBefore);
+        allocator->ReleaseFreeLists(-1);
+        EXPECT_EQ(allocator->GetChunkCount(cSize), chunksBefore);
+    }
+}
+
+// Frees a thread keeps without the mutex still count toward the release of every ten millionth
+// free, at the thread's next call that takes the mutex.
+TEST(GProcessAllocatorTest, KeptFreesCountTowardThePeriodicRelease)
+{
+    if (GAllocator::HandsOutExactBlocks())
+        GTEST_SKIP() << cPooledOnly;
+    GAllocator* allocator = GAllocator::GetInstance();
+    allocator->ReleaseFreeLists(-1);
+    void* medium = allocator->Alloc(200);
+    void* second = allocator->Alloc(200);
+    allocator->Free(medium, 200);
+    ASSERT_EQ(allocator->GetCachedBlockCount(200), 1);
+    int const saved = allocator->GetFreeCounter();
+    allocator->SetFreeCounter(GAllocator::cFreesBetweenReleases - 10);
+    // Ten small frees kept by this thread, each after the block was taken again.
+    for (int i = 0; i < 10; ++i)
+        allocator->Free(allocator->Alloc(24), 24);
+    ASSERT_GT(allocator->GetThreadCachedBlockCount(24), 0);
+    // This free finds the counter at the period with the kept ones and starts the release.
+    allocator->Free(second, 200);
+    EXPECT_EQ(allocator->GetCachedBlockCount(200), 0);
+    EXPECT_EQ(allocator->GetThreadCachedBlockCount(24), 0);
+    allocator->SetFreeCounter(saved);
+}
+
 class Recycled : public GFastAllocatable
 {
 public:

@@ -175,7 +175,12 @@ TEST(Text2BinStream, ASCIIShortcutsGiveTheBytesOfTheFullConversion)
     for (int byte = 0; byte < 0x80; ++byte)
     {
         std::string const alone(1, char(byte));
-        for (std::string const& ascii : {alone, "abcdefghijk" + alone, "abc" + alone + "defghijk"})
+        // Short texts, and long ones whose byte lies where many bytes are looked at at once.
+        std::string const longBefore(20, 'x');
+        std::string const longAfter(19, 'y');
+        for (std::string const& ascii :
+             {alone, "abcdefghijk" + alone, "abc" + alone + "defghijk", longBefore + alone + longAfter,
+              "ab" + alone + longBefore + longAfter})
         {
             for (GEncoding* source : forms)
             {
@@ -242,6 +247,13 @@ TEST(Text2BinStream, QuotesEmptyAndNonASCIIText)
         {"no encoding", GString(), GUTF8Encoding::GetInstance(), {'"', '"'}},
         {"e acute in WinAnsi", GString(u"\u00e9", false), GWinAnsiEncoding::GetInstance(), {'"', 0xE9, '"'}},
         {"e acute in UTF-8", GString(u"\u00e9", false), GUTF8Encoding::GetInstance(), {'"', 0xC3, 0xA9, '"'}},
+        // Among as many ASCII bytes as are looked at together.
+        {"e acute within long UTF-8 text into UTF-16",
+         GString(reinterpret_cast<unsigned char const*>("abcdefgh\xC3\xA9ijklmnopqrstuvwxyz"), 28,
+                 GUTF8Encoding::GetInstance(), true),
+         GUnicodeEncoding::GetInstance(),
+         Concat(Concat(Concat(cMark, Encoded("\"abcdefgh", true)), {0xE9, 0}),
+                Encoded("ijklmnopqrstuvwxyz\"", true))},
         {"line break in UTF-16",
          GString(u"\u4e00\r\n", false),
          GUnicodeEncoding::GetInstance(),

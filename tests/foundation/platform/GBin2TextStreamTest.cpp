@@ -445,6 +445,44 @@ TEST_F(GBin2TextStreamTest, ReadTillTerminatorComparesWholeUnitsInUTF16)
     }
 }
 
+// Sets of one to six terminators are searched many units at a time: whichever member comes first,
+// at any distance from the start and from the end of the data, ends the text there, in 8-bit
+// text and in UTF-16; a unit sharing a byte with a member is text.
+TEST_F(GBin2TextStreamTest, ReadTillTerminatorStopsAtTheFirstMemberWhereverItStands)
+{
+    std::u16string const members = u"=;:,|\u203b";
+    for (bool wide : {false, true})
+    {
+        for (std::size_t size = 1; size <= 6; ++size)
+        {
+            // The six-member set holds a unit above 255 in UTF-16; the 8-bit sets keep to ASCII.
+            if (!wide && size == 6)
+                continue;
+            std::u16string const set = members.substr(0, size);
+            for (std::size_t length = 0; length <= 40; ++length)
+            {
+                for (std::size_t member = 0; member < size; ++member)
+                {
+                    SCOPED_TRACE(testing::Message() << (wide ? "UTF-16" : "8-bit") << ", " << size
+                                                    << " members, terminator " << member << " after "
+                                                    << length << " units");
+                    // Text units that hold a member's byte in their other half come first.
+                    std::u16string text;
+                    for (std::size_t i = 0; i < length; ++i)
+                        text += wide && i % 3 == 0 ? char16_t(0x3d00 + 'a' + i % 20) : char16_t('a' + i % 20);
+                    std::u16string const data = text + set[member] + u"tail" + set[0];
+                    GBuffer bytes = wide ? UTF16Of(data, false) : BufferOf(std::string(data.begin(), data.end()));
+                    ReaderOver r(bytes, wide ? static_cast<GEncoding*>(GUnicodeEncoding::GetInstance()) : GASCIIEncoding::GetInstance());
+                    GString read;
+                    ASSERT_TRUE(r.fReader.ReadTillTerminator(StringOf(set), read));
+                    EXPECT_EQ(U16(read), text);
+                    EXPECT_EQ(r.Left(), static_cast<int>((data.size() - text.size()) * (wide ? 2 : 1)));
+                }
+            }
+        }
+    }
+}
+
 // --- quoted strings ---
 
 TEST_F(GBin2TextStreamTest, ReadsQuotedStringWithEscapes)

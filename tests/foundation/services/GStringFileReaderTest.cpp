@@ -150,6 +150,68 @@ TEST_F(StringFileTest, Utf16FilesAreReadFromTheirByteOrderMark)
     EXPECT_EQ(Text("deDE", 9), "neun");
 }
 
+// An id is the number its token starts with (a sign allowed), whatever the file's encoding; a
+// character that only looks like a digit (a full-width one) ends it.
+TEST_F(StringFileTest, IdsAreReadAlikeInEveryEncoding)
+{
+    struct Case
+    {
+        char const* encoding;
+        bool utf16;
+        // The full-width digit 8 in the encoding, or empty where it has none.
+        std::string wideEight;
+    };
+    std::vector<Case> const cases = {
+        {"WinAnsiEncoding", false, ""},
+        {"MacRomanEncoding", false, ""},
+        {"ShiftJISEncoding", false, "\x82\x57"},
+        {"UTF8Encoding", false, "\xEF\xBC\x98"},
+        {"UnicodeEncoding", true, std::string("\x18\xFF", 2)},
+    };
+    for (Case const& c : cases)
+    {
+        SCOPED_TRACE(c.encoding);
+        GStringPool::Finalize();
+        GStringPool::Initialize();
+        std::string const header = std::string("StringTable deDE ") + c.encoding + "\n";
+        std::string body = "String -5, \"minus\"\n"
+                           "String +7x, \"plus\"\n"
+                           "String 0042abc, \"leading zeros\"\n"
+                           "String 99999999999999999999, \"huge\"\n"
+                           "String -99999999999999999999, \"huge below\"\n";
+        std::string wide;
+        if (!c.wideEight.empty())
+        {
+            // The id ends before the full-width digit: 6, not 68.
+            body += "String 6";
+            wide = "X, \"six\"\n";
+        }
+        std::string file;
+        if (c.utf16)
+        {
+            file = "\xFF\xFE";
+            for (char ch : header + body)
+                file += std::string{ch, '\0'};
+            file += c.wideEight;
+            for (char ch : wide.empty() ? std::string() : wide.substr(1))
+                file += std::string{ch, '\0'};
+        }
+        else
+            file = header + body + c.wideEight + (wide.empty() ? std::string() : wide.substr(1));
+        Parse(file);
+        EXPECT_EQ(Text("deDE", -5), "minus");
+        EXPECT_EQ(Text("deDE", 7), "plus");
+        EXPECT_EQ(Text("deDE", 42), "leading zeros");
+        EXPECT_EQ(Text("deDE", 2147483647), "huge");
+        EXPECT_EQ(Text("deDE", -2147483647 - 1), "huge below");
+        if (!c.wideEight.empty())
+        {
+            EXPECT_EQ(Text("deDE", 6), "six");
+            EXPECT_EQ(Text("deDE", 68), "<missing>");
+        }
+    }
+}
+
 TEST_F(StringFileTest, DamagedFilesReadWhatTheyCanAndEnd)
 {
     struct Case

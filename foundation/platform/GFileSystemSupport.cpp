@@ -39,3 +39,12 @@ bool GFileSystemSupport::HoldsZeroByte(char const* bytes, int length)
 {
     return length > 0 && std::memchr(bytes, 0, static_cast<std::size_t>(length)) != nullptr;
 }
+
+std::string GFileSystemSupport::NativeBytes(GPathName const& path)
+{
+    GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
+    char const* const text = reinterpret_cast<char const*>(bytes.GetPtr());
+    if (HoldsZeroByte(text, bytes.GetLength()))
+        throw GSimpleException(cInvalidPathID);
+    return std::string(text, static_cast<std::size_t>(bytes.GetLength()));
+}

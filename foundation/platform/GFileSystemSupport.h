@@ -1,6 +1,8 @@
 // Checks shared by the file-system facade's operations.
 #pragma once
 
+#include <string>
+
 class GPathName;
 
 class GFileSystemSupport
@@ -16,4 +18,7 @@ public:
     static void ThrowIfRelative(GPathName const& path);
     // Whether the native bytes of a path hold a zero byte, which would end the path early.
     static bool HoldsZeroByte(char const* bytes, int length);
+    // The path's native bytes (UTF-8) as the system's calls take them. A zero byte would end the
+    // path early and name another item: such a path throws GSimpleException 40068 before any call.
+    static std::string NativeBytes(GPathName const& path);
 };

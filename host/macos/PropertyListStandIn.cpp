@@ -645,34 +645,7 @@ private:
                c == '$' || c == '/' || c == ':' || c == '.' || c == '-';
     }
 
-    static int HexDigit(char c)
-    {
-        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-    }
-
-    void SkipSpace()
-    {
-        while (!AtEnd())
-        {
-            char const c = fText[fAt];
-            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v')
-                ++fAt;
-            else if (fText.compare(fAt, 2, "//") == 0)
-            {
-                std::string::size_type const end = fText.find_first_of("\r\n", fAt);
-                fAt = end == std::string::npos ? fText.size() : end + 1;
-            }
-            else if (fText.compare(fAt, 2, "/*") == 0)
-            {
-                std::string::size_type const end = fText.find("*/", fAt + 2);
-                if (end == std::string::npos)
-                    throw Malformed("unterminated comment");
-                fAt = end + 2;
-            }
-            else
-                return;
-        }
-    }
+    void SkipSpace() { fAt = StandInSkipSpaceAndComments(fText, fAt); }
 
     // The entries up to the closing brace (braced) or the end of the text; string values go to
     // strings when it is given.
@@ -757,7 +730,7 @@ private:
                     throw Malformed("unterminated data");
                 if (fText[fAt] == '>')
                     break;
-                if (HexDigit(fText[fAt]) < 0)
+                if (StandInHexDigit(fText[fAt]) < 0)
                     throw Malformed("data that is not hexadecimal");
                 ++digits;
             }
@@ -837,8 +810,8 @@ private:
     {
         std::uint32_t unit = 0;
         int digits = 0;
-        for (; digits < 4 && HexDigit(Next()) >= 0; ++digits)
-            unit = unit << 4 | static_cast<std::uint32_t>(HexDigit(fText[fAt++]));
+        for (; digits < 4 && StandInHexDigit(Next()) >= 0; ++digits)
+            unit = unit << 4 | static_cast<std::uint32_t>(StandInHexDigit(fText[fAt++]));
         if (digits == 0)
             throw Malformed("a \\U escape without its digits");
         return unit;

@@ -90,3 +90,37 @@ inline std::string StandInUTF8OfUTF16(char const* bytes, std::size_t size, bool 
     }
     return text;
 }
+
+// The value of a hexadecimal digit, or -1 for another character.
+inline int StandInHexDigit(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// The place of the first character at or after at that is neither white space nor in a C or C++
+// comment, as the text forms of property lists and strings files have them. Throws
+// StandInMalformedText for an unterminated comment.
+inline std::string::size_type StandInSkipSpaceAndComments(std::string const& text, std::string::size_type at)
+{
+    while (at < text.size())
+    {
+        char const c = text[at];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v')
+            ++at;
+        else if (text.compare(at, 2, "//") == 0)
+        {
+            std::string::size_type const end = text.find_first_of("\r\n", at);
+            at = end == std::string::npos ? text.size() : end + 1;
+        }
+        else if (text.compare(at, 2, "/*") == 0)
+        {
+            std::string::size_type const end = text.find("*/", at + 2);
+            if (end == std::string::npos)
+                throw StandInMalformedText("unterminated comment");
+            at = end + 2;
+        }
+        else
+            break;
+    }
+    return at;
+}

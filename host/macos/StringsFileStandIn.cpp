@@ -71,29 +71,7 @@ public:
 private:
     char Next() const { return fAt < fText.size() ? fText[fAt] : '\0'; }
 
-    void SkipSpace()
-    {
-        while (fAt < fText.size())
-        {
-            char const c = fText[fAt];
-            if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
-                ++fAt;
-            else if (fText.compare(fAt, 2, "//") == 0)
-            {
-                std::string::size_type const end = fText.find('\n', fAt);
-                fAt = end == std::string::npos ? fText.size() : end + 1;
-            }
-            else if (fText.compare(fAt, 2, "/*") == 0)
-            {
-                std::string::size_type const end = fText.find("*/", fAt + 2);
-                if (end == std::string::npos)
-                    throw Malformed("unterminated comment");
-                fAt = end + 2;
-            }
-            else
-                return;
-        }
-    }
+    void SkipSpace() { fAt = StandInSkipSpaceAndComments(fText, fAt); }
 
     std::string ReadString()
     {
@@ -156,10 +134,7 @@ private:
         for (int i = 0; i < 4; ++i)
         {
             char const c = fText[fAt++];
-            int const digit = c >= '0' && c <= '9'   ? c - '0'
-                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                     : -1;
+            int const digit = StandInHexDigit(c);
             if (digit < 0)
                 throw Malformed("a \\U escape without its four digits");
             unit = unit << 4 | static_cast<std::uint32_t>(digit);

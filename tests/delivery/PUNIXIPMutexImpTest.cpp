@@ -11,10 +11,10 @@
 #include <memory>
 #include <sched.h>
 #include <string>
-#include <sys/mman.h>
 #include <thread>
 
 #include "ChildProcess.h"
+#include "ChildShared.h"
 #include "ErrorOf.h"
 #include "GIPMutexBase.h"
 #include "PUNIXIPMutexImp.h"
@@ -28,33 +28,10 @@ using deliverytest::ObjectExists;
 using deliverytest::ObjectInode;
 using deliverytest::ObjectView;
 using testsupport::ChildProcess;
+using testsupport::ChildShared;
 using testsupport::ErrorOf;
 
 using Mutex = PUNIXIPMutexImp;
-
-// Memory that a forked child shares with the test.
-template<class T>
-class Shared
-{
-public:
-    Shared()
-    {
-        void* memory = mmap(nullptr, sizeof(T), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-        fValue = memory == MAP_FAILED ? nullptr : new (memory) T();
-    }
-    ~Shared()
-    {
-        if (fValue)
-            munmap(fValue, sizeof(T));
-    }
-    Shared(Shared const&) = delete;
-    Shared& operator=(Shared const&) = delete;
-    T* operator->() const { return fValue; }
-    T& operator*() const { return *fValue; }
-
-private:
-    T* fValue;
-};
 
 struct Scratch
 {
@@ -185,7 +162,7 @@ TEST_F(PUNIXIPMutexImpTest, ProcessesCountInOneSegment)
 TEST_F(PUNIXIPMutexImpTest, ExcludesAnotherProcessUntilUnlocked)
 {
     std::string const id = NewID();
-    Shared<Scratch> scratch;
+    ChildShared<Scratch> scratch;
     Mutex mutex(BufferOf(id));
     mutex.Lock();
     ChildProcess child(
@@ -219,7 +196,7 @@ TEST_F(PUNIXIPMutexImpTest, ExcludesAnotherProcessUntilUnlocked)
 TEST_F(PUNIXIPMutexImpTest, KeepsTheUpdatesOfTwoProcessesApart)
 {
     std::string const id = NewID();
-    Shared<Scratch> scratch;
+    ChildShared<Scratch> scratch;
     constexpr int cRounds = 150;
     auto const update = [&scratch](Mutex& mutex)
     {
@@ -546,7 +523,7 @@ TEST_F(PUNIXIPMutexImpTest, EightProcessesMeetingASegmentLeftUnmadeAllOpenOneNew
                 if (entry.fClaimedByTheDead)
                     unmade.SetField(Mutex::cMagicOffset, -dead);
             }
-            Shared<Scratch> scratch;
+            ChildShared<Scratch> scratch;
             std::vector<std::unique_ptr<ChildProcess>> openers;
             for (int i = 0; i < cProcesses; ++i)
                 openers.push_back(std::make_unique<ChildProcess>(

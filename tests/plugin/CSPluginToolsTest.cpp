@@ -25,23 +25,15 @@
 #include "SendrixorFixture.h"
 #include "SharedObjects.h"
 #include "StringText.h"
+#include "UmaskScope.h"
 
 namespace
 {
 namespace fs = std::filesystem;
 using plugintest::Entries;
 using testsupport::TextOf;
+using testsupport::UmaskScope;
 using testsupport::Utf8Of;
-
-class UmaskScope
-{
-public:
-    explicit UmaskScope(mode_t mask) : fPrevious(umask(mask)) {}
-    ~UmaskScope() { umask(fPrevious); }
-
-private:
-    mode_t fPrevious;
-};
 
 class CSPluginToolsTest : public plugintest::SendrixorFixture
 {

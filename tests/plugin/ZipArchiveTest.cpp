@@ -22,12 +22,14 @@
 #include "HandMadeZip.h"
 #include "ILogInterface.h"
 #include "TempFolder.h"
+#include "UmaskScope.h"
 #include "ZipArchive.h"
 #include "ZipTool.h"
 
 namespace
 {
 namespace fs = std::filesystem;
+using testsupport::UmaskScope;
 using ziptest::HandEntry;
 using Zolvane::ZipArchive;
 
@@ -110,16 +112,6 @@ public:
 
 private:
     bool fPrevious;
-};
-
-class UmaskScope
-{
-public:
-    explicit UmaskScope(mode_t mask) : fPrevious(umask(mask)) {}
-    ~UmaskScope() { umask(fPrevious); }
-
-private:
-    mode_t fPrevious;
 };
 
 class ZipArchiveTest : public ::testing::Test
@@ -237,8 +229,10 @@ TEST_F(ZipArchiveTest, ReadsZip64ArchivesAsZipMakesThem)
             EXPECT_TRUE(archive.ExtractCurrentFile(Q(Destination()), QString::fromStdString(password), 0))
                 << archive.GetLastError().toStdString();
             if (files.count(entry) != 0)
+            {
                 EXPECT_TRUE(QByteArray::fromStdString(files.at(entry)) ==
                             archive.ExtractCurrentToMemory(QString::fromStdString(password)));
+            }
         }
         for (auto const& [file, content] : files)
             EXPECT_TRUE(content == ziptest::ReadFile(Destination() / file)) << file;

@@ -45,7 +45,6 @@ constexpr int cIsFileID = 40044;
 constexpr int cNoVersionID = 40060;
 constexpr int cNoPackageRootID = 40061;
 constexpr int cNoFrameworkRootID = 40062;
-constexpr int cInvalidPathID = 40068;
 constexpr int cMovingID = 40075;
 constexpr int cCopyingID = 40076;
 constexpr int cCopyingPermissionsID = 40077;
@@ -92,17 +91,6 @@ private:
     GExceptionLocation fLocation;
 };
 
-// The path as the system's calls take it. A zero byte would end it early and name another item:
-// such a path is refused before any call.
-std::string NativeBytes(GPathName const& path)
-{
-    GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
-    char const* const text = reinterpret_cast<char const*>(bytes.GetPtr());
-    if (GFileSystemSupport::HoldsZeroByte(text, bytes.GetLength()))
-        throw GSimpleException(cInvalidPathID);
-    return std::string(text, static_cast<std::size_t>(bytes.GetLength()));
-}
-
 GString UTF8Text(std::string const& bytes)
 {
     return GString(reinterpret_cast<unsigned char const*>(bytes.data()), static_cast<int>(bytes.size()),
@@ -129,7 +117,7 @@ struct stat StatOf(GPathName const& path)
 {
     struct stat info;
     errno = 0;
-    PUNIXFileSystemImp::CheckErrno(stat(NativeBytes(path).c_str(), &info) == 0);
+    PUNIXFileSystemImp::CheckErrno(stat(GFileSystemSupport::NativeBytes(path).c_str(), &info) == 0);
     return info;
 }
 
@@ -145,7 +133,7 @@ bool IsSameItem(GPathName const& first, GPathName const& second)
 {
     struct stat a;
     struct stat b;
-    return lstat(NativeBytes(first).c_str(), &a) == 0 && lstat(NativeBytes(second).c_str(), &b) == 0 &&
+    return lstat(GFileSystemSupport::NativeBytes(first).c_str(), &a) == 0 && lstat(GFileSystemSupport::NativeBytes(second).c_str(), &b) == 0 &&
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
@@ -346,7 +334,7 @@ bool PMacFileSystemImp::IsSameFileOrFolder(GPathName const& first, GPathName con
         return Cocoa::AreLinksIdentical(first, second);
     struct stat a;
     struct stat b;
-    if (stat(NativeBytes(first).c_str(), &a) != 0 || stat(NativeBytes(second).c_str(), &b) != 0)
+    if (stat(GFileSystemSupport::NativeBytes(first).c_str(), &a) != 0 || stat(GFileSystemSupport::NativeBytes(second).c_str(), &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtime == b.st_mtime;
 }
@@ -355,7 +343,7 @@ bool PMacFileSystemImp::LiesWithin(GPathName const& destination, GPathName const
 {
     struct stat sourceInfo;
     // Without a source there is nothing to copy into itself; the copy tells what is wrong.
-    if (stat(NativeBytes(source).c_str(), &sourceInfo) != 0)
+    if (stat(GFileSystemSupport::NativeBytes(source).c_str(), &sourceInfo) != 0)
         return false;
 #ifdef O_PATH
     int const flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
@@ -363,7 +351,7 @@ bool PMacFileSystemImp::LiesWithin(GPathName const& destination, GPathName const
     int const flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
     GPathName place = Named(destination);
-    int folder = open(NativeBytes(place).c_str(), flags);
+    int folder = open(GFileSystemSupport::NativeBytes(place).c_str(), flags);
     while (folder < 0)
     {
         // Anything else in the way (a file, a folder that cannot be searched) keeps the copy from
@@ -371,7 +359,7 @@ bool PMacFileSystemImp::LiesWithin(GPathName const& destination, GPathName const
         if (errno != ENOENT || !place.HasLeaf())
             return false;
         place = place.GetMachOBranch();
-        folder = open(NativeBytes(place).c_str(), flags);
+        folder = open(GFileSystemSupport::NativeBytes(place).c_str(), flags);
     }
     bool within = false;
     for (;;)
@@ -550,7 +538,7 @@ void PMacFileSystemImp::CreateSymLink(GPathName const& link, GPathName const& ta
     if (FileExists(link))
         throw GSimpleException(cDuplicateFileID);
     errno = 0;
-    bool const made = symlink(NativeBytes(target).c_str(), NativeBytes(link).c_str()) == 0;
+    bool const made = symlink(GFileSystemSupport::NativeBytes(target).c_str(), GFileSystemSupport::NativeBytes(link).c_str()) == 0;
     Cocoa::ItemChanged(link, false);
     PUNIXFileSystemImp::CheckErrno(made);
 }
@@ -595,7 +583,7 @@ bool PMacFileSystemImp::TryUnlinkFile(GPathName const& path, GPathName& finalPat
     try
     {
         finalPath = path;
-        if (unlink(NativeBytes(path).c_str()) == 0)
+        if (unlink(GFileSystemSupport::NativeBytes(path).c_str()) == 0)
         {
             Cocoa::ItemChanged(path, false);
             return true;
@@ -603,7 +591,7 @@ bool PMacFileSystemImp::TryUnlinkFile(GPathName const& path, GPathName& finalPat
         if (errno != ENAMETOOLONG)
             return false;
         Cocoa::MoveObjectToTrash(path, finalPath);
-        bool const unlinked = unlink(NativeBytes(finalPath).c_str()) == 0;
+        bool const unlinked = unlink(GFileSystemSupport::NativeBytes(finalPath).c_str()) == 0;
         Cocoa::ItemChanged(finalPath, false);
         return unlinked;
     }
@@ -790,7 +778,7 @@ void PMacFileSystemImp::GetTarget(GPathName const& path, GPathName& target)
     GPathName found;
     short const code = Cocoa::GetTarget(path, found);
     struct stat info;
-    if (code == cFileNotFound && lstat(NativeBytes(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+    if (code == cFileNotFound && lstat(GFileSystemSupport::NativeBytes(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode))
         GetSymLinkTarget(path, found);
     if (found.IsEmpty())
         target = path;
@@ -802,7 +790,7 @@ void PMacFileSystemImp::GetTarget(GPathName const& path, GPathName& target)
 
 void PMacFileSystemImp::GetSymLinkTarget(GPathName const& link, GPathName& target)
 {
-    std::string const path = NativeBytes(link);
+    std::string const path = GFileSystemSupport::NativeBytes(link);
     std::vector<char> text(512);
     for (;;)
     {
@@ -850,7 +838,7 @@ void PMacFileSystemImp::RenameFolder(GPathName& path, GString const& newName)
 bool PMacFileSystemImp::ReplaceItem(GPathName const& item, GPathName const& replacement)
 {
     Operation const operation(cMovingID, replacement, item);
-    return Cocoa::ReplaceItem(NativeBytes(item).c_str(), NativeBytes(replacement).c_str());
+    return Cocoa::ReplaceItem(GFileSystemSupport::NativeBytes(item).c_str(), GFileSystemSupport::NativeBytes(replacement).c_str());
 }
 
 // --- dates ---
@@ -1221,7 +1209,7 @@ void PMacFileSystemImp::GetDebugFolder(GPathName& folder)
 bool PMacFileSystemImp::IsPrivateFolder(GPathName const& folder)
 {
     struct stat info;
-    if (!GFileSystemSupport::IsUsablePath(folder) || lstat(NativeBytes(folder).c_str(), &info) != 0)
+    if (!GFileSystemSupport::IsUsablePath(folder) || lstat(GFileSystemSupport::NativeBytes(folder).c_str(), &info) != 0)
         return false;
     return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }

@@ -31,20 +31,10 @@ constexpr int cAliases = 4;
 constexpr int cHidden = 8;
 
 constexpr int cAccessDeniedID = 40064;
-constexpr int cInvalidPathID = 40068;
 
 // How often an entry that changes between the look at it and the step taken on it is looked at
 // again before it is left as it is.
 constexpr int cLooks = 3;
-
-std::string NativeBytes(GPathName const& path)
-{
-    GBuffer const bytes = path.GetNativePathString().GetBuffer(GUTF8Encoding::GetInstance());
-    char const* const text = reinterpret_cast<char const*>(bytes.GetPtr());
-    if (GFileSystemSupport::HoldsZeroByte(text, bytes.GetLength()))
-        throw GSimpleException(cInvalidPathID);
-    return std::string(text, static_cast<std::size_t>(bytes.GetLength()));
-}
 
 GPathName Child(GPathName const& folder, char const* name)
 {
@@ -271,7 +261,7 @@ private:
             PMacFileSystemImp::GetAliasTarget(path, target);
             bool nothingLeft = true;
             {
-                Descriptor const inner(open(NativeBytes(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                Descriptor const inner(open(GFileSystemSupport::NativeBytes(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
                 if (inner.Get() >= 0)
                 {
                     ChangedBelow const changed(target);
@@ -330,7 +320,7 @@ bool PMacFileSystemImp::RemoveFolderContent(GPathName const& folder, int kinds, 
 {
     Cocoa::OperationScope const scope;
     // The folder is the one the caller names, links on its way included.
-    Descriptor const opened(open(NativeBytes(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor const opened(open(GFileSystemSupport::NativeBytes(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // A folder that cannot be opened lists nothing.
     if (opened.Get() < 0)
         return true;
@@ -342,7 +332,7 @@ bool PMacFileSystemImp::RemoveRealFolder(GPathName const& folder, int kinds, int
 {
     Cocoa::OperationScope const scope;
     GPathName const named = folder.HasLeaf() ? folder : folder.GetMachOBranch();
-    std::string const native = NativeBytes(named);
+    std::string const native = GFileSystemSupport::NativeBytes(named);
     // The folder itself only, not a link put in its place.
     Descriptor const opened(open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (opened.Get() < 0)
@@ -362,7 +352,7 @@ bool PMacFileSystemImp::RemoveLink(GPathName const& path)
 {
     Cocoa::OperationScope const scope;
     GPathName const named = path.HasLeaf() ? path : path.GetMachOBranch();
-    std::string const native = NativeBytes(named);
+    std::string const native = GFileSystemSupport::NativeBytes(named);
     ChangedBelow const changed(named);
     // Never a folder: one that took the link's place meanwhile makes the unlink fail.
     Outcome const outcome =

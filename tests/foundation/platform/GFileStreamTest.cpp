@@ -11,11 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <new>
-#include <sys/mman.h>
 #include <sys/resource.h>
 
 #include "ChildProcess.h"
+#include "ChildShared.h"
 #include "ErrorOf.h"
 #include "FileTree.h"
 #include "GAutoPtr.h"
@@ -60,6 +59,7 @@ extern "C" int fcntl(int descriptor, int command, ...)
 namespace
 {
 using testsupport::ChildProcess;
+using testsupport::ChildShared;
 using testsupport::PathOf;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
@@ -316,14 +316,7 @@ TEST_F(GFileStreamTest, AReaderThatOpensItsFileForWritingKeepsItsLockAllTheWay)
         std::atomic<int> fStop;
         std::atomic<int> fTaken;
     };
-    void* const memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(memory, MAP_FAILED);
-    Shared* const shared = new (memory) Shared{{0}, {0}, {0}};
-    struct Unmap
-    {
-        void* fMemory;
-        ~Unmap() { munmap(fMemory, sizeof(Shared)); }
-    } const unmap{memory};
+    ChildShared<Shared> const shared;
     ChildProcess other(
         [&](ChildProcess::Child const& child)
         {
@@ -354,7 +347,7 @@ TEST_F(GFileStreamTest, AReaderThatOpensItsFileForWritingKeepsItsLockAllTheWay)
     {
         Shared* fShared;
         ~Stop() { fShared->fStop.store(1); }
-    } const stop{shared};
+    } const stop{shared.Get()};
     ASSERT_EQ(other.Await(), 'R');
     int refused = 0;
     auto const deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);

@@ -7,13 +7,12 @@
 #include <filesystem>
 #include <functional>
 #include <set>
-#include <new>
 #include <string>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "ChildProcess.h"
+#include "ChildShared.h"
 #include "ErrorOf.h"
 #include "FileSystemFixture.h"
 #include "FileTree.h"
@@ -29,6 +28,7 @@ namespace fs = std::filesystem;
 namespace
 {
 using testsupport::ChildProcess;
+using testsupport::ChildShared;
 using testsupport::ErrorOf;
 using testsupport::Exists;
 using testsupport::IsLink;
@@ -233,14 +233,7 @@ TEST_F(GFileSystemCompoundTest, ARemovalNeverDeletesFilesOutsideWhileAnotherProc
         std::atomic<unsigned> fSeen;
         std::atomic<int> fStop;
     };
-    void* const memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(memory, MAP_FAILED);
-    Shared* const shared = new (memory) Shared{{0}, {0}, {0}};
-    struct Unmap
-    {
-        void* fMemory;
-        ~Unmap() { munmap(fMemory, sizeof(Shared)); }
-    } const unmap{memory};
+    ChildShared<Shared> const shared;
     auto const fill = [&](std::string const& folder)
     {
         for (int i = 0; i < cOutsideFiles; ++i)
@@ -278,7 +271,7 @@ TEST_F(GFileSystemCompoundTest, ARemovalNeverDeletesFilesOutsideWhileAnotherProc
     {
         Shared* fShared;
         ~Stop() { fShared->fStop.store(1); }
-    } const stop{shared};
+    } const stop{shared.Get()};
     GPathName result;
     struct Case
     {

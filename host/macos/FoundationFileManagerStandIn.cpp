@@ -104,7 +104,14 @@ int CopyContent(int from, int to, off_t size)
     }
 }
 
-int CopyFile(std::string const& source, std::string const& destination, struct stat const& status)
+bool IsSameItem(struct stat const& a, struct stat const& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Copies the file; made, when given, receives the status of the file it made at destination.
+int CopyFile(std::string const& source, std::string const& destination, struct stat const& status,
+             struct stat* made)
 {
     int const from = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (from < 0)
@@ -117,6 +124,8 @@ int CopyFile(std::string const& source, std::string const& destination, struct s
         close(from);
         return error;
     }
+    if (made)
+        fstat(to, made);
     int result = CopyContent(from, to, status.st_size);
     if (result == 0)
     {
@@ -131,10 +140,13 @@ int CopyFile(std::string const& source, std::string const& destination, struct s
     return result;
 }
 
-int CopyItem(std::string const& source, std::string const& destination, struct stat const& status)
+// Copies the item and all it holds; made, when given, receives the status of the item it made at
+// destination (left as it was when it made none).
+int CopyItem(std::string const& source, std::string const& destination, struct stat const& status,
+             struct stat* made = nullptr)
 {
     if (S_ISREG(status.st_mode))
-        return CopyFile(source, destination, status);
+        return CopyFile(source, destination, status, made);
     if (S_ISLNK(status.st_mode))
     {
         std::vector<char> text(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : PATH_MAX) + 1);
@@ -146,6 +158,8 @@ int CopyItem(std::string const& source, std::string const& destination, struct s
         text[static_cast<std::size_t>(length)] = '\0';
         if (symlink(text.data(), destination.c_str()) != 0)
             return errno;
+        if (made)
+            lstat(destination.c_str(), made);
         timespec const times[2] = {{0, UTIME_OMIT}, status.st_mtim};
         utimensat(AT_FDCWD, destination.c_str(), times, AT_SYMLINK_NOFOLLOW);
         return 0;
@@ -154,6 +168,8 @@ int CopyItem(std::string const& source, std::string const& destination, struct s
         return ENOTSUP;
     if (mkdir(destination.c_str(), S_IRWXU) != 0)
         return errno;
+    if (made)
+        lstat(destination.c_str(), made);
     DIR* const folder = opendir(source.c_str());
     if (!folder)
         return errno;
@@ -165,8 +181,9 @@ int CopyItem(std::string const& source, std::string const& destination, struct s
             continue;
         std::string const from = source + "/" + entry->d_name;
         struct stat entryStatus;
-        result = StatusOf(from, entryStatus) ? CopyItem(from, destination + "/" + entry->d_name, entryStatus)
-                                             : errno;
+        result = StatusOf(from, entryStatus)
+                     ? CopyItem(from, destination + "/" + entry->d_name, entryStatus, nullptr)
+                     : errno;
         if (result != 0)
             break;
         errno = 0;
@@ -252,11 +269,30 @@ int RemoveTree(std::string const& path, struct stat const& status, bool checkLoc
     int const folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
         return errno;
+    struct stat opened;
+    if (fstat(folder, &opened) != 0 || !IsSameItem(opened, status))
+    {
+        close(folder);
+        return ENOTDIR;
+    }
     int const result = RemoveContentAt(folder, path, checkLocks);
     close(folder);
     if (result != 0)
         return result;
     return rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+// Copies the item to destination, which must be free. A copy that fails halfway leaves nothing
+// behind: what it made goes, and only that. An item that another process put at destination, or
+// that destination reaches through a folder on its way swapped for a link, stays.
+int CopyItemWhole(std::string const& source, std::string const& destination, struct stat const& status)
+{
+    struct stat made {};
+    int const result = CopyItem(source, destination, status, &made);
+    struct stat now;
+    if (result != 0 && made.st_ino != 0 && StatusOf(destination, now) && IsSameItem(now, made))
+        RemoveTree(destination, now, false);
+    return result;
 }
 
 int RemoveTree(std::string const& path, bool checkLocks)
@@ -454,15 +490,12 @@ bool NSFileManager::copyItemAtURL(NSURL* source, NSURL* destination, NSError** e
     if (ChangeRefused(FolderOf(to)))
         return Fail(error, IsFolder(FolderOf(to)) ? FileError(Operation::cCopy, EPERM, from, to)
                                                   : MissingFolder(FolderOf(to)));
-    if (int const result = CopyItem(from, to, status))
+    if (int const result = CopyItemWhole(from, to, status))
     {
         // The destination's folder is looked for only when the copy could not be made: making the
         // copy finds out too.
         if ((result == ENOENT || result == ENOTDIR) && !IsFolder(FolderOf(to)))
             return Fail(error, MissingFolder(FolderOf(to)));
-        // A copy that failed halfway leaves nothing behind.
-        if (result != EEXIST)
-            RemoveTree(to, false);
         return Fail(error, FileError(Operation::cCopy, result, from, to));
     }
     return true;
@@ -527,11 +560,9 @@ bool NSFileManager::trashItemAtURL(NSURL* url, NSURL** resultingURL, NSError** e
         if (result == EXDEV && !Exists(destination))
         {
             // The trash is on another volume: the item is copied there and removed here.
-            result = StatusOf(item, status) ? CopyItem(item, destination, status) : errno;
+            result = StatusOf(item, status) ? CopyItemWhole(item, destination, status) : errno;
             if (result == 0)
                 result = RemoveTree(item, true);
-            else
-                RemoveTree(destination, false);
         }
         if (result != 0)
             return Fail(error, FileError(Operation::cMove, result, item, trash + "/"));

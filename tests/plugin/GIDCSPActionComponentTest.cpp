@@ -27,6 +27,7 @@
 #include "GEmptyMessage.h"
 #include "GIDCSPActionComponent.h"
 #include "GIDCSPWindowSupport.h"
+#include "GPreferences.h"
 #include "GQUILayer.h"
 #include "GReceiver.h"
 #include "GSimpleException.h"
@@ -159,6 +160,9 @@ protected:
         EXPECT_EQ(fHost->QuitChecks(), std::vector<std::string>());
         EXPECT_EQ(QCoreApplication::instance(), nullptr) << "the component's going takes the application";
         GQUILayer::SetPrefFileName(GPathName());
+        // The component keeps its preference file in this test's folder: it goes with the folder,
+        // not at the end of the program, when it would make the folder again.
+        GPreferences::RemovePrefModule(GPreferences::cUserModuleID);
         fBundle.reset();
         ExportFixture::TearDown();
     }

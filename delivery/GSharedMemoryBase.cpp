@@ -74,10 +74,14 @@ void GSharedMemoryBase<Imp>::PurgeIfGone(GBuffer const& id)
 {
     try
     {
+        // A block purged already has neither its data nor its lock: the look makes no lock anew.
+        GBuffer const name = GBuffer("/") + DataName(id);
+        if (!Imp::IsNamed(name) &&
+            !Imp::IsNamed(GBuffer("/") + GBuffer(GIPPrefix::GetPrefix(GIPPrefix::cSharedMemoryLock)) + id))
+            return;
         GIPMutexBase<PUNIXIPMutexImp> mutex(GIPPrefix::cSharedMemoryLock, id);
         if (!mutex.TryToLock(PUNIXSharedObjectSupport::cLockSeconds) || !mutex.IsNamed())
             return;
-        GBuffer const name = GBuffer("/") + DataName(id);
         Imp::CheckConsistency(name);
         if (!Imp::IsNamed(name))
             mutex.Unname();

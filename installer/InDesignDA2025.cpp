@@ -206,14 +206,10 @@ void InDesignDA2025::browseBtnClick(NSButton*)
     }
     CFStringRef const folder = panesupport::ParentFolder(bundlePath);
     CFRelease(bundlePath);
-    for (CFIndex i = 0; i < CFArrayGetCount(mBundles); ++i)
+    if (IndexOfFolder(mBundles, folder, CFArrayGetCount(mBundles)) >= 0)
     {
-        CFStringRef const listed = static_cast<CFStringRef>(CFArrayGetValueAtIndex(mBundles, i));
-        if (CFStringCompare(folder, listed, kCFCompareCaseInsensitive) == kCFCompareEqualTo)
-        {
-            Alert(CFSTR("Warning"), CFSTR("ErrorAppAlreadyExists"));
-            return;
-        }
+        Alert(CFSTR("Warning"), CFSTR("ErrorAppAlreadyExists"));
+        return;
     }
     uiCSInstallations->addItemWithObjectValue(getDisplayName(uiCSInstallations->objectValues()));
     uiCSInstallations->selectItemAtIndex(uiCSInstallations->numberOfItems() - 1);
@@ -300,16 +296,13 @@ void InDesignDA2025::discoveredFiles(NSNotification* notification)
         selected >= 0 && selected < CFArrayGetCount(mBundles)
             ? static_cast<CFStringRef>(CFRetain(CFArrayGetValueAtIndex(mBundles, selected)))
             : nullptr;
-    CFMutableArrayRef const items = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
-    for (CFIndex i = 0; i < CFArrayGetCount(names); ++i)
-        CFArrayAppendValue(items, CFArrayGetValueAtIndex(names, i));
     CFIndex const found = CFArrayGetCount(folders);
     for (CFIndex i = 0; i < CFArrayGetCount(mBundles); ++i)
     {
         CFStringRef const browsed = static_cast<CFStringRef>(CFArrayGetValueAtIndex(mBundles, i));
         if (IndexOfFolder(folders, browsed, found) >= 0)
             continue;
-        CFArrayAppendValue(items, getDisplayName(items));
+        CFArrayAppendValue(names, getDisplayName(names));
         CFArrayAppendValue(folders, browsed);
     }
     CFRelease(mBundles);
@@ -319,8 +312,7 @@ void InDesignDA2025::discoveredFiles(NSNotification* notification)
 
     // The combo box's items stay parallel to the folders.
     uiCSInstallations->removeAllItems();
-    uiCSInstallations->addItemsWithObjectValues(items);
-    CFRelease(items);
+    uiCSInstallations->addItemsWithObjectValues(mDisplayList);
     if (uiCSInstallations->numberOfItems() > 0)
     {
         CFIndex const kept = chosen ? IndexOfFolder(mBundles, chosen, CFArrayGetCount(mBundles)) : -1;

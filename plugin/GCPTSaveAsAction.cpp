@@ -1,14 +1,11 @@
 // The export action.
 #include "GCPTSaveAsAction.h"
 
-#include <QString>
-
 #include "CSPluginTools.h"
 #include "GCPTCSPluginToolsTexts.h"
 #include "GCPTSmartPathName.h"
 #include "GException.h"
 #include "GFileSystem.h"
-#include "GQStringSupport.h"
 #include "GStringPool.h"
 
 namespace
@@ -17,12 +14,13 @@ namespace
 // exports must still land in a folder of their own inside the output folder.
 GString FolderNameOf(GString const& name)
 {
-    QString folder = GQStringSupport::ToQString(name);
-    QString const given = folder;
-    folder.replace(QLatin1Char('/'), QLatin1Char('_'));
-    if (folder == QLatin1String(".") || folder == QLatin1String(".."))
-        folder.fill(QLatin1Char('_'));
-    return folder == given ? name : GQStringSupport::ToGString(folder, false);
+    GString folder = name;
+    GPathName::CreateValidFileName(folder, GPathName::cMacOSPlatform, '_');
+    if (folder == GString("."))
+        return GString("_");
+    if (folder == GString(".."))
+        return GString("__");
+    return folder;
 }
 } // namespace
 

@@ -315,6 +315,7 @@ int ZipArchive::StartIterate() const
     fCount = 0;
     fCurrentName.clear();
     fWalkWritten = 0;
+    fWalkFailed = false;
     fWalkMade.clear();
     if (!OpenArchive())
         return 0;
@@ -439,7 +440,7 @@ void ZipArchive::UndoWalkExtractions() const
             QFile::remove(fWalkMade[i]);
     }
     fWalkMade.clear();
-    fWalkWritten = cMaxExtractedSize + 1;
+    fWalkFailed = true;
 }
 
 bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& password, int extraAttributes) const
@@ -454,7 +455,7 @@ bool ZipArchive::ExtractCurrentFile(QString const& folder, QString const& passwo
             .arg(fPath)
             .arg(cMaxExtractedSize);
     };
-    if (fWalkWritten > cMaxExtractedSize)
+    if (fWalkFailed)
     {
         fLastError = tooMuch();
         return false;

@@ -97,8 +97,9 @@ private:
     mutable QString fLastError;
     mutable Overlap fOverlap = Overlap::Unknown;
     // What the current walk wrote into folders: its bytes, and the files it wrote and the topmost
-    // folders it made.
+    // folders it made; a walk that passed the bound and was undone extracts nothing more.
     mutable qint64 fWalkWritten = 0;
     mutable QStringList fWalkMade;
+    mutable bool fWalkFailed = false;
 };
 } // namespace Zolvane

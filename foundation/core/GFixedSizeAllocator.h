@@ -19,14 +19,7 @@ public:
         Chunk* chunk = fCurrentChunk;
         if (!chunk || chunk->fFreeCount == 0)
             chunk = FindChunkWithFreeBlock();
-        --chunk->fFreeCount;
-        // Blocks given back first, while they are warm; then the next block never handed out.
-        if (FreeLink* block = chunk->fFreeList)
-        {
-            chunk->fFreeList = block->fNext;
-            return block;
-        }
-        return chunk->fStorage + chunk->fCarved++ * fBlockSize;
+        return TakeOne(chunk);
     }
 
     // Up to `most` more blocks from the chunk the last AllocBlock took its block from, never
@@ -39,16 +32,7 @@ public:
         if (!chunk)
             return 0;
         for (; taken < most && chunk->fFreeCount > 0; ++taken)
-        {
-            --chunk->fFreeCount;
-            if (FreeLink* block = chunk->fFreeList)
-            {
-                chunk->fFreeList = block->fNext;
-                blocks[taken] = block;
-            }
-            else
-                blocks[taken] = chunk->fStorage + chunk->fCarved++ * fBlockSize;
-        }
+            blocks[taken] = TakeOne(chunk);
         return taken;
     }
 
@@ -100,6 +84,19 @@ private:
 
     Chunk* FindChunkWithFreeBlock();
     Chunk* FindChunkOf(void const* block);
+
+    // A block of the chunk, which has one free: one given back first, while it is warm; else the
+    // next block never handed out.
+    void* TakeOne(Chunk* chunk)
+    {
+        --chunk->fFreeCount;
+        if (FreeLink* block = chunk->fFreeList)
+        {
+            chunk->fFreeList = block->fNext;
+            return block;
+        }
+        return chunk->fStorage + chunk->fCarved++ * fBlockSize;
+    }
 
     std::uint64_t fBlockSize;
     Chunk* fChunks;

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <climits>
 
 #include "GBuffer.h"
 

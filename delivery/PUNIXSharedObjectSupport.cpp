@@ -36,6 +36,13 @@ long long SizeOf(int descriptor)
         return -1;
     return static_cast<long long>(status.st_size);
 }
+
+// The object open at descriptor is the given one.
+bool IsObject(int descriptor, struct stat const& object)
+{
+    struct stat theirs;
+    return fstat(descriptor, &theirs) == 0 && theirs.st_dev == object.st_dev && theirs.st_ino == object.st_ino;
+}
 } // namespace
 
 long long PUNIXSharedObjectSupport::WaitForSize(int descriptor, long long minimum)
@@ -55,26 +62,15 @@ long long PUNIXSharedObjectSupport::WaitForSize(int descriptor, long long minimu
 
 void PUNIXSharedObjectSupport::UnlinkIfNamed(GBuffer const& name, int descriptor)
 {
-    char const* path = reinterpret_cast<char const*>(name.GetPtr());
-    int const named = shm_open(path, O_RDONLY, 0);
-    if (named < 0)
-        return;
     struct stat ours;
-    struct stat theirs;
-    bool const same = fstat(descriptor, &ours) == 0 && fstat(named, &theirs) == 0 &&
-                      ours.st_dev == theirs.st_dev && ours.st_ino == theirs.st_ino;
-    close(named);
-    if (same)
-        shm_unlink(path);
+    if (fstat(descriptor, &ours) == 0 && Names(name, ours))
+        shm_unlink(reinterpret_cast<char const*>(name.GetPtr()));
 }
 
 int PUNIXSharedObjectSupport::OpenIfNamed(GBuffer const& name, struct stat const& object)
 {
     int const named = shm_open(reinterpret_cast<char const*>(name.GetPtr()), O_RDWR, 0);
-    if (named < 0)
-        return -1;
-    struct stat theirs;
-    if (fstat(named, &theirs) == 0 && theirs.st_dev == object.st_dev && theirs.st_ino == object.st_ino)
+    if (named < 0 || IsObject(named, object))
         return named;
     close(named);
     return -1;
@@ -85,8 +81,7 @@ bool PUNIXSharedObjectSupport::Names(GBuffer const& name, struct stat const& obj
     int const named = shm_open(reinterpret_cast<char const*>(name.GetPtr()), O_RDONLY, 0);
     if (named < 0)
         return false;
-    struct stat theirs;
-    bool const same = fstat(named, &theirs) == 0 && theirs.st_dev == object.st_dev && theirs.st_ino == object.st_ino;
+    bool const same = IsObject(named, object);
     close(named);
     return same;
 }
